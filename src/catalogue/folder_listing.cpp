@@ -1,0 +1,26 @@
+#include "catalogue/folder_listing.h"
+
+#include <algorithm>
+#include <system_error>
+
+#include "catalogue/name_order.h"
+
+std::vector<ListedName> ListFolder(const std::filesystem::path& folder) {
+  std::vector<ListedName> names;
+  std::error_code error;
+  std::filesystem::directory_iterator it(folder, error);
+  for (; !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
+    std::error_code typeError;
+    names.push_back({it->path().filename().string(), it->path(), it->is_directory(typeError)});
+  }
+  std::sort(names.begin(), names.end(),
+            [](const ListedName& a, const ListedName& b) { return Utf16Less(a.name, b.name); });
+  return names;
+}
+
+std::vector<ListedName> ListFolderFoldersFirst(const std::filesystem::path& folder) {
+  std::vector<ListedName> names = ListFolder(folder);
+  std::stable_partition(names.begin(), names.end(),
+                        [](const ListedName& n) { return n.isFolder; });
+  return names;
+}

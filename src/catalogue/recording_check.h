@@ -1,0 +1,9 @@
+#pragma once
+
+#include <filesystem>
+
+// The recorder-movie test: the file opens for reading, is not empty, the 18
+// bytes that end it begin with "CSMEND" and bytes 4..7 are "ftyp". It takes
+// the player's file lock "hFileMutex", since the player may have the same
+// file open.
+bool IsRecording(const std::filesystem::path& path);
