@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QString>
+
+// The settings file "Default_Folder.ini" in the working folder `workDir`.
+// Each value is read and written key by key, so a change is on disk at once.
+//
+// Keys: "DISPLAY" INFOCHECK, ASPECT ("on"/"off"), VOLUME (0..65535);
+// "DECODE" HW ("on" switches hardware decoding on; edited by hand);
+// "FOLDERPATH" CSV_FOLDER, CONNECT_FOLDER, SNAPSHOT_FOLDER;
+// "SOURCE" SELECT ("SD", "FOLDER" or "FILE"), SD, FOLDER, FILE.
+
+// The working folder, captured once at start-up (CaptureWorkDir); empty
+// before.
+const QString& workDir();
+
+// Captures the process's current folder as `workDir`. Later changes of the
+// current folder do not move the settings file.
+void CaptureWorkDir();
+
+// The settings file's path; empty while `workDir` is.
+QString SettingsFilePath();
+
+// Returns the value of `key` in `section`, or "" when the key, the file or
+// `workDir` is missing.
+QString ReadIniString(const QString& section, const QString& key);
+
+// Stores `value` under `key` in `section`. False, leaving the file as it was,
+// when it cannot be written (read-only folder, full disk, no `workDir`) or
+// the texts cannot be stored (line breaks, "]" in the section, "=" in the
+// key).
+bool WriteIniString(const QString& section, const QString& key, const QString& value);
+
+// On the first run (no settings file yet) writes "DISPLAY" INFOCHECK = "31",
+// ASPECT = "on" and VOLUME = "65535", in that order. False when a write
+// failed.
+bool CreateSettingsOnFirstRun();
+
+// "DISPLAY"/"ASPECT": true only for exactly "on".
+bool ReadKeepAspect();
+
+// "DISPLAY"/"VOLUME" as a volume 0..65535: 65535 when empty or absent; other
+// text is read as a decimal number (0 when it is none) and kept in range.
+int ReadVolumeLevel();
+
+// "DECODE"/"HW": true only for exactly "on".
+bool ReadHardwareDecode();
