@@ -1,0 +1,60 @@
+#include "mkcard/movie_encoder.h"
+
+#include <algorithm>
+
+#include "mkcard/frame_barcode.h"
+#include "mkcard/program_runner.h"
+
+namespace mkcard {
+namespace {
+
+constexpr const char* kFont = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+
+std::string Rate(const RecordingPlan& plan) {
+  return std::to_string(plan.fpsNum) + "/" + std::to_string(plan.fpsDen);
+}
+
+// The filter graph: the barcode is a 24-block row whose blocks are white for
+// the set bits of frame + (recording << 16), scaled up without smoothing and
+// laid over the top of the test pattern.
+std::string FilterGraph(const RecordingPlan& plan) {
+  const std::string size = std::to_string(plan.width) + "x" + std::to_string(plan.height);
+  const std::string rate = Rate(plan);
+  const int strip = BarcodeHeight(plan.height);
+  const int recording = plan.cardIndex % 256;
+  const int fontSize = std::max(12, plan.height / 8);
+  return "testsrc2=size=" + size + ":rate=" + rate + "[pattern];" +
+         "color=c=black:size=" + std::to_string(kBarcodeBits) + "x2:rate=" + rate +
+         ",format=gray,geq=lum='255*mod(floor((N+" + std::to_string(recording) +
+         "*65536)/pow(2,X)),2)',scale=" + std::to_string(plan.width) + ":" +
+         std::to_string(strip) + ":flags=neighbor[bar];" +
+         "[pattern][bar]overlay=0:0,drawtext=fontfile=" + kFont + ":text='%{n}':x=" +
+         std::to_string(plan.width / 20) + ":y=" + std::to_string(strip + plan.height / 20) +
+         ":fontsize=" + std::to_string(fontSize) +
+         ":fontcolor=white:box=1:boxcolor=black,format=yuv420p[v];" +
+         "sine=frequency=" + std::to_string(plan.toneHz) + ":sample_rate=48000:duration=" +
+         std::to_string(plan.seconds) + "[a]";
+}
+
+}  // namespace
+
+std::vector<std::string> EncoderCommand(const RecordingPlan& plan,
+                                        const std::filesystem::path& output) {
+  const int gop = (plan.fpsNum + plan.fpsDen / 2) / plan.fpsDen;
+  return {"ffmpeg", "-nostdin", "-hide_banner", "-loglevel", "error", "-y",
+          // Fixed thread counts: the bytes must not depend on the machine.
+          "-filter_complex_threads", "1", "-filter_complex", FilterGraph(plan),
+          "-map", "[v]", "-map", "[a]", "-frames:v", std::to_string(plan.frames),
+          "-c:v", "libx264", "-preset", "veryfast", "-threads", "2",
+          "-g", std::to_string(gop), "-keyint_min", std::to_string(gop), "-sc_threshold", "0",
+          "-c:a", "aac", "-b:a", "64k", "-ac", "1",
+          "-fflags", "+bitexact", "-flags:v", "+bitexact", "-flags:a", "+bitexact",
+          "-map_metadata", "-1", "-video_track_timescale", "90000",
+          "-f", "mov", output.string()};
+}
+
+std::string EncodeMovie(const RecordingPlan& plan, const std::filesystem::path& output) {
+  return RunProgram(EncoderCommand(plan, output));
+}
+
+}  // namespace mkcard
