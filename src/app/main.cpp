@@ -1,10 +1,10 @@
 #include <QApplication>
 
-#include "mainwnd/kestrel_dlg.h"
+#include "app/kestrel_app.h"
 
 int main(int argc, char* argv[]) {
-  QApplication app(argc, argv);
-  CKestrelDlg dlg;
-  dlg.exec();
+  QApplication application(argc, argv);
+  CKestrelApp app;
+  app.Run();
   return 0;
 }
