@@ -1,0 +1,469 @@
+#include "player/player.h"
+
+#include <gst/pbutils/pbutils.h>
+
+#include <QFileInfo>
+#include <QUrl>
+#include <chrono>
+
+#include "app/app_message.h"
+#include "player/engine_messages.h"
+
+namespace {
+
+// playbin's GstPlayFlags.
+constexpr guint kPlayVideo = 0x1;
+constexpr guint kPlayAudio = 0x2;
+constexpr guint kPlaySoftVolume = 0x10;
+
+constexpr auto kEndedDelay = std::chrono::milliseconds(200);
+constexpr GstClockTime kBusPollTimeout = 100 * GST_MSECOND;
+constexpr GstClockTime kSeekSettleTimeout = 2 * GST_SECOND;
+
+std::mutex gSettingsMutex;
+std::string gAudioSinkFactory;
+
+}  // namespace
+
+std::unique_ptr<CPlayer> CPlayer::Create(QObject* eventWindow) {
+  GError* error = nullptr;
+  if (!gst_init_check(nullptr, nullptr, &error)) {
+    g_clear_error(&error);
+    return nullptr;
+  }
+  for (const char* name : {"playbin", "appsink"}) {
+    GstElementFactory* factory = gst_element_factory_find(name);
+    if (factory == nullptr) return nullptr;
+    gst_object_unref(factory);
+  }
+  return std::unique_ptr<CPlayer>(new CPlayer(eventWindow));
+}
+
+CPlayer::CPlayer(QObject* eventWindow) : eventWindow_(eventWindow) {}
+
+CPlayer::~CPlayer() { Close(); }
+
+void CPlayer::SetAudioSinkFactory(const std::string& factoryName) {
+  std::lock_guard lock(gSettingsMutex);
+  gAudioSinkFactory = factoryName;
+}
+
+void CPlayer::SetPreferHardwareDecoders(bool on) {
+  if (!on || !gst_init_check(nullptr, nullptr, nullptr)) return;
+  GList* factories =
+      gst_element_factory_list_get_elements(GST_ELEMENT_FACTORY_TYPE_DECODER |
+                                                GST_ELEMENT_FACTORY_TYPE_MEDIA_VIDEO |
+                                                GST_ELEMENT_FACTORY_TYPE_HARDWARE,
+                                            GST_RANK_NONE);
+  for (GList* item = factories; item != nullptr; item = item->next) {
+    gst_plugin_feature_set_rank(GST_PLUGIN_FEATURE(item->data), GST_RANK_PRIMARY + 1);
+  }
+  gst_plugin_feature_list_free(factories);
+}
+
+GstElement* CPlayer::BuildPipeline() {
+  GstElement* pipeline = gst_element_factory_make("playbin", nullptr);
+  GstElement* videoSink = presenter_.CreateSink();
+  if (pipeline == nullptr || videoSink == nullptr) {
+    if (pipeline != nullptr) gst_object_unref(pipeline);
+    if (videoSink != nullptr) gst_object_unref(gst_object_ref_sink(videoSink));
+    return nullptr;
+  }
+  guint flags = kPlayVideo;
+  audioSink_ = nullptr;
+  if (!audioDisabled_) {
+    std::string factory;
+    {
+      std::lock_guard lock(gSettingsMutex);
+      factory = gAudioSinkFactory.empty() ? "autoaudiosink" : gAudioSinkFactory;
+    }
+    audioSink_ = gst_element_factory_make(factory.c_str(), nullptr);
+    if (audioSink_ != nullptr) {
+      flags |= kPlayAudio | kPlaySoftVolume;
+      g_object_set(pipeline, "audio-sink", audioSink_, nullptr);
+    }
+  }
+  g_object_set(pipeline, "uri", uri_.c_str(), "video-sink", videoSink, "flags", flags, "volume",
+               volume_.load() / 65535.0, nullptr);
+  return pipeline;
+}
+
+GstElement* CPlayer::PipelineRef() const {
+  std::lock_guard lock(pipelineMutex_);
+  return pipeline_ != nullptr ? GST_ELEMENT(gst_object_ref(pipeline_)) : nullptr;
+}
+
+PlayerResult CPlayer::OpenFile(const QString& path) {
+  Close();
+  QFileInfo info(path);
+  if (!info.isFile() || !info.isReadable()) return kResultInvalidArg;
+  uri_ = QUrl::fromLocalFile(info.absoluteFilePath()).toEncoded().toStdString();
+  audioDisabled_ = false;
+  hasDisplay_ = false;
+  ended_ = false;
+  lastError_ = kResultOk;
+  rate_ = 1.0;
+  thinning_ = false;
+  retryAfterReady_ = false;
+  missingPlugin_ = false;
+  {
+    std::lock_guard lock(waitMutex_);
+    openOutcome_ = OpenOutcome::Pending;
+  }
+  presenter_.Clear();
+  GstElement* pipeline = BuildPipeline();
+  if (pipeline == nullptr) return kResultFail;
+  {
+    std::lock_guard lock(pipelineMutex_);
+    pipeline_ = pipeline;
+  }
+  playerState_ = Ready;
+  StartBusThread();
+  playerState_ = OpenPending;
+  // A sink that cannot start reports its error on the bus.
+  gst_element_set_state(pipeline, GST_STATE_PAUSED);
+  return kResultOk;
+}
+
+CPlayer::OpenOutcome CPlayer::WaitForOpen(int timeoutMs) {
+  std::unique_lock lock(waitMutex_);
+  waitCondition_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                          [this] { return openOutcome_ != OpenOutcome::Pending; });
+  return openOutcome_;
+}
+
+void CPlayer::FinishOpen(OpenOutcome outcome, PlayerResult error) {
+  {
+    std::lock_guard lock(waitMutex_);
+    if (openOutcome_ != OpenOutcome::Pending) return;
+    openOutcome_ = outcome;
+    if (outcome == OpenOutcome::Failed) lastError_ = error;
+  }
+  waitCondition_.notify_all();
+}
+
+void CPlayer::StartBusThread() {
+  busStop_ = false;
+  busThread_ = std::thread([this] { BusLoop(); });
+}
+
+void CPlayer::StopBusThread() {
+  if (!busThread_.joinable()) return;
+  {
+    std::lock_guard lock(waitMutex_);
+    busStop_ = true;
+  }
+  waitCondition_.notify_all();
+  if (GstElement* pipeline = PipelineRef()) {
+    GstBus* bus = gst_element_get_bus(pipeline);
+    gst_bus_post(bus, gst_message_new_application(GST_OBJECT(pipeline), gst_structure_new_empty("kestrel-close")));
+    gst_object_unref(bus);
+    gst_object_unref(pipeline);
+  }
+  busThread_.join();
+}
+
+void CPlayer::BusLoop() {
+  while (!busStop_) {
+    GstElement* pipeline = PipelineRef();
+    if (pipeline == nullptr) return;
+    GstBus* bus = gst_element_get_bus(pipeline);
+    gst_object_unref(pipeline);
+    GstMessage* message = gst_bus_timed_pop(bus, kBusPollTimeout);
+    gst_object_unref(bus);
+    if (message == nullptr) continue;
+    if (!busStop_ && playerState_ != Closing) HandleMessage(message);
+    gst_message_unref(message);
+  }
+}
+
+void CPlayer::HandleMessage(GstMessage* message) {
+  GstElement* pipeline = PipelineRef();
+  const bool fromPipeline = GST_MESSAGE_SRC(message) == GST_OBJECT(pipeline);
+  gst_object_unref(pipeline);
+  switch (GST_MESSAGE_TYPE(message)) {
+    case GST_MESSAGE_ERROR:
+      OnError(message);
+      break;
+    case GST_MESSAGE_ASYNC_DONE:
+      if (playerState_ == OpenPending) OnPipelineReady();
+      break;
+    case GST_MESSAGE_STATE_CHANGED: {
+      GstState oldState;
+      GstState newState;
+      gst_message_parse_state_changed(message, &oldState, &newState, nullptr);
+      if (fromPipeline && oldState == GST_STATE_PLAYING && newState == GST_STATE_PAUSED) {
+        ApplyVolume();
+        Post(WM_MEDIA_PAUSED);
+      }
+      break;
+    }
+    case GST_MESSAGE_EOS:
+      OnPresentationEnded();
+      break;
+    case GST_MESSAGE_ELEMENT:
+      if (gst_is_missing_plugin_message(message)) missingPlugin_ = true;
+      break;
+    default:
+      break;
+  }
+}
+
+void CPlayer::OnError(GstMessage* message) {
+  GError* error = nullptr;
+  gst_message_parse_error(message, &error, nullptr);
+  const bool missingDecoder =
+      error != nullptr && (g_error_matches(error, GST_CORE_ERROR, GST_CORE_ERROR_MISSING_PLUGIN) ||
+                           g_error_matches(error, GST_STREAM_ERROR, GST_STREAM_ERROR_CODEC_NOT_FOUND));
+  g_clear_error(&error);
+  const bool fromAudio =
+      audioSink_ != nullptr && (GST_MESSAGE_SRC(message) == GST_OBJECT(audioSink_) ||
+                                gst_object_has_as_ancestor(GST_MESSAGE_SRC(message),
+                                                           GST_OBJECT(audioSink_)));
+  if (fromAudio && !audioDisabled_) {
+    RetryWithoutAudio();
+    return;
+  }
+  const PlayerResult result =
+      missingDecoder || missingPlugin_ ? kResultMissingDecoder : kResultFail;
+  if (playerState_ == OpenPending) {
+    // The movie never becomes ready; the open has failed for good.
+    FinishOpen(OpenOutcome::Failed, result);
+    return;
+  }
+  // A movie that breaks while it plays (a truncated or vanished file) ends.
+  lastError_ = result;
+  OnPresentationEnded();
+}
+
+void CPlayer::RetryWithoutAudio() {
+  audioDisabled_ = true;
+  const PlayerState state = playerState_;
+  if (state != OpenPending) {
+    std::int64_t position = 0;
+    ClockTime(position);
+    retryPosition_ = position;
+    retryState_ = state;
+    retryAfterReady_ = true;
+  }
+  GstElement* old;
+  {
+    std::lock_guard lock(pipelineMutex_);
+    old = pipeline_;
+    pipeline_ = nullptr;
+  }
+  gst_element_set_state(old, GST_STATE_NULL);
+  gst_object_unref(old);
+  GstElement* pipeline = BuildPipeline();
+  if (pipeline == nullptr) {
+    FinishOpen(OpenOutcome::Failed, kResultFail);
+    return;
+  }
+  {
+    std::lock_guard lock(pipelineMutex_);
+    pipeline_ = pipeline;
+  }
+  playerState_ = OpenPending;
+  gst_element_set_state(pipeline, GST_STATE_PAUSED);
+}
+
+void CPlayer::OnPipelineReady() {
+  if (presenter_.VideoSize().isEmpty()) {
+    // Without a picture there is nothing to show; most often its decoder is missing.
+    FinishOpen(OpenOutcome::Failed, missingPlugin_ ? kResultMissingDecoder : kResultUnexpected);
+    return;
+  }
+  hasDisplay_ = true;
+  ApplyVolume();
+  if (retryAfterReady_) {
+    // The sound failed after the movie was ready: carry on silently where it was.
+    retryAfterReady_ = false;
+    SeekTo(retryPosition_);
+    if (retryState_ == Started) {
+      if (GstElement* pipeline = PipelineRef()) {
+        gst_element_set_state(pipeline, GST_STATE_PLAYING);
+        gst_object_unref(pipeline);
+      }
+    }
+    playerState_ = retryState_;
+    return;
+  }
+  playerState_ = Stopped;
+  Post(WM_MEDIA_READY);
+  FinishOpen(OpenOutcome::Ready, kResultOk);
+}
+
+void CPlayer::OnPresentationEnded() {
+  playerState_ = Stopped;
+  if (ended_.exchange(true)) return;
+  std::unique_lock lock(waitMutex_);
+  if (waitCondition_.wait_for(lock, kEndedDelay, [this] { return busStop_.load(); })) return;
+  lock.unlock();
+  if (playerState_ != Closing) Post(WM_MEDIA_ENDED);
+}
+
+void CPlayer::Post(int message) {
+  if (eventWindow_ != nullptr) PostAppMessage(eventWindow_, message, 0, 0);
+}
+
+bool CPlayer::SeekTo(std::int64_t position100ns) {
+  GstElement* pipeline = PipelineRef();
+  if (pipeline == nullptr) return false;
+  auto flags = static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
+  if (thinning_) flags = static_cast<GstSeekFlags>(flags | GST_SEEK_FLAG_TRICKMODE);
+  const gint64 start = std::max<std::int64_t>(position100ns, 0) * 100;
+  const bool ok = gst_element_seek(pipeline, rate_.load(), GST_FORMAT_TIME, flags,
+                                   GST_SEEK_TYPE_SET, start, GST_SEEK_TYPE_NONE,
+                                   static_cast<gint64>(GST_CLOCK_TIME_NONE));
+  gst_object_unref(pipeline);
+  return ok;
+}
+
+PlayerResult CPlayer::Play() {
+  const PlayerState state = playerState_;
+  if (state != Paused && state != Stopped) return kResultInvalidRequest;
+  GstElement* pipeline = PipelineRef();
+  if (pipeline == nullptr) return kResultUnexpected;
+  // A movie that has ended starts again from its beginning.
+  if (state == Stopped && ended_) SeekTo(0);
+  ended_ = false;
+  const bool ok = gst_element_set_state(pipeline, GST_STATE_PLAYING) != GST_STATE_CHANGE_FAILURE;
+  gst_object_unref(pipeline);
+  if (!ok) return kResultFail;
+  playerState_ = Started;
+  return kResultOk;
+}
+
+PlayerResult CPlayer::Pause() {
+  if (playerState_ != Started) return kResultInvalidRequest;
+  GstElement* pipeline = PipelineRef();
+  if (pipeline == nullptr) return kResultUnexpected;
+  const bool ok = gst_element_set_state(pipeline, GST_STATE_PAUSED) != GST_STATE_CHANGE_FAILURE;
+  gst_object_unref(pipeline);
+  if (!ok) return kResultFail;
+  playerState_ = Paused;
+  return kResultOk;
+}
+
+PlayerResult CPlayer::Stop() {
+  const PlayerState state = playerState_;
+  if (state != Started && state != Paused) return kResultInvalidRequest;
+  GstElement* pipeline = PipelineRef();
+  if (pipeline == nullptr) return kResultUnexpected;
+  const bool ok = gst_element_set_state(pipeline, GST_STATE_PAUSED) != GST_STATE_CHANGE_FAILURE;
+  gst_object_unref(pipeline);
+  if (!ok) return kResultFail;
+  SeekTo(0);
+  ended_ = false;
+  playerState_ = Stopped;
+  return kResultOk;
+}
+
+PlayerResult CPlayer::SeekPlaying(std::int64_t position) {
+  GstElement* pipeline = PipelineRef();
+  if (pipeline == nullptr) return kResultPointer;
+  if (!hasDisplay_) {
+    gst_object_unref(pipeline);
+    return kResultOk;
+  }
+  const bool ok = SeekTo(position) &&
+                  gst_element_set_state(pipeline, GST_STATE_PLAYING) != GST_STATE_CHANGE_FAILURE;
+  gst_object_unref(pipeline);
+  if (!ok) return kResultFail;
+  ended_ = false;
+  playerState_ = Started;
+  return kResultOk;
+}
+
+PlayerResult CPlayer::SeekPaused(std::int64_t position) {
+  GstElement* pipeline = PipelineRef();
+  if (pipeline == nullptr) return kResultPointer;
+  if (!hasDisplay_) {
+    gst_object_unref(pipeline);
+    return kResultOk;
+  }
+  const bool ok = gst_element_set_state(pipeline, GST_STATE_PAUSED) != GST_STATE_CHANGE_FAILURE &&
+                  SeekTo(position);
+  gst_object_unref(pipeline);
+  if (!ok) return kResultFail;
+  ended_ = false;
+  playerState_ = Paused;
+  return kResultOk;
+}
+
+PlayerResult CPlayer::SetRate(double rate, bool thinning) {
+  if (rate <= 0.0) return kResultInvalidArg;
+  rate_ = rate;
+  thinning_ = thinning;
+  if (!hasDisplay_) return kResultOk;
+  std::int64_t position = 0;
+  if (!ClockTime(position)) return kResultOk;
+  return SeekTo(position) ? kResultOk : kResultFail;
+}
+
+PlayerResult CPlayer::SetVolume(int volume) {
+  if (audioDisabled_ || audioSink_ == nullptr) return kResultPointer;
+  volume_ = volume;
+  ApplyVolume();
+  return kResultOk;
+}
+
+void CPlayer::ApplyVolume() {
+  GstElement* pipeline = PipelineRef();
+  if (pipeline == nullptr) return;
+  g_object_set(pipeline, "volume", static_cast<double>(static_cast<float>(volume_.load()) / 65535.0f),
+               nullptr);
+  gst_object_unref(pipeline);
+}
+
+PlayerResult CPlayer::Close() {
+  hasDisplay_ = false;
+  GstElement* pipeline;
+  {
+    std::lock_guard lock(pipelineMutex_);
+    pipeline = pipeline_;
+  }
+  if (pipeline != nullptr) {
+    playerState_ = Closing;
+    StopBusThread();
+    {
+      std::lock_guard lock(pipelineMutex_);
+      pipeline_ = nullptr;
+    }
+    gst_element_set_state(pipeline, GST_STATE_NULL);
+    gst_object_unref(pipeline);
+  }
+  audioSink_ = nullptr;
+  presenter_.Clear();
+  playerState_ = Closed;
+  return kResultOk;
+}
+
+bool CPlayer::ClockTime(std::int64_t& time) const {
+  GstElement* pipeline = PipelineRef();
+  if (pipeline == nullptr) return false;
+  gint64 position = 0;
+  const bool ok = gst_element_query_position(pipeline, GST_FORMAT_TIME, &position);
+  gst_object_unref(pipeline);
+  if (ok) time = position / 100;
+  return ok;
+}
+
+bool CPlayer::Duration(std::int64_t& duration) const {
+  GstElement* pipeline = PipelineRef();
+  if (pipeline == nullptr) return false;
+  gint64 value = 0;
+  const bool ok = gst_element_query_duration(pipeline, GST_FORMAT_TIME, &value) && value >= 0;
+  gst_object_unref(pipeline);
+  if (ok) duration = value / 100;
+  return ok;
+}
+
+QImage CPlayer::CurrentImage() {
+  if (GstElement* pipeline = PipelineRef()) {
+    // A seek while paused shows its picture once the pipeline has prerolled.
+    gst_element_get_state(pipeline, nullptr, nullptr, kSeekSettleTimeout);
+    gst_object_unref(pipeline);
+  }
+  return presenter_.CurrentImage();
+}

@@ -1,0 +1,127 @@
+#pragma once
+
+#include <gst/gst.h>
+
+#include <QObject>
+#include <QSize>
+#include <QString>
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "player/player_result.h"
+#include "player/video_presenter.h"
+
+// The media player of the engine: one GStreamer playbin that decodes the
+// movie, its pictures going to a VideoPresenter and its sound to the
+// system's audio sink. A bus thread turns the pipeline's messages into the
+// engine's window messages for the video surface (ready, paused, ended).
+class CPlayer {
+ public:
+  enum PlayerState {
+    Closed = 0,
+    Ready = 1,
+    OpenPending = 2,
+    Started = 3,
+    Paused = 4,
+    Stopped = 5,
+    Closing = 6,
+  };
+
+  // How an open ended, as far as it is known.
+  enum class OpenOutcome { Pending, Ready, Failed };
+
+  // Returns a player that posts its messages to `eventWindow`, or null when
+  // GStreamer cannot be started or lacks its playback elements.
+  static std::unique_ptr<CPlayer> Create(QObject* eventWindow);
+  ~CPlayer();
+  CPlayer(const CPlayer&) = delete;
+  CPlayer& operator=(const CPlayer&) = delete;
+
+  // Sound goes to an element made by this factory instead of the system's
+  // audio sink (empty: the system's). For machines without sound and tests.
+  static void SetAudioSinkFactory(const std::string& factoryName);
+  // Prefers hardware video decoders where GStreamer has them.
+  static void SetPreferHardwareDecoders(bool on);
+
+  PlayerResult OpenFile(const QString& path);
+  // Waits up to `timeoutMs` for the open to be ready or to fail for good.
+  OpenOutcome WaitForOpen(int timeoutMs);
+  // Result of the failure that ended the open or the playback.
+  PlayerResult LastError() const { return lastError_.load(); }
+
+  PlayerResult Play();
+  PlayerResult Pause();
+  PlayerResult Stop();
+  // Seeks while playing: continues playing from the position (100 ns units).
+  PlayerResult SeekPlaying(std::int64_t position);
+  // Shows the picture at the position (100 ns units) and ends paused.
+  PlayerResult SeekPaused(std::int64_t position);
+  PlayerResult SetRate(double rate, bool thinning);
+  PlayerResult SetVolume(int volume);
+  PlayerResult Close();
+
+  PlayerState State() const { return playerState_.load(); }
+  int Volume() const { return volume_.load(); }
+  bool AudioDisabled() const { return audioDisabled_.load(); }
+  // True once the pipeline is ready (the display control of the platform).
+  bool HasDisplayControl() const { return hasDisplay_.load(); }
+  // Presentation clock in 100 ns units; false when it cannot be read.
+  bool ClockTime(std::int64_t& time) const;
+  // Duration of the movie in 100 ns units; false when unknown.
+  bool Duration(std::int64_t& duration) const;
+  QSize NativeVideoSize() const { return presenter_.VideoSize(); }
+  // The picture on screen, after any seek in progress has finished.
+  QImage CurrentImage();
+  VideoPresenter& presenter() { return presenter_; }
+
+ private:
+  explicit CPlayer(QObject* eventWindow);
+
+  GstElement* BuildPipeline();
+  void StartBusThread();
+  void StopBusThread();
+  void BusLoop();
+  void HandleMessage(GstMessage* message);
+  void OnError(GstMessage* message);
+  void RetryWithoutAudio();
+  void OnPipelineReady();
+  void OnPresentationEnded();
+  void FinishOpen(OpenOutcome outcome, PlayerResult error);
+  void Post(int message);
+  GstElement* PipelineRef() const;
+  bool SeekTo(std::int64_t position100ns);
+  void ApplyVolume();
+
+  QObject* eventWindow_;
+  VideoPresenter presenter_;
+  std::string uri_;
+
+  mutable std::mutex pipelineMutex_;
+  GstElement* pipeline_ = nullptr;  // guarded by pipelineMutex_
+  GstElement* audioSink_ = nullptr;  // inside pipeline_, not owned
+
+  std::atomic<PlayerState> playerState_{Closed};
+  std::atomic<int> volume_{0};
+  std::atomic<bool> audioDisabled_{false};
+  std::atomic<bool> hasDisplay_{false};
+  std::atomic<bool> ended_{false};
+  std::atomic<bool> missingPlugin_{false};
+  std::atomic<PlayerResult> lastError_{kResultOk};
+  std::atomic<double> rate_{1.0};
+  std::atomic<bool> thinning_{false};
+  // Where to carry on when the sound failed after the movie was ready.
+  bool retryAfterReady_ = false;
+  std::int64_t retryPosition_ = 0;
+  PlayerState retryState_ = Stopped;
+
+  std::thread busThread_;
+  std::atomic<bool> busStop_{false};
+  std::mutex waitMutex_;
+  std::condition_variable waitCondition_;
+  OpenOutcome openOutcome_ = OpenOutcome::Pending;  // guarded by waitMutex_
+};

@@ -1,0 +1,163 @@
+#include "player/video_presenter.h"
+
+#include <gst/app/gstappsink.h>
+#include <gst/video/video.h>
+
+#include <QPainter>
+
+namespace {
+
+// The pixels of one sample, mapped for reading while the object lives.
+class MappedFrame {
+ public:
+  explicit MappedFrame(GstSample* sample) {
+    GstCaps* caps = gst_sample_get_caps(sample);
+    GstBuffer* buffer = gst_sample_get_buffer(sample);
+    if (caps == nullptr || buffer == nullptr || !gst_video_info_from_caps(&info_, caps)) return;
+    mapped_ = gst_video_frame_map(&frame_, &info_, buffer, GST_MAP_READ);
+  }
+  ~MappedFrame() {
+    if (mapped_) gst_video_frame_unmap(&frame_);
+  }
+  MappedFrame(const MappedFrame&) = delete;
+  MappedFrame& operator=(const MappedFrame&) = delete;
+
+  // An image over the mapped pixels (no copy); null when mapping failed.
+  QImage Image() const {
+    if (!mapped_) return {};
+    return QImage(static_cast<const uchar*>(GST_VIDEO_FRAME_PLANE_DATA(&frame_, 0)),
+                  GST_VIDEO_FRAME_WIDTH(&frame_), GST_VIDEO_FRAME_HEIGHT(&frame_),
+                  GST_VIDEO_FRAME_PLANE_STRIDE(&frame_, 0), QImage::Format_RGB32);
+  }
+
+ private:
+  GstVideoInfo info_{};
+  GstVideoFrame frame_{};
+  bool mapped_ = false;
+};
+
+}  // namespace
+
+VideoPresenter::~VideoPresenter() { Clear(); }
+
+GstElement* VideoPresenter::CreateSink() {
+  GstElement* sink = gst_element_factory_make("appsink", nullptr);
+  if (sink == nullptr) return nullptr;
+  GstCaps* caps = gst_caps_from_string("video/x-raw,format=BGRx");
+  // Only the newest picture matters: a picture that is not taken in time is
+  // replaced by the next one.
+  g_object_set(sink, "caps", caps, "sync", TRUE, "max-buffers", 1u, "drop", TRUE, "qos", TRUE,
+               "enable-last-sample", FALSE, nullptr);
+  gst_caps_unref(caps);
+  GstAppSinkCallbacks callbacks{};
+  callbacks.new_preroll = &VideoPresenter::OnNewPreroll;
+  callbacks.new_sample = &VideoPresenter::OnNewSample;
+  gst_app_sink_set_callbacks(GST_APP_SINK(sink), &callbacks, this, nullptr);
+  return sink;
+}
+
+void VideoPresenter::SetFrameCallback(std::function<void()> callback) {
+  std::lock_guard lock(mutex_);
+  frameCallback_ = std::move(callback);
+}
+
+GstFlowReturn VideoPresenter::OnNewPreroll(GstAppSink* sink, gpointer self) {
+  GstSample* sample = gst_app_sink_pull_preroll(sink);
+  if (sample != nullptr) static_cast<VideoPresenter*>(self)->Store(sample);
+  return GST_FLOW_OK;
+}
+
+GstFlowReturn VideoPresenter::OnNewSample(GstAppSink* sink, gpointer self) {
+  GstSample* sample = gst_app_sink_pull_sample(sink);
+  if (sample == nullptr) return GST_FLOW_EOS;
+  static_cast<VideoPresenter*>(self)->Store(sample);
+  return GST_FLOW_OK;
+}
+
+void VideoPresenter::Store(GstSample* sample) {
+  std::function<void()> callback;
+  {
+    std::lock_guard lock(mutex_);
+    GstBuffer* previous = newest_ != nullptr ? gst_sample_get_buffer(newest_) : nullptr;
+    GstBuffer* buffer = gst_sample_get_buffer(sample);
+    // A playing pipeline hands its prerolled picture over once more.
+    if (previous == buffer) {
+      gst_sample_unref(sample);
+      return;
+    }
+    if (newest_ != nullptr) gst_sample_unref(newest_);
+    newest_ = sample;
+    callback = frameCallback_;
+  }
+  ++framesShown_;
+  if (callback) callback();
+}
+
+GstSample* VideoPresenter::TakeRef() const {
+  std::lock_guard lock(mutex_);
+  return newest_ != nullptr ? gst_sample_ref(newest_) : nullptr;
+}
+
+QSize VideoPresenter::VideoSize() const {
+  GstSample* sample = TakeRef();
+  if (sample == nullptr) return {};
+  GstVideoInfo info;
+  QSize size;
+  GstCaps* caps = gst_sample_get_caps(sample);
+  if (caps != nullptr && gst_video_info_from_caps(&info, caps)) {
+    size = QSize(GST_VIDEO_INFO_WIDTH(&info), GST_VIDEO_INFO_HEIGHT(&info));
+  }
+  gst_sample_unref(sample);
+  return size;
+}
+
+GstClockTime VideoPresenter::FrameTime() const {
+  GstSample* sample = TakeRef();
+  if (sample == nullptr) return GST_CLOCK_TIME_NONE;
+  GstBuffer* buffer = gst_sample_get_buffer(sample);
+  GstClockTime time = buffer != nullptr ? GST_BUFFER_PTS(buffer) : GST_CLOCK_TIME_NONE;
+  gst_sample_unref(sample);
+  return time;
+}
+
+QImage VideoPresenter::CurrentImage() const {
+  GstSample* sample = TakeRef();
+  if (sample == nullptr) return {};
+  QImage image;
+  {
+    MappedFrame frame(sample);
+    image = frame.Image().copy();
+  }
+  gst_sample_unref(sample);
+  return image;
+}
+
+bool VideoPresenter::Paint(QPainter& painter, const QRect& target, bool rotate180) const {
+  GstSample* sample = TakeRef();
+  if (sample == nullptr) return false;
+  bool painted = false;
+  {
+    MappedFrame frame(sample);
+    QImage image = frame.Image();
+    if (!image.isNull()) {
+      painter.save();
+      if (rotate180) {
+        painter.translate(target.center() + QPointF(0.5, 0.5));
+        painter.rotate(180);
+        painter.translate(-(target.center() + QPointF(0.5, 0.5)));
+      }
+      painter.drawImage(target, image);
+      painter.restore();
+      painted = true;
+    }
+  }
+  gst_sample_unref(sample);
+  return painted;
+}
+
+void VideoPresenter::Clear() {
+  std::lock_guard lock(mutex_);
+  if (newest_ != nullptr) gst_sample_unref(newest_);
+  newest_ = nullptr;
+  framesShown_ = 0;
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <gst/app/gstappsink.h>
+#include <gst/gst.h>
+
+#include <QImage>
+#include <QRect>
+#include <QSize>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+
+class QPainter;
+
+// Receives the decoded pictures of the player's pipeline through an appsink
+// (32-bit BGRx, shown at their presentation time by the sink's clock) and
+// keeps only the newest one, for painting and for snapshots.
+class VideoPresenter {
+ public:
+  VideoPresenter() = default;
+  ~VideoPresenter();
+  VideoPresenter(const VideoPresenter&) = delete;
+  VideoPresenter& operator=(const VideoPresenter&) = delete;
+
+  // Makes a new appsink that feeds this presenter. The caller owns the
+  // returned (floating) reference.
+  GstElement* CreateSink();
+
+  // Called on a streaming thread whenever a new picture arrived.
+  void SetFrameCallback(std::function<void()> callback);
+
+  // Native size of the newest picture; empty while there is none.
+  QSize VideoSize() const;
+  // Presentation time of the newest picture in nanoseconds, or
+  // GST_CLOCK_TIME_NONE while there is none.
+  GstClockTime FrameTime() const;
+  // Copy of the newest picture at its native size; null while there is none.
+  QImage CurrentImage() const;
+  // Paints the newest picture into `target`, turned by 180 degrees when
+  // asked. Returns false (and paints nothing) while there is none.
+  bool Paint(QPainter& painter, const QRect& target, bool rotate180) const;
+  // Forgets the newest picture.
+  void Clear();
+
+  // Pictures that reached the screen since the last Clear (prerolled
+  // pictures included).
+  std::uint64_t FramesShown() const { return framesShown_.load(); }
+
+ private:
+  static GstFlowReturn OnNewPreroll(GstAppSink* sink, gpointer self);
+  static GstFlowReturn OnNewSample(GstAppSink* sink, gpointer self);
+  void Store(GstSample* sample);
+  GstSample* TakeRef() const;
+
+  mutable std::mutex mutex_;
+  GstSample* newest_ = nullptr;
+  std::function<void()> frameCallback_;
+  std::atomic<std::uint64_t> framesShown_{0};
+};
