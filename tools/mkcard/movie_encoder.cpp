@@ -54,7 +54,7 @@ std::vector<std::string> EncoderCommand(const RecordingPlan& plan,
 }
 
 std::string EncodeMovie(const RecordingPlan& plan, const std::filesystem::path& output) {
-  return RunProgram(EncoderCommand(plan, output));
+  return RunProgram(EncoderCommand(plan, output)).failure;
 }
 
 }  // namespace mkcard
