@@ -1,0 +1,40 @@
+#include "app/kestrel_app.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDialog>
+#include <QFile>
+#include <QTimer>
+
+#include "app/settings_file.h"
+#include "app/shared_fonts.h"
+#include "scoped_work_folder.h"
+
+namespace {
+
+TEST(CKestrelApp, RunsTheMainWindowAndFreesTheFontsAfterIt) {
+  ScopedWorkFolder work;
+  bool fontsWhileOpen = false;
+  QString title;
+  auto* timer = new QTimer(qApp);
+  QObject::connect(timer, &QTimer::timeout, [&, timer] {
+    auto* window = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (!window || !window->isVisible()) return;
+    timer->stop();
+    timer->deleteLater();
+    fontsWhileOpen = SharedFontsCreated();
+    title = window->windowTitle();
+    window->close();
+  });
+  timer->start(10);
+  CKestrelApp app;
+  app.Run();
+  EXPECT_TRUE(fontsWhileOpen);
+  EXPECT_EQ(title, QStringLiteral("Quendra3"));
+  EXPECT_FALSE(SharedFontsCreated());
+  EXPECT_TRUE(QFile::exists(work.filePath(QStringLiteral("Default_Folder.ini"))));
+  EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty()) << "the window is gone";
+}
+
+}  // namespace
