@@ -13,7 +13,8 @@ namespace {
 std::int64_t FolderStart(int folder) {
   using namespace std::chrono;
   const sys_seconds first = sys_days{year{2024} / June / 12} + hours{8} + minutes{30};
-  return first.time_since_epoch().count() + static_cast<std::int64_t>(folder) * (24 * 3600 + 47 * 60);
+  return first.time_since_epoch().count() +
+         static_cast<std::int64_t>(folder) * (24 * 3600 + 47 * 60);
 }
 
 std::string FileName(int numberInFolder, bool numbered, const LocalClock& start, char trigger) {
@@ -59,7 +60,8 @@ std::vector<RecordingPlan> PlanCard(const CardOptions& options) {
       files.push_back(plan);
     }
     if (options.extras && folder == options.folders - 1) {
-      for (const FileKind extra : {FileKind::kCutShort, FileKind::kNoCsmend, FileKind::kPlainMovie}) {
+      for (const FileKind extra :
+           {FileKind::kCutShort, FileKind::kNoCsmend, FileKind::kPlainMovie}) {
         RecordingPlan plan;
         plan.kind = extra;
         plan.trigger = extra == FileKind::kNoCsmend ? 'M' : 'A';
@@ -74,8 +76,10 @@ std::vector<RecordingPlan> PlanCard(const CardOptions& options) {
     for (std::size_t i = 0; i < files.size(); ++i) {
       RecordingPlan& plan = files[i];
       const int number = static_cast<int>(i);
-      plan.start = ClockOf(drive.startSeconds + static_cast<std::int64_t>(number) * options.seconds);
-      plan.path = folderName + FileName(number, number < options.numbered, plan.start, plan.trigger);
+      plan.start =
+          ClockOf(drive.startSeconds + static_cast<std::int64_t>(number) * options.seconds);
+      plan.path =
+          folderName + FileName(number, number < options.numbered, plan.start, plan.trigger);
       plan.cardIndex = static_cast<int>(card.size());
       plan.folder = folder;
       plan.seconds = options.seconds;

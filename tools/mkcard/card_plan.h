@@ -11,12 +11,12 @@ namespace mkcard {
 
 // What the generator is asked to write (the command line's options).
 struct CardOptions {
-  int folders = 3;            // 100MEDIA, 101MEDIA, ...
-  int files = 5;              // recordings per folder
-  int seconds = 10;           // length of each recording
+  int folders = 3;   // 100MEDIA, 101MEDIA, ...
+  int files = 5;     // recordings per folder
+  int seconds = 10;  // length of each recording
   int width = 640;
   int height = 360;
-  int fpsNum = 30;            // frame rate fpsNum / fpsDen (30000/1001 for 29.97)
+  int fpsNum = 30;  // frame rate fpsNum / fpsDen (30000/1001 for 29.97)
   int fpsDen = 1;
   std::uint64_t seed = 1;
   std::string triggers = "AMGPS";  // assigned in card order, cycled
@@ -49,19 +49,19 @@ struct HeaderFields {
 
 // One file of the card.
 struct RecordingPlan {
-  std::string path;   // relative to OUTDIR with '/' separators: "DCIM/100MEDIA/0612083000_A.MOV"
+  std::string path;  // relative to OUTDIR with '/' separators: "DCIM/100MEDIA/0612083000_A.MOV"
   FileKind kind = FileKind::kRecorder;
   char trigger = 'A';  // character 11 of the name
   int cardIndex = 0;   // 0-based order in the card (the barcode carries it mod 256)
   int folder = 0;      // 0 for 100MEDIA
   int seconds = 0;
-  int frames = 0;      // video frames: ceil(seconds * fps)
+  int frames = 0;  // video frames: ceil(seconds * fps)
   int fpsNum = 30;
   int fpsDen = 1;
   int width = 0;
   int height = 0;
-  int toneHz = 0;         // the sine tone of the sound track
-  LocalClock start;       // local start time (the decoded time of record 0)
+  int toneHz = 0;    // the sine tone of the sound track
+  LocalClock start;  // local start time (the decoded time of record 0)
   HeaderFields header;
   std::vector<SensorSample> samples;  // the records of the udat payload, in file order
 };

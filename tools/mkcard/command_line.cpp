@@ -7,7 +7,8 @@ namespace mkcard {
 namespace {
 
 // Reads a whole decimal number in [low, high].
-bool ReadNumber(const std::string& text, std::uint64_t low, std::uint64_t high, std::uint64_t& value) {
+bool ReadNumber(const std::string& text, std::uint64_t low, std::uint64_t high,
+                std::uint64_t& value) {
   const char* end = text.data() + text.size();
   const auto [stop, error] = std::from_chars(text.data(), end, value);
   return !text.empty() && error == std::errc() && stop == end && value >= low && value <= high;
@@ -15,7 +16,8 @@ bool ReadNumber(const std::string& text, std::uint64_t low, std::uint64_t high, 
 
 bool ReadInt(const std::string& text, int low, int high, int& value) {
   std::uint64_t number = 0;
-  if (!ReadNumber(text, static_cast<std::uint64_t>(low), static_cast<std::uint64_t>(high), number)) {
+  if (!ReadNumber(text, static_cast<std::uint64_t>(low), static_cast<std::uint64_t>(high),
+                  number)) {
     return false;
   }
   value = static_cast<int>(number);
@@ -99,7 +101,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     if (arg == "--help") {
       line.help = true;
       takesValue = false;
-    } else if (arg == "--extras" || arg == "--cut-short" || arg == "--no-csmend" || arg == "--plain") {
+    } else if (arg == "--extras" || arg == "--cut-short" || arg == "--no-csmend" ||
+               arg == "--plain") {
       takesValue = false;
       if (arg == "--extras") o.extras = true;
       if (arg == "--cut-short") o.cutShort = true;

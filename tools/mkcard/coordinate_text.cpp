@@ -21,7 +21,8 @@ std::string CoordinateText(double degrees, int degreeDigits) {
 double DecodedCoordinate(const std::string& text, unsigned char hemisphere) {
   double v = 0;
   std::from_chars(text.data(), text.data() + text.size(), v);
-  const double degrees = std::fmod(v, 100.0) / 60.0 + static_cast<double>(static_cast<std::int64_t>(v) / 100);
+  const double degrees =
+      std::fmod(v, 100.0) / 60.0 + static_cast<double>(static_cast<std::int64_t>(v) / 100);
   return hemisphere != 0 ? degrees : -degrees;
 }
 

@@ -12,10 +12,10 @@
 namespace mkcard {
 namespace {
 
-constexpr int kSpeedLimit = 50;        // km/h in town
-constexpr int kClockBehind = 18;       // the recorder's clock runs 18 s behind satellite time
+constexpr int kSpeedLimit = 50;   // km/h in town
+constexpr int kClockBehind = 18;  // the recorder's clock runs 18 s behind satellite time
 constexpr double kMetresPerDegree = 111320.0;
-constexpr double kStepSeconds = 0.1;   // ten records a second
+constexpr double kStepSeconds = 0.1;  // ten records a second
 
 enum class Crossing { kNone, kPrimeMeridian, kEquator };
 
@@ -41,8 +41,9 @@ bool Parked(char trigger) { return trigger == 'P' || trigger == 'S'; }
 
 // Returns deterministic noise in [-amplitude, amplitude] for one step and channel.
 int Noise(std::uint64_t key, std::int64_t step, int channel, int amplitude) {
-  SplitMix64 rng(key ^ ((static_cast<std::uint64_t>(step) * 16 + static_cast<std::uint64_t>(channel)) *
-                        0xD1B54A32D192ED03ULL));
+  SplitMix64 rng(key ^
+                 ((static_cast<std::uint64_t>(step) * 16 + static_cast<std::uint64_t>(channel)) *
+                  0xD1B54A32D192ED03ULL));
   return rng.Between(-amplitude, amplitude);
 }
 
@@ -227,16 +228,20 @@ LocalClock ClockOf(std::int64_t seconds) {
   const sys_days day = floor<days>(time);
   const year_month_day date{day};
   const hh_mm_ss clock{time - day};
-  return {static_cast<int>(date.year()),          static_cast<int>(unsigned(date.month())),
-          static_cast<int>(unsigned(date.day())), static_cast<int>(clock.hours().count()),
-          static_cast<int>(clock.minutes().count()), static_cast<int>(clock.seconds().count())};
+  return {static_cast<int>(date.year()),
+          static_cast<int>(unsigned(date.month())),
+          static_cast<int>(unsigned(date.day())),
+          static_cast<int>(clock.hours().count()),
+          static_cast<int>(clock.minutes().count()),
+          static_cast<int>(clock.seconds().count())};
 }
 
 std::vector<std::vector<SensorSample>> SynthesizeDrive(const DriveSetup& setup,
                                                        const std::vector<DriveSlot>& slots) {
   std::vector<std::vector<SensorSample>> result(slots.size());
   if (slots.empty()) return result;
-  const std::uint64_t key = setup.seed * 0x9E3779B97F4A7C15ULL + static_cast<std::uint64_t>(setup.folder);
+  const std::uint64_t key =
+      setup.seed * 0x9E3779B97F4A7C15ULL + static_cast<std::uint64_t>(setup.folder);
   SplitMix64 rng(key);
   const Timeline timeline(setup, slots, rng);
   const Route route(rng, TownOf(setup.folder).northward, timeline.TotalDistance());
@@ -287,8 +292,8 @@ std::vector<std::vector<SensorSample>> SynthesizeDrive(const DriveSetup& setup,
         sample.gz = Noise(key, step, 2, 8);
       } else {
         const double accel = (nextSpeed - speed) / 3.6 / kStepSeconds / 9.81 * 1000.0;
-        sample.gx = std::clamp(static_cast<int>(std::lround(accel)), -1200, 1200) +
-                    Noise(key, step, 0, 25);
+        sample.gx =
+            std::clamp(static_cast<int>(std::lround(accel)), -1200, 1200) + Noise(key, step, 0, 25);
         sample.gy = static_cast<int>(std::lround(70.0 * std::sin(step * 0.09 + swayPhase))) +
                     Noise(key, step, 1, 20);
         sample.gz = Noise(key, step, 2, 30);

@@ -15,8 +15,8 @@ struct DriveSlot {
 
 // A folder is one drive: its recordings are consecutive slices of it.
 struct DriveSetup {
-  int folder = 0;  // picks the town: folder % 3 == 1 crosses the prime meridian,
-                   // folder % 3 == 2 crosses the equator
+  int folder = 0;   // picks the town: folder % 3 == 1 crosses the prime meridian,
+                    // folder % 3 == 2 crosses the equator
   int seconds = 0;  // length of every slice
   std::uint64_t seed = 0;
   std::int64_t startSeconds = 0;  // local start of the drive, seconds since 1970 (no time zone)

@@ -5,7 +5,8 @@
 #include "mkcard/command_line.h"
 
 int main(int argc, char** argv) {
-  const mkcard::CommandLine line = mkcard::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+  const mkcard::CommandLine line =
+      mkcard::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
   if (line.help) {
     std::cout << mkcard::UsageText();
     return 0;

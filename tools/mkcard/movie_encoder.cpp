@@ -26,14 +26,14 @@ std::string FilterGraph(const RecordingPlan& plan) {
   return "testsrc2=size=" + size + ":rate=" + rate + "[pattern];" +
          "color=c=black:size=" + std::to_string(kBarcodeBits) + "x2:rate=" + rate +
          ",format=gray,geq=lum='255*mod(floor((N+" + std::to_string(recording) +
-         "*65536)/pow(2,X)),2)',scale=" + std::to_string(plan.width) + ":" +
-         std::to_string(strip) + ":flags=neighbor[bar];" +
-         "[pattern][bar]overlay=0:0,drawtext=fontfile=" + kFont + ":text='%{n}':x=" +
-         std::to_string(plan.width / 20) + ":y=" + std::to_string(strip + plan.height / 20) +
+         "*65536)/pow(2,X)),2)',scale=" + std::to_string(plan.width) + ":" + std::to_string(strip) +
+         ":flags=neighbor[bar];" + "[pattern][bar]overlay=0:0,drawtext=fontfile=" + kFont +
+         ":text='%{n}':x=" + std::to_string(plan.width / 20) +
+         ":y=" + std::to_string(strip + plan.height / 20) +
          ":fontsize=" + std::to_string(fontSize) +
          ":fontcolor=white:box=1:boxcolor=black,format=yuv420p[v];" +
-         "sine=frequency=" + std::to_string(plan.toneHz) + ":sample_rate=48000:duration=" +
-         std::to_string(plan.seconds) + "[a]";
+         "sine=frequency=" + std::to_string(plan.toneHz) +
+         ":sample_rate=48000:duration=" + std::to_string(plan.seconds) + "[a]";
 }
 
 }  // namespace
@@ -43,14 +43,12 @@ std::vector<std::string> EncoderCommand(const RecordingPlan& plan,
   const int gop = (plan.fpsNum + plan.fpsDen / 2) / plan.fpsDen;
   return {"ffmpeg", "-nostdin", "-hide_banner", "-loglevel", "error", "-y",
           // Fixed thread counts: the bytes must not depend on the machine.
-          "-filter_complex_threads", "1", "-filter_complex", FilterGraph(plan),
-          "-map", "[v]", "-map", "[a]", "-frames:v", std::to_string(plan.frames),
-          "-c:v", "libx264", "-preset", "veryfast", "-threads", "2",
-          "-g", std::to_string(gop), "-keyint_min", std::to_string(gop), "-sc_threshold", "0",
-          "-c:a", "aac", "-b:a", "64k", "-ac", "1",
-          "-fflags", "+bitexact", "-flags:v", "+bitexact", "-flags:a", "+bitexact",
-          "-map_metadata", "-1", "-video_track_timescale", "90000",
-          "-f", "mov", output.string()};
+          "-filter_complex_threads", "1", "-filter_complex", FilterGraph(plan), "-map", "[v]",
+          "-map", "[a]", "-frames:v", std::to_string(plan.frames), "-c:v", "libx264", "-preset",
+          "veryfast", "-threads", "2", "-g", std::to_string(gop), "-keyint_min",
+          std::to_string(gop), "-sc_threshold", "0", "-c:a", "aac", "-b:a", "64k", "-ac", "1",
+          "-fflags", "+bitexact", "-flags:v", "+bitexact", "-flags:a", "+bitexact", "-map_metadata",
+          "-1", "-video_track_timescale", "90000", "-f", "mov", output.string()};
 }
 
 std::string EncodeMovie(const RecordingPlan& plan, const std::filesystem::path& output) {

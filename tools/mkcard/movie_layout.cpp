@@ -13,9 +13,14 @@ struct TopAtom {
 };
 
 std::array<char, 8> AtomHeader(std::uint32_t size, const char* name) {
-  return {static_cast<char>(size >> 24), static_cast<char>(size >> 16),
-          static_cast<char>(size >> 8),  static_cast<char>(size),
-          name[0], name[1], name[2], name[3]};
+  return {static_cast<char>(size >> 24),
+          static_cast<char>(size >> 16),
+          static_cast<char>(size >> 8),
+          static_cast<char>(size),
+          name[0],
+          name[1],
+          name[2],
+          name[3]};
 }
 
 // Reads the top-level atoms. Fails on a 64-bit or impossible size.
@@ -80,7 +85,8 @@ std::string ApplyRecorderLayout(const std::filesystem::path& path,
   file.write(wideHeader.data(), 8);
   file.seekp(0, std::ios::end);
   file.write(udatHeader.data(), 8);
-  file.write(reinterpret_cast<const char*>(payload.data()), static_cast<std::streamsize>(payload.size()));
+  file.write(reinterpret_cast<const char*>(payload.data()),
+             static_cast<std::streamsize>(payload.size()));
   file.write(closing.data(), 8);
   file.write(zeros, 4);
   file.close();

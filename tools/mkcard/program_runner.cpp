@@ -97,9 +97,9 @@ ProgramResult RunProgram(const std::vector<std::string>& argv) {
     }
   }
   if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return result;
-  result.failure = argv[0] + (WIFEXITED(status)
-                                  ? " exited with status " + std::to_string(WEXITSTATUS(status))
-                                  : " was killed by signal " + std::to_string(WTERMSIG(status)));
+  result.failure =
+      argv[0] + (WIFEXITED(status) ? " exited with status " + std::to_string(WEXITSTATUS(status))
+                                   : " was killed by signal " + std::to_string(WTERMSIG(status)));
   const std::string last = LastLine(result.errors);
   if (!last.empty()) result.failure += ": " + last;
   return result;

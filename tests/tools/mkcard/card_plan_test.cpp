@@ -18,11 +18,11 @@ using mkcard::SensorSample;
 
 namespace {
 
-std::string NameOf(const RecordingPlan& plan) {
-  return plan.path.substr(plan.path.rfind('/') + 1);
-}
+std::string NameOf(const RecordingPlan& plan) { return plan.path.substr(plan.path.rfind('/') + 1); }
 
-std::string FolderOf(const RecordingPlan& plan) { return plan.path.substr(0, plan.path.rfind('/')); }
+std::string FolderOf(const RecordingPlan& plan) {
+  return plan.path.substr(0, plan.path.rfind('/'));
+}
 
 // Seconds since 1970 of the time a record stands for: the clock plus the
 // seconds to add.
@@ -39,7 +39,8 @@ std::int64_t Seconds(const mkcard::LocalClock& c) {
 
 double MetresBetween(const SensorSample& a, const SensorSample& b) {
   const double north = (b.latitude - a.latitude) * 111320.0;
-  const double east = (b.longitude - a.longitude) * 111320.0 * std::cos(a.latitude * std::numbers::pi / 180);
+  const double east =
+      (b.longitude - a.longitude) * 111320.0 * std::cos(a.latitude * std::numbers::pi / 180);
   return std::hypot(north, east);
 }
 
@@ -97,7 +98,8 @@ TEST(CardPlan, RecordsRunTenPerSecondAndContinueAcrossTheFolder) {
   for (const RecordingPlan& plan : card) {
     ASSERT_EQ(plan.samples.size(), 40u);
     EXPECT_EQ(DecodedTime(plan.samples[0]), Seconds(plan.start)) << plan.path;
-    if (previous != nullptr && card[static_cast<std::size_t>(plan.cardIndex) - 1].folder != plan.folder) {
+    if (previous != nullptr &&
+        card[static_cast<std::size_t>(plan.cardIndex) - 1].folder != plan.folder) {
       previous = nullptr;
     }
     for (std::size_t r = 0; r < plan.samples.size(); ++r) {

@@ -12,9 +12,10 @@ using mkcard::ParseCommandLine;
 
 TEST(CommandLine, ReadsEveryOption) {
   const CommandLine line = ParseCommandLine(
-      {"--folders", "2", "--files", "7", "--seconds", "3", "--size", "320x180", "--fps", "29.97",
-       "--seed", "18446744073709551615", "--triggers", "GS", "--quality", "N", "--records", "16",
-       "--numbered", "3", "--extras", "--no-csmend", "out"});
+      {"--folders",  "2",       "--files",   "7",           "--seconds", "3",
+       "--size",     "320x180", "--fps",     "29.97",       "--seed",    "18446744073709551615",
+       "--triggers", "GS",      "--quality", "N",           "--records", "16",
+       "--numbered", "3",       "--extras",  "--no-csmend", "out"});
   ASSERT_EQ(line.error, "");
   const mkcard::CardOptions& o = line.options;
   EXPECT_EQ(line.outdir, "out");
@@ -40,8 +41,9 @@ TEST(CommandLine, FrameRates) {
   const struct {
     const char* text;
     int num, den;
-  } cases[] = {{"30", 30, 1}, {"60", 60, 1}, {"29.97", 30000, 1001}, {"59.94", 60000, 1001},
-               {"23.976", 24000, 1001}, {"30000/1001", 30000, 1001}, {"25/1", 25, 1}};
+  } cases[] = {{"30", 30, 1},          {"60", 60, 1},           {"29.97", 30000, 1001},
+               {"59.94", 60000, 1001}, {"23.976", 24000, 1001}, {"30000/1001", 30000, 1001},
+               {"25/1", 25, 1}};
   for (const auto& c : cases) {
     const CommandLine line = ParseCommandLine({"--fps", c.text, "out"});
     ASSERT_EQ(line.error, "") << c.text;

@@ -34,15 +34,16 @@ std::string Text(const std::vector<std::uint8_t>& bytes, std::uint64_t offset, s
 
 // The generator's arguments for `options` (those the tests vary).
 std::vector<std::string> Arguments(const CardOptions& o, const std::filesystem::path& outdir) {
-  std::vector<std::string> args = {"--folders", std::to_string(o.folders),
-                                   "--files",   std::to_string(o.files),
-                                   "--seconds", std::to_string(o.seconds),
-                                   "--size",    std::to_string(o.width) + "x" + std::to_string(o.height),
-                                   "--fps",     std::to_string(o.fpsNum) + "/" + std::to_string(o.fpsDen),
-                                   "--seed",    std::to_string(o.seed),
-                                   "--triggers", o.triggers,
-                                   "--quality", std::string(1, o.quality),
-                                   "--numbered", std::to_string(o.numbered)};
+  std::vector<std::string> args = {
+      "--folders",  std::to_string(o.folders),
+      "--files",    std::to_string(o.files),
+      "--seconds",  std::to_string(o.seconds),
+      "--size",     std::to_string(o.width) + "x" + std::to_string(o.height),
+      "--fps",      std::to_string(o.fpsNum) + "/" + std::to_string(o.fpsDen),
+      "--seed",     std::to_string(o.seed),
+      "--triggers", o.triggers,
+      "--quality",  std::string(1, o.quality),
+      "--numbered", std::to_string(o.numbered)};
   if (o.records >= 0) args.insert(args.end(), {"--records", std::to_string(o.records)});
   if (o.extras) args.push_back("--extras");
   if (o.cutShort) args.push_back("--cut-short");
@@ -81,30 +82,6 @@ std::uint32_t FirstSampleDelta(const std::vector<std::uint8_t>& bytes) {
   return stts ? Be32(bytes, stts->offset + 8 + 12) : 0;
 }
 
-void ExpectSameSample(const mkcard::SensorSample& got, const mkcard::SensorSample& want) {
-  EXPECT_EQ(got.number, want.number);
-  EXPECT_EQ(got.fix, want.fix);
-  EXPECT_DOUBLE_EQ(got.latitude, want.latitude);
-  EXPECT_DOUBLE_EQ(got.longitude, want.longitude);
-  EXPECT_EQ(got.latitudeHemisphere, want.latitudeHemisphere);
-  EXPECT_EQ(got.longitudeHemisphere, want.longitudeHemisphere);
-  EXPECT_EQ(got.speed, want.speed);
-  EXPECT_EQ(got.clock, want.clock);
-  EXPECT_EQ(got.addSeconds, want.addSeconds);
-  EXPECT_EQ(got.gx, want.gx);
-  EXPECT_EQ(got.gy, want.gy);
-  EXPECT_EQ(got.gz, want.gz);
-  EXPECT_EQ(got.userPoint, want.userPoint);
-  EXPECT_EQ(got.axis, want.axis);
-  EXPECT_EQ(got.eventLetter, want.eventLetter);
-  EXPECT_EQ(got.emergencyStop, want.emergencyStop);
-  EXPECT_EQ(got.parking, want.parking);
-  EXPECT_EQ(got.speeding, want.speeding);
-  EXPECT_EQ(got.vehicleBytes, want.vehicleBytes);
-  EXPECT_EQ(got.vehicleWords, want.vehicleWords);
-  EXPECT_EQ(got.manualMark, want.manualMark);
-}
-
 // Checks the layout the recorder writes and returns the udat atom.
 Atom ExpectRecorderLayout(const std::vector<std::uint8_t>& bytes, std::size_t records) {
   const std::vector<Atom> atoms = TopAtoms(bytes);
@@ -125,8 +102,9 @@ Atom ExpectRecorderLayout(const std::vector<std::uint8_t>& bytes, std::size_t re
 }
 
 double ProbedDuration(const std::filesystem::path& file) {
-  const mkcard::ProgramResult probe = mkcard::RunProgram(
-      {"ffprobe", "-v", "error", "-show_entries", "format=duration", "-of", "csv=p=0", file.string()});
+  const mkcard::ProgramResult probe =
+      mkcard::RunProgram({"ffprobe", "-v", "error", "-show_entries", "format=duration", "-of",
+                          "csv=p=0", file.string()});
   EXPECT_EQ(probe.failure, "") << file;
   EXPECT_EQ(probe.errors, "") << file;
   return std::atof(probe.output.c_str());
@@ -187,7 +165,7 @@ TEST_F(GeneratedCard, SensorPayloadDecodesToThePlan) {
     EXPECT_NE(Text(bytes, header + 30, 3), "@CS");
     for (std::size_t r = 0; r < plan.samples.size(); ++r) {
       SCOPED_TRACE(r);
-      ExpectSameSample(DecodeRecord(bytes.data() + header + 28 + 124 * r), plan.samples[r]);
+      EXPECT_EQ(DecodeRecord(bytes.data() + header + 28 + 124 * r), plan.samples[r]);
     }
   }
 }
@@ -225,7 +203,8 @@ TEST(GeneratedFiles, SameSeedSameBytesOtherSeedOtherSensorTrack) {
     const auto otherBytes = ReadBytes(other.PathOf(other.plan[i]));
     const Atom udat = TopAtoms(bytes).at(3);
     const Atom otherUdat = TopAtoms(otherBytes).at(3);
-    EXPECT_NE(Text(bytes, udat.offset, udat.size), Text(otherBytes, otherUdat.offset, otherUdat.size));
+    EXPECT_NE(Text(bytes, udat.offset, udat.size),
+              Text(otherBytes, otherUdat.offset, otherUdat.size));
   }
 }
 
@@ -253,7 +232,7 @@ TEST(GeneratedFiles, RecordCountsThatDifferFromTheVideo) {
       const Atom udat = ExpectRecorderLayout(bytes, static_cast<std::size_t>(records));
       ASSERT_EQ(plan.samples.size(), static_cast<std::size_t>(records));
       for (std::size_t r = 0; r < plan.samples.size(); ++r) {
-        ExpectSameSample(DecodeRecord(bytes.data() + udat.offset + 8 + 34 + 124 * r), plan.samples[r]);
+        EXPECT_EQ(DecodeRecord(bytes.data() + udat.offset + 8 + 34 + 124 * r), plan.samples[r]);
       }
     }
   }
@@ -273,7 +252,8 @@ void ExpectNoCsmend(const std::vector<std::uint8_t>& bytes, std::size_t records)
   const auto atoms = TopAtoms(bytes);
   ASSERT_EQ(Names(atoms), "ftyp mdat moov udat free");
   EXPECT_EQ(atoms[3].size, 8 + 34 + 124 * records);
-  EXPECT_EQ(bytes[atoms[3].offset + 40] << 8 | bytes[atoms[3].offset + 41], static_cast<int>(records));
+  EXPECT_EQ(bytes[atoms[3].offset + 40] << 8 | bytes[atoms[3].offset + 41],
+            static_cast<int>(records));
   EXPECT_NE(Text(bytes, bytes.size() - 18, 6), "CSMEND");
 }
 
@@ -310,7 +290,8 @@ TEST(GeneratedFiles, ExtrasInTheLastFolder) {
   ASSERT_EQ(card.plan.size(), 6u);
   std::vector<std::string> files;
   for (const auto& entry : std::filesystem::recursive_directory_iterator(card.dir.path())) {
-    if (entry.is_regular_file()) files.push_back(entry.path().lexically_relative(card.dir.path()).string());
+    if (entry.is_regular_file())
+      files.push_back(entry.path().lexically_relative(card.dir.path()).string());
   }
   std::sort(files.begin(), files.end());
   std::vector<std::string> planned;
@@ -352,7 +333,8 @@ TEST(GeneratedFiles, FailedRunLeavesNoFileUnderAFinalName) {
       {"#!/bin/sh\nfor a; do out=$a; done\nprintf 'half a movie' > \"$out\"\n"
        "echo 'Conversion failed!' >&2\nexit 1\n",
        "ffmpeg exited with status 1: Conversion failed!"},
-      {"#!/bin/sh\nfor a; do out=$a; done\nprintf '\\000\\000\\000\\020ftypqt  \\000\\000\\000\\000' "
+      {"#!/bin/sh\nfor a; do out=$a; done\nprintf '\\000\\000\\000\\020ftypqt  "
+       "\\000\\000\\000\\000' "
        "> \"$out\"\n",
        "expected 'ftyp wide mdat moov'"},
   };

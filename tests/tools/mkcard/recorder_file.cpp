@@ -26,8 +26,9 @@ std::vector<Atom> AtomsIn(const std::vector<std::uint8_t>& bytes, std::uint64_t 
   while (begin + 8 <= end) {
     const std::uint32_t size = Be32(bytes, begin);
     if (size < 8 || size > end - begin) break;
-    atoms.push_back({begin, size, std::string(bytes.begin() + static_cast<long>(begin) + 4,
-                                              bytes.begin() + static_cast<long>(begin) + 8)});
+    atoms.push_back({begin, size,
+                     std::string(bytes.begin() + static_cast<long>(begin) + 4,
+                                 bytes.begin() + static_cast<long>(begin) + 8)});
     begin += size;
   }
   return atoms;
@@ -56,7 +57,8 @@ std::optional<Atom> FindAtom(const std::vector<std::uint8_t>& bytes,
 namespace {
 
 std::string Field(const std::uint8_t* record, int offset, int length) {
-  return std::string(reinterpret_cast<const char*>(record) + offset, static_cast<std::size_t>(length));
+  return std::string(reinterpret_cast<const char*>(record) + offset,
+                     static_cast<std::size_t>(length));
 }
 
 int Int(const std::uint8_t* record, int offset, int length) {
@@ -65,7 +67,8 @@ int Int(const std::uint8_t* record, int offset, int length) {
 
 double Degrees(const std::uint8_t* record, int offset, int length, std::uint8_t hemisphere) {
   const double v = std::atof(Field(record, offset, length).c_str());
-  const double degrees = std::fmod(v, 100.0) / 60.0 + static_cast<double>(static_cast<long>(v) / 100);
+  const double degrees =
+      std::fmod(v, 100.0) / 60.0 + static_cast<double>(static_cast<long>(v) / 100);
   return hemisphere != 0 ? degrees : -degrees;
 }
 
@@ -99,6 +102,20 @@ mkcard::SensorSample DecodeRecord(const std::uint8_t* r) {
   }
   s.manualMark = r[122] == 'M';
   return s;
+}
+
+void mkcard::PrintTo(const SensorSample& s, std::ostream* out) {
+  *out << "{#" << s.number << (s.fix ? " A " : " V ") << s.latitude << "/"
+       << int{s.latitudeHemisphere} << " " << s.longitude << "/" << int{s.longitudeHemisphere}
+       << " " << s.speed << "km/h " << s.clock.year << "-" << s.clock.month << "-" << s.clock.day
+       << " " << s.clock.hour << ":" << s.clock.minute << ":" << s.clock.second << " +"
+       << s.addSeconds << " G " << s.gx << "," << s.gy << "," << s.gz << " flags "
+       << std::string{s.userPoint, s.axis, s.eventLetter, s.emergencyStop, s.parking, s.speeding}
+       << " manual " << s.manualMark << " words";
+  for (const std::uint16_t word : s.vehicleWords) *out << " " << word;
+  *out << " bytes";
+  for (const std::uint8_t byte : s.vehicleBytes) *out << " " << int{byte};
+  *out << "}";
 }
 
 GeneratorRun RunGenerator(const std::vector<std::string>& args, const char* path) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,11 @@ std::optional<Atom> FindAtom(const std::vector<std::uint8_t>& bytes,
 
 // Decodes the 124 bytes of one record by the recorder's layout.
 mkcard::SensorSample DecodeRecord(const std::uint8_t* record);
+
+namespace mkcard {
+// Prints a record's fields in test failures.
+void PrintTo(const SensorSample& sample, std::ostream* out);
+}  // namespace mkcard
 
 // Runs the generator with `args` (and PATH set to `path` when it is given);
 // returns its exit status and stderr text.
