@@ -1,0 +1,287 @@
+#include "catalogue/join_merge.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "catalogue/sample_tables.h"
+#include "container/sensor_records.h"
+
+namespace {
+
+AtomNode* FindChild(AtomNode* node, std::string_view name) {
+  if (node == nullptr) return nullptr;
+  for (AtomNode& child : node->children) {
+    if (child.Name() == name) return &child;
+  }
+  return nullptr;
+}
+
+AtomNode* FindPath(AtomNode* node, std::initializer_list<std::string_view> names) {
+  for (std::string_view name : names) node = FindChild(node, name);
+  return node;
+}
+
+// A container cut by a bad or unknown child holds neither its whole content
+// nor all its children: it cannot be written out again.
+bool IsComplete(const AtomNode& node, std::string& why) {
+  if (node.isRaw && node.data.empty() && node.size > 0 && node.Name() != "mdat" &&
+      node.Name() != "udat") {
+    why = "the atom '" + std::string(node.Name()) + "' could not be read whole";
+    return false;
+  }
+  for (const AtomNode& child : node.children) {
+    if (!IsComplete(child, why)) return false;
+  }
+  return true;
+}
+
+// True when the node's content starts with version 0 and holds `length` bytes.
+bool IsVersion0(const AtomNode* node, std::size_t length) {
+  return node != nullptr && node->data.size() >= length && node->data[0] == 0;
+}
+
+bool FindTrack(AtomNode& trak, TrackAtoms& track, std::string& why) {
+  AtomNode* stbl = FindPath(&trak, {"mdia", "minf", "stbl"});
+  track.tkhd = FindChild(&trak, "tkhd");
+  track.elst = FindPath(&trak, {"edts", "elst"});
+  track.mdhd = FindPath(&trak, {"mdia", "mdhd"});
+  track.hdlr = FindPath(&trak, {"mdia", "hdlr"});
+  track.stsd = FindChild(stbl, "stsd");
+  track.stts = FindChild(stbl, "stts");
+  track.ctts = FindChild(stbl, "ctts");
+  track.stss = FindChild(stbl, "stss");
+  track.stsz = FindChild(stbl, "stsz");
+  track.stsc = FindChild(stbl, "stsc");
+  track.stco = FindChild(stbl, "stco");
+  track.sdtp = FindChild(stbl, "sdtp");
+  if (FindChild(stbl, "co64") != nullptr) {
+    why = "a track uses 64-bit chunk offsets";
+    return false;
+  }
+  if (!IsVersion0(track.tkhd, 24) || !IsVersion0(track.mdhd, 20) || track.hdlr == nullptr ||
+      track.stsd == nullptr || track.stts == nullptr || track.stsz == nullptr ||
+      track.stsc == nullptr || track.stco == nullptr ||
+      (track.elst != nullptr && !IsVersion0(track.elst, 12))) {
+    why = "a track lacks a sample table or uses a form the join does not write";
+    return false;
+  }
+  if (!EntryCount(track.stts->data, 8) || !EntryCount(track.stco->data, 4) ||
+      !EntryCount(track.stsc->data, 12) || !SampleCount(track.stsz->data) ||
+      (track.stss && !EntryCount(track.stss->data, 4)) ||
+      (track.ctts && !EntryCount(track.ctts->data, 8))) {
+    why = "a sample table claims more entries than it holds";
+    return false;
+  }
+  return true;
+}
+
+// Reads an MPEG-4 descriptor length (1 to 4 bytes of 7 bits) at `at`.
+bool ReadDescriptorLength(const AtomBytes& bytes, std::size_t& at, std::size_t& length) {
+  length = 0;
+  for (int i = 0; i < 4; ++i) {
+    if (at >= bytes.size()) return false;
+    const std::uint8_t byte = bytes[at++];
+    length = (length << 7) | (byte & 0x7Fu);
+    if ((byte & 0x80) == 0) return true;
+  }
+  return false;
+}
+
+// The sample descriptions as compared between recordings. An AAC track's
+// `esds` carries the buffer size and bit rates the encoder measured over
+// its own file; they differ from file to file without changing how the
+// samples decode, so they are left out of the comparison.
+AtomBytes ComparableDescription(AtomBytes stsd) {
+  static constexpr std::uint8_t kEsds[4] = {'e', 's', 'd', 's'};
+  auto it = std::search(stsd.begin(), stsd.end(), std::begin(kEsds), std::end(kEsds));
+  if (it == stsd.end()) return stsd;
+  std::size_t at = static_cast<std::size_t>(it - stsd.begin()) + 4 + 4;  // name, version and flags
+  std::size_t length = 0;
+  if (at >= stsd.size() || stsd[at++] != 0x03 || !ReadDescriptorLength(stsd, at, length) ||
+      at + 3 > stsd.size()) {
+    return stsd;
+  }
+  const std::uint8_t flags = stsd[at + 2];
+  at += 3;                               // ES_ID, flags
+  if (flags & 0x80) at += 2;             // depends on another stream
+  if ((flags & 0x40) && at < stsd.size()) at += 1 + stsd[at];  // URL
+  if (flags & 0x20) at += 2;             // OCR stream
+  if (at >= stsd.size() || stsd[at++] != 0x04 || !ReadDescriptorLength(stsd, at, length) ||
+      at + 13 > stsd.size()) {
+    return stsd;
+  }
+  std::fill(stsd.begin() + static_cast<std::ptrdiff_t>(at + 2),
+            stsd.begin() + static_cast<std::ptrdiff_t>(at + 13), 0);
+  return stsd;
+}
+
+// The bytes a track's description is compared by: handler type, time scale
+// and sample descriptions must agree for b's samples to play on in a's track.
+bool Compatible(const TrackAtoms& a, const TrackAtoms& b) {
+  const auto word = [](const AtomNode* node, std::size_t at) { return ReadWord(node->data, at); };
+  return a.hdlr->data.size() >= 12 && b.hdlr->data.size() >= 12 &&
+         word(a.hdlr, 8) == word(b.hdlr, 8) && word(a.mdhd, 12) == word(b.mdhd, 12) &&
+         ComparableDescription(a.stsd->data) == ComparableDescription(b.stsd->data) && (a.elst == nullptr) == (b.elst == nullptr) &&
+         (a.ctts == nullptr) == (b.ctts == nullptr) && (a.stss == nullptr) == (b.stss == nullptr) &&
+         (a.sdtp == nullptr) == (b.sdtp == nullptr);
+}
+
+// Appends `node` to the join list that `owner` heads.
+void AppendJoined(AtomNode& owner, AtomNode& node) {
+  if (owner.joinedHead == nullptr) {
+    owner.joinedHead = &node;
+  } else {
+    owner.joinedNext->joinedNext = &node;
+  }
+  owner.joinedNext = &node;
+}
+
+// The joined tables of one track, made before anything of `a` changes.
+struct JoinedTrack {
+  AtomBytes stts, stsz, stsc, stco, ctts, stss, sdtp, tkhd, mdhd, elst;
+};
+
+bool JoinTrack(const TrackAtoms& a, const TrackAtoms& b, std::int64_t chunkShift,
+               JoinedTrack& out) {
+  const std::uint32_t samplesBefore = *SampleCount(a.stsz->data);
+  const std::uint32_t chunksBefore = *EntryCount(a.stco->data, 4);
+  const auto take = [](std::optional<AtomBytes> joined, AtomBytes& into) {
+    if (joined) into = std::move(*joined);
+    return joined.has_value();
+  };
+  out.tkhd = a.tkhd->data;
+  out.mdhd = a.mdhd->data;
+  if (a.elst) out.elst = a.elst->data;
+  return take(JoinTimeToSample(a.stts->data, b.stts->data), out.stts) &&
+         take(JoinSampleSizes(a.stsz->data, b.stsz->data), out.stsz) &&
+         take(JoinSampleToChunk(a.stsc->data, b.stsc->data, chunksBefore), out.stsc) &&
+         take(JoinChunkOffsets(a.stco->data, b.stco->data, chunkShift), out.stco) &&
+         (!a.ctts || take(JoinCompositionOffsets(a.ctts->data, b.ctts->data), out.ctts)) &&
+         (!a.stss || take(JoinSyncSamples(a.stss->data, b.stss->data, samplesBefore), out.stss)) &&
+         (!a.sdtp || take(JoinSampleFlags(a.sdtp->data, b.sdtp->data), out.sdtp)) &&
+         AddDuration(out.tkhd, 20, ReadWord(b.tkhd->data, 20)) &&
+         AddDuration(out.mdhd, 16, ReadWord(b.mdhd->data, 16)) &&
+         (!a.elst || AddDuration(out.elst, 8, ReadWord(b.elst->data, 8)));
+}
+
+// True when every chunk of the track lies in the media after its first 8
+// bytes, which the recorder keeps free of samples and a join drops from
+// every further file.
+bool ChunksInMedia(const TrackAtoms& track, const AtomNode& mdat) {
+  const AtomBytes& stco = track.stco->data;
+  const std::uint32_t count = *EntryCount(stco, 4);
+  for (std::uint32_t i = 0; i < count; ++i) {
+    const std::uint64_t offset = ReadWord(stco, 8 + std::size_t{i} * 4);
+    if (offset < mdat.offset + 8 || offset >= mdat.offset + mdat.readSize) return false;
+  }
+  return true;
+}
+
+void Store(AtomNode* node, AtomBytes bytes) {
+  if (node == nullptr) return;
+  node->data = std::move(bytes);
+  node->size = node->data.size();
+}
+
+}  // namespace
+
+bool FindJoinAtoms(MovieFile& movie, JoinAtoms& atoms, std::string& why) {
+  AtomNode& root = movie.root;
+  std::size_t mdatAt = root.children.size(), moovAt = root.children.size();
+  for (std::size_t i = 0; i < root.children.size(); ++i) {
+    const std::string_view name = root.children[i].Name();
+    if (name == "mdat" && mdatAt == root.children.size()) mdatAt = i;
+    if (name == "moov" && moovAt == root.children.size()) moovAt = i;
+  }
+  if (movie.list(MovieFile::kMdat).size() != 1 || movie.list(MovieFile::kUdat).size() != 1 ||
+      mdatAt > moovAt || moovAt == root.children.size()) {
+    why = "not a recorder movie: it needs one media atom in front of the movie atom and one sensor track";
+    return false;
+  }
+  if (root.isRaw || !IsComplete(root, why)) {
+    if (root.isRaw) why = "the file holds atoms the join cannot write";
+    return false;
+  }
+  atoms.mdat = movie.list(MovieFile::kMdat)[0];
+  atoms.udat = movie.list(MovieFile::kUdat)[0];
+  if (atoms.mdat->readSize < 8 ||
+      kSensorRecordsOffset + atoms.udat->recordBytes + 6 > atoms.udat->readSize) {
+    why = "the media or the sensor track is shorter than its header says";
+    return false;
+  }
+  AtomNode* moov = &root.children[moovAt];
+  atoms.mvhd = FindChild(moov, "mvhd");
+  if (!IsVersion0(atoms.mvhd, 20)) {
+    why = "the movie header is missing or uses a form the join does not write";
+    return false;
+  }
+  atoms.tracks.clear();
+  for (AtomNode& child : moov->children) {
+    if (child.Name() != "trak") continue;
+    TrackAtoms track;
+    if (!FindTrack(child, track, why)) return false;
+    if (!ChunksInMedia(track, *atoms.mdat)) {
+      why = "sample data lies outside the media or in its first 8 bytes";
+      return false;
+    }
+    atoms.tracks.push_back(track);
+  }
+  return true;
+}
+
+bool Merge(JoinAtoms& a, JoinAtoms& b, std::string& why) {
+  if (a.tracks.size() != b.tracks.size() ||
+      ReadWord(a.mvhd->data, 12) != ReadWord(b.mvhd->data, 12)) {
+    why = "the recordings have different tracks or time scales";
+    return false;
+  }
+  for (std::size_t i = 0; i < a.tracks.size(); ++i) {
+    if (!Compatible(a.tracks[i], b.tracks[i])) {
+      why = "the recordings have different tracks, time scales or sample descriptions";
+      return false;
+    }
+  }
+  // b's media, without its first 8 bytes, lands right behind a's media as
+  // joined so far: each of b's chunks moves by the distance between where it
+  // was and where it lands.
+  const std::int64_t chunkShift =
+      static_cast<std::int64_t>(a.mdat->offset + a.mdat->size) -
+      static_cast<std::int64_t>(b.mdat->offset + 8);
+  std::vector<JoinedTrack> joined(a.tracks.size());
+  for (std::size_t i = 0; i < a.tracks.size(); ++i) {
+    if (!JoinTrack(a.tracks[i], b.tracks[i], chunkShift, joined[i])) {
+      why = "a joined sample table or duration would overflow";
+      return false;
+    }
+  }
+  AtomBytes mvhd = a.mvhd->data;
+  if (!AddDuration(mvhd, 16, ReadWord(b.mvhd->data, 16))) {
+    why = "the joined duration would overflow";
+    return false;
+  }
+
+  Store(a.mvhd, std::move(mvhd));
+  for (std::size_t i = 0; i < a.tracks.size(); ++i) {
+    TrackAtoms& t = a.tracks[i];
+    JoinedTrack& j = joined[i];
+    Store(t.stts, std::move(j.stts));
+    Store(t.stsz, std::move(j.stsz));
+    Store(t.stsc, std::move(j.stsc));
+    Store(t.stco, std::move(j.stco));
+    Store(t.ctts, std::move(j.ctts));
+    Store(t.stss, std::move(j.stss));
+    Store(t.sdtp, std::move(j.sdtp));
+    Store(t.tkhd, std::move(j.tkhd));
+    Store(t.mdhd, std::move(j.mdhd));
+    Store(t.elst, std::move(j.elst));
+  }
+  a.mdat->size += b.mdat->size - 8;
+  AppendJoined(*a.mdat, *b.mdat);
+  a.udat->joinedRecordCount =
+      (a.udat->joinedRecordCount != 0 ? a.udat->joinedRecordCount : a.udat->recordCount) +
+      b.udat->recordCount;
+  a.udat->trackSize += b.udat->recordBytes;
+  a.udat->size = a.udat->trackSize;
+  AppendJoined(*a.udat, *b.udat);
+  return true;
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "catalogue/join_merge.h"
+
+// Why a joined tree cannot be written.
+enum class JoinLimit {
+  kNone,
+  kSizeOver,        // an atom would pass the 32-bit size the format holds
+  kTooManyRecords,  // the sensor track's 16-bit count cannot hold the records
+  kMediaMoved,      // the head's media would not keep its place in the output
+};
+
+// Checks, before anything is written, that the joined tree of `atoms` (the
+// head of the join, rooted at `root`) can be written: every atom within
+// 4 GiB, at most 65,535 sensor records, and the head's media at the same
+// offset as in its file.
+JoinLimit CheckJoinedTree(const AtomNode& root, const JoinAtoms& atoms);
+
+// Writes the joined tree to `fd`: every atom's header with its size as
+// written, copied leaf contents, the media of every joined file streamed
+// from its file (the further files without their first 8 bytes), and one
+// sensor track of all records. Returns false with the reason when a source
+// cannot be read whole or the output cannot be written (a full disk).
+bool WriteJoinedTree(const AtomNode& root, int fd, std::string& why);
