@@ -1,0 +1,168 @@
+#include "catalogue/csv_export.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+
+#include "catalogue/csv_line.h"
+#include "catalogue/locale_text.h"
+#include "container/movie_file.h"
+#include "container/sensor_track.h"
+
+namespace {
+
+std::tm ToTm(const CalendarTime& time) {
+  std::tm t{};
+  t.tm_year = time.year - 1900;
+  t.tm_mon = time.month - 1;
+  t.tm_mday = time.day;
+  t.tm_hour = time.hour;
+  t.tm_min = time.minute;
+  t.tm_sec = time.second;
+  t.tm_wday = time.weekday;
+  return t;
+}
+
+// The recording's start: found with records gives the time; found with no
+// records gives an empty time; not found gives nothing.
+std::optional<std::optional<std::tm>> RecordingStart(MovieFile& movie) {
+  const std::optional<CalendarTime> start = movie.RecordingStart();
+  if (!start) return std::nullopt;
+  if (*start == CalendarTime{}) return std::optional<std::tm>();
+  return std::optional<std::tm>(ToTm(*start));
+}
+
+bool WriteAll(int fd, const std::string& text) {
+  std::size_t done = 0;
+  while (done < text.size()) {
+    const ssize_t written = write(fd, text.data() + done, text.size() - done);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
+    done += static_cast<std::size_t>(written);
+  }
+  return true;
+}
+
+CsvResult Fail(CsvError error, std::string why) {
+  CsvResult result;
+  result.error = error;
+  result.why = std::move(why);
+  return result;
+}
+
+}  // namespace
+
+std::optional<std::filesystem::path> CsvFileName(const std::vector<FileEntry>& entries,
+                                                 const std::filesystem::path& folder) {
+  if (entries.empty()) return std::nullopt;
+  const std::unique_ptr<MovieFile> movie = MovieFile::Open(entries.front().path, false);
+  if (!movie) return std::nullopt;
+  const auto start = RecordingStart(*movie);
+  if (!start || !*start) return std::nullopt;
+  char name[64];
+  if (std::strftime(name, sizeof name, "Dv_%Y%m%d_%H%M%S.csv", &**start) == 0) return std::nullopt;
+  return folder / name;
+}
+
+bool CsvExists(const std::vector<FileEntry>& entries, const std::filesystem::path& folder) {
+  const std::optional<std::filesystem::path> path = CsvFileName(entries, folder);
+  std::error_code error;
+  return !path || std::filesystem::exists(*path, error) || error;
+}
+
+std::string CsvLine(const FileEntry& entry) {
+  TrackHeader header;
+  SensorTrack track;
+  track.LoadHeader(entry.path, &header);
+  const std::unique_ptr<MovieFile> movie = MovieFile::Open(entry.path, false);
+  if (!movie) return CsvPlaceholderLine(entry.name);
+  const MovieFile::FrameSize size = movie->GetFrameSize();
+  if (size.width < 0) return CsvPlaceholderLine(entry.name);
+  const auto start = RecordingStart(*movie);
+  if (!start) return CsvPlaceholderLine(entry.name);
+  CsvDetails details;
+  details.start = *start;
+  details.height = size.height;
+  details.frameCount = movie->FrameCount();
+  details.frameRate = movie->FrameRate();
+  details.quality = header.quality;
+  details.fileSize = movie->totalSize;
+  return CsvRecordingLine(entry.name, details);
+}
+
+CsvResult ExportCsv(const std::vector<FileEntry>& entries, const std::filesystem::path& folder,
+                    const CsvOptions& options) {
+  const auto finish = [&](CsvResult result) {
+    if (options.sink != nullptr) {
+      options.sink->Post(CsvOptions::kFinished, 0, result.file.empty() ? 0 : 1);
+    }
+    return result;
+  };
+  if (entries.empty()) return finish(Fail(CsvError::kNoRecordings, "no recordings to list"));
+  const std::optional<std::filesystem::path> path = CsvFileName(entries, folder);
+  if (!path) {
+    return finish(Fail(CsvError::kCannotCreate,
+                       entries.front().path.string() + ": its start time cannot be read"));
+  }
+  const std::optional<std::string> header = ToLocaleText(CsvHeaderLine());
+  std::string temp = (folder / ("." + path->filename().string() + ".XXXXXX")).string();
+  const int fd = mkstemp(temp.data());
+  if (fd < 0 || !header || !WriteAll(fd, *header)) {
+    const std::string why = "cannot create a file in " + folder.string() + ": " + std::strerror(errno);
+    if (fd >= 0) {
+      close(fd);
+      unlink(temp.c_str());
+    }
+    return finish(Fail(CsvError::kCannotCreate, why));
+  }
+
+  CsvResult result;
+  const auto count = static_cast<std::intptr_t>(entries.size());
+  bool writeFailed = false;
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    if (options.running != nullptr && !options.running->load()) {
+      result = Fail(CsvError::kCancelled, "cancelled");
+      break;
+    }
+    const std::optional<std::string> line = ToLocaleText(CsvLine(entries[i]));
+    if (!line) {
+      // The lines written so far stay in the file.
+      result = Fail(CsvError::kCannotCreate,
+                    entries[i].name + ": the line has no form in " + LocaleCharset());
+      break;
+    }
+    if (!WriteAll(fd, *line)) {
+      writeFailed = true;
+      break;
+    }
+    if (options.sink != nullptr) {
+      options.sink->Post(CsvOptions::kProgress, static_cast<std::intptr_t>(i), count);
+    }
+  }
+  if (!writeFailed && (fchmod(fd, 0644) != 0 || fsync(fd) != 0)) writeFailed = true;
+  if (close(fd) != 0) writeFailed = true;
+  if (writeFailed || std::rename(temp.c_str(), path->c_str()) != 0) {
+    const std::string why = "cannot write " + path->string() + ": " + std::strerror(errno);
+    unlink(temp.c_str());
+    return finish(Fail(CsvError::kCannotCreate, why));
+  }
+  result.file = *path;
+  if (options.sink != nullptr && result.error == CsvError::kNone) {
+    options.sink->Post(CsvOptions::kProgress, count, count);
+  }
+  if (options.rememberFolder) options.rememberFolder(folder);
+  return finish(result);
+}
+
+std::string_view CsvFailureText(CsvError error) {
+  switch (error) {
+    case CsvError::kNoRecordings: return "動画ファイルがありません。";
+    case CsvError::kCannotCreate: return "CSVファイルが作成できません。";
+    default: return "";
+  }
+}
