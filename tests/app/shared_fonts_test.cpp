@@ -66,7 +66,8 @@ TEST_F(SharedFonts, UseAJapaneseFaceThatHoldsEveryUiText) {
     for (int slot = 0; slot < kUiTextUsedSlots; ++slot) {
       for (const char32_t c : UiTextIn(language, slot).toUcs4()) {
         if (c == U'\r' || c == U'\n') continue;
-        EXPECT_TRUE(raw.supportsCharacter(c)) << "slot " << slot << " U+" << std::hex << static_cast<uint32_t>(c);
+        EXPECT_TRUE(raw.supportsCharacter(c))
+            << "slot " << slot << " U+" << std::hex << static_cast<uint32_t>(c);
       }
     }
   }
