@@ -1,16 +1,10 @@
 #include "catalogue/csv_export.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <ctime>
 
 #include "catalogue/csv_line.h"
 #include "catalogue/locale_text.h"
+#include "catalogue/output_file.h"
 #include "container/movie_file.h"
 #include "container/sensor_track.h"
 
@@ -35,17 +29,6 @@ std::optional<std::optional<std::tm>> RecordingStart(MovieFile& movie) {
   if (!start) return std::nullopt;
   if (*start == CalendarTime{}) return std::optional<std::tm>();
   return std::optional<std::tm>(ToTm(*start));
-}
-
-bool WriteAll(int fd, const std::string& text) {
-  std::size_t done = 0;
-  while (done < text.size()) {
-    const ssize_t written = write(fd, text.data() + done, text.size() - done);
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return false;
-    done += static_cast<std::size_t>(written);
-  }
-  return true;
 }
 
 CsvResult Fail(CsvError error, std::string why) {
@@ -110,20 +93,14 @@ CsvResult ExportCsv(const std::vector<FileEntry>& entries, const std::filesystem
                        entries.front().path.string() + ": its start time cannot be read"));
   }
   const std::optional<std::string> header = ToLocaleText(CsvHeaderLine());
-  std::string temp = (folder / ("." + path->filename().string() + ".XXXXXX")).string();
-  const int fd = mkstemp(temp.data());
-  if (fd < 0 || !header || !WriteAll(fd, *header)) {
-    const std::string why = "cannot create a file in " + folder.string() + ": " + std::strerror(errno);
-    if (fd >= 0) {
-      close(fd);
-      unlink(temp.c_str());
-    }
+  OutputFile file;
+  std::string why;
+  if (!file.Create(*path, why) || !header || !file.Write(*header, why)) {
     return finish(Fail(CsvError::kCannotCreate, why));
   }
 
   CsvResult result;
   const auto count = static_cast<std::intptr_t>(entries.size());
-  bool writeFailed = false;
   for (std::size_t i = 0; i < entries.size(); ++i) {
     if (options.running != nullptr && !options.running->load()) {
       result = Fail(CsvError::kCancelled, "cancelled");
@@ -136,21 +113,12 @@ CsvResult ExportCsv(const std::vector<FileEntry>& entries, const std::filesystem
                     entries[i].name + ": the line has no form in " + LocaleCharset());
       break;
     }
-    if (!WriteAll(fd, *line)) {
-      writeFailed = true;
-      break;
-    }
+    if (!file.Write(*line, why)) return finish(Fail(CsvError::kCannotCreate, why));
     if (options.sink != nullptr) {
       options.sink->Post(CsvOptions::kProgress, static_cast<std::intptr_t>(i), count);
     }
   }
-  if (!writeFailed && (fchmod(fd, 0644) != 0 || fsync(fd) != 0)) writeFailed = true;
-  if (close(fd) != 0) writeFailed = true;
-  if (writeFailed || std::rename(temp.c_str(), path->c_str()) != 0) {
-    const std::string why = "cannot write " + path->string() + ": " + std::strerror(errno);
-    unlink(temp.c_str());
-    return finish(Fail(CsvError::kCannotCreate, why));
-  }
+  if (!file.Commit(why)) return finish(Fail(CsvError::kCannotCreate, why));
   result.file = *path;
   if (options.sink != nullptr && result.error == CsvError::kNone) {
     options.sink->Post(CsvOptions::kProgress, count, count);

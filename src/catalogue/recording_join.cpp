@@ -1,16 +1,12 @@
 #include "catalogue/recording_join.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <sys/statvfs.h>
-#include <unistd.h>
 
-#include <cerrno>
-#include <cstring>
 #include <memory>
 
 #include "catalogue/join_merge.h"
 #include "catalogue/join_writer.h"
+#include "catalogue/output_file.h"
 #include "container/movie_file.h"
 
 namespace {
@@ -50,36 +46,8 @@ bool OpenPart(const std::filesystem::path& path, Part& part, std::string& why) {
 // Writes the joined tree to a temporary file in the output's folder and
 // renames it into place, flushed to the disk first.
 bool WriteOutput(const AtomNode& root, const std::filesystem::path& output, std::string& why) {
-  const std::filesystem::path folder = output.parent_path().empty() ? "." : output.parent_path();
-  std::string temp = (folder / ("." + output.filename().string() + ".XXXXXX")).string();
-  const int fd = mkstemp(temp.data());
-  if (fd < 0) {
-    why = "cannot create a file in " + folder.string() + ": " + std::strerror(errno);
-    return false;
-  }
-  bool ok = WriteJoinedTree(root, fd, why);
-  if (ok && (fchmod(fd, 0644) != 0 || fsync(fd) != 0)) {
-    why = std::string("cannot write the output: ") + std::strerror(errno);
-    ok = false;
-  }
-  if (close(fd) != 0 && ok) {
-    why = std::string("cannot write the output: ") + std::strerror(errno);
-    ok = false;
-  }
-  if (ok && std::rename(temp.c_str(), output.c_str()) != 0) {
-    why = "cannot create " + output.string() + ": " + std::strerror(errno);
-    ok = false;
-  }
-  if (!ok) {
-    unlink(temp.c_str());
-    return false;
-  }
-  const int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dir >= 0) {
-    fsync(dir);
-    close(dir);
-  }
-  return true;
+  OutputFile file;
+  return file.Create(output, why) && WriteJoinedTree(root, file.fd(), why) && file.Commit(why);
 }
 
 JoinResult Fail(JoinResult result, JoinError error, std::string why) {

@@ -3,13 +3,22 @@
 #include <array>
 
 int RunInfo(std::span<char* const> args);  // info_command.cpp
+int RunList(std::span<char* const> args);  // catalogue_commands.cpp
+int RunCsv(std::span<char* const> args);   // catalogue_commands.cpp
+int RunJoin(std::span<char* const> args);  // catalogue_commands.cpp
+int RunGpx(std::span<char* const> args);   // catalogue_commands.cpp
 
 namespace {
 
 // Each subcommand lives in a file of its own and is listed here.
-constexpr std::array<CliCommand, 1> kCommands{{
+constexpr std::array<CliCommand, 5> kCommands{{
     {"info", "FILE [--records] [--frame-index]",
      "prints a recording's atoms, frame details, start time and sensor track as JSON", RunInfo},
+    {"list", "SOURCE [--json]",
+     "lists the recordings of a memory card, folder or file: name, trigger, size, path", RunList},
+    {"csv", "SOURCE OUTDIR", "writes the CSV list of a source's recordings into OUTDIR", RunCsv},
+    {"join", "OUTPUT INPUT...", "joins recordings, in the given order, into one movie", RunJoin},
+    {"gpx", "FILE... -o OUT.gpx", "writes the route of recordings as a GPX track", RunGpx},
 }};
 
 }  // namespace

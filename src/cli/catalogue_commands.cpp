@@ -1,0 +1,113 @@
+// kestrel-cli list, csv, join and gpx: the catalogue's work for users and
+// scripts.
+
+#include <cstdio>
+#include <cstring>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "catalogue/csv_export.h"
+#include "catalogue/gpx_export.h"
+#include "catalogue/movie_names.h"
+#include "catalogue/recording_join.h"
+#include "catalogue/source_entries.h"
+#include "cli/json_text.h"
+#include "cli/terminal_progress.h"
+#include "container/sensor_track.h"
+
+namespace {
+
+int Usage(const char* usage) {
+  std::fprintf(stderr, "usage: kestrel-cli %s\n", usage);
+  return 2;
+}
+
+int Failure(std::string_view text, const std::string& why) {
+  std::fprintf(stderr, "kestrel-cli: %.*s (%s)\n", static_cast<int>(text.size()), text.data(),
+               why.c_str());
+  return 1;
+}
+
+}  // namespace
+
+int RunList(std::span<char* const> args) {
+  const bool json = args.size() == 2 && std::strcmp(args[1], "--json") == 0;
+  if (args.empty() || args.size() > 2 || (args.size() == 2 && !json)) {
+    return Usage("list SOURCE [--json]");
+  }
+  Catalogue catalogue;
+  const std::vector<FileEntry> entries = CollectSource(catalogue, args[0]);
+  std::string out = json ? "[" : "";
+  for (const FileEntry& entry : entries) {
+    const char trigger = TriggerLetter(entry.name);
+    const std::string size = std::to_string(entry.fileSize);
+    if (!json) {
+      out += entry.name + '\t' + (trigger != 0 ? trigger : '-') + '\t' + size + '\t' +
+             entry.path.string() + '\n';
+      continue;
+    }
+    if (out.size() > 1) out += ",";
+    out += "\n  {\"name\": ";
+    AppendJsonString(out, entry.name);
+    out += ", \"path\": ";
+    AppendJsonString(out, entry.path.string());
+    out += ", \"trigger\": ";
+    if (trigger != 0) {
+      AppendJsonString(out, std::string_view(&trigger, 1));
+    } else {
+      out += "null";
+    }
+    out += ", \"size\": " + size + "}";
+  }
+  if (json) out += entries.empty() ? "]\n" : "\n]\n";
+  std::fputs(out.c_str(), stdout);
+  return 0;
+}
+
+int RunCsv(std::span<char* const> args) {
+  if (args.size() != 2) return Usage("csv SOURCE OUTDIR");
+  Catalogue catalogue;
+  const std::vector<FileEntry> entries = CollectSource(catalogue, args[0]);
+  CsvResult result;
+  {
+    TerminalProgress progress("csv");
+    result = ExportCsv(entries, args[1], {.sink = &progress});
+  }
+  if (result.error != CsvError::kNone) return Failure(CsvFailureText(result.error), result.why);
+  std::printf("%s\n", result.file.c_str());
+  return 0;
+}
+
+int RunJoin(std::span<char* const> args) {
+  if (args.size() < 2) return Usage("join OUTPUT INPUT...");
+  const std::vector<std::filesystem::path> inputs(args.begin() + 1, args.end());
+  JoinResult result;
+  {
+    TerminalProgress progress("join");
+    result = Join(inputs, args[0], {.sink = &progress});
+  }
+  if (result.error != JoinError::kNone) return Failure(JoinFailureText(result.error), result.why);
+  return 0;
+}
+
+int RunGpx(std::span<char* const> args) {
+  std::vector<std::filesystem::path> inputs;
+  std::filesystem::path output;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    if (std::strcmp(args[i], "-o") == 0 && i + 1 < args.size()) {
+      output = args[++i];
+    } else {
+      inputs.emplace_back(args[i]);
+    }
+  }
+  if (inputs.empty() || output.empty()) return Usage("gpx FILE... -o OUT.gpx");
+  std::vector<PositionRecord> route;
+  if (!SensorTrack::LoadRoute(inputs, &route)) {
+    return Failure("the route cannot be read", "a recording's sensor track is unreadable");
+  }
+  std::string why;
+  if (!WriteGpx(route, output, why)) return Failure("the route cannot be written", why);
+  return 0;
+}
