@@ -21,7 +21,7 @@ constexpr GstClockTime kBusPollTimeout = 100 * GST_MSECOND;
 constexpr GstClockTime kSeekSettleTimeout = 2 * GST_SECOND;
 
 std::mutex gSettingsMutex;
-std::string gAudioSinkFactory;
+std::string gAudioSinkDescription;
 
 }  // namespace
 
@@ -43,9 +43,9 @@ CPlayer::CPlayer(QObject* eventWindow) : eventWindow_(eventWindow) {}
 
 CPlayer::~CPlayer() { Close(); }
 
-void CPlayer::SetAudioSinkFactory(const std::string& factoryName) {
+void CPlayer::SetAudioSinkDescription(const std::string& description) {
   std::lock_guard lock(gSettingsMutex);
-  gAudioSinkFactory = factoryName;
+  gAudioSinkDescription = description;
 }
 
 void CPlayer::SetPreferHardwareDecoders(bool on) {
@@ -72,12 +72,12 @@ GstElement* CPlayer::BuildPipeline() {
   guint flags = kPlayVideo;
   audioSink_ = nullptr;
   if (!audioDisabled_) {
-    std::string factory;
+    std::string description;
     {
       std::lock_guard lock(gSettingsMutex);
-      factory = gAudioSinkFactory.empty() ? "autoaudiosink" : gAudioSinkFactory;
+      description = gAudioSinkDescription.empty() ? "autoaudiosink" : gAudioSinkDescription;
     }
-    audioSink_ = gst_element_factory_make(factory.c_str(), nullptr);
+    audioSink_ = gst_parse_launch(description.c_str(), nullptr);
     if (audioSink_ != nullptr) {
       flags |= kPlayAudio | kPlaySoftVolume;
       g_object_set(pipeline, "audio-sink", audioSink_, nullptr);

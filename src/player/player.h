@@ -42,9 +42,10 @@ class CPlayer {
   CPlayer(const CPlayer&) = delete;
   CPlayer& operator=(const CPlayer&) = delete;
 
-  // Sound goes to an element made by this factory instead of the system's
-  // audio sink (empty: the system's). For machines without sound and tests.
-  static void SetAudioSinkFactory(const std::string& factoryName);
+  // Sound goes to the sink that this pipeline description makes (for
+  // example "fakesink sync=true") instead of the system's audio sink (empty:
+  // the system's). For machines without sound and for tests.
+  static void SetAudioSinkDescription(const std::string& description);
   // Prefers hardware video decoders where GStreamer has them.
   static void SetPreferHardwareDecoders(bool on);
 

@@ -111,6 +111,19 @@ QSize VideoPresenter::VideoSize() const {
   return size;
 }
 
+double VideoPresenter::FrameRate() const {
+  GstSample* sample = TakeRef();
+  if (sample == nullptr) return 0.0;
+  GstVideoInfo info;
+  double rate = 0.0;
+  GstCaps* caps = gst_sample_get_caps(sample);
+  if (caps != nullptr && gst_video_info_from_caps(&info, caps) && GST_VIDEO_INFO_FPS_D(&info) > 0) {
+    rate = static_cast<double>(GST_VIDEO_INFO_FPS_N(&info)) / GST_VIDEO_INFO_FPS_D(&info);
+  }
+  gst_sample_unref(sample);
+  return rate;
+}
+
 GstClockTime VideoPresenter::FrameTime() const {
   GstSample* sample = TakeRef();
   if (sample == nullptr) return GST_CLOCK_TIME_NONE;

@@ -32,6 +32,8 @@ class VideoPresenter {
 
   // Native size of the newest picture; empty while there is none.
   QSize VideoSize() const;
+  // Frame rate of the stream the pictures come from; 0 while unknown.
+  double FrameRate() const;
   // Presentation time of the newest picture in nanoseconds, or
   // GST_CLOCK_TIME_NONE while there is none.
   GstClockTime FrameTime() const;

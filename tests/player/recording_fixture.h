@@ -3,38 +3,32 @@
 #include <QImage>
 #include <QString>
 #include <QTemporaryDir>
+#include <string>
+#include <vector>
 
-// Recorder movie files for the player's tests, made in a temporary folder:
-// H.264 + AAC in QuickTime with a 90 kHz video time scale, followed by the
-// recorder's sensor atom and closing atom.
-struct RecordingSpec {
-  double seconds = 3.0;
-  int width = 320;
-  int height = 180;
-  QString fps = "30";  // ffmpeg's rate text ("30", "30000/1001")
-  int records = 30;    // sensor records (ten a second)
-  bool audio = true;
-};
+#include "mkcard/card_plan.h"
 
-class RecordingFixture {
+// A memory card of recorder files written by the sample generator into a
+// temporary folder, with the generator's plan of what each file holds.
+class GeneratedCard {
  public:
-  RecordingFixture();
-  bool valid() const { return dir_.isValid(); }
+  explicit GeneratedCard(const mkcard::CardOptions& options);
+  bool ok() const { return error_.empty(); }
+  const std::string& error() const { return error_; }
   QString dir() const { return dir_.path(); }
-
-  // Writes a recording named `name`; returns its path, or an empty string
-  // when the encoder failed.
-  QString Make(const QString& name, const RecordingSpec& spec);
-  // Picture `index` (0 = the first) of the file, decoded by ffmpeg.
-  static QImage Frame(const QString& path, int index);
+  // Path of file `index` in card order.
+  QString Path(std::size_t index) const;
+  const mkcard::RecordingPlan& Plan(std::size_t index) const { return plan_.at(index); }
 
  private:
   QTemporaryDir dir_;
+  std::vector<mkcard::RecordingPlan> plan_;
+  std::string error_;
 };
 
-// Peak signal-to-noise ratio of two pictures of one size, in dB (grey
-// levels); 0 when the sizes differ.
-double Psnr(const QImage& a, const QImage& b);
+// Card options for `files` small recordings of `seconds` seconds.
+mkcard::CardOptions SmallCard(int files, int seconds);
 
-// Runs a program to its end; true when it exits with 0.
-bool RunProgram(const QString& program, const QStringList& arguments, int timeoutMs = 120000);
+// The frame number the generator drew into the picture's barcode strip; -1
+// when the strip cannot be read.
+int FrameNumberOf(const QImage& picture);

@@ -1,0 +1,185 @@
+// The engine's life: start-up and shutdown, the recorder-file test, and
+// opening and closing a movie.
+#include <QCoreApplication>
+#include <QFile>
+#include <QPointer>
+
+#include "catalogue/recording_check.h"
+#include "container/named_mutex.h"
+#include "player/engine_messages.h"
+#include "player/movie_static.h"
+#include "player/player_engine.h"
+#include "player/show_hresult_error.h"
+
+std::atomic<int> lockDepth{0};
+
+namespace engine {
+namespace {
+
+// How long OpenMovie waits for the pipeline to become ready or fail.
+constexpr int kOpenTimeoutMs = 10000;
+// The least number of sensor records a playable recording has.
+constexpr std::int64_t kMinimumRecords = 16;
+
+std::filesystem::path NativePath(const QString& path) { return path.toStdString(); }
+
+// True when bytes 4..7 of the file are "ftyp".
+bool StartsWithFtyp(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return false;
+  const QByteArray head = file.read(260);
+  return head.size() >= 8 && head.mid(4, 4) == "ftyp";
+}
+
+// Repaints the surface whenever the presenter has a new picture; queued to
+// the surface's thread, dropped once the surface is gone.
+void ConnectPresenter(PlayerEngineState* s) {
+  QPointer<CMovieStatic> surface(s->videoWindow);
+  s->player->presenter().SetFrameCallback([surface] {
+    if (surface.isNull()) return;
+    QMetaObject::invokeMethod(
+        surface.data(), [surface] {
+          if (!surface.isNull()) surface->update();
+        },
+        Qt::QueuedConnection);
+  });
+}
+
+}  // namespace
+
+bool EngineInit(PlayerEngineState* s, CMovieStatic* videoWindow, const QString& faceName) {
+  EngineShutdown(s);
+  s->fileMutex = &NamedMutex("hFileMutex");
+  s->cacheMutex = &NamedMutex("hCacheFileMutex");
+  s->videoWindow = videoWindow;
+  s->rateCode = 1;
+  s->playState = 0;
+  s->player.reset();
+  // 42 points at the screen's vertical resolution, bold.
+  const int dpi = videoWindow != nullptr ? videoWindow->logicalDpiY() : 96;
+  s->overlayFont = QFont();
+  s->overlayFont.setFamilies({faceName, "Noto Sans CJK JP"});
+  s->overlayFont.setPixelSize(42 * dpi / 72);
+  s->overlayFont.setWeight(QFont::Bold);
+  if (videoWindow != nullptr) {
+    videoWindow->setPicturePainter(
+        [s](QPainter& painter, const QRect& client) { PaintPicture(s, painter, client); });
+  }
+  const bool probe = s->probeReader.Create();
+  const bool prefetch = s->prefetchReader.track.Create();
+  return probe && prefetch;
+}
+
+int EngineShutdown(PlayerEngineState* s) {
+  if (s->fileMutex == nullptr) return 1;  // never started
+  s->prefetchReader.track.cancel = true;
+  { EngineLock wait(s->cacheMutex); }
+  s->prefetchReader.track.cancel = false;
+  EngineLock lock(s->fileMutex);
+  if (s->oneFramePerSecond != 0.0f || s->slowThread.joinable()) {
+    s->oneFramePerSecond = 0.0f;
+    if (s->slowThread.joinable()) s->slowThread.join();
+  }
+  // A movie still open is closed, so that no pipeline outlives the engine.
+  if (s->player != nullptr) CloseMovie(s);
+  if (s->videoWindow != nullptr) s->videoWindow->setPicturePainter({});
+  s->playState = 0;
+  s->prefetchReader.ready = false;
+  s->prefetchReader.SetPath({});
+  s->prefetchReader.track.Destroy();
+  s->probeReader.Destroy();
+  return 1;
+}
+
+bool IsRecorderFile(PlayerEngineState* s, const QString& path) {
+  if (s->engineReady == 0) return false;
+  return IsRecording(NativePath(path));
+}
+
+bool OpenMovie(PlayerEngineState* s, const QString& path) {
+  if (s->engineReady == 0) return false;
+  EngineLock lock(s->fileMutex);
+  if (!StartsWithFtyp(path)) return false;
+  const std::filesystem::path file = NativePath(path);
+
+  const std::optional<std::int64_t> records = s->probeReader.RecordCount(file);
+  s->probeReader.Destroy();
+  s->probeReader.Create();
+  if (!records || *records < kMinimumRecords) return false;
+
+  const std::optional<float> unit = s->probeReader.FrameRateScan(file);
+  s->probeReader.Destroy();
+  s->probeReader.Create();
+  s->frameUnitMs = unit.value_or(0.0f);
+
+  s->player = CPlayer::Create(s->videoWindow);
+  if (s->player == nullptr) {
+    ShowHResultError(kResultNoInterface, s->videoWindow);
+    return false;
+  }
+  ConnectPresenter(s);
+  s->overlay = QImage();
+  if (Failed(s->player->OpenFile(path))) {
+    s->player.reset();
+    return false;
+  }
+  s->player->SetRate(1.0, false);
+  const CPlayer::OpenOutcome outcome = s->player->WaitForOpen(kOpenTimeoutMs);
+  bool opened = outcome == CPlayer::OpenOutcome::Ready;
+  if (outcome == CPlayer::OpenOutcome::Failed &&
+      s->player->LastError() == kResultMissingDecoder) {
+    ShowHResultError(kResultMissingDecoder, s->videoWindow);
+  }
+  if (opened && s->frameUnitMs == 0.0f) {
+    // No 'stts' to measure: the stream's own frame rate.
+    const double rate = s->player->presenter().FrameRate();
+    if (rate > 0) {
+      s->frameUnitMs = static_cast<float>(1000.0 / rate);
+    } else {
+      opened = ShowHResultError(kResultFail, s->videoWindow);
+    }
+  }
+  s->currentReader.frameTime = s->frameUnitMs;
+  s->canPlayBackwards = 0;
+  if (opened && GetFrameCountAlt(s) <= 0) opened = false;
+  if (!opened) {
+    s->player->Close();
+    s->player.reset();
+    // A ready message already on its way belongs to this failed open.
+    if (s->videoWindow != nullptr) {
+      QCoreApplication::removePostedEvents(s->videoWindow, WM_MEDIA_READY);
+    }
+    s->frameUnitMs = 0;
+    return false;
+  }
+  s->playState = 1;
+  return true;
+}
+
+int CloseMovie(PlayerEngineState* s) {
+  if (s->engineReady == 0 && s->player == nullptr) return 0;
+  EngineLock lock(s->fileMutex);
+  if (s->player != nullptr) {
+    if (s->player->State() == CPlayer::Started) s->player->Pause();
+    s->player->Close();
+    s->player.reset();
+  }
+  s->overlay = QImage();
+  s->playState = 0;
+  if (s->videoWindow != nullptr) s->videoWindow->update();
+  return 1;
+}
+
+void SetReservedFlag(PlayerEngineState* s, std::int32_t value) {
+  if (s->engineReady != 0) s->reservedFlag = value;
+}
+
+int ReturnZero(PlayerEngineState*) { return 0; }
+
+void SetHardwareDecode(PlayerEngineState* s, bool on) {
+  if (s->engineReady == 0) return;
+  s->hardwareDecode = on ? 1 : 0;
+  CPlayer::SetPreferHardwareDecoders(on);
+}
+
+}  // namespace engine

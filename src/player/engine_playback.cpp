@@ -1,0 +1,166 @@
+// Playing, pausing, seeking, rates, volume and the frame arithmetic of the
+// engine. Positions and counts are frames of frameUnitMs milliseconds.
+#include <chrono>
+
+#include "app/app_message.h"
+#include "player/engine_messages.h"
+#include "player/movie_static.h"
+#include "player/player_engine.h"
+#include "player/rate_codes.h"
+
+namespace engine {
+namespace {
+
+constexpr int kClockReads = 10;
+constexpr auto kClockRetryDelay = std::chrono::milliseconds(10);
+constexpr auto kSlowTurn = std::chrono::milliseconds(10);
+constexpr int kSlowTurnsPerFrame = 100;
+
+bool HasDisplay(const PlayerEngineState* s) {
+  return s->player != nullptr && s->player->HasDisplayControl();
+}
+
+// The player's position for `frame`, in 100 ns units (single precision, truncated).
+std::int64_t FramePosition(const PlayerEngineState* s, std::int64_t frame) {
+  return static_cast<std::int64_t>(static_cast<float>(frame) * s->frameUnitMs * 10000.0f);
+}
+
+// Sound is heard only at normal speed.
+void ApplyVolume(PlayerEngineState* s) {
+  if (s->player != nullptr) s->player->SetVolume(s->rateCode == 1 ? s->volume : 0);
+}
+
+void SlowWorker(PlayerEngineState* s) {
+  for (int turn = 1; s->oneFramePerSecond != 0.0f; ++turn) {
+    std::this_thread::sleep_for(kSlowTurn);
+    if (turn % kSlowTurnsPerFrame != 0 || s->playState == 3) continue;
+    PostAppMessage(s->slowTarget, WM_SLOW_FRAME, 0, s->slowIndex);
+    if (++s->slowIndex >= s->slowTotal) {
+      PostAppMessage(s->slowTarget, WM_SLOW_END, 0, s->slowIndex);
+      s->slowIndex = 0;
+      return;
+    }
+  }
+}
+
+}  // namespace
+
+int Play(PlayerEngineState* s) {
+  if (s->engineReady == 0 || !HasDisplay(s)) return 0;
+  if (s->playState == 2) return 1;
+  EngineLock lock(s->fileMutex);
+  s->player->Play();
+  s->playState = 2;
+  return 1;
+}
+
+int SeekWhilePlaying(PlayerEngineState* s, std::int32_t frame) {
+  if (s->engineReady == 0) return 0;
+  EngineLock lock(s->fileMutex);
+  if (s->playState == 2 && s->player != nullptr) s->player->SeekPlaying(FramePosition(s, frame));
+  return 1;
+}
+
+int Pause(PlayerEngineState* s) {
+  if (s->engineReady == 0) return 0;
+  if (s->playState == 3) return 1;
+  EngineLock lock(s->fileMutex);
+  if (s->player != nullptr) s->player->Pause();
+  s->playState = 3;
+  return 1;
+}
+
+int Stop(PlayerEngineState* s) {
+  if (s->engineReady == 0) return 0;
+  if (s->playState == 1) return 1;
+  EngineLock lock(s->fileMutex);
+  if (s->player != nullptr) s->player->Stop();
+  s->playState = 1;
+  return 1;
+}
+
+std::int32_t GetPosition(PlayerEngineState* s) {
+  if (s->engineReady == 0) return 0;
+  EngineLock lock(s->fileMutex);
+  if (s->player == nullptr || s->frameUnitMs <= 0.0f) return -1;
+  std::int64_t time = 0;
+  // Right after a start or a seek the clock may still read 0.
+  for (int read = 1; read <= kClockReads; ++read) {
+    if (!s->player->ClockTime(time)) return -1;
+    if (time != 0) break;
+    std::this_thread::sleep_for(kClockRetryDelay);
+  }
+  if (time < 0) return -1;
+  return static_cast<std::int32_t>(static_cast<double>(time) / (s->frameUnitMs * 10000.0));
+}
+
+int SeekToFrame(PlayerEngineState* s, std::int64_t frame) {
+  if (s->engineReady == 0) return 0;
+  EngineLock lock(s->fileMutex);
+  if (s->player != nullptr) s->player->SeekPaused(FramePosition(s, frame));
+  return 1;
+}
+
+int SeekToFrameAlt(PlayerEngineState* s, std::int64_t frame) { return SeekToFrame(s, frame); }
+
+std::int64_t GetFrameCount(PlayerEngineState* s) {
+  if (s->engineReady == 0) return 0;
+  EngineLock lock(s->fileMutex);
+  std::int64_t duration = 0;
+  if (s->player == nullptr || s->frameUnitMs <= 0.0f || !s->player->Duration(duration)) return 0;
+  return static_cast<std::int64_t>(static_cast<double>(duration) / (s->frameUnitMs * 10000.0));
+}
+
+std::int64_t GetFrameCountAlt(PlayerEngineState* s) { return GetFrameCount(s); }
+
+float GetFrameUnit(PlayerEngineState* s) { return s->engineReady != 0 ? s->frameUnitMs : 0.0f; }
+
+int SetRate(PlayerEngineState* s, int code) {
+  if (s->engineReady == 0) return 0;
+  const RateChoice choice = ChooseRate(code, s->rateCode, s->canPlayBackwards != 0);
+  s->rateCode = choice.code;
+  ApplyVolume(s);
+  if (s->player != nullptr) s->player->SetRate(choice.speed, choice.speed > 2.0);
+  return 1;
+}
+
+int SetVolume(PlayerEngineState* s, std::int32_t volume) {
+  if (s->engineReady == 0) return 0;
+  s->volume = volume;
+  ApplyVolume(s);
+  return 1;
+}
+
+int SetOneFramePerSecond(PlayerEngineState* s, float value) {
+  if (s->engineReady == 0) return 0;
+  if (s->slowThread.joinable()) {
+    s->oneFramePerSecond = 0.0f;
+    s->slowThread.join();
+  }
+  if (value != 0.0f) {
+    if (s->frameUnitMs == 0.0f || s->player == nullptr) return 0;
+    s->player->SetVolume(0);
+    s->player->Play();
+    s->slowTotal = static_cast<std::int32_t>(GetFrameCount(s));
+    s->slowIndex = std::max(GetPosition(s), 0);
+    s->slowTarget = s->videoWindow != nullptr && s->videoWindow->parent() != nullptr
+                        ? static_cast<QObject*>(s->videoWindow->parent())
+                        : s->videoWindow;
+    if (s->player->State() == CPlayer::Started) s->player->Pause();
+    s->oneFramePerSecond = value;
+    s->slowThread = std::thread(SlowWorker, s);
+    return 1;
+  }
+  s->oneFramePerSecond = 0.0f;
+  if (s->player != nullptr) s->player->Play();
+  SetRate(s, s->rateCode);
+  return 1;
+}
+
+int NextRateCode(PlayerEngineState* s, bool faster) {
+  if (s->engineReady == 0) return 0;
+  if (s->playState != 2) return 1;
+  return NextRateCodeFrom(s->rateCode, faster, s->player != nullptr, s->canPlayBackwards != 0);
+}
+
+}  // namespace engine

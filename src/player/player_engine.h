@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+
+#include "player/player_engine_state.h"
+
+class QPainter;
+class QRect;
+
+// The player engine's operations. Each takes the state record first and does
+// nothing (returning 0) while its engineReady flag is clear, except
+// EngineInit. The main window reaches them through PlayerEngineOps.
+namespace engine {
+
+bool EngineInit(PlayerEngineState* s, CMovieStatic* videoWindow, const QString& faceName);
+int EngineShutdown(PlayerEngineState* s);
+bool IsRecorderFile(PlayerEngineState* s, const QString& path);
+bool OpenMovie(PlayerEngineState* s, const QString& path);
+int CloseMovie(PlayerEngineState* s);
+bool LoadTrack(PlayerEngineState* s, const QString& path);
+int ReleaseTrack(PlayerEngineState* s);
+int Play(PlayerEngineState* s);
+int SeekWhilePlaying(PlayerEngineState* s, std::int32_t frame);
+int Pause(PlayerEngineState* s);
+int Stop(PlayerEngineState* s);
+std::int32_t GetPosition(PlayerEngineState* s);
+int SeekToFrame(PlayerEngineState* s, std::int64_t frame);
+int SeekToFrameAlt(PlayerEngineState* s, std::int64_t frame);
+void SetReservedFlag(PlayerEngineState* s, std::int32_t value);
+int ReturnZero(PlayerEngineState* s);
+void SetHardwareDecode(PlayerEngineState* s, bool on);
+int SetRate(PlayerEngineState* s, int code);
+int SetOneFramePerSecond(PlayerEngineState* s, float value);
+bool SetAspectMode(PlayerEngineState* s, std::int32_t mode);
+std::int64_t GetFrameCount(PlayerEngineState* s);
+std::int64_t GetFrameCountAlt(PlayerEngineState* s);
+float GetFrameUnit(PlayerEngineState* s);
+bool GetVideoSize(PlayerEngineState* s, int* width, int* height);
+int SetVolume(PlayerEngineState* s, std::int32_t volume);
+bool DrawOverlayText(PlayerEngineState* s, const QString& text);
+bool SetRotate180(PlayerEngineState* s, bool on);
+bool SetLayout(PlayerEngineState* s, int cx, int cy, int dx, int dy, float zoom, int repaint);
+bool SaveSnapshot(PlayerEngineState* s, const QString& path);
+int Repaint(PlayerEngineState* s);
+bool Relayout(PlayerEngineState* s);
+
+// The next rate code of the main window's faster or slower command: 0 while
+// the engine is not ready, 1 while not playing.
+int NextRateCode(PlayerEngineState* s, bool faster);
+
+// Reads the track of `path` ahead into the read-ahead reader (the main
+// window's prefetcher thread). A read-ahead still running is cancelled.
+bool PrefetchTrack(PlayerEngineState* s, const QString& path);
+// Empties the read-ahead reader, cancelling a read-ahead still running.
+void ClearTrackCache(PlayerEngineState* s);
+
+// Paints the surface's client area `client`: the current picture in the
+// layout rectangle with the overlay text, black elsewhere.
+void PaintPicture(PlayerEngineState* s, QPainter& painter, const QRect& client);
+
+}  // namespace engine

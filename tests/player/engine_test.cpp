@@ -1,0 +1,394 @@
+#include "player/player_engine.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QImageReader>
+#include <QWidget>
+#include <fstream>
+
+#include "fake_surface_owner.h"
+#include "message_recorder.h"
+#include "player/engine_messages.h"
+#include "player/movie_static.h"
+#include "player/player_engine_ops.h"
+#include "recording_fixture.h"
+
+namespace {
+
+constexpr int kTimeout = 20000;
+
+// The main window as far as the engine sees it: the surface's parent,
+// receiving the one-frame-per-second messages.
+class MainWindowStandIn : public QWidget {
+ public:
+  std::vector<std::pair<int, std::intptr_t>> messages;
+
+ protected:
+  bool event(QEvent* event) override {
+    if (auto* message = dynamic_cast<AppMessageEvent*>(event)) {
+      messages.emplace_back(message->message(), message->lParam());
+      return true;
+    }
+    return QWidget::event(event);
+  }
+};
+
+// Resident memory of this process in kB.
+long ResidentKb() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
+  }
+  return -1;
+}
+
+class EngineTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    card30_ = new GeneratedCard(SmallCard(2, 3));
+    mkcard::CardOptions ntsc = SmallCard(1, 3);
+    ntsc.fpsNum = 30000;
+    ntsc.fpsDen = 1001;
+    card2997_ = new GeneratedCard(ntsc);
+    mkcard::CardOptions few = SmallCard(1, 2);
+    few.records = 15;
+    card15_ = new GeneratedCard(few);
+    few.records = 16;
+    card16_ = new GeneratedCard(few);
+    for (GeneratedCard* card : {card30_, card2997_, card15_, card16_}) {
+      ASSERT_TRUE(card->ok()) << card->error();
+    }
+  }
+  static void TearDownTestSuite() {
+    for (GeneratedCard*& card : {std::ref(card30_), std::ref(card2997_), std::ref(card15_),
+                                 std::ref(card16_)}) {
+      delete card;
+      card = nullptr;
+    }
+  }
+
+  void SetUp() override {
+    CPlayer::SetAudioSinkDescription("fakesink sync=true");
+    surface_ = new CMovieStatic(&window_);
+    surface_->setGeometry(0, 0, 320, 180);
+    surface_->setOwner(&owner_);
+    window_.resize(400, 300);
+    window_.show();
+    ops_ = MakePlayerEngineOps();
+    ASSERT_TRUE(ops_.EngineInit(&state_, surface_, QString::fromUtf8("メイリオ")));
+    state_.engineReady = 1;
+  }
+  void TearDown() override {
+    ops_.CloseMovie(&state_);
+    ops_.EngineShutdown(&state_);
+    CPlayer::SetAudioSinkDescription("");
+  }
+
+  // Opens `path` and waits for the surface to hand the ready message on.
+  bool OpenReady(const QString& path) {
+    if (!ops_.OpenMovie(&state_, path)) return false;
+    return WaitUntil([&] { return owner_.opened > 0; }, kTimeout);
+  }
+
+  static GeneratedCard* card30_;
+  static GeneratedCard* card2997_;
+  static GeneratedCard* card15_;
+  static GeneratedCard* card16_;
+  MainWindowStandIn window_;
+  CMovieStatic* surface_ = nullptr;
+  FakeOwner owner_;
+  PlayerEngineOps ops_{};
+  PlayerEngineState state_;
+};
+
+GeneratedCard* EngineTest::card30_ = nullptr;
+GeneratedCard* EngineTest::card2997_ = nullptr;
+GeneratedCard* EngineTest::card15_ = nullptr;
+GeneratedCard* EngineTest::card16_ = nullptr;
+
+TEST_F(EngineTest, OpensRecorderFilesAndMeasuresTheirFrames) {
+  EXPECT_TRUE(ops_.IsRecorderFile(&state_, card30_->Path(0)));
+  ASSERT_TRUE(OpenReady(card30_->Path(0)));
+  EXPECT_EQ(state_.playState, 1);
+  EXPECT_EQ(ops_.GetFrameUnit(&state_), 30.0f);
+  // 3 s of movie in frames of 30 ms.
+  EXPECT_EQ(ops_.GetFrameCount(&state_), 100);
+  EXPECT_EQ(ops_.GetFrameCountAlt(&state_), 100);
+  int w = 0, h = 0;
+  ASSERT_TRUE(ops_.GetVideoSize(&state_, &w, &h));
+  EXPECT_EQ(QSize(w, h), QSize(320, 180));
+  RunEventsFor(200);
+  EXPECT_EQ(owner_.opened, 1);
+  EXPECT_EQ(ops_.CloseMovie(&state_), 1);
+  EXPECT_EQ(state_.playState, 0);
+  EXPECT_FALSE(ops_.GetVideoSize(&state_, &w, &h));
+
+  // 29.97 frames a second: a sample delta of 3003 gives 29 (integer quotient).
+  ASSERT_TRUE(OpenReady(card2997_->Path(0)));
+  EXPECT_EQ(ops_.GetFrameUnit(&state_), 29.0f);
+  EXPECT_EQ(ops_.GetFrameCount(&state_), 3003 / 29);
+}
+
+TEST_F(EngineTest, RefusesFilesThatAreNotPlayableRecordings) {
+  EXPECT_FALSE(ops_.OpenMovie(&state_, card15_->Path(0)));
+  EXPECT_EQ(state_.playState, 0);
+  EXPECT_TRUE(ops_.OpenMovie(&state_, card16_->Path(0)));
+  ops_.CloseMovie(&state_);
+
+  const QString text = card30_->dir() + "/notes.MOV";
+  QFile file(text);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write("not a movie at all, just some text that is long enough");
+  file.close();
+  EXPECT_FALSE(ops_.IsRecorderFile(&state_, text));
+  EXPECT_FALSE(ops_.OpenMovie(&state_, text));
+  const QString empty = card30_->dir() + "/empty.MOV";
+  QFile(empty).open(QIODevice::WriteOnly);
+  EXPECT_FALSE(ops_.IsRecorderFile(&state_, empty));
+  EXPECT_FALSE(ops_.OpenMovie(&state_, empty));
+  EXPECT_FALSE(ops_.OpenMovie(&state_, card30_->dir() + "/absent.MOV"));
+  EXPECT_EQ(state_.playState, 0);
+  RunEventsFor(100);
+  EXPECT_EQ(owner_.opened, 1);  // the recording with 16 records only
+}
+
+TEST_F(EngineTest, NothingHappensWhileTheEngineIsNotReady) {
+  state_.engineReady = 0;
+  EXPECT_FALSE(ops_.OpenMovie(&state_, card30_->Path(0)));
+  EXPECT_FALSE(ops_.IsRecorderFile(&state_, card30_->Path(0)));
+  EXPECT_EQ(ops_.Play(&state_), 0);
+  EXPECT_EQ(ops_.Stop(&state_), 0);
+  EXPECT_EQ(ops_.GetPosition(&state_), 0);
+  EXPECT_EQ(ops_.GetFrameCount(&state_), 0);
+  EXPECT_EQ(ops_.SetRate(&state_, 2), 0);
+  EXPECT_EQ(state_.rateCode, 1);
+  EXPECT_FALSE(ops_.SetLayout(&state_, 0, 0, 0, 0, 1.0f, 1));
+  EXPECT_EQ(engine::NextRateCode(&state_, true), 0);
+  EXPECT_EQ(ops_.ReturnZero15(&state_), 0);
+}
+
+TEST_F(EngineTest, PlaysPausesStopsAndEndsOnce) {
+  ASSERT_TRUE(OpenReady(card30_->Path(0)));
+  EXPECT_EQ(engine::NextRateCode(&state_, true), 1);  // not playing
+  ASSERT_TRUE(ops_.LoadTrack(&state_, card30_->Path(0)));
+  ops_.SetVolume(&state_, 40000);
+  ops_.SetRate(&state_, 1);
+  ASSERT_EQ(ops_.Play(&state_), 1);
+  EXPECT_EQ(state_.playState, 2);
+  EXPECT_EQ(engine::NextRateCode(&state_, true), 2);
+  EXPECT_EQ(state_.player->Volume(), 40000);
+  ASSERT_TRUE(WaitUntil([&] { return ops_.GetPosition(&state_) > 10; }, kTimeout));
+  EXPECT_EQ(ops_.Pause(&state_), 1);
+  EXPECT_EQ(state_.playState, 3);
+  const std::int32_t paused = ops_.GetPosition(&state_);
+  RunEventsFor(300);
+  EXPECT_EQ(ops_.GetPosition(&state_), paused);
+  EXPECT_EQ(ops_.Stop(&state_), 1);
+  EXPECT_EQ(state_.playState, 1);
+  ASSERT_EQ(ops_.Play(&state_), 1);
+  ASSERT_TRUE(WaitUntil([&] { return owner_.ended > 0; }, kTimeout));
+  EXPECT_EQ(state_.player->State(), CPlayer::Stopped);
+  RunEventsFor(600);
+  EXPECT_EQ(owner_.ended, 1);
+}
+
+TEST_F(EngineTest, RatesPlayFasterOrSlowAndMuteAwayFromNormalSpeed) {
+  ASSERT_TRUE(OpenReady(card30_->Path(0)));
+  ops_.SetVolume(&state_, 50000);
+  // Frames advanced in 600 ms of playing at each rate code.
+  auto advance = [&](int code) {
+    ops_.SeekToFrame(&state_, 0);
+    ops_.SetRate(&state_, code);
+    ops_.Play(&state_);
+    WaitUntil([&] { return ops_.GetPosition(&state_) > 0; }, kTimeout);
+    const std::int32_t start = ops_.GetPosition(&state_);
+    RunEventsFor(600);
+    const std::int32_t end = ops_.GetPosition(&state_);
+    ops_.Pause(&state_);
+    return end - start;
+  };
+  const int normal = advance(1);
+  EXPECT_EQ(state_.player->Volume(), 50000);
+  const int double_ = advance(2);
+  EXPECT_EQ(state_.rateCode, 2);
+  EXPECT_EQ(state_.player->Volume(), 0);
+  const int quadruple = advance(4);
+  EXPECT_GT(normal, 10);
+  EXPECT_GT(double_, normal * 3 / 2);
+  EXPECT_GT(quadruple, double_ * 3 / 2);
+
+  ops_.SetRate(&state_, 1);
+  EXPECT_EQ(state_.player->Volume(), 50000);
+  ops_.SetRate(&state_, -1);  // slower from x1: slow motion, silent
+  EXPECT_EQ(state_.rateCode, -2);
+  EXPECT_EQ(state_.player->Volume(), 0);
+  const int slow = advance(-2);
+  EXPECT_LT(slow, normal * 3 / 4);
+  EXPECT_GT(slow, 0);
+  ops_.SetRate(&state_, -1);
+  EXPECT_EQ(state_.rateCode, 1);
+  EXPECT_EQ(state_.player->Volume(), 50000);
+}
+
+TEST_F(EngineTest, SnapshotAfterASeekIsThatFrame) {
+  EXPECT_FALSE(ops_.SaveSnapshot(&state_, card30_->dir() + "/none.jpg"));
+  ASSERT_TRUE(OpenReady(card30_->Path(0)));
+  const QString path = card30_->dir() + "/snap.jpg";
+  QFile old(path);
+  ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+  old.write("an older file the snapshot replaces");
+  old.close();
+  // Engine frame n is the picture shown n x 30 ms into the movie.
+  for (int frame : {50, 0, 99, 33, 17}) {
+    ASSERT_EQ(ops_.SeekToFrame(&state_, frame), 1);
+    ASSERT_TRUE(ops_.SaveSnapshot(&state_, path));
+    QImageReader reader(path);
+    EXPECT_EQ(reader.format(), "jpeg");
+    const QImage saved = reader.read();
+    EXPECT_EQ(saved.size(), QSize(320, 180));
+    EXPECT_EQ(FrameNumberOf(saved), frame * 30 * 30 / 1000) << "engine frame " << frame;
+  }
+  EXPECT_FALSE(ops_.SaveSnapshot(&state_, card30_->dir() + "/no/such/folder/snap.jpg"));
+}
+
+TEST_F(EngineTest, LoadTrackTakesOverTheReadAheadOfTheSamePath) {
+  ASSERT_TRUE(OpenReady(card30_->Path(0)));
+  ASSERT_TRUE(engine::PrefetchTrack(&state_, card30_->Path(0)));
+  ASSERT_FALSE(state_.prefetchReader.track.accels.empty());
+  // Marks the read-ahead records, to see them arrive in the current track.
+  state_.prefetchReader.track.accels[0].x = 9.5;
+  ASSERT_TRUE(ops_.LoadTrack(&state_, card30_->Path(0).toUpper().replace(
+                                          card30_->dir().toUpper(), card30_->dir())));
+  EXPECT_EQ(state_.currentReader.accels[0].x, 9.5);
+  EXPECT_EQ(state_.currentReader.count, static_cast<int>(card30_->Plan(0).samples.size()));
+  EXPECT_EQ(state_.currentReader.frameIndex.size(), 100u);
+  EXPECT_TRUE(state_.prefetchReader.track.accels.empty());
+
+  // A read-ahead of another file is dropped and the track read from the file.
+  ASSERT_TRUE(engine::PrefetchTrack(&state_, card30_->Path(1)));
+  state_.prefetchReader.track.accels[0].x = 9.5;
+  ASSERT_TRUE(ops_.LoadTrack(&state_, card30_->Path(0)));
+  EXPECT_NE(state_.currentReader.accels[0].x, 9.5);
+  EXPECT_FALSE(state_.prefetchReader.ready);
+  EXPECT_EQ(ops_.ReleaseTrack(&state_), 1);
+  EXPECT_TRUE(state_.currentReader.frameIndex.empty());
+  EXPECT_FALSE(ops_.LoadTrack(&state_, card30_->dir() + "/absent.MOV"));
+}
+
+TEST_F(EngineTest, LayoutZoomsRefusesZeroAndLetterboxes) {
+  ASSERT_TRUE(OpenReady(card30_->Path(0)));
+  // Zoom 2 about the centre of the client area (even sizes, exact halves).
+  const QSize client = surface_->contentsRect().size();
+  const int w = client.width();
+  const int h = client.height();
+  ASSERT_TRUE(w % 2 == 0 && h % 2 == 0) << w << "x" << h;
+  ASSERT_TRUE(ops_.SetLayout(&state_, w / 2, h / 2, 0, 0, 2.0f, 1));
+  EXPECT_EQ(state_.videoRect, (LayoutRect{-w / 2, -h / 2, w + w / 2, h + h / 2}));
+  const LayoutRect before = state_.videoRect;
+  EXPECT_FALSE(ops_.SetLayout(&state_, 10, 10, 5, 5, 0.0f, 1));
+  EXPECT_EQ(state_.videoRect, before);
+  EXPECT_EQ(state_.zoom, 2.0f);
+  EXPECT_TRUE(ops_.Relayout(&state_));
+  EXPECT_EQ(state_.videoRect, before);
+
+  // A 16:9 picture in a 4:3 surface keeps its shape with bands above and below.
+  surface_->setGeometry(0, 0, 404, 304);
+  const QSize square = surface_->contentsRect().size();
+  ASSERT_TRUE(ops_.SetLayout(&state_, 0, 0, 0, 0, 1.0f, 1));
+  ASSERT_TRUE(ops_.SetAspectMode(&state_, 1));
+  EXPECT_EQ(state_.aspectMode, 1);
+  const int height = static_cast<int>(static_cast<float>(square.width()) / (320.0f / 180.0f));
+  EXPECT_EQ(state_.pictureRect.width(), square.width() + 2);
+  EXPECT_EQ(state_.pictureRect.height(), height + 2);
+  EXPECT_EQ(state_.pictureRect.top, (square.height() - height) / 2);
+  // The bands are black and the picture is painted between them.
+  const QImage shown = surface_->grab().toImage();
+  const QPoint origin = surface_->contentsRect().topLeft();
+  EXPECT_EQ(shown.pixelColor(origin + QPoint(square.width() / 2, 2)), QColor(Qt::black));
+  EXPECT_NE(shown.pixelColor(origin + QPoint(square.width() / 2, square.height() / 2)),
+            QColor(Qt::black));
+  ASSERT_TRUE(ops_.SetAspectMode(&state_, 0));
+  EXPECT_EQ(state_.pictureRect, state_.videoRect);
+}
+
+TEST_F(EngineTest, OverlayTextShowsGreenAtTheBottomRightAndEmptyShowsNothing) {
+  EXPECT_FALSE(ops_.DrawOverlayText(&state_, "12:34"));  // no movie
+  ASSERT_TRUE(OpenReady(card30_->Path(0)));
+  ops_.SetLayout(&state_, 0, 0, 0, 0, 1.0f, 1);
+  const QImage plain = surface_->grab().toImage();
+  ASSERT_TRUE(ops_.DrawOverlayText(&state_, ""));
+  EXPECT_EQ(surface_->grab().toImage(), plain);
+  ASSERT_TRUE(ops_.DrawOverlayText(&state_, QString::fromUtf8("速度 88")));
+  const QImage over = surface_->grab().toImage();
+  // Green text appears only in the bottom-right box of 300 x 120 (scaled).
+  int greenInBox = 0, changedOutside = 0;
+  const QRect client = surface_->contentsRect();
+  const QRect box(client.right() - 300 * client.width() / 320, client.bottom() - 120 * client.height() / 180,
+                  300 * client.width() / 320 + 1, 120 * client.height() / 180 + 1);
+  for (int y = client.top(); y <= client.bottom(); ++y) {
+    for (int x = client.left(); x <= client.right(); ++x) {
+      const QColor a = over.pixelColor(x, y), b = plain.pixelColor(x, y);
+      if (a == b) continue;
+      if (!box.contains(x, y)) ++changedOutside;
+      if (a.green() > b.green() + 40 && a.green() > a.red() + 40) ++greenInBox;
+    }
+  }
+  EXPECT_GT(greenInBox, 50);
+  EXPECT_EQ(changedOutside, 0);
+}
+
+TEST_F(EngineTest, OneFramePerSecondPostsFramesToTheMainWindow) {
+  EXPECT_EQ(ops_.SetOneFramePerSecond(&state_, 1.0f), 0);  // nothing measured
+  ASSERT_TRUE(OpenReady(card30_->Path(0)));
+  ops_.SetVolume(&state_, 30000);
+  ASSERT_EQ(ops_.SetOneFramePerSecond(&state_, 1.0f), 1);
+  EXPECT_EQ(state_.player->Volume(), 0);
+  EXPECT_EQ(state_.slowTotal, 100);
+  ASSERT_TRUE(WaitUntil([&] { return window_.messages.size() >= 2; }, 5000));
+  // Frames one after the other, from where the movie was.
+  EXPECT_EQ(window_.messages[0].first, WM_SLOW_FRAME);
+  EXPECT_EQ(window_.messages[1].first, WM_SLOW_FRAME);
+  EXPECT_GE(window_.messages[0].second, 0);
+  EXPECT_EQ(window_.messages[1].second, window_.messages[0].second + 1);
+  ASSERT_EQ(ops_.SetOneFramePerSecond(&state_, 0.0f), 1);
+  EXPECT_FALSE(state_.slowThread.joinable());
+  EXPECT_EQ(state_.player->Volume(), 30000);
+  const size_t count = window_.messages.size();
+  RunEventsFor(1200);
+  EXPECT_EQ(window_.messages.size(), count);
+}
+
+TEST_F(EngineTest, MovieDeletedWhilePlayingEndsWithoutHanging) {
+  const QString path = card30_->dir() + "/copy.MOV";
+  ASSERT_TRUE(QFile::copy(card30_->Path(1), path));
+  ASSERT_TRUE(OpenReady(path));
+  ASSERT_EQ(ops_.Play(&state_), 1);
+  RunEventsFor(200);
+  ASSERT_TRUE(QFile::resize(path, 4096));
+  ASSERT_TRUE(QFile::remove(path));
+  ASSERT_TRUE(WaitUntil([&] { return owner_.ended > 0; }, kTimeout));
+  EXPECT_GE(ops_.GetPosition(&state_), -1);
+  EXPECT_EQ(ops_.CloseMovie(&state_), 1);
+}
+
+TEST_F(EngineTest, OpeningAndClosingAHundredTimesDoesNotLeak) {
+  for (int i = 0; i < 10; ++i) {
+    ASSERT_TRUE(ops_.OpenMovie(&state_, card30_->Path(i % 2)));
+    ops_.CloseMovie(&state_);
+  }
+  RunEventsFor(100);
+  const long before = ResidentKb();
+  for (int i = 0; i < 100; ++i) {
+    ASSERT_TRUE(ops_.OpenMovie(&state_, card30_->Path(i % 2))) << i;
+    if (i % 10 == 0) ops_.Play(&state_);
+    ops_.CloseMovie(&state_);
+    QCoreApplication::processEvents();
+  }
+  RunEventsFor(100);
+  const long after = ResidentKb();
+  EXPECT_LT(after - before, 12 * 1024) << before << " kB before, " << after << " kB after";
+}
+
+}  // namespace
