@@ -92,7 +92,8 @@ std::vector<RecordingPlan> PlanCard(const CardOptions& options) {
       plan.height = options.height;
       plan.toneHz = 300 + 25 * (plan.cardIndex % 32);
       plan.header = HeaderFor(plan.trigger, options.quality);
-      plan.samples = std::move(samples[i]);
+      // A file cut short has lost its sensor track with its tail.
+      if (plan.kind != FileKind::kCutShort) plan.samples = std::move(samples[i]);
       card.push_back(std::move(plan));
     }
     if (options.extras && folder == options.folders - 1) {

@@ -64,6 +64,7 @@ struct RecordingPlan {
   LocalClock start;  // local start time (the decoded time of record 0)
   HeaderFields header;
   std::vector<SensorSample> samples;  // the records of the udat payload, in file order
+                                      // (none for kCutShort, kPlainMovie and kNotMovie)
 };
 
 // Returns every file the generator writes for `options`, in card order (folder

@@ -41,6 +41,7 @@ std::string FilterGraph(const RecordingPlan& plan) {
 std::vector<std::string> EncoderCommand(const RecordingPlan& plan,
                                         const std::filesystem::path& output) {
   const int gop = (plan.fpsNum + plan.fpsDen / 2) / plan.fpsDen;
+  // clang-format off
   return {"ffmpeg", "-nostdin", "-hide_banner", "-loglevel", "error", "-y",
           // Fixed thread counts, so that the bytes do not depend on the machine.
           // x264 works with two slice threads: its frame threads give
@@ -52,6 +53,7 @@ std::vector<std::string> EncoderCommand(const RecordingPlan& plan,
           "-c:a", "aac", "-b:a", "64k", "-ac", "1",
           "-fflags", "+bitexact", "-flags:v", "+bitexact", "-flags:a", "+bitexact",
           "-map_metadata", "-1", "-video_track_timescale", "90000", "-f", "mov", output.string()};
+  // clang-format on
 }
 
 std::string EncodeMovie(const RecordingPlan& plan, const std::filesystem::path& output) {

@@ -228,7 +228,7 @@ TEST(CardPlan, RecordCountsAndTestFiles) {
       {with([](CardOptions& o) { o.records = 0; }), 2, 0, FileKind::kRecorder},
       {with([](CardOptions& o) { o.records = 15; }), 2, 15, FileKind::kRecorder},
       {with([](CardOptions& o) { o.records = 16; }), 2, 16, FileKind::kRecorder},
-      {with([](CardOptions& o) { o.cutShort = true; }), 2, 20, FileKind::kCutShort},
+      {with([](CardOptions& o) { o.cutShort = true; }), 2, 0, FileKind::kCutShort},
       {with([](CardOptions& o) { o.noCsmend = true; }), 2, 20, FileKind::kNoCsmend},
       {with([](CardOptions& o) { o.plain = true; }), 2, 0, FileKind::kPlainMovie},
   };
