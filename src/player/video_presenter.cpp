@@ -124,15 +124,6 @@ double VideoPresenter::FrameRate() const {
   return rate;
 }
 
-GstClockTime VideoPresenter::FrameTime() const {
-  GstSample* sample = TakeRef();
-  if (sample == nullptr) return GST_CLOCK_TIME_NONE;
-  GstBuffer* buffer = gst_sample_get_buffer(sample);
-  GstClockTime time = buffer != nullptr ? GST_BUFFER_PTS(buffer) : GST_CLOCK_TIME_NONE;
-  gst_sample_unref(sample);
-  return time;
-}
-
 QImage VideoPresenter::CurrentImage() const {
   GstSample* sample = TakeRef();
   if (sample == nullptr) return {};

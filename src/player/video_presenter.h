@@ -34,9 +34,6 @@ class VideoPresenter {
   QSize VideoSize() const;
   // Frame rate of the stream the pictures come from; 0 while unknown.
   double FrameRate() const;
-  // Presentation time of the newest picture in nanoseconds, or
-  // GST_CLOCK_TIME_NONE while there is none.
-  GstClockTime FrameTime() const;
   // Copy of the newest picture at its native size; null while there is none.
   QImage CurrentImage() const;
   // Paints the newest picture into `target`, turned by 180 degrees when

@@ -1,0 +1,209 @@
+// Benchmarks of the media player on a generated 1080p30 recording (1-second
+// GOP): open to the first picture, an exact seek while paused, and CPU time
+// and pictures shown while playing at x1, x2 and x4. Each is reported next
+// to plain GStreamer decoding the same file in the same run:
+//   gst-launch-1.0 filesrc location=F ! qtdemux ! h264parse ! avdec_h264 ! fakesink sync=false
+//
+// Run: build with -DKESTREL_BENCH=ON, then build/<dir>/bench/player/player_bench
+// (KESTREL_BENCH_DIR keeps the generated card between runs).
+#include <benchmark/benchmark.h>
+#include <gst/gst.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <QString>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <random>
+#include <thread>
+
+#include "mkcard/card_plan.h"
+#include "mkcard/card_writer.h"
+#include "mkcard/frame_barcode.h"
+#include "player/player.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct Movie {
+  std::string path;
+  int frames = 0;
+  double fps = 30.0;
+};
+
+// The 1080p30 recording, written once per run.
+const Movie& BenchMovie() {
+  static const Movie movie = [] {
+    static QTemporaryDir temp;
+    const char* kept = std::getenv("KESTREL_BENCH_DIR");
+    const std::filesystem::path dir = kept != nullptr ? kept : temp.path().toStdString();
+    mkcard::CardOptions options;
+    options.folders = 1;
+    options.files = 1;
+    options.seconds = 10;
+    options.width = 1920;
+    options.height = 1080;
+    const mkcard::RecordingPlan plan = mkcard::PlanCard(options).front();
+    Movie result{(dir / plan.path).string(), plan.frames, 30.0};
+    if (!std::filesystem::exists(result.path)) {
+      const std::string error = mkcard::WriteCard(options, dir);
+      if (!error.empty()) std::fprintf(stderr, "card: %s\n", error.c_str());
+    }
+    return result;
+  }();
+  return movie;
+}
+
+double CpuSeconds(int who) {
+  rusage usage{};
+  getrusage(who, &usage);
+  return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+         static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+
+const int kCores = static_cast<int>(std::max(1L, sysconf(_SC_NPROCESSORS_ONLN)));
+
+// Plain GStreamer decoding the whole file as fast as it can.
+void BM_GstLaunchDecode(benchmark::State& state) {
+  const Movie& movie = BenchMovie();
+  const std::string command = "gst-launch-1.0 -q filesrc location='" + movie.path +
+                              "' ! qtdemux ! h264parse ! avdec_h264 ! fakesink sync=false";
+  double cpu = 0;
+  for (auto _ : state) {
+    const double before = CpuSeconds(RUSAGE_CHILDREN);
+    const auto start = Clock::now();
+    if (std::system(command.c_str()) != 0) state.SkipWithError("gst-launch-1.0 failed");
+    state.SetIterationTime(Seconds(Clock::now() - start));
+    cpu += CpuSeconds(RUSAGE_CHILDREN) - before;
+  }
+  state.counters["decode_fps"] =
+      benchmark::Counter(static_cast<double>(movie.frames) * static_cast<double>(state.iterations()),
+                         benchmark::Counter::kIsRate);
+  state.counters["cpu_ms_per_frame"] =
+      cpu * 1000.0 / (static_cast<double>(movie.frames) * static_cast<double>(state.iterations()));
+}
+BENCHMARK(BM_GstLaunchDecode)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+
+// From OpenFile to the pipeline ready with its first picture.
+void BM_OpenToFirstPicture(benchmark::State& state) {
+  const Movie& movie = BenchMovie();
+  auto player = CPlayer::Create(nullptr);
+  for (auto _ : state) {
+    const auto start = Clock::now();
+    player->OpenFile(QString::fromStdString(movie.path));
+    if (player->WaitForOpen(10000) != CPlayer::OpenOutcome::Ready) {
+      state.SkipWithError("the movie did not open");
+      break;
+    }
+    state.SetIterationTime(Seconds(Clock::now() - start));
+    player->Close();
+  }
+}
+double Largest(const std::vector<double>& v) { return *std::max_element(v.begin(), v.end()); }
+
+BENCHMARK(BM_OpenToFirstPicture)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Repetitions(15)
+    ->ReportAggregatesOnly()
+    ->ComputeStatistics("max", Largest)
+    ->Unit(benchmark::kMillisecond);
+
+// An exact seek while paused, until the sought picture is the one shown.
+void BM_ExactSeekWhilePaused(benchmark::State& state) {
+  const Movie& movie = BenchMovie();
+  auto player = CPlayer::Create(nullptr);
+  player->OpenFile(QString::fromStdString(movie.path));
+  if (player->WaitForOpen(10000) != CPlayer::OpenOutcome::Ready) {
+    state.SkipWithError("the movie did not open");
+    return;
+  }
+  static std::mt19937 random(7);
+  std::uniform_int_distribution<int> pick(0, movie.frames - 1);
+  int wrong = 0;
+  for (auto _ : state) {
+    const int frame = pick(random);
+    const auto target = static_cast<std::int64_t>((frame + 0.5) / movie.fps * 1e7);
+    const auto start = Clock::now();
+    player->SeekPaused(target);
+    const QImage shown = player->CurrentImage();  // waits for the seek's picture
+    const double took = Seconds(Clock::now() - start);
+    state.SetIterationTime(took);
+    const QImage grey = shown.convertToFormat(QImage::Format_Grayscale8);
+    const auto code = mkcard::ReadFrameBarcode(grey.constBits(), grey.width(), grey.height(),
+                                               static_cast<int>(grey.bytesPerLine()));
+    if (!code || code->frame != frame) ++wrong;
+  }
+  state.counters["wrong_pictures"] = wrong;
+}
+BENCHMARK(BM_ExactSeekWhilePaused)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Repetitions(40)
+    ->ReportAggregatesOnly()
+    ->ComputeStatistics("max", Largest)
+    ->Unit(benchmark::kMillisecond);
+
+// Plays the whole movie at a rate, with or without thinning (the player thins
+// above x2): CPU time per second of playing as a share of the machine, and
+// pictures shown against the pictures of the movie.
+void BM_Playback(benchmark::State& state) {
+  const Movie& movie = BenchMovie();
+  const double rate = static_cast<double>(state.range(0));
+  const bool thinning = state.range(1) != 0;
+  CPlayer::SetAudioSinkDescription("fakesink sync=true");
+  auto player = CPlayer::Create(nullptr);
+  double cpu = 0, wall = 0, shown = 0;
+  for (auto _ : state) {
+    player->OpenFile(QString::fromStdString(movie.path));
+    if (player->WaitForOpen(10000) != CPlayer::OpenOutcome::Ready) {
+      state.SkipWithError("the movie did not open");
+      break;
+    }
+    player->SetRate(rate, thinning);
+    const double before = CpuSeconds(RUSAGE_SELF);
+    const auto start = Clock::now();
+    player->presenter().Clear();
+    player->Play();
+    while (player->State() == CPlayer::Started && Clock::now() - start < std::chrono::seconds(60)) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    const double took = Seconds(Clock::now() - start);
+    state.SetIterationTime(took);
+    wall += took;
+    cpu += CpuSeconds(RUSAGE_SELF) - before;
+    shown += static_cast<double>(player->presenter().FramesShown());
+    player->Close();
+  }
+  const double runs = static_cast<double>(state.iterations());
+  state.counters["machine_cpu_pct"] = 100.0 * cpu / wall / kCores;
+  state.counters["frames_shown_pct"] = 100.0 * shown / (runs * movie.frames);
+  state.counters["cpu_ms_per_frame"] = 1000.0 * cpu / shown;
+  CPlayer::SetAudioSinkDescription("");
+}
+BENCHMARK(BM_Playback)
+    ->ArgNames({"rate", "thinning"})
+    ->Args({1, 0})
+    ->Args({2, 0})
+    ->Args({4, 1})
+    ->Args({4, 0})
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  gst_init(&argc, &argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
