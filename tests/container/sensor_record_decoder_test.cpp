@@ -115,13 +115,18 @@ TEST_F(SensorRecordDecoderTest, RecordTime) {
   }
 }
 
+// The added seconds are added to the local time as a time stamp: across
+// the start of summer time in New York, 01:59:50 + 15 s is 03:00:05.
 TEST_F(SensorRecordDecoderTest, RecordTimeIsLocalTime) {
-  const std::string record = atoms::SampleRecord(0, "230815143000");
-  setenv("TZ", "UTC", 1);
+  std::string record = atoms::SampleRecord(0, "230312015950");
+  atoms::Put(record, 44, "015");
+  setenv("TZ", "America/New_York", 1);
   tzset();
-  EXPECT_EQ(DecodeRecordTime(Record(record)), (CalendarTime{2023, 8, 2, 15, 14, 30, 0, 0}));
+  const CalendarTime summer = DecodeRecordTime(Record(record));
   setenv("TZ", "Asia/Tokyo", 1);
   tzset();
+  EXPECT_EQ(summer, (CalendarTime{2023, 3, 0, 12, 3, 0, 5, 0}));
+  EXPECT_EQ(DecodeRecordTime(Record(record)), (CalendarTime{2023, 3, 0, 12, 2, 0, 5, 0}));
 }
 
 TEST_F(SensorRecordDecoderTest, EventCodePriority) {
