@@ -37,6 +37,12 @@ bool Catalogue::AddRecording(const std::filesystem::path& path, std::vector<File
   std::error_code error;
   const std::uintmax_t size = std::filesystem::file_size(path, error);
   if (error) return false;
+  AddEntry(path, size, entries);
+  return true;
+}
+
+void Catalogue::AddEntry(const std::filesystem::path& path, std::uint64_t size,
+                         std::vector<FileEntry>& entries) {
   FileEntry entry;
   entry.path = path;
   entry.name = path.filename().string();
@@ -45,7 +51,6 @@ bool Catalogue::AddRecording(const std::filesystem::path& path, std::vector<File
   entry.triggerInitial = TriggerLetter(entry.name);
   entry.fileSize = size;
   entries.push_back(std::move(entry));
-  return true;
 }
 
 void Catalogue::AddFolderLine(const std::filesystem::path& path, std::vector<FileEntry>& entries) {
@@ -66,9 +71,11 @@ bool Catalogue::ScanFolderForTree(const std::filesystem::path& folder, FolderTre
   scanCounter_ = 0;
   for (const ListedName& listed : ListFolder(folder)) {
     if (!listed.isFolder) {
-      if (!IsListedRecording(listed)) continue;
+      if (!IsMovieName(listed.name)) continue;
+      const std::optional<std::uint64_t> size = RecordingSize(listed.path);
+      if (!size) continue;
       ++counter;
-      if (fill && entries.size() < kMaxEntries) AddRecording(listed.path, entries);
+      if (fill && entries.size() < kMaxEntries) AddEntry(listed.path, *size, entries);
       continue;
     }
     if (!recurse) {
@@ -112,7 +119,10 @@ void Catalogue::CollectAll(const std::filesystem::path& folder, std::vector<File
       continue;
     }
     ++counter;
-    if (IsListedRecording(listed)) AddRecording(listed.path, entries);
+    if (!IsMovieName(listed.name)) continue;
+    if (const std::optional<std::uint64_t> size = RecordingSize(listed.path)) {
+      AddEntry(listed.path, *size, entries);
+    }
   }
 }
 

@@ -43,6 +43,10 @@ class Catalogue {
                   int& counter, int depth = 0);
 
  private:
+  // Appends an entry for a recording whose size is known.
+  void AddEntry(const std::filesystem::path& path, std::uint64_t size,
+                std::vector<FileEntry>& entries);
+
   int scanCounter_ = 0;
   int serialCounter_ = 0;
 };

@@ -1,5 +1,6 @@
 #include "catalogue/name_order.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace {
@@ -35,6 +36,14 @@ std::uint32_t NextKey(std::string_view s, std::size_t& pos) {
 }  // namespace
 
 bool Utf16Less(std::string_view a, std::string_view b) {
+  // Recorder names are ASCII: where the first difference lies between two
+  // ASCII characters, byte order is the answer.
+  const auto [da, db] = std::mismatch(a.begin(), a.end(), b.begin(), b.end());
+  if (db == b.end()) return false;
+  if (da == a.end()) return true;
+  if (static_cast<unsigned char>(*da) < 0x80 && static_cast<unsigned char>(*db) < 0x80) {
+    return *da < *db;
+  }
   std::size_t i = 0;
   std::size_t j = 0;
   while (i < a.size() && j < b.size()) {

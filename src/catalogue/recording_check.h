@@ -1,9 +1,14 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
+#include <optional>
 
 // The recorder-movie test: the file opens for reading, is not empty, the 18
 // bytes that end it begin with "CSMEND" and bytes 4..7 are "ftyp". It takes
 // the player's file lock "hFileMutex", since the player may have the same
 // file open.
 bool IsRecording(const std::filesystem::path& path);
+
+// The same test; the file's size when it passes.
+std::optional<std::uint64_t> RecordingSize(const std::filesystem::path& path);
