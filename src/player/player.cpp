@@ -77,10 +77,11 @@ GstElement* CPlayer::BuildPipeline() {
       std::lock_guard lock(gSettingsMutex);
       description = gAudioSinkDescription.empty() ? "autoaudiosink" : gAudioSinkDescription;
     }
-    audioSink_ = gst_parse_launch(description.c_str(), nullptr);
-    if (audioSink_ != nullptr) {
+    GstElement* audioSink = gst_parse_launch(description.c_str(), nullptr);
+    if (audioSink != nullptr) {
       flags |= kPlayAudio | kPlaySoftVolume;
-      g_object_set(pipeline, "audio-sink", audioSink_, nullptr);
+      g_object_set(pipeline, "audio-sink", audioSink, nullptr);
+      audioSink_ = audioSink;
     }
   }
   g_object_set(pipeline, "uri", uri_.c_str(), "video-sink", videoSink, "flags", flags, "volume",
@@ -216,10 +217,11 @@ void CPlayer::OnError(GstMessage* message) {
       error != nullptr && (g_error_matches(error, GST_CORE_ERROR, GST_CORE_ERROR_MISSING_PLUGIN) ||
                            g_error_matches(error, GST_STREAM_ERROR, GST_STREAM_ERROR_CODEC_NOT_FOUND));
   g_clear_error(&error);
+  GstElement* audioSink = audioSink_;
   const bool fromAudio =
-      audioSink_ != nullptr && (GST_MESSAGE_SRC(message) == GST_OBJECT(audioSink_) ||
-                                gst_object_has_as_ancestor(GST_MESSAGE_SRC(message),
-                                                           GST_OBJECT(audioSink_)));
+      audioSink != nullptr && (GST_MESSAGE_SRC(message) == GST_OBJECT(audioSink) ||
+                               gst_object_has_as_ancestor(GST_MESSAGE_SRC(message),
+                                                          GST_OBJECT(audioSink)));
   if (fromAudio && !audioDisabled_) {
     RetryWithoutAudio();
     return;

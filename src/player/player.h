@@ -104,7 +104,7 @@ class CPlayer {
 
   mutable std::mutex pipelineMutex_;
   GstElement* pipeline_ = nullptr;  // guarded by pipelineMutex_
-  GstElement* audioSink_ = nullptr;  // inside pipeline_, not owned
+  std::atomic<GstElement*> audioSink_{nullptr};  // inside pipeline_, not owned
 
   std::atomic<PlayerState> playerState_{Closed};
   std::atomic<int> volume_{0};
