@@ -117,15 +117,16 @@ BENCHMARK(BM_LoadSensorTrack)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ReadUdatPlainly)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_DecodeRecords)->Unit(benchmark::kMicrosecond);
 
-// Prints the usual table and keeps each benchmark's time per iteration for
-// the ratios at the end.
+// Prints the usual table and keeps each benchmark's time per iteration (the
+// median when repeated) for the ratios at the end.
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override {
     ConsoleReporter::ReportRuns(runs);
     for (const Run& run : runs) {
-      if (run.run_type == Run::RT_Iteration && run.iterations > 0) {
-        times[run.benchmark_name()] = run.GetAdjustedRealTime();
+      const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+      if (median || (run.run_type == Run::RT_Iteration && run.iterations > 0)) {
+        times[run.run_name.function_name] = run.GetAdjustedRealTime();
       }
     }
   }
