@@ -105,6 +105,7 @@ PlayerResult CPlayer::OpenFile(const QString& path) {
   lastError_ = kResultOk;
   rate_ = 1.0;
   thinning_ = false;
+  rateDirty_ = false;
   retryAfterReady_ = false;
   missingPlugin_ = false;
   {
@@ -327,7 +328,13 @@ PlayerResult CPlayer::Play() {
   GstElement* pipeline = PipelineRef();
   if (pipeline == nullptr) return kResultUnexpected;
   // A movie that has ended starts again from its beginning.
-  if (state == Stopped && ended_) SeekTo(0);
+  if (state == Stopped && ended_) {
+    SeekTo(0);
+  } else if (rateDirty_.exchange(false)) {
+    std::int64_t position = 0;
+    ClockTime(position);
+    SeekTo(position);
+  }
   ended_ = false;
   const bool ok = gst_element_set_state(pipeline, GST_STATE_PLAYING) != GST_STATE_CHANGE_FAILURE;
   gst_object_unref(pipeline);
@@ -398,9 +405,23 @@ PlayerResult CPlayer::SetRate(double rate, bool thinning) {
   rate_ = rate;
   thinning_ = thinning;
   if (!hasDisplay_) return kResultOk;
+  // The rate travels with a seek to where the movie is; a seek still in
+  // progress is waited for, so that its position is the one kept.
+  WaitForSeek();
   std::int64_t position = 0;
-  if (!ClockTime(position)) return kResultOk;
+  if (!ClockTime(position)) {
+    rateDirty_ = true;  // applied by the next Play
+    return kResultOk;
+  }
+  rateDirty_ = false;
   return SeekTo(position) ? kResultOk : kResultFail;
+}
+
+void CPlayer::WaitForSeek() {
+  if (GstElement* pipeline = PipelineRef()) {
+    gst_element_get_state(pipeline, nullptr, nullptr, kSeekSettleTimeout);
+    gst_object_unref(pipeline);
+  }
 }
 
 PlayerResult CPlayer::SetVolume(int volume) {
@@ -462,10 +483,7 @@ bool CPlayer::Duration(std::int64_t& duration) const {
 }
 
 QImage CPlayer::CurrentImage() {
-  if (GstElement* pipeline = PipelineRef()) {
-    // A seek while paused shows its picture once the pipeline has prerolled.
-    gst_element_get_state(pipeline, nullptr, nullptr, kSeekSettleTimeout);
-    gst_object_unref(pipeline);
-  }
+  // A seek while paused shows its picture once the pipeline has prerolled.
+  WaitForSeek();
   return presenter_.CurrentImage();
 }

@@ -96,6 +96,8 @@ class CPlayer {
   void Post(int message);
   GstElement* PipelineRef() const;
   bool SeekTo(std::int64_t position100ns);
+  // Waits (a little) for a seek in progress to show its picture.
+  void WaitForSeek();
   void ApplyVolume();
 
   QObject* eventWindow_;
@@ -115,6 +117,7 @@ class CPlayer {
   std::atomic<PlayerResult> lastError_{kResultOk};
   std::atomic<double> rate_{1.0};
   std::atomic<bool> thinning_{false};
+  std::atomic<bool> rateDirty_{false};  // a rate not yet applied by a seek
   // Where to carry on when the sound failed after the movie was ready.
   bool retryAfterReady_ = false;
   std::int64_t retryPosition_ = 0;
