@@ -100,10 +100,11 @@ void BM_DecodeRecords(benchmark::State& state) {
   const std::uint64_t count = SensorRecordsThatFit(udat.size - 8);
   const std::uint8_t* first = bytes.data() + 8 + kSensorRecordsOffset;
   for (auto _ : state) {
+    RecordTimeDecoder times;
     for (std::uint64_t i = 0; i < count; ++i) {
       const SensorRecordBytes record(first + i * kSensorRecordSize, kSensorRecordSize);
       const auto sequence = static_cast<std::int32_t>(i);
-      benchmark::DoNotOptimize(DecodePositionRecord(record, sequence));
+      benchmark::DoNotOptimize(DecodePositionRecord(record, sequence, times));
       benchmark::DoNotOptimize(DecodeAccelRecord(record, sequence));
       benchmark::DoNotOptimize(DecodeVehicleRecord(record, sequence));
     }

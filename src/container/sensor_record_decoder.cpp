@@ -1,5 +1,6 @@
 #include "container/sensor_record_decoder.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <ctime>
@@ -115,7 +116,22 @@ CalendarTime DecodeRecordTime(SensorRecordBytes record) {
   return time;
 }
 
-PositionRecord DecodePositionRecord(SensorRecordBytes record, std::int32_t sequence) {
+CalendarTime RecordTimeDecoder::Decode(SensorRecordBytes record) {
+  std::array<std::uint8_t, 15> text;
+  const auto clock = record.subspan(kDateTime, 12);
+  const auto seconds = record.subspan(kAddSeconds, kAddSecondsLength);
+  std::copy(clock.begin(), clock.end(), text.begin());
+  std::copy(seconds.begin(), seconds.end(), text.begin() + 12);
+  if (!hasLast_ || text != lastText_) {
+    lastText_ = text;
+    lastTime_ = DecodeRecordTime(record);
+    hasLast_ = true;
+  }
+  return lastTime_;
+}
+
+PositionRecord DecodePositionRecord(SensorRecordBytes record, std::int32_t sequence,
+                                    RecordTimeDecoder& times) {
   PositionRecord position;
   position.sequence = sequence;
   position.frame = sequence * kRecordIntervalMs;
@@ -125,7 +141,7 @@ PositionRecord DecodePositionRecord(SensorRecordBytes record, std::int32_t seque
   position.longitude =
       DecodeCoordinate(record.subspan(kLongitude, kLongitudeLength), record[kLongitudeHemisphere]);
   position.speed = ParseDecimal(record.subspan(kSpeed, kSpeedLength));
-  position.time = DecodeRecordTime(record);
+  position.time = times.Decode(record);
   return position;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <span>
 
@@ -23,7 +24,21 @@ double DecodeCoordinate(std::span<const std::uint8_t> field, std::uint8_t hemisp
 // byte 44 is '*'. All zero when the digits do not form a valid date and time.
 CalendarTime DecodeRecordTime(SensorRecordBytes record);
 
-PositionRecord DecodePositionRecord(SensorRecordBytes record, std::int32_t sequence);
+// Decodes the record times of one track. It remembers the last clock text
+// and its time: the ten records of a second carry the same text, and turning
+// a local time into a time stamp and back is the costly part of decoding.
+class RecordTimeDecoder {
+ public:
+  CalendarTime Decode(SensorRecordBytes record);
+
+ private:
+  std::array<std::uint8_t, 15> lastText_{};  // bytes 31-42 and 44-46
+  CalendarTime lastTime_;
+  bool hasLast_ = false;
+};
+
+PositionRecord DecodePositionRecord(SensorRecordBytes record, std::int32_t sequence,
+                                    RecordTimeDecoder& times);
 // The acceleration part with the manual mark of byte 122.
 AccelRecord DecodeAccelRecord(SensorRecordBytes record, std::int32_t sequence);
 VehicleRecord DecodeVehicleRecord(SensorRecordBytes record, std::int32_t sequence);

@@ -106,11 +106,12 @@ void SensorTrack::DecodeRecords(std::span<const std::uint8_t> atom, Decode decod
     accels.reserve(records);
     vehicles.reserve(records);
   }
+  RecordTimeDecoder times;
   for (std::uint64_t i = 0; i < records; ++i) {
     const SensorRecordBytes record(payload.data() + kSensorRecordsOffset + i * kSensorRecordSize,
                                    kSensorRecordSize);
     const auto sequence = static_cast<std::int32_t>(i);
-    positions.push_back(DecodePositionRecord(record, sequence));
+    positions.push_back(DecodePositionRecord(record, sequence, times));
     if (decode == Decode::kAll) {
       accels.push_back(DecodeAccelRecord(record, sequence));
       vehicles.push_back(DecodeVehicleRecord(record, sequence));

@@ -66,7 +66,8 @@ TEST_F(SensorRecordDecoderTest, Coordinates) {
 
 TEST_F(SensorRecordDecoderTest, PositionPart) {
   std::string record = atoms::SampleRecord(7);
-  const PositionRecord position = DecodePositionRecord(Record(record), 7);
+  RecordTimeDecoder times;
+  const PositionRecord position = DecodePositionRecord(Record(record), 7, times);
   EXPECT_EQ(position.sequence, 7);
   EXPECT_EQ(position.frame, 700);
   EXPECT_EQ(position.valid, 1);
@@ -79,7 +80,7 @@ TEST_F(SensorRecordDecoderTest, PositionPart) {
   record[5] = 'V';
   record[15] = 0;
   record[26] = 0;
-  const PositionRecord south = DecodePositionRecord(Record(record), 0);
+  const PositionRecord south = DecodePositionRecord(Record(record), 0, times);
   EXPECT_EQ(south.valid, 0);
   EXPECT_LT(south.latitude, 0);
   EXPECT_LT(south.longitude, 0);
@@ -113,6 +114,25 @@ TEST_F(SensorRecordDecoderTest, RecordTime) {
     atoms::Put(record, 44, c.addSeconds);
     EXPECT_EQ(DecodeRecordTime(Record(record)), c.time) << c.dateTime << " " << c.addSeconds;
   }
+}
+
+// The decoder of a track answers each record by its own clock text, however
+// the texts follow each other.
+TEST_F(SensorRecordDecoderTest, RecordTimeDecoderRemembersOnlyTheSameText) {
+  std::vector<std::string> records = {
+      atoms::SampleRecord(0, "230815143000"), atoms::SampleRecord(1, "230815143000"),
+      atoms::SampleRecord(2, "230815143000"), atoms::SampleRecord(3, "230815143001"),
+      atoms::SampleRecord(4, "230815143000"), atoms::SampleRecord(5, "991301000000"),
+      atoms::SampleRecord(6, "230815143000")};
+  atoms::Put(records[2], 44, "015");
+  records[4][43] = 'x';  // byte 43 is not read
+  RecordTimeDecoder times;
+  for (const std::string& record : records) {
+    EXPECT_EQ(times.Decode(Record(record)), DecodeRecordTime(Record(record)))
+        << record.substr(31, 16);
+  }
+  EXPECT_EQ(times.Decode(Record(records[2])).second, 15);
+  EXPECT_EQ(times.Decode(Record(records[5])), CalendarTime{});
 }
 
 // The added seconds are added to the local time as a time stamp: across
