@@ -161,6 +161,25 @@ TEST_F(MovieFileTest, QueriesAnswerFromTheFirstTrackOrMinusOne) {
   }
 }
 
+TEST_F(MovieFileTest, SampleTablesWithCountsBeyondTheirAtom) {
+  for (const char* name : {"stsz", "stco", "stss"}) {
+    for (std::uint32_t count : {0xFFFFFFFFu, 0x40000000u}) {
+      const Bytes table = atoms::Table(name, {1, 2, 3}, count);
+      auto movie = OpenBytes(Cat({atoms::Ftyp(), Atom("moov", {table, atoms::Stts(3, 3000)})}));
+      ASSERT_NE(movie, nullptr) << name << " " << count;
+      const auto list = name == std::string_view("stsz")   ? MovieFile::kStsz
+                        : name == std::string_view("stco") ? MovieFile::kStco
+                                                           : MovieFile::kStss;
+      ASSERT_EQ(movie->list(list).size(), 1u) << name;
+      const AtomNode& node = *movie->list(list)[0];
+      // The copy holds the atom's bytes, not what the count claims.
+      EXPECT_EQ(node.data.size(), table.size() - 8) << name;
+      EXPECT_EQ(node.data.size(), node.size) << name;
+      EXPECT_EQ(movie->FrameCount(), 3) << name;
+    }
+  }
+}
+
 TEST_F(MovieFileTest, UnknownNameCutsTheTree) {
   const Bytes file = Cat({atoms::Ftyp(), Atom("wide", Bytes(8, 0)), atoms::Moov()});
   auto movie = OpenBytes(file);
