@@ -11,6 +11,9 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <QApplication>
+#include <QEventLoop>
+#include <QTimer>
 #include <QString>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -24,7 +27,10 @@
 #include "mkcard/card_plan.h"
 #include "mkcard/card_writer.h"
 #include "mkcard/frame_barcode.h"
+#include "player/movie_static.h"
 #include "player/player.h"
+#include "player/player_engine.h"
+#include "player/player_engine_ops.h"
 
 namespace {
 
@@ -91,6 +97,87 @@ void BM_GstLaunchDecode(benchmark::State& state) {
 }
 BENCHMARK(BM_GstLaunchDecode)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
 
+// Plain GStreamer (no player): the same file to a fake sink in BGRx, for
+// the latencies of opening and of exact seeks next to the player's.
+class PlainPipeline {
+ public:
+  explicit PlainPipeline(const std::string& path) {
+    const std::string description = "filesrc location=\"" + path +
+                                    "\" ! qtdemux ! h264parse ! avdec_h264 ! videoconvert ! "
+                                    "video/x-raw,format=BGRx ! fakesink sync=true";
+    pipeline_ = gst_parse_launch(description.c_str(), nullptr);
+  }
+  ~PlainPipeline() {
+    if (pipeline_ == nullptr) return;
+    gst_element_set_state(pipeline_, GST_STATE_NULL);
+    gst_object_unref(pipeline_);
+  }
+  PlainPipeline(const PlainPipeline&) = delete;
+  PlainPipeline& operator=(const PlainPipeline&) = delete;
+
+  // Prerolls (first picture at the sink); false on failure.
+  bool Preroll() {
+    return pipeline_ != nullptr &&
+           gst_element_set_state(pipeline_, GST_STATE_PAUSED) != GST_STATE_CHANGE_FAILURE &&
+           Settle();
+  }
+  bool SeekExact(std::int64_t nanoseconds) {
+    return gst_element_seek_simple(
+               pipeline_, GST_FORMAT_TIME,
+               static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE),
+               nanoseconds) &&
+           Settle();
+  }
+
+ private:
+  bool Settle() {
+    return gst_element_get_state(pipeline_, nullptr, nullptr, 10 * GST_SECOND) ==
+           GST_STATE_CHANGE_SUCCESS;
+  }
+  GstElement* pipeline_ = nullptr;
+};
+
+void BM_PlainOpenToFirstPicture(benchmark::State& state) {
+  const Movie& movie = BenchMovie();
+  for (auto _ : state) {
+    const auto start = Clock::now();
+    PlainPipeline plain(movie.path);
+    if (!plain.Preroll()) state.SkipWithError("the plain pipeline did not preroll");
+    state.SetIterationTime(Seconds(Clock::now() - start));
+  }
+}
+
+double Largest(const std::vector<double>& v) { return *std::max_element(v.begin(), v.end()); }
+
+BENCHMARK(BM_PlainOpenToFirstPicture)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Repetitions(15)
+    ->ReportAggregatesOnly()
+    ->ComputeStatistics("max", Largest)
+    ->Unit(benchmark::kMillisecond);
+
+void BM_PlainExactSeekWhilePaused(benchmark::State& state) {
+  const Movie& movie = BenchMovie();
+  static PlainPipeline plain(movie.path);
+  static const bool prerolled = plain.Preroll();
+  static std::mt19937 random(7);
+  std::uniform_int_distribution<int> pick(0, movie.frames - 1);
+  for (auto _ : state) {
+    const auto target = static_cast<std::int64_t>((pick(random) + 0.5) / movie.fps * 1e9);
+    const auto start = Clock::now();
+    if (!prerolled || !plain.SeekExact(target)) state.SkipWithError("the plain seek failed");
+    state.SetIterationTime(Seconds(Clock::now() - start));
+  }
+}
+BENCHMARK(BM_PlainExactSeekWhilePaused)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Repetitions(40)
+    ->ReportAggregatesOnly()
+    ->ComputeStatistics("max", Largest)
+    ->Unit(benchmark::kMillisecond);
+
 // From OpenFile to the pipeline ready with its first picture.
 void BM_OpenToFirstPicture(benchmark::State& state) {
   const Movie& movie = BenchMovie();
@@ -106,8 +193,6 @@ void BM_OpenToFirstPicture(benchmark::State& state) {
     player->Close();
   }
 }
-double Largest(const std::vector<double>& v) { return *std::max_element(v.begin(), v.end()); }
-
 BENCHMARK(BM_OpenToFirstPicture)
     ->UseManualTime()
     ->Iterations(1)
@@ -198,10 +283,71 @@ BENCHMARK(BM_Playback)
     ->Iterations(1)
     ->Unit(benchmark::kMillisecond);
 
+// The whole engine playing into a 960 x 540 video surface at a rate code,
+// painting every picture: CPU time as a share of the machine and pictures
+// that reached the surface against the pictures of the movie.
+void BM_EnginePlaybackOnSurface(benchmark::State& state) {
+  const Movie& movie = BenchMovie();
+  const int code = static_cast<int>(state.range(0));
+  CPlayer::SetAudioSinkDescription("fakesink sync=true");
+  CMovieStatic surface;
+  surface.resize(960, 540);
+  surface.show();
+  const PlayerEngineOps ops = MakePlayerEngineOps();
+  PlayerEngineState engine;
+  ops.EngineInit(&engine, &surface, QString::fromUtf8("メイリオ"));
+  engine.engineReady = 1;
+  double cpu = 0, wall = 0, shown = 0;
+  for (auto _ : state) {
+    if (!ops.OpenMovie(&engine, QString::fromStdString(movie.path))) {
+      state.SkipWithError("the movie did not open");
+      break;
+    }
+    ops.SetLayout(&engine, 480, 270, 0, 0, 1.0f, 1);
+    ops.SetRate(&engine, code);
+    engine.player->CurrentImage();  // waits for the seeks above
+    engine.player->presenter().Clear();
+    const double before = CpuSeconds(RUSAGE_SELF);
+    const auto start = Clock::now();
+    ops.Play(&engine);
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+      if (engine.player->State() != CPlayer::Started ||
+          Clock::now() - start > std::chrono::seconds(60)) {
+        loop.quit();
+      }
+    });
+    poll.start(20);
+    loop.exec();
+    const double took = Seconds(Clock::now() - start);
+    state.SetIterationTime(took);
+    wall += took;
+    cpu += CpuSeconds(RUSAGE_SELF) - before;
+    shown += static_cast<double>(engine.player->presenter().FramesShown());
+    ops.CloseMovie(&engine);
+  }
+  ops.EngineShutdown(&engine);
+  const double runs = static_cast<double>(state.iterations());
+  state.counters["machine_cpu_pct"] = 100.0 * cpu / wall / kCores;
+  state.counters["frames_shown_pct"] = 100.0 * shown / (runs * movie.frames);
+  CPlayer::SetAudioSinkDescription("");
+}
+BENCHMARK(BM_EnginePlaybackOnSurface)
+    ->ArgName("rate_code")
+    ->Arg(1)
+    ->Arg(2)
+    ->Arg(4)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   gst_init(&argc, &argv);
+  QApplication app(argc, argv);
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
