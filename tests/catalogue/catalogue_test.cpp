@@ -82,7 +82,7 @@ TEST(RemoveByName, DropsMatchingNamesKeepingOrder) {
 }
 
 TEST(Catalogue, ScanListsOnlyRecorderMoviesInOrder) {
-  TempFolder card;
+  TempDir card;
   const auto dcim = card.path() / "DCIM";
   WriteRecorderStub(dcim / "1208153010_A.MOV");
   WriteRecorderStub(dcim / "1208153000_G.MOV");
@@ -132,7 +132,7 @@ TEST(Catalogue, ScanListsOnlyRecorderMoviesInOrder) {
 }
 
 TEST(Catalogue, FolderListsAtMostAThousandInNameOrder) {
-  TempFolder folder;
+  TempDir folder;
   for (int i = 1199; i >= 0; --i) {
     char name[32];
     std::snprintf(name, sizeof name, "12081%05d_A.MOV", i);
@@ -151,7 +151,7 @@ TEST(Catalogue, FolderListsAtMostAThousandInNameOrder) {
 }
 
 TEST(Catalogue, CollectAllTakesSubfoldersFirstEachOrdered) {
-  TempFolder card;
+  TempDir card;
   const auto dcim = card.path() / "DCIM";
   WriteRecorderStub(dcim / "B.MOV");
   WriteRecorderStub(dcim / "A.MOV");
@@ -172,7 +172,7 @@ TEST(Catalogue, CollectAllTakesSubfoldersFirstEachOrdered) {
 }
 
 TEST(Catalogue, TriggeredScanKeepsNameOrderAndNeedsAMark) {
-  TempFolder folder;
+  TempDir folder;
   WriteRecorderStub(folder.path() / "1208153010_G.MOV");
   WriteRecorderStub(folder.path() / "001_153000_M.MOV");
   WriteRecorderStub(folder.path() / "PLAIN.MOV");
@@ -183,7 +183,7 @@ TEST(Catalogue, TriggeredScanKeepsNameOrderAndNeedsAMark) {
 }
 
 TEST(RecordingCheck, NeedsFtypAndClosingMarker) {
-  TempFolder folder;
+  TempDir folder;
   WriteRecorderStub(folder.path() / "ok.MOV");
   WriteRecorderStub(folder.path() / "bad.MOV", false);
   std::ofstream(folder.path() / "short.MOV") << "CSMEND";

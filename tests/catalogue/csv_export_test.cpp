@@ -43,8 +43,8 @@ class CsvExport : public ::testing::Test {
     setenv("TZ", "Asia/Tokyo", 1);
     tzset();
   }
-  TempFolder card_;
-  TempFolder out_;
+  TempDir card_;
+  TempDir out_;
 };
 
 TEST_F(CsvExport, ListsEveryRecordingOfTheSource) {

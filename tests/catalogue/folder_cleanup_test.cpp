@@ -9,7 +9,7 @@ namespace {
 namespace fs = std::filesystem;
 
 TEST(FolderCleanup, RemovesEmptyBranchesAndKeepsEveryFile) {
-  TempFolder card;
+  TempDir card;
   const fs::path dcim = card.path() / "DCIM";
   fs::create_directories(dcim / "100MEDIA" / "EMPTY" / "EMPTIER");
   WriteRecorderStub(dcim / "101MEDIA" / "1208153000_A.MOV");
@@ -30,7 +30,7 @@ TEST(FolderCleanup, RemovesEmptyBranchesAndKeepsEveryFile) {
 }
 
 TEST(FolderCleanup, DeleteTreeRemovesEverythingOrReportsFailure) {
-  TempFolder card;
+  TempDir card;
   const fs::path folder = card.path() / "100MEDIA";
   WriteRecorderStub(folder / "A.MOV");
   WriteRecorderStub(folder / "SUB" / "B.MOV");

@@ -28,7 +28,7 @@ class CollectingSink : public MessageSink {
 };
 
 TEST(MovieResource, PostsOnceWhenTheSourceVanishes) {
-  TempFolder card;
+  TempDir card;
   const auto source = card.path() / "DCIM";
   std::filesystem::create_directories(source);
   CollectingSink sink;
@@ -52,7 +52,7 @@ TEST(MovieResource, PostsOnceWhenTheSourceVanishes) {
 }
 
 TEST(MovieResource, WatchesNothingWithoutAPathAndFollowsANewOne) {
-  TempFolder card;
+  TempDir card;
   CollectingSink sink;
   CMovieResource watcher;
   watcher.Start(&sink);

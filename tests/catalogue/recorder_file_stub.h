@@ -4,6 +4,8 @@
 #include <fstream>
 #include <string>
 
+#include "temp_dir.h"
+
 // Writes the smallest file that passes the recorder-movie test: "ftyp" at
 // bytes 4..7 and an 18-byte tail that begins with "CSMEND". The catalogue
 // judges files by those bytes alone; tests of playback use generated
@@ -15,16 +17,3 @@ inline void WriteRecorderStub(const std::filesystem::path& path, bool valid = tr
   out << (valid ? "CSMEND" : "CSMXXX") << std::string("\0\0\0\x0c" "free\0\0\0\0", 12);
 }
 
-// A temporary folder removed with the test.
-class TempFolder {
- public:
-  TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "kestrel-XXXXXX").string();
-    path_ = mkdtemp(pattern.data());
-  }
-  ~TempFolder() { std::filesystem::remove_all(path_); }
-  const std::filesystem::path& path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};

@@ -72,18 +72,18 @@ bool FolderHoldsOnly(const fs::path& folder, std::size_t count) {
 class RecordingJoin : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    card_ = new TempFolder();
+    card_ = new TempDir();
     recordings_ = GenerateRecordings(card_->path() / "card",
                                      {"--folders", "1", "--files", "3", "--seconds", "2",
                                       "--size", "160x120", "--seed", "7"});
   }
   static void TearDownTestSuite() { delete card_; }
 
-  static TempFolder* card_;
+  static TempDir* card_;
   static std::vector<fs::path> recordings_;
-  TempFolder out_;
+  TempDir out_;
 };
-TempFolder* RecordingJoin::card_ = nullptr;
+TempDir* RecordingJoin::card_ = nullptr;
 std::vector<fs::path> RecordingJoin::recordings_;
 
 TEST_F(RecordingJoin, JoinedMoviePlaysTheInputsInOrderWithOneSensorTrack) {
@@ -251,7 +251,7 @@ TEST_F(RecordingJoin, FailuresLeaveNothingBehind) {
   }
 
   // Inputs that are no recorder movies, cut short, or the output itself.
-  TempFolder badCard;
+  TempDir badCard;
   const auto bad = GenerateRecordings(badCard.path(), {"--folders", "1", "--files", "1",
                                                             "--seconds", "1", "--size", "160x120",
                                                             "--extras"});

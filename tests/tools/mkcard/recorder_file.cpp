@@ -144,12 +144,3 @@ GeneratorRun RunGenerator(const std::vector<std::string>& args, const char* path
   return run;
 }
 
-TempDir::TempDir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "mkcard-card-XXXXXX").string();
-  path_ = mkdtemp(pattern.data());
-}
-
-TempDir::~TempDir() {
-  std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
-}

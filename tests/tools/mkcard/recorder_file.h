@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "mkcard/drive_model.h"
+#include "temp_dir.h"
 
 struct Atom {
   std::uint64_t offset = 0;  // of the header
@@ -46,15 +47,3 @@ struct GeneratorRun {
 };
 GeneratorRun RunGenerator(const std::vector<std::string>& args, const char* path = nullptr);
 
-// A fresh, empty folder under the system's temporary folder, removed with the object.
-class TempDir {
- public:
-  TempDir();
-  ~TempDir();
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const std::filesystem::path& path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};

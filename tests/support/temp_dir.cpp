@@ -1,0 +1,17 @@
+#include "temp_dir.h"
+
+#include <stdlib.h>
+
+#include <string>
+#include <system_error>
+
+TempDir::TempDir() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "kestrel-test-XXXXXX").string();
+  if (mkdtemp(pattern.data()) == nullptr) std::abort();
+  path_ = pattern;
+}
+
+TempDir::~TempDir() {
+  std::error_code ignored;
+  std::filesystem::remove_all(path_, ignored);
+}
