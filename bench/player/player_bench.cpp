@@ -13,9 +13,9 @@
 
 #include <QApplication>
 #include <QEventLoop>
-#include <QTimer>
 #include <QString>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -89,9 +89,9 @@ void BM_GstLaunchDecode(benchmark::State& state) {
     state.SetIterationTime(Seconds(Clock::now() - start));
     cpu += CpuSeconds(RUSAGE_CHILDREN) - before;
   }
-  state.counters["decode_fps"] =
-      benchmark::Counter(static_cast<double>(movie.frames) * static_cast<double>(state.iterations()),
-                         benchmark::Counter::kIsRate);
+  state.counters["decode_fps"] = benchmark::Counter(
+      static_cast<double>(movie.frames) * static_cast<double>(state.iterations()),
+      benchmark::Counter::kIsRate);
   state.counters["cpu_ms_per_frame"] =
       cpu * 1000.0 / (static_cast<double>(movie.frames) * static_cast<double>(state.iterations()));
 }

@@ -38,7 +38,8 @@ void ConnectPresenter(PlayerEngineState* s) {
   s->player->presenter().SetFrameCallback([surface] {
     if (surface.isNull()) return;
     QMetaObject::invokeMethod(
-        surface.data(), [surface] {
+        surface.data(),
+        [surface] {
           if (!surface.isNull()) surface->update();
         },
         Qt::QueuedConnection);
@@ -126,8 +127,7 @@ bool OpenMovie(PlayerEngineState* s, const QString& path) {
   s->player->SetRate(1.0, false);
   const CPlayer::OpenOutcome outcome = s->player->WaitForOpen(kOpenTimeoutMs);
   bool opened = outcome == CPlayer::OpenOutcome::Ready;
-  if (outcome == CPlayer::OpenOutcome::Failed &&
-      s->player->LastError() == kResultMissingDecoder) {
+  if (outcome == CPlayer::OpenOutcome::Failed && s->player->LastError() == kResultMissingDecoder) {
     ShowHResultError(kResultMissingDecoder, s->videoWindow);
   }
   if (opened && s->frameUnitMs == 0.0f) {

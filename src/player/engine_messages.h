@@ -1,9 +1,9 @@
 #pragma once
 
 // Window messages of the player engine (posted AppMessageEvents).
-inline constexpr int WM_GRAPH_NOTIFY = 0x8004;   // the filter graph's notification (no sender here)
-inline constexpr int WM_SLOW_FRAME = 0x8005;     // one frame per second: show frame lParam
-inline constexpr int WM_SLOW_END = 0x8006;       // one frame per second reached the last frame
-inline constexpr int WM_MEDIA_PAUSED = 0x83E9;   // the player has paused
-inline constexpr int WM_MEDIA_ENDED = 0x83EA;    // end of the movie
-inline constexpr int WM_MEDIA_READY = 0x83EB;    // the movie is ready to play
+inline constexpr int WM_GRAPH_NOTIFY = 0x8004;  // the filter graph's notification (no sender here)
+inline constexpr int WM_SLOW_FRAME = 0x8005;    // one frame per second: show frame lParam
+inline constexpr int WM_SLOW_END = 0x8006;      // one frame per second reached the last frame
+inline constexpr int WM_MEDIA_PAUSED = 0x83E9;  // the player has paused
+inline constexpr int WM_MEDIA_ENDED = 0x83EA;   // end of the movie
+inline constexpr int WM_MEDIA_READY = 0x83EB;   // the movie is ready to play

@@ -175,7 +175,8 @@ bool SaveSnapshot(PlayerEngineState* s, const QString& path) {
 void PaintPicture(PlayerEngineState* s, QPainter& painter, const QRect& client) {
   painter.fillRect(client, Qt::black);
   if (s->player == nullptr) return;
-  const QRect picture = s->hasLayout ? ToQRect(s->pictureRect).translated(client.topLeft()) : client;
+  const QRect picture =
+      s->hasLayout ? ToQRect(s->pictureRect).translated(client.topLeft()) : client;
   painter.save();
   painter.setClipRect(client);
   if (s->player->presenter().Paint(painter, picture, s->rotate180) && !s->overlay.isNull()) {

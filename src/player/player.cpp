@@ -50,11 +50,10 @@ void CPlayer::SetAudioSinkDescription(const std::string& description) {
 
 void CPlayer::SetPreferHardwareDecoders(bool on) {
   if (!on || !gst_init_check(nullptr, nullptr, nullptr)) return;
-  GList* factories =
-      gst_element_factory_list_get_elements(GST_ELEMENT_FACTORY_TYPE_DECODER |
-                                                GST_ELEMENT_FACTORY_TYPE_MEDIA_VIDEO |
-                                                GST_ELEMENT_FACTORY_TYPE_HARDWARE,
-                                            GST_RANK_NONE);
+  GList* factories = gst_element_factory_list_get_elements(
+      GST_ELEMENT_FACTORY_TYPE_DECODER | GST_ELEMENT_FACTORY_TYPE_MEDIA_VIDEO |
+          GST_ELEMENT_FACTORY_TYPE_HARDWARE,
+      GST_RANK_NONE);
   for (GList* item = factories; item != nullptr; item = item->next) {
     gst_plugin_feature_set_rank(GST_PLUGIN_FEATURE(item->data), GST_RANK_PRIMARY + 1);
   }
@@ -158,7 +157,8 @@ void CPlayer::StopBusThread() {
   waitCondition_.notify_all();
   if (GstElement* pipeline = PipelineRef()) {
     GstBus* bus = gst_element_get_bus(pipeline);
-    gst_bus_post(bus, gst_message_new_application(GST_OBJECT(pipeline), gst_structure_new_empty("kestrel-close")));
+    gst_bus_post(bus, gst_message_new_application(GST_OBJECT(pipeline),
+                                                  gst_structure_new_empty("kestrel-close")));
     gst_object_unref(bus);
     gst_object_unref(pipeline);
   }
@@ -215,14 +215,15 @@ void CPlayer::OnError(GstMessage* message) {
   GError* error = nullptr;
   gst_message_parse_error(message, &error, nullptr);
   const bool missingDecoder =
-      error != nullptr && (g_error_matches(error, GST_CORE_ERROR, GST_CORE_ERROR_MISSING_PLUGIN) ||
-                           g_error_matches(error, GST_STREAM_ERROR, GST_STREAM_ERROR_CODEC_NOT_FOUND));
+      error != nullptr &&
+      (g_error_matches(error, GST_CORE_ERROR, GST_CORE_ERROR_MISSING_PLUGIN) ||
+       g_error_matches(error, GST_STREAM_ERROR, GST_STREAM_ERROR_CODEC_NOT_FOUND));
   g_clear_error(&error);
   GstElement* audioSink = audioSink_;
   const bool fromAudio =
-      audioSink != nullptr && (GST_MESSAGE_SRC(message) == GST_OBJECT(audioSink) ||
-                               gst_object_has_as_ancestor(GST_MESSAGE_SRC(message),
-                                                          GST_OBJECT(audioSink)));
+      audioSink != nullptr &&
+      (GST_MESSAGE_SRC(message) == GST_OBJECT(audioSink) ||
+       gst_object_has_as_ancestor(GST_MESSAGE_SRC(message), GST_OBJECT(audioSink)));
   if (fromAudio && !audioDisabled_) {
     RetryWithoutAudio();
     return;
@@ -315,9 +316,9 @@ bool CPlayer::SeekTo(std::int64_t position100ns) {
   auto flags = static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
   if (thinning_) flags = static_cast<GstSeekFlags>(flags | GST_SEEK_FLAG_TRICKMODE);
   const gint64 start = std::max<std::int64_t>(position100ns, 0) * 100;
-  const bool ok = gst_element_seek(pipeline, rate_.load(), GST_FORMAT_TIME, flags,
-                                   GST_SEEK_TYPE_SET, start, GST_SEEK_TYPE_NONE,
-                                   static_cast<gint64>(GST_CLOCK_TIME_NONE));
+  const bool ok =
+      gst_element_seek(pipeline, rate_.load(), GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET, start,
+                       GST_SEEK_TYPE_NONE, static_cast<gint64>(GST_CLOCK_TIME_NONE));
   gst_object_unref(pipeline);
   return ok;
 }
@@ -434,8 +435,8 @@ PlayerResult CPlayer::SetVolume(int volume) {
 void CPlayer::ApplyVolume() {
   GstElement* pipeline = PipelineRef();
   if (pipeline == nullptr) return;
-  g_object_set(pipeline, "volume", static_cast<double>(static_cast<float>(volume_.load()) / 65535.0f),
-               nullptr);
+  g_object_set(pipeline, "volume",
+               static_cast<double>(static_cast<float>(volume_.load()) / 65535.0f), nullptr);
   gst_object_unref(pipeline);
 }
 

@@ -105,7 +105,7 @@ class CPlayer {
   std::string uri_;
 
   mutable std::mutex pipelineMutex_;
-  GstElement* pipeline_ = nullptr;  // guarded by pipelineMutex_
+  GstElement* pipeline_ = nullptr;               // guarded by pipelineMutex_
   std::atomic<GstElement*> audioSink_{nullptr};  // inside pipeline_, not owned
 
   std::atomic<PlayerState> playerState_{Closed};

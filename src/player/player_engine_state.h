@@ -47,7 +47,7 @@ struct PlayerEngineState {
   std::int32_t canPlayBackwards = 0;  // the GStreamer player offers no reverse play
   std::int32_t reservedFlag = 0;
   std::int32_t hardwareDecode = 0;
-  std::int32_t rateCode = 0;  // 1, 2, 4, -1, -2, -4; EngineInit sets 1
+  std::int32_t rateCode = 0;    // 1, 2, 4, -1, -2, -4; EngineInit sets 1
   std::int32_t aspectMode = 0;  // 1 keeps the picture's aspect ratio
   std::int32_t zoomCentreX = 0;
   std::int32_t zoomCentreY = 0;

@@ -9,7 +9,8 @@ QCursor ZoomCursor() {
   {
     QPainter painter(&picture);
     painter.setRenderHint(QPainter::Antialiasing);
-    for (const auto& [colour, width] : {std::pair{QColor(Qt::white), 5.0}, {QColor(Qt::black), 2.5}}) {
+    for (const auto& [colour, width] :
+         {std::pair{QColor(Qt::white), 5.0}, {QColor(Qt::black), 2.5}}) {
       painter.setPen(QPen(colour, width, Qt::SolidLine, Qt::RoundCap));
       painter.drawEllipse(QRectF(3, 3, 17, 17));
       painter.drawLine(QPointF(18, 18), QPointF(28, 28));

@@ -1,5 +1,3 @@
-#include "player/player_engine.h"
-
 #include <gtest/gtest.h>
 
 #include <QFile>
@@ -11,6 +9,7 @@
 #include "message_recorder.h"
 #include "player/engine_messages.h"
 #include "player/movie_static.h"
+#include "player/player_engine.h"
 #include "player/player_engine_ops.h"
 #include "recording_fixture.h"
 
@@ -62,8 +61,8 @@ class EngineTest : public ::testing::Test {
     }
   }
   static void TearDownTestSuite() {
-    for (GeneratedCard*& card : {std::ref(card30_), std::ref(card2997_), std::ref(card15_),
-                                 std::ref(card16_)}) {
+    for (GeneratedCard*& card :
+         {std::ref(card30_), std::ref(card2997_), std::ref(card15_), std::ref(card16_)}) {
       delete card;
       card = nullptr;
     }
@@ -259,8 +258,8 @@ TEST_F(EngineTest, LoadTrackTakesOverTheReadAheadOfTheSamePath) {
   ASSERT_FALSE(state_.prefetchReader.track.accels.empty());
   // Marks the read-ahead records, to see them arrive in the current track.
   state_.prefetchReader.track.accels[0].x = 9.5;
-  ASSERT_TRUE(ops_.LoadTrack(&state_, card30_->Path(0).toUpper().replace(
-                                          card30_->dir().toUpper(), card30_->dir())));
+  ASSERT_TRUE(ops_.LoadTrack(
+      &state_, card30_->Path(0).toUpper().replace(card30_->dir().toUpper(), card30_->dir())));
   EXPECT_EQ(state_.currentReader.accels[0].x, 9.5);
   EXPECT_EQ(state_.currentReader.count, static_cast<int>(card30_->Plan(0).samples.size()));
   EXPECT_EQ(state_.currentReader.frameIndex.size(), 100u);
@@ -325,8 +324,9 @@ TEST_F(EngineTest, OverlayTextShowsGreenAtTheBottomRightAndEmptyShowsNothing) {
   // Green text appears only in the bottom-right box of 300 x 120 (scaled).
   int greenInBox = 0, changedOutside = 0;
   const QRect client = surface_->contentsRect();
-  const QRect box(client.right() - 300 * client.width() / 320, client.bottom() - 120 * client.height() / 180,
-                  300 * client.width() / 320 + 1, 120 * client.height() / 180 + 1);
+  const QRect box(client.right() - 300 * client.width() / 320,
+                  client.bottom() - 120 * client.height() / 180, 300 * client.width() / 320 + 1,
+                  120 * client.height() / 180 + 1);
   for (int y = client.top(); y <= client.bottom(); ++y) {
     for (int x = client.left(); x <= client.right(); ++x) {
       const QColor a = over.pixelColor(x, y), b = plain.pixelColor(x, y);

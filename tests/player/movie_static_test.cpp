@@ -7,9 +7,9 @@
 #include <QMouseEvent>
 #include <QStyleHints>
 
+#include "fake_surface_owner.h"
 #include "message_recorder.h"
 #include "player/engine_messages.h"
-#include "fake_surface_owner.h"
 
 namespace {
 
@@ -26,8 +26,8 @@ class MovieStaticTest : public ::testing::Test {
   void Send(QEvent::Type type, QPoint at) {
     const Qt::MouseButtons buttons =
         type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(Qt::LeftButton);
-    QMouseEvent event(type, QPointF(at), surface_.mapToGlobal(QPointF(at)), Qt::LeftButton,
-                      buttons, Qt::NoModifier);
+    QMouseEvent event(type, QPointF(at), surface_.mapToGlobal(QPointF(at)), Qt::LeftButton, buttons,
+                      Qt::NoModifier);
     QCoreApplication::sendEvent(&surface_, &event);
   }
   // The order of a double-click: press, release, press, double-click, release.

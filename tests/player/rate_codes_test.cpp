@@ -14,10 +14,10 @@ TEST(RateCodes, ChooseRateMapsCodesToSpeeds) {
     double speed;
   };
   const Case cases[] = {
-      {1, 2, false, 1, 1.0},     {2, 1, false, 2, 2.0},      {4, 1, false, 4, 4.0},
-      {-1, 1, false, -2, 0.5},   {-1, -2, false, 1, 1.0},    {-1, 4, false, 1, 1.0},
-      {-2, 1, false, -2, 0.5},   {-4, 1, false, -4, 0.25},   {3, 1, false, 1, 1.0},
-      {-1, 1, true, -1, -1.0},   {-2, 1, true, -2, -2.0},    {-4, 1, true, -4, -4.0},
+      {1, 2, false, 1, 1.0},   {2, 1, false, 2, 2.0},    {4, 1, false, 4, 4.0},
+      {-1, 1, false, -2, 0.5}, {-1, -2, false, 1, 1.0},  {-1, 4, false, 1, 1.0},
+      {-2, 1, false, -2, 0.5}, {-4, 1, false, -4, 0.25}, {3, 1, false, 1, 1.0},
+      {-1, 1, true, -1, -1.0}, {-2, 1, true, -2, -2.0},  {-4, 1, true, -4, -4.0},
       {0, 4, true, 1, 1.0},
   };
   for (const Case& c : cases) {
@@ -40,10 +40,10 @@ TEST(RateCodes, NextRateCodeFollowsTheFasterAndSlowerRows) {
     int next;
   };
   const Case cases[] = {
-      {1, true, true, false, 2},     {2, true, true, false, 4},    {4, true, true, false, 4},
-      {-4, true, true, false, -2},   {-2, true, true, false, 1},   {-2, true, true, true, -1},
-      {-1, true, true, false, 1},    {1, false, true, false, -1},  {4, false, true, false, 2},
-      {-2, false, true, false, -2},  {-1, false, true, false, -2}, {-4, false, true, false, 1},
+      {1, true, true, false, 2},     {2, true, true, false, 4},     {4, true, true, false, 4},
+      {-4, true, true, false, -2},   {-2, true, true, false, 1},    {-2, true, true, true, -1},
+      {-1, true, true, false, 1},    {1, false, true, false, -1},   {4, false, true, false, 2},
+      {-2, false, true, false, -2},  {-1, false, true, false, -2},  {-4, false, true, false, 1},
       {2, false, true, false, 1},    {-4, false, false, false, -4}, {-2, false, false, false, -4},
       {-1, false, false, false, -2}, {1, false, false, false, -1},  {2, false, false, false, 1},
   };
