@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QApplication>
 #include <QImageReader>
+#include <QMessageBox>
+#include <QTimer>
 #include <QWidget>
 #include <fstream>
 
 #include "fake_surface_owner.h"
+#include "hidden_decoders.h"
 #include "message_recorder.h"
 #include "player/engine_messages.h"
 #include "player/movie_static.h"
@@ -151,6 +155,27 @@ TEST_F(EngineTest, RefusesFilesThatAreNotPlayableRecordings) {
   EXPECT_EQ(state_.playState, 0);
   RunEventsFor(100);
   EXPECT_EQ(owner_.opened, 1);  // the recording with 16 records only
+}
+
+TEST_F(EngineTest, MissingDecoderAsksForTheCodecs) {
+  QString shown;
+  QTimer::singleShot(0, [&] {
+    WaitUntil([] { return QApplication::activeModalWidget() != nullptr; }, kTimeout);
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      shown = box->windowTitle() + "|" + box->text();
+      box->accept();
+    }
+  });
+  {
+    HiddenH264Decoders hidden;
+    ASSERT_TRUE(hidden.any());
+    EXPECT_FALSE(ops_.OpenMovie(&state_, card30_->Path(0)));
+  }
+  EXPECT_EQ(shown, QString::fromUtf8("ERROR|コーデックとスプリッターをインストールしてください。"));
+  EXPECT_EQ(state_.playState, 0);
+  EXPECT_EQ(state_.player, nullptr);
+  RunEventsFor(100);
+  EXPECT_EQ(owner_.opened, 0);
 }
 
 TEST_F(EngineTest, NothingHappensWhileTheEngineIsNotReady) {
