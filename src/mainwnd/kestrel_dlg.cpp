@@ -1,38 +1,119 @@
+// The main window's start-up and shutdown, its own painting and dragging, and
+// the dispatch of the messages posted to it.
 #include "mainwnd/kestrel_dlg.h"
 
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "app/app_message.h"
 #include "app/settings_file.h"
 #include "app/shared_fonts.h"
+#include "browser/file_list_ctrl.h"
+#include "container/known_atom_table.h"
 #include "container/named_mutex.h"
+#include "controls/skin_slider_ctrl.h"
+#include "mainwnd/main_messages.h"
+#include "player/movie_static.h"
+#include "player/player_engine.h"
+#include "views/info_dlg.h"
 
 namespace {
 
 constexpr auto kTitle = "Quendra3";
+constexpr auto kEngineFaceName = "メイリオ";
 // Where the window draws its title.
 const QRect kTitleRect(QPoint(10, 4), QPoint(400, 30));
+const QColor kBackground(0x20, 0x20, 0x20);
 
 }  // namespace
 
 CKestrelDlg::CKestrelDlg(QWidget* parent) : QDialog(parent, Qt::Window | Qt::FramelessWindowHint) {
   setFixedSize(kWidth, kHeight);
+  tick_.setInterval(kTickMs);
+  openDelay_.setSingleShot(true);
+  openDelay_.setInterval(kOpenDelayMs);
+  openWatchdog_.setSingleShot(true);
+  openWatchdog_.setInterval(kOpenWatchdogMs);
+  connect(&tick_, &QTimer::timeout, this, &CKestrelDlg::OnPlaybackTick);
+  connect(&openDelay_, &QTimer::timeout, this, &CKestrelDlg::OpenSelected);
+  connect(&openWatchdog_, &QTimer::timeout, this, &CKestrelDlg::OnOpenWatchdog);
   OnInitDialog();
 }
+
+CKestrelDlg::~CKestrelDlg() { Shutdown(); }
 
 void CKestrelDlg::OnInitDialog() {
   mutexCache_ = &NamedMutex("hMutexCache");
   mutexCpSet_ = &NamedMutex("hMutexCpSet");
   CreateSharedFonts();
   setWindowTitle(QString::fromLatin1(kTitle));
+  CreateChildControls();
   CreateSettingsOnFirstRun();
+
+  ops_ = MakePlayerEngineOps();
+  engine_ = std::make_unique<PlayerEngineState>();
+  ops_.EngineInit(engine_.get(), video_, QString::fromUtf8(kEngineFaceName));
+  engine_->engineReady = 1;
+  engine_->trackLoaded = 0;
+  ops_.SetHardwareDecode(engine_.get(), ReadHardwareDecode());
+  KnownAtomTable::Shared();
+
   keepAspect_ = ReadKeepAspect();
   volumeLevel_ = ReadVolumeLevel();
+
+  ApplyWindowMode();
+  SyncViewsToFrame(0);
+  SetVolumeLevel(volumeLevel_);
+
+  FillBrowserFromSavedSource();
+  if (fileList_->entryCount() > 0) {
+    SetPlayButtonLook(false);
+    UpdateButtons();
+  }
+}
+
+void CKestrelDlg::Shutdown() {
+  if (shutDown_) return;
+  shutDown_ = true;
+  openDelay_.stop();
+  openWatchdog_.stop();
+  if (engine_ == nullptr) return;
+  if (engine_->playState != 3) ops_.Pause(engine_.get());
+  StopCurrent();
+  ops_.SetRate(engine_.get(), 1);
+  CloseRecording();
+  tick_.stop();
+  SetBusy(false);
+  engine_->engineReady = 0;
+  ops_.EngineShutdown(engine_.get());
+}
+
+bool CKestrelDlg::event(QEvent* event) {
+  auto* message = dynamic_cast<AppMessageEvent*>(event);
+  if (message == nullptr) return QDialog::event(event);
+  const auto w = message->wParam();
+  const auto l = message->lParam();
+  switch (message->message()) {
+    case WM_APP_TRACK_LOADED:
+      CompleteOpen(w, l);
+      break;
+    case CSkinSliderCtrl::kMessageDrag:
+    case CSkinSliderCtrl::kMessagePress:
+    case CSkinSliderCtrl::kMessageRelease:
+      OnSliderMessage(message->message(), static_cast<int>(w), static_cast<int>(l));
+      break;
+    case CInfoDlg::kMessageAxisToggle:
+      OnAxisToggle(static_cast<int>(w), static_cast<int>(l));
+      break;
+    default:
+      break;
+  }
+  return true;
 }
 
 void CKestrelDlg::paintEvent(QPaintEvent*) {
   QPainter painter(this);
-  painter.fillRect(rect(), QColor(0x20, 0x20, 0x20));
+  painter.fillRect(rect(), kBackground);
   painter.setFont(fontNormal());
   painter.setPen(Qt::white);
   painter.drawText(kTitleRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
@@ -55,4 +136,20 @@ void CKestrelDlg::mouseMoveEvent(QMouseEvent* event) {
 void CKestrelDlg::mouseReleaseEvent(QMouseEvent* event) {
   dragging_ = false;
   QDialog::mouseReleaseEvent(event);
+}
+
+void CKestrelDlg::OnGraphNotify(std::intptr_t, std::intptr_t) {
+  // The GStreamer player has no filter graph: nothing arrives here.
+}
+
+void CKestrelDlg::OnPopupMenu(const QPoint&) {
+  // The movie popup menu belongs to the window's commands.
+}
+
+void CKestrelDlg::OnZoomClick(int, const QPoint&) {
+  // Zoom mode belongs to the window's display modes.
+}
+
+void CKestrelDlg::OnToggleFullScreen() {
+  // Full screen belongs to the window's display modes.
 }

@@ -1,33 +1,155 @@
 #pragma once
 
 #include <QDialog>
+#include <QLabel>
 #include <QPoint>
+#include <QTimer>
+#include <QToolButton>
+#include <array>
+#include <memory>
 #include <mutex>
+#include <thread>
+
+#include "catalogue/catalogue.h"
+#include "player/movie_static_owner.h"
+#include "player/player_engine_ops.h"
+#include "player/player_engine_state.h"
+
+class CFileListCtrl;
+class CInfoDlg;
+class CMovieStatic;
+class CSkinSliderCtrl;
 
 // The viewer's main window: a frameless 1120 x 700 dialog that draws its own
-// title and can be dragged by any part of its own surface.
-class CKestrelDlg : public QDialog {
+// title and can be dragged by any part of its own surface. It owns the player
+// engine and conducts playback: a selection in the recording list opens the
+// movie after a short delay, a worker reads its sensor track ahead, and a
+// 30 ms tick keeps the information panel and the seek slider on the frame
+// the engine shows.
+class CKestrelDlg : public QDialog, public CMovieStaticOwner {
   Q_OBJECT
  public:
   explicit CKestrelDlg(QWidget* parent = nullptr);
+  ~CKestrelDlg() override;
 
   static constexpr int kWidth = 1120;
   static constexpr int kHeight = 700;
+  // Control identifiers.
+  static constexpr int kPlayButtonId = 38002;
+  static constexpr int kSeekSliderId = 38100;
+  static constexpr int kVolumeSliderId = 38101;
+  // Periods of the timers (ids 100, 101, 102).
+  static constexpr int kTickMs = 30;
+  static constexpr int kOpenDelayMs = 500;
+  static constexpr int kOpenWatchdogMs = 30000;
+  // The track loader's pause that lets the engine start playing first.
+  static constexpr int kLoaderPauseMs = 80;
+
+  // Opens the recording at currentIndex after the open delay; false when
+  // currentIndex is not a recording of the list. `fromUserClick` marks a
+  // selection the user made in the list.
+  bool SelectRecording(bool resetSlider, bool fromUserClick = false);
+  // Seeks, keeping EndMargin clear of the end, and shows the frame.
+  void SeekTo(int frame);
+  // Pushes one frame's sensor values to the views.
+  void SyncViewsToFrame(int frame);
+  // The play controls over the engine; PlayCurrent is true when it started
+  // playback.
+  bool PlayCurrent();
+  void PauseCurrent();
+  void StopCurrent();
+  // The end-of-movie advance: the next recording of the list opens and plays.
+  void AdvanceToNext();
+  // Closes the movie and clears all views.
+  void CloseRecording();
+  // Shows the rate label; false when the engine's overlay could not be cleared.
+  bool UpdateRateLabel();
+  bool NearEndOfMovie();
+  // Stores the volume (0..65535), saves it, gives it to the engine and moves
+  // the volume slider.
+  void SetVolumeLevel(int level);
+  // The play/pause command (38002).
+  void OnPlayPause();
 
   // The full-screen aspect setting and the volume read at start-up.
   bool keepAspect() const { return keepAspect_; }
   int volumeLevel() const { return volumeLevel_; }
 
+  // State of the playback coordination.
+  int currentIndex() const { return currentIndex_; }
+  bool openComplete() const { return openComplete_; }
+  bool readyToOpen() const { return readyToOpen_; }
+  bool busy() const { return busy_; }
+  bool nothingShown() const { return nothingShown_; }
+  bool playAfterOpen() const { return playAfterOpen_; }
+  int pendingSyncFrame() const { return pendingSyncFrame_; }
+  bool tickRunning() const { return tick_.isActive(); }
+  bool channelShown(int channel) const { return channelShown_.at(channel); }
+  QString rateLabelText() const { return rateLabel_->text(); }
+
+  CFileListCtrl* fileList() const { return fileList_; }
+  CInfoDlg* infoDlg() const { return infoDlg_; }
+  CSkinSliderCtrl* seekSlider() const { return seekSlider_; }
+  CSkinSliderCtrl* volumeSlider() const { return volumeSlider_; }
+  CMovieStatic* videoSurface() const { return video_; }
+  QToolButton* playButton() const { return playButton_; }
+  PlayerEngineState* engineState() const { return engine_.get(); }
+  const PlayerEngineOps& engineOps() const { return ops_; }
+
+ signals:
+  // OpenSelected is about to open the recording at `index`.
+  void openingRecording(int index);
+  // The engine reported the movie at `index` opened.
+  void recordingOpened(int index);
+
  protected:
+  bool event(QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
 
  private:
-  // Start-up of the window, in order: locks, fonts and wording, title,
-  // settings file on first run, saved settings.
+  // What the video surface reports.
+  void OnEndOfMovie(std::intptr_t wParam, std::intptr_t lParam) override;
+  void OnMediaOpened(std::intptr_t wParam, std::intptr_t lParam) override;
+  void OnGraphNotify(std::intptr_t wParam, std::intptr_t lParam) override;
+  void OnPopupMenu(const QPoint& screenPoint) override;
+  void OnZoomClick(int keyFlags, const QPoint& point) override;
+  void OnToggleFullScreen() override;
+
+  // Start-up of the window, in order (main_window.cpp).
   void OnInitDialog();
+  void Shutdown();
+
+  // Child windows and their places (main_layout.cpp).
+  void CreateChildControls();
+  void ApplyWindowMode();
+  void SetPlayButtonLook(bool pauseLook);
+  void UpdateButtons();
+  void EnableControls(bool enable);
+  void EnablePlaybackControls(bool enable);
+  void FillBrowserFromSavedSource();
+  void ApplyZoomView(int repaint);
+
+  // The open pipeline (playback_open.cpp).
+  void OnListRowSelected(int row);
+  void OpenSelected();
+  void OnOpenWatchdog();
+  void CompleteOpen(std::intptr_t serial, std::intptr_t preRead);
+  void FinishOpen();
+  void StartTrackLoader();
+  void StartPrefetcher();
+  void JoinWorkers();
+  void SetBusy(bool busy);
+  bool IndexValid() const;
+  // The path of entry `index` (copied under "hMutexCache"); empty when invalid.
+  QString EntryPath(int index) const;
+
+  // Playback (playback_sync.cpp).
+  void OnPlaybackTick();
+  void OnSliderMessage(int message, int id, int position);
+  void OnAxisToggle(int channel, int state);
 
   // Guards the current recording index and the catalogue's entries against
   // the worker threads that copy a path out of them.
@@ -35,8 +157,50 @@ class CKestrelDlg : public QDialog {
   // Serialises the rebuilding of the map's event marks.
   std::recursive_mutex* mutexCpSet_ = nullptr;
 
-  bool keepAspect_ = false;
+  PlayerEngineOps ops_{};
+  std::unique_ptr<PlayerEngineState> engine_;
+  Catalogue catalogue_;
+
+  int currentIndex_ = -1;
+  bool openComplete_ = false;
+  bool readyToOpen_ = true;
+  bool busy_ = false;
+  bool continuousPlay_ = false;
+  bool nothingShown_ = true;
+  int pendingSyncFrame_ = -1;
+  int lastSyncedFrame_ = -1;
   int volumeLevel_ = 0;
+  bool keepAspect_ = false;
+  bool atEndOfMovie_ = false;
+  bool mapPageReady_ = false;
+  bool playAfterOpen_ = false;
+  bool fullScreen_ = false;
+  bool specialTrigger_ = false;  // the open recording's trigger is other than "_A" and "_P"
+  bool nearEndShown_ = false;    // the tick has disabled the playback controls near the end
+  bool shutDown_ = false;
+  int windowMode_ = 0;
+  // Shown on the G-sensor graph and sent to the map, per event channel.
+  std::array<bool, 8> channelShown_{true, true, true, true, true, true, true, true};
+  std::array<bool, 8> channelToMap_{true, true, true, true, true, true, true, true};
+  // Numbers the opens, so that the track loader's message of an earlier
+  // open is not taken for the current one.
+  std::intptr_t openSerial_ = 0;
+  // Play state at a press on the seek slider.
+  int stateAtSliderPress_ = 0;
+
+  QTimer tick_;          // 100
+  QTimer openDelay_;     // 101
+  QTimer openWatchdog_;  // 102
+  std::thread trackLoader_;
+  std::thread prefetcher_;
+
+  CMovieStatic* video_ = nullptr;
+  CFileListCtrl* fileList_ = nullptr;
+  CInfoDlg* infoDlg_ = nullptr;
+  CSkinSliderCtrl* seekSlider_ = nullptr;
+  CSkinSliderCtrl* volumeSlider_ = nullptr;
+  QToolButton* playButton_ = nullptr;
+  QLabel* rateLabel_ = nullptr;
 
   bool dragging_ = false;
   QPoint dragOffset_;

@@ -1,0 +1,103 @@
+#include "browser/file_list_ctrl.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+
+#include "app/shared_fonts.h"
+#include "catalogue/movie_names.h"
+
+namespace {
+
+// Colours of the rows (red, green, blue).
+const QColor kHighlightTyped(0xB2, 0xB2, 0x8E);
+const QColor kHighlightPlain(0xB2, 0xB2, 0xB2);
+const QColor kTyped(0xFF, 0xFF, 0xCC);
+const QColor kPlain(Qt::white);
+const QColor kFrame(0x88, 0x88, 0x88);
+constexpr int kRowHeight = 20;
+constexpr int kTextIndent = 4;
+
+}  // namespace
+
+CFileListCtrl::CFileListCtrl(QWidget* parent) : QListWidget(parent) {
+  setObjectName(QString::number(kControlId));
+  setSelectionMode(QAbstractItemView::SingleSelection);
+  setUniformItemSizes(true);
+  setFont(fontNormal());
+  setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  setItemDelegate(new CFileListRowDelegate(this));
+  setStyleSheet(QStringLiteral("QListWidget{background:white;}"));
+  connect(this, &QListWidget::currentRowChanged, this, [this](int row) {
+    if (row >= 0) emit rowSelected(row);
+  });
+}
+
+void CFileListCtrl::SetEntries(std::vector<FileEntry> entries) {
+  entries_ = std::move(entries);
+  highlightedRow_ = -1;
+  RebuildRows();
+}
+
+void CFileListCtrl::RebuildRows() {
+  const QSignalBlocker quiet(this);
+  clear();
+  for (const FileEntry& entry : entries_) addItem(RowText(entry.name));
+  viewport()->update();
+}
+
+void CFileListCtrl::SetHighlightedRow(int row) {
+  highlightedRow_ = row;
+  viewport()->update();
+}
+
+void CFileListCtrl::SelectRow(int row) {
+  pressed_ = false;
+  setCurrentRow(row);
+  if (QListWidgetItem* it = item(row)) scrollToItem(it);
+}
+
+void CFileListCtrl::mousePressEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton) pressed_ = true;
+  QListWidget::mousePressEvent(event);
+}
+
+QString CFileListCtrl::RowText(const std::string& name) {
+  const QString text = QString::fromStdString(name);
+  const qsizetype dot = text.indexOf(QLatin1Char('.'));
+  return dot > 0 ? text.left(dot) : text;
+}
+
+QColor CFileListCtrl::RowFill(const std::string& name, bool highlighted) {
+  const char type = TriggerLetter(name);
+  const bool marked = type == 'G' || type == 'M' || type == 'P' || type == 'S';
+  if (highlighted) return marked ? kHighlightTyped : kHighlightPlain;
+  return marked ? kTyped : kPlain;
+}
+
+void CFileListRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                                 const QModelIndex& index) const {
+  const int row = index.row();
+  const std::vector<FileEntry>& entries = list_->entries();
+  const std::string name = row < static_cast<int>(entries.size()) ? entries[row].name : "";
+  const bool highlighted = row == list_->highlightedRow();
+  QRect fill = option.rect;
+  if (highlighted)
+    fill = QRect(0, option.rect.top(), list_->viewport()->width(), option.rect.height());
+  painter->save();
+  painter->fillRect(fill, CFileListCtrl::RowFill(name, highlighted));
+  painter->setPen(kFrame);
+  painter->drawRect(option.rect);  // one pixel past the right and bottom edges
+  painter->setPen(Qt::black);
+  painter->setFont(list_->font());
+  const QRect textBox = option.rect.adjusted(kTextIndent, 0, -kTextIndent, 0);
+  const QString text =
+      painter->fontMetrics().elidedText(index.data().toString(), Qt::ElideRight, textBox.width());
+  painter->drawText(textBox, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
+  painter->restore();
+}
+
+QSize CFileListRowDelegate::sizeHint(const QStyleOptionViewItem& option,
+                                     const QModelIndex& index) const {
+  return QSize(QStyledItemDelegate::sizeHint(option, index).width(), kRowHeight);
+}

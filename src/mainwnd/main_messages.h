@@ -1,0 +1,6 @@
+#pragma once
+
+// Window messages the main window receives (posted AppMessageEvents), beside
+// those of the engine (player/engine_messages.h), the sliders
+// (CSkinSliderCtrl) and the information panel (CInfoDlg).
+inline constexpr int WM_APP_TRACK_LOADED = 0x8515;  // the track loader read the track ahead

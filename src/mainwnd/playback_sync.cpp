@@ -1,0 +1,265 @@
+// Playback: the 30 ms tick that keeps the views on the engine's frame, the
+// frame-to-record sync, seeking, the play controls, the end of a movie, the
+// sliders and the volume.
+#include <QSignalBlocker>
+#include <QThread>
+#include <algorithm>
+
+#include "app/settings_file.h"
+#include "app/ui_text.h"
+#include "browser/file_list_ctrl.h"
+#include "controls/skin_slider_ctrl.h"
+#include "mainwnd/kestrel_dlg.h"
+#include "mainwnd/playback_rules.h"
+#include "player/movie_static.h"
+#include "player/player_engine.h"
+#include "views/info_dlg.h"
+
+namespace {
+
+constexpr int kVolumeMax = 65535;
+// The pause command waits this long after a rate change before pausing.
+constexpr unsigned long kPauseSettleMs = 100;
+
+// The values of one frame's record, copied out under the engine's lock.
+struct FrameRecord {
+  bool hasAccel = false;
+  double x = 0, y = 0, z = 0;
+  std::int32_t event = -1;
+  bool hasPosition = false;
+  std::int32_t valid = 0;
+  double speed = 0;
+};
+
+}  // namespace
+
+void CKestrelDlg::OnPlaybackTick() {
+  if (engine_->engineReady == 0) return;
+  const int state = engine_->playState;
+  if (state == 1 || state == 3) return;
+  if (state == 2) {
+    const bool nearEnd = NearEndOfMovie();
+    if (nearEnd != nearEndShown_) {
+      nearEndShown_ = nearEnd;
+      EnablePlaybackControls(!nearEnd);
+    }
+  }
+  const std::int32_t position = ops_.GetPosition(engine_.get());
+  if (position <= 0) return;
+  const std::int64_t count = ops_.GetFrameCount(engine_.get());
+  if (SyncAllowed(pendingSyncFrame_, position, count)) {
+    SyncViewsToFrame(position);
+    pendingSyncFrame_ = -1;
+  }
+}
+
+void CKestrelDlg::SyncViewsToFrame(int frame) {
+  frame = std::max(std::min(frame, seekSlider_->rangeMax() - 1), seekSlider_->rangeMin());
+  FrameRecord r;
+  if (engine_->engineReady != 0) {
+    EngineLock lock(engine_->fileMutex);
+    const std::vector<AccelRecord*>& index = engine_->currentReader.frameIndex;
+    if (frame >= 0 && frame < static_cast<int>(index.size()) && index[frame] != nullptr) {
+      const AccelRecord& accel = *index[frame];
+      r.hasAccel = true;
+      r.x = accel.x;
+      r.y = accel.y;
+      r.z = accel.z;
+      r.event = accel.event;
+      if (accel.position != nullptr) {
+        r.hasPosition = true;
+        r.valid = accel.position->valid;
+        r.speed = accel.position->speed;
+      }
+    }
+  }
+  pendingSyncFrame_ = frame;
+  lastSyncedFrame_ = frame;
+  if (r.hasAccel) {
+    infoDlg_->SetAccel(r.x, r.y, r.z);
+    infoDlg_->SetEventWord(r.event);
+    if (r.hasPosition) {
+      infoDlg_->SetSpeed(r.valid != 0 ? r.speed : -1.0);
+      infoDlg_->SetFixValid(r.valid);
+    } else {
+      infoDlg_->SetFixValid(0);
+    }
+  } else {
+    infoDlg_->SetAccel(-5.0, -5.0, -5.0);
+    infoDlg_->SetFixValid(0);
+  }
+  infoDlg_->SetFrame(frame);
+  if (!fullScreen_) infoDlg_->repaint();
+  seekSlider_->SetPos(frame);
+}
+
+void CKestrelDlg::SeekTo(int frame) {
+  if (engine_->engineReady == 0) return;
+  const int state = engine_->playState;
+  const SeekFrames f = SeekFramesFor(frame, ops_.GetFrameCount(engine_.get()), engine_->rateCode,
+                                     seekSlider_->rangeMin());
+  const int view = static_cast<int>(f.view);
+  if (state == 1 || state == 3) {
+    ops_.SeekToFrameAlt(engine_.get(), f.target);
+    SyncViewsToFrame(view);
+  } else if (state == 2) {
+    ops_.Pause(engine_.get());
+    ops_.SeekToFrame(engine_.get(), f.target);
+    SyncViewsToFrame(view);
+    ops_.Play(engine_.get());
+  }
+}
+
+bool CKestrelDlg::NearEndOfMovie() {
+  const int state = engine_->engineReady != 0 ? engine_->playState.load() : 0;
+  if (state == 1 || state == 3) return false;
+  const std::int64_t position = engine_->engineReady != 0 ? ops_.GetPosition(engine_.get()) : 0;
+  return NearEnd(state, position, ops_.GetFrameCount(engine_.get()), engine_->rateCode);
+}
+
+bool CKestrelDlg::UpdateRateLabel() {
+  const int slot = RateLabelSlot(engine_->engineReady != 0 ? engine_->rateCode : 0);
+  rateLabel_->setText(slot >= 0 ? UiText(slot) : QString());
+  const int state = engine_->playState;
+  if (state >= 1 && state <= 3) return ops_.DrawOverlayText(engine_.get(), QString());
+  return true;
+}
+
+bool CKestrelDlg::PlayCurrent() {
+  const int state = engine_->playState;
+  if (engine_->engineReady == 0 || state == 0 || state == 2) return false;
+  return ops_.Play(engine_.get()) != 0;
+}
+
+void CKestrelDlg::PauseCurrent() {
+  if (engine_->engineReady == 0 || engine_->playState != 2) return;
+  ops_.Pause(engine_.get());
+  SetPlayButtonLook(false);
+}
+
+void CKestrelDlg::StopCurrent() {
+  const int state = engine_->playState;
+  if (engine_->engineReady == 0 || (state != 2 && state != 3)) return;
+  std::lock_guard lock(*mutexCache_);
+  ops_.Stop(engine_.get());
+  if (!atEndOfMovie_) SetPlayButtonLook(false);
+}
+
+void CKestrelDlg::OnPlayPause() {
+  mapPageReady_ = true;
+  if (!openComplete_) return;
+  if (engine_->playState == 2) {
+    if (NearEndOfMovie()) return;
+    if (engine_->rateCode != 1) ops_.SetRate(engine_.get(), 1);
+    QThread::msleep(kPauseSettleMs);
+    PauseCurrent();
+    UpdateRateLabel();
+    if (!fullScreen_) infoDlg_->repaint();
+    SetPlayButtonLook(engine_->playState == 2);
+    ops_.SeekToFrame(engine_.get(), ops_.GetPosition(engine_.get()));
+    return;
+  }
+  ops_.SetVolume(engine_.get(), volumeLevel_);
+  if (!PlayCurrent()) playAfterOpen_ = true;
+  SetPlayButtonLook(engine_->playState == 2);
+  UpdateRateLabel();
+}
+
+void CKestrelDlg::CloseRecording() {
+  seekSlider_->SetRangeMin(0);
+  seekSlider_->SetRangeMax(0);
+  tick_.stop();
+  UpdateRateLabel();
+  ops_.ReleaseTrack(engine_.get());
+  ops_.CloseMovie(engine_.get());
+  engine_->trackLoaded = 0;
+  JoinWorkers();
+  openComplete_ = false;
+  nothingShown_ = true;
+  video_->update();
+  infoDlg_->Reset();
+  engine::ClearTrackCache(engine_.get());
+  {
+    std::lock_guard lock(*mutexCache_);
+    currentIndex_ = -1;
+  }
+  fileList_->SetHighlightedRow(-1);
+  readyToOpen_ = true;
+  ApplyWindowMode();
+}
+
+void CKestrelDlg::OnEndOfMovie(std::intptr_t, std::intptr_t) {
+  SyncViewsToFrame(static_cast<int>(ops_.GetFrameCount(engine_.get())) - 1);
+  atEndOfMovie_ = true;
+  AdvanceToNext();
+  // Without a next folder to go on with, continuous playback ends here.
+  continuousPlay_ = false;
+  atEndOfMovie_ = false;
+}
+
+void CKestrelDlg::AdvanceToNext() {
+  std::lock_guard lock(*mutexCache_);
+  const int next = currentIndex_ + 1;
+  if (currentIndex_ >= 0 && next < fileList_->entryCount()) {
+    fileList_->openMode = 1;
+    {
+      const QSignalBlocker quiet(fileList_);
+      fileList_->SelectRow(next);
+    }
+    currentIndex_ = next;
+    seekSlider_->ReleaseCapture();
+    seekSlider_->SetPos(0);
+    SelectRecording(true);
+    return;
+  }
+  // The last recording: back to its start, stopped, at normal speed.
+  if (engine_->rateCode != 1) {
+    ops_.SetRate(engine_.get(), 1);
+  } else {
+    ops_.Pause(engine_.get());
+  }
+  UpdateRateLabel();
+  ops_.SeekToFrameAlt(engine_.get(), 0);
+  SyncViewsToFrame(0);
+  atEndOfMovie_ = false;
+  StopCurrent();
+  continuousPlay_ = true;
+}
+
+void CKestrelDlg::SetVolumeLevel(int level) {
+  volumeLevel_ = std::clamp(level, 0, kVolumeMax);
+  WriteIniString(QStringLiteral("DISPLAY"), QStringLiteral("VOLUME"),
+                 QString::asprintf("%d", volumeLevel_));
+  ops_.SetVolume(engine_.get(), volumeLevel_);
+  volumeSlider_->SetPos(volumeLevel_);
+}
+
+void CKestrelDlg::OnSliderMessage(int message, int id, int position) {
+  if (id == kVolumeSliderId) {
+    if (!busy_ && message != CSkinSliderCtrl::kMessagePress) SetVolumeLevel(position);
+    return;
+  }
+  if (id != kSeekSliderId || busy_ || !openComplete_) return;
+  switch (message) {
+    case CSkinSliderCtrl::kMessagePress:
+      stateAtSliderPress_ = engine_->engineReady != 0 ? engine_->playState.load() : 0;
+      if (stateAtSliderPress_ != 3) ops_.Pause(engine_.get());
+      break;
+    case CSkinSliderCtrl::kMessageDrag:
+      SyncViewsToFrame(position);
+      break;
+    case CSkinSliderCtrl::kMessageRelease:
+      SeekTo(position);
+      if (stateAtSliderPress_ == 2) ops_.Play(engine_.get());
+      break;
+    default:
+      break;
+  }
+}
+
+void CKestrelDlg::OnAxisToggle(int channel, int state) {
+  if (channel < 0 || channel > 2) return;
+  channelShown_[channel] = state != 0;
+  channelToMap_[channel] = state != 0;
+  update();
+}

@@ -1,0 +1,219 @@
+#include "views/info_dlg.h"
+
+#include <QPainter>
+#include <QPainterPath>
+
+#include "app/app_message.h"
+#include "app/shared_fonts.h"
+
+namespace {
+
+const QColor kPanelColour(0x20, 0x20, 0x20);
+const QColor kLabelColour(0xC8, 0xC8, 0xC8);
+const QColor kPlaceholderColour(0x58, 0x58, 0x58);
+// Text colours of the three axes.
+const std::array<QColor, 3> kAxisColours{QColor(0, 255, 0), QColor(255, 0, 0),
+                                         QColor(128, 128, 255)};
+const std::array<const char*, 3> kAxisLabels{"前後(X軸)", "左右(Y軸)", "上下(Z軸)"};
+constexpr auto kSpeedUnit = "km/h";
+
+// Where the pieces of one layout go, relative to the panel.
+struct PanelPlaces {
+  QPoint axisLabel;  // first axis label; the others follow axisStep apart
+  int axisStep;
+  QPoint axisValue;  // first value, under or beside its label
+  QRect dateTime;
+  QRect speedValue;
+  QRect speedUnit;
+  QRect fixIcon;
+  QRect qualityBadge;
+  QRect cameraIcon;
+  bool large;
+};
+
+PanelPlaces PlacesFor(int layout, const QRect& area) {
+  const int right = area.right();
+  const int top = area.top();
+  switch (layout) {
+    case 1:
+      return {{area.left() + 26, top + 14},          160,
+              {area.left() + 26, top + 30},          {right - 330, top + 8, 320, 34},
+              {right - 250, top + 50, 150, 44},      {right - 96, top + 62, 70, 28},
+              {area.left() + 520, top + 12, 26, 26}, {area.left() + 552, top + 12, 44, 26},
+              {area.left() + 602, top + 12, 26, 26}, true};
+    case 2:
+      return {{area.left() + 10, top + 6},          120,
+              {area.left() + 10, top + 22},         {right - 250, top + 4, 240, 22},
+              {right - 190, top + 28, 110, 30},     {right - 76, top + 34, 60, 22},
+              {area.left() + 380, top + 8, 18, 18}, {area.left() + 402, top + 8, 34, 18},
+              {area.left() + 440, top + 8, 18, 18}, false};
+    default:
+      return {{area.left() + 42, top + 41},         120,
+              {area.left() + 26, top + 4},          {right - 232, top + 6, 224, 24},
+              {right - 162, top + 32, 100, 30},     {right - 60, top + 38, 52, 22},
+              {area.left() + 378, top + 8, 18, 18}, {area.left() + 400, top + 8, 34, 18},
+              {area.left() + 438, top + 8, 18, 18}, false};
+  }
+}
+
+// The placeholder drawn where a value is missing: a grey bar of dashes.
+void DrawPlaceholder(QPainter& p, const QRect& box) {
+  const int h = std::max(3, box.height() / 6);
+  const int w = box.width() * 2 / 3;
+  p.fillRect(QRect(box.left(), box.center().y() - h / 2, w, h), kPlaceholderColour);
+}
+
+QString QualityBadgeText(int quality) {
+  switch (quality) {
+    case 1:
+    case 2:
+      return QStringLiteral("SD");
+    case 3:
+    case 4:
+      return QStringLiteral("HD");
+    case 5:
+    case 6:
+      return QStringLiteral("FHD");
+    default:
+      return {};
+  }
+}
+
+void DrawFixIcon(QPainter& p, const QRect& box) {
+  p.setPen(Qt::NoPen);
+  p.setBrush(QColor(0x3C, 0xC8, 0x50));
+  p.drawEllipse(box.adjusted(2, 2, -2, -2));
+  p.setBrush(Qt::white);
+  p.drawEllipse(box.center(), box.width() / 6, box.height() / 6);
+}
+
+// Returns whether a badge was drawn (a known quality code).
+bool DrawQualityBadge(QPainter& p, const QRect& box, int quality) {
+  const QString text = QualityBadgeText(quality);
+  if (text.isEmpty()) return false;
+  p.setPen(QColor(0xF0, 0xC0, 0x40));
+  p.setBrush(Qt::NoBrush);
+  p.drawRoundedRect(box.adjusted(0, 0, -1, -1), 3, 3);
+  p.setFont(fontSmall());
+  p.drawText(box, Qt::AlignCenter, text);
+  return true;
+}
+
+// The camera icon: lit when the badge was drawn, grey otherwise.
+void DrawCameraIcon(QPainter& p, const QRect& box, bool lit) {
+  const QColor colour = lit ? QColor(0xF0, 0xF0, 0xF0) : kPlaceholderColour;
+  p.setPen(Qt::NoPen);
+  p.setBrush(colour);
+  const QRect body = box.adjusted(1, box.height() / 4, -box.width() / 3, -box.height() / 4);
+  p.drawRect(body);
+  QPainterPath lens;
+  lens.moveTo(body.right(), body.center().y());
+  lens.lineTo(box.right(), body.top());
+  lens.lineTo(box.right(), body.bottom());
+  lens.closeSubpath();
+  p.drawPath(lens);
+}
+
+}  // namespace
+
+CInfoDlg::CInfoDlg(QWidget* parent) : QWidget(parent) {
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  for (int axis = 0; axis < 3; ++axis) {
+    auto* button = new QPushButton(this);
+    button->setObjectName(QString::number(kFirstToggleId + axis));
+    button->setCheckable(true);
+    button->setChecked(true);
+    button->setFont(fontSmall());
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setGeometry(26 + kToggleSpacing * axis, 30, kToggleSize, kToggleSize);
+    button->setStyleSheet(QStringLiteral("QPushButton{border:1px solid #888;background:#333;}"
+                                         "QPushButton:checked{background:%1;}")
+                              .arg(kAxisColours[axis].name()));
+    connect(button, &QPushButton::clicked, this, [this, axis] { OnToggle(axis); });
+    toggles_[axis] = button;
+  }
+}
+
+void CInfoDlg::Reset() {
+  values_.speed = -1.0;
+  values_.accelX = values_.accelY = values_.accelZ = -5.0;
+  values_.frame = -1;
+  values_.fixValid = 0;
+  values_.quality = 0;
+  repaint();
+}
+
+void CInfoDlg::SetAccel(double x, double y, double z) {
+  values_.accelX = x;
+  values_.accelY = y;
+  values_.accelZ = z;
+}
+
+void CInfoDlg::SetStartTime(const CalendarTime& start) {
+  values_.startTime = start;
+  values_.hasStart = 1;
+}
+
+void CInfoDlg::SetPanelLayout(int layout) {
+  layout_ = layout;
+  for (QPushButton* button : toggles_) button->setVisible(layout == 0);
+  update();
+}
+
+void CInfoDlg::OnToggle(int axis) {
+  axisShown_[axis] = axisShown_[axis] != 0 ? 0 : 1;
+  toggles_[axis]->setChecked(axisShown_[axis] != 0);
+  if (messageTarget_ != nullptr) {
+    PostAppMessage(messageTarget_, kMessageAxisToggle, axis, axisShown_[axis]);
+  }
+}
+
+void CInfoDlg::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.fillRect(rect(), kPanelColour);
+  DrawContents(painter, rect());
+}
+
+void CInfoDlg::DrawContents(QPainter& p, const QRect& area) const {
+  const PanelPlaces places = PlacesFor(layout_, area);
+  const QFont labelFont = places.large ? fontNormal() : fontSmall();
+  const QFont valueFont = places.large ? fontLarge() : fontMedium();
+  const std::array<double, 3> accel{values_.accelX, values_.accelY, values_.accelZ};
+  for (int axis = 0; axis < 3; ++axis) {
+    const int dx = places.axisStep * axis;
+    p.setFont(labelFont);
+    p.setPen(kLabelColour);
+    p.drawText(places.axisLabel + QPoint(dx, 0), QString::fromUtf8(kAxisLabels[axis]));
+    const QRect valueBox(places.axisValue + QPoint(dx, 0), QSize(places.axisStep - 10, 22));
+    if (const auto text = InfoAccelText(accel[axis])) {
+      p.setFont(valueFont);
+      p.setPen(kAxisColours[axis]);
+      p.drawText(valueBox, Qt::AlignLeft | Qt::AlignVCenter, *text);
+    } else {
+      DrawPlaceholder(p, valueBox);
+    }
+  }
+
+  p.setFont(places.large ? fontMedium() : fontNormal());
+  p.setPen(Qt::white);
+  if (const auto text = InfoDateTimeText(values_)) {
+    p.drawText(places.dateTime, Qt::AlignRight | Qt::AlignVCenter, *text);
+  } else {
+    DrawPlaceholder(p, places.dateTime.adjusted(places.dateTime.width() / 3, 0, 0, 0));
+  }
+
+  if (const auto text = InfoSpeedText(values_)) {
+    p.setFont(places.large ? fontTitle() : fontLarge());
+    p.setPen(Qt::white);
+    p.drawText(places.speedValue, Qt::AlignRight | Qt::AlignVCenter, *text);
+  } else {
+    DrawPlaceholder(p, places.speedValue.adjusted(places.speedValue.width() / 3, 0, 0, 0));
+  }
+  p.setFont(fontSmall());
+  p.setPen(kLabelColour);
+  p.drawText(places.speedUnit, Qt::AlignLeft | Qt::AlignVCenter, QString::fromLatin1(kSpeedUnit));
+
+  if (values_.fixValid != 0) DrawFixIcon(p, places.fixIcon);
+  const bool badge = DrawQualityBadge(p, places.qualityBadge, values_.quality);
+  DrawCameraIcon(p, places.cameraIcon, badge);
+}
