@@ -59,7 +59,8 @@ TEST_F(CatalogueCommands, ListShowsTheCardsRecordingsInOrder) {
   }
   EXPECT_FALSE(std::getline(lines, line));
 
-  const mkcard::ProgramResult json = Cli({"list", (Card() / "DCIM" / "101MEDIA").string(), "--json"});
+  const mkcard::ProgramResult json =
+      Cli({"list", (Card() / "DCIM" / "101MEDIA").string(), "--json"});
   ASSERT_EQ(json.failure, "") << json.errors;
   const nlohmann::json list = nlohmann::json::parse(json.output);
   ASSERT_EQ(list.size(), 2u);
@@ -117,7 +118,8 @@ TEST_F(CatalogueCommands, CsvJoinAndGpxWriteTheirFiles) {
   }
   const auto count = [&](const std::string& what) {
     std::size_t n = 0;
-    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+      ++n;
     return static_cast<int>(n);
   };
   EXPECT_GT(fixed, 0);

@@ -9,6 +9,7 @@
 
 #include "atom_builder.h"
 #include "mkcard/card_plan.h"
+#include "temp_dir.h"
 
 namespace {
 
@@ -72,7 +73,7 @@ class InfoCommandTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     setenv("TZ", "Asia/Tokyo", 1);
-    card_ = new atoms::TempDir();
+    card_ = new TempDir();
     options_.folders = 1;
     options_.files = 2;
     options_.seconds = 3;
@@ -86,13 +87,13 @@ class InfoCommandTest : public ::testing::Test {
   }
   static void TearDownTestSuite() { delete card_; }
 
-  static atoms::TempDir* card_;
+  static TempDir* card_;
   static mkcard::CardOptions options_;
   static bool written_;
-  atoms::TempDir dir_;
+  TempDir dir_;
 };
 
-atoms::TempDir* InfoCommandTest::card_ = nullptr;
+TempDir* InfoCommandTest::card_ = nullptr;
 mkcard::CardOptions InfoCommandTest::options_;
 bool InfoCommandTest::written_ = false;
 
@@ -220,8 +221,9 @@ TEST_F(InfoCommandTest, BuiltFilesAndTheirAbsentParts) {
   using atoms::Cat;
   // No stts, no stsd, a sensor atom whose count is 0.
   const std::filesystem::path bare =
-      dir_.Write("bare.MOV", Cat({atoms::Ftyp(), Atom("moov", {Atom("mvhd", atoms::Bytes(100, 0))}),
-                                  atoms::Udat({}), atoms::Closing()}));
+      atoms::WriteIn(dir_.path(), "bare.MOV",
+                     Cat({atoms::Ftyp(), Atom("moov", {Atom("mvhd", atoms::Bytes(100, 0))}),
+                          atoms::Udat({}), atoms::Closing()}));
   CliRun run = RunCli("info " + Quote(bare) + " --records --frame-index");
   ASSERT_EQ(run.status, 0);
   EXPECT_EQ(run.json["width"], -1);
@@ -237,8 +239,9 @@ TEST_F(InfoCommandTest, BuiltFilesAndTheirAbsentParts) {
 
   // 29.97 frames a second: a rate of 29.97..., a frame unit of 29.
   const std::filesystem::path ntsc =
-      dir_.Write("ntsc.MOV", atoms::Cat({atoms::Ftyp(), atoms::Mdat(), atoms::Moov(30, 3003),
-                                         atoms::Udat(atoms::SampleRecords(10))}));
+      atoms::WriteIn(dir_.path(), "ntsc.MOV",
+                     atoms::Cat({atoms::Ftyp(), atoms::Mdat(), atoms::Moov(30, 3003),
+                                 atoms::Udat(atoms::SampleRecords(10))}));
   run = RunCli("info " + Quote(ntsc) + " --frame-index");
   ASSERT_EQ(run.status, 0);
   EXPECT_FLOAT_EQ(run.json["frame_rate"].get<float>(), 90000.0f / 3003.0f);
@@ -247,15 +250,15 @@ TEST_F(InfoCommandTest, BuiltFilesAndTheirAbsentParts) {
   EXPECT_EQ(run.json.contains("records"), false);
 
   // A garbled atom name is written as a JSON string all the same.
-  const std::filesystem::path odd =
-      dir_.Write("odd.MOV", Cat({atoms::Ftyp(), Atom("fre\xe9", atoms::Bytes(4, 0))}));
+  const std::filesystem::path odd = atoms::WriteIn(
+      dir_.path(), "odd.MOV", Cat({atoms::Ftyp(), Atom("fre\xe9", atoms::Bytes(4, 0))}));
   run = RunCli("info " + Quote(odd));
   ASSERT_EQ(run.status, 0);
   EXPECT_EQ(run.json["top_level"], nlohmann::json::array({"ftyp"}));
 }
 
 TEST_F(InfoCommandTest, ExitStatus) {
-  const std::filesystem::path file = dir_.Write("a.MOV", atoms::RecorderMovie(3));
+  const std::filesystem::path file = atoms::WriteIn(dir_.path(), "a.MOV", atoms::RecorderMovie(3));
   EXPECT_EQ(RunCli("info " + Quote(dir_.path() / "missing.MOV")).status, 1);
   EXPECT_EQ(RunCli("info " + Quote(dir_.path())).status, 1);
   EXPECT_EQ(RunCli("info").status, 2);

@@ -180,20 +180,12 @@ inline Bytes RecorderMovie(int records = 20) { return RecorderMovie(Udat(SampleR
 
 void WriteFile(const std::filesystem::path& path, const Bytes& bytes);
 
-// A fresh folder under the system's temporary folder, removed with its
-// contents at the end of the scope.
-class TempDir {
- public:
-  TempDir();
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  ~TempDir();
-  const std::filesystem::path& path() const { return path_; }
-  // Writes `bytes` to a file of this name in the folder and returns its path.
-  std::filesystem::path Write(std::string_view name, const Bytes& bytes) const;
-
- private:
-  std::filesystem::path path_;
-};
+// Writes `bytes` to a file of this name in `folder` and returns its path.
+inline std::filesystem::path WriteIn(const std::filesystem::path& folder, std::string_view name,
+                                     const Bytes& bytes) {
+  const std::filesystem::path file = folder / name;
+  WriteFile(file, bytes);
+  return file;
+}
 
 }  // namespace atoms

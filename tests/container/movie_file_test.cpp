@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "atom_builder.h"
+#include "temp_dir.h"
 
 namespace {
 
@@ -41,10 +42,10 @@ class MovieFileTest : public ::testing::Test {
   }
 
   std::unique_ptr<MovieFile> OpenBytes(const Bytes& bytes, bool examineRoot = false) {
-    return MovieFile::Open(dir_.Write("movie.MOV", bytes), examineRoot);
+    return MovieFile::Open(atoms::WriteIn(dir_.path(), "movie.MOV", bytes), examineRoot);
   }
 
-  atoms::TempDir dir_;
+  TempDir dir_;
 };
 
 TEST_F(MovieFileTest, WalksTheRecorderLayout) {
@@ -264,7 +265,8 @@ TEST_F(MovieFileTest, DeepNestingIsRefused) {
   Bytes nested = Atom("free", Bytes(4, 0));
   for (int i = 0; i < 10000; ++i) nested = Atom("moov", nested);
   std::string error;
-  EXPECT_EQ(MovieFile::Open(dir_.Write("deep.MOV", Cat({atoms::Ftyp(), nested})), false, &error),
+  EXPECT_EQ(MovieFile::Open(atoms::WriteIn(dir_.path(), "deep.MOV", Cat({atoms::Ftyp(), nested})),
+                            false, &error),
             nullptr);
   EXPECT_NE(error.find("nested"), std::string::npos) << error;
 
@@ -346,7 +348,8 @@ TEST_F(MovieFileTest, RecordingStart) {
 }
 
 TEST_F(MovieFileTest, FileThatShrinksAfterOpen) {
-  const std::filesystem::path path = dir_.Write("shrink.MOV", atoms::RecorderMovie(20));
+  const std::filesystem::path path =
+      atoms::WriteIn(dir_.path(), "shrink.MOV", atoms::RecorderMovie(20));
   auto movie = MovieFile::Open(path, false);
   ASSERT_NE(movie, nullptr);
   ASSERT_EQ(::truncate(path.c_str(), 100), 0);

@@ -12,6 +12,7 @@
 
 #include "atom_builder.h"
 #include "container/named_mutex.h"
+#include "temp_dir.h"
 
 namespace {
 
@@ -29,7 +30,7 @@ class SensorTrackTest : public ::testing::Test {
   }
 
   std::filesystem::path Write(const Bytes& bytes, std::string_view name = "track.MOV") {
-    return dir_.Write(name, bytes);
+    return atoms::WriteIn(dir_.path(), name, bytes);
   }
 
   // A track of `n` loaded records.
@@ -38,7 +39,7 @@ class SensorTrackTest : public ::testing::Test {
     ASSERT_EQ(track.count, n);
   }
 
-  atoms::TempDir dir_;
+  TempDir dir_;
 };
 
 TEST_F(SensorTrackTest, LoadsTheRecordsAndTheMediaSize) {
