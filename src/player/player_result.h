@@ -2,9 +2,9 @@
 
 #include <cstdint>
 
-// Result codes of the media player and the engine. The values are those of
-// the Windows media stack the recorder's own software reports, so that the
-// engine's error texts stay keyed by the same numbers.
+// Result codes of the media player and the engine, with the numbers of the
+// Windows media framework's codes, by which the engine's error texts are
+// chosen.
 using PlayerResult = std::int32_t;
 
 constexpr PlayerResult ResultCode(std::uint32_t code) { return static_cast<PlayerResult>(code); }
