@@ -1,0 +1,155 @@
+#include "views/info_dlg.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QTest>
+#include <vector>
+
+#include "app/app_message.h"
+
+namespace {
+
+CalendarTime At(int year, int month, int day, int hour, int minute, int second) {
+  CalendarTime t;
+  t.year = static_cast<std::uint16_t>(year);
+  t.month = static_cast<std::uint16_t>(month);
+  t.day = static_cast<std::uint16_t>(day);
+  t.hour = static_cast<std::uint16_t>(hour);
+  t.minute = static_cast<std::uint16_t>(minute);
+  t.second = static_cast<std::uint16_t>(second);
+  return t;
+}
+
+TEST(InfoText, Speed) {
+  struct Case {
+    double speed;
+    int fix;
+    std::optional<QString> shown;
+  };
+  const Case cases[] = {
+      {1234.7, 1, QStringLiteral("999 ")},
+      {0.0, 1, QStringLiteral("0 ")},
+      {0.0, 0, std::nullopt},
+      {-1.0, 1, std::nullopt},
+      {57.5, 1, QStringLiteral("58 ")},
+      {999.4, 1, QStringLiteral("999 ")},
+  };
+  for (const Case& c : cases) {
+    InfoValues v;
+    v.speed = c.speed;
+    v.fixValid = c.fix;
+    EXPECT_EQ(InfoSpeedText(v), c.shown) << c.speed << " fix " << c.fix;
+  }
+}
+
+TEST(InfoText, Acceleration) {
+  EXPECT_EQ(InfoAccelText(-5.0), std::nullopt);
+  EXPECT_EQ(InfoAccelText(-7.0), std::nullopt);
+  EXPECT_EQ(InfoAccelText(-4.99), QStringLiteral("-4.99G"));
+  EXPECT_EQ(InfoAccelText(0.456), QStringLiteral("0.45G"));
+  EXPECT_EQ(InfoAccelText(-0.456), QStringLiteral("-0.45G"));
+  EXPECT_EQ(InfoAccelText(0.0), QStringLiteral("0.00G"));
+  EXPECT_EQ(InfoAccelText(2.5), QStringLiteral("2.50G"));
+}
+
+TEST(InfoText, DateAndTime) {
+  InfoValues v;
+  v.frameTime = 33.3f;
+  v.frame = 0;
+  EXPECT_EQ(InfoDateTimeText(v), std::nullopt) << "no start time yet";
+  v.startTime = At(2051, 3, 1, 12, 0, 0);
+  v.hasStart = 1;
+  EXPECT_EQ(InfoDateTimeText(v), QStringLiteral("2016/03/01 12:00:00"));
+  v.startTime = At(2023, 6, 12, 8, 30, 0);
+  v.frame = 300;
+  EXPECT_EQ(InfoDateTimeText(v), QStringLiteral("2023/06/12 08:30:09")) << "9.99 s, truncated";
+  v.frame = 301;
+  EXPECT_EQ(InfoDateTimeText(v), QStringLiteral("2023/06/12 08:30:10"));
+  v.startTime = At(2049, 12, 31, 23, 59, 59);
+  v.frame = 31;
+  EXPECT_EQ(InfoDateTimeText(v), QStringLiteral("2015/01/01 00:00:00"))
+      << "the frame's time crosses into 2050";
+  v.frame = -1;
+  EXPECT_EQ(InfoDateTimeText(v), std::nullopt);
+  v.frame = 0;
+  v.startTime = CalendarTime{};
+  EXPECT_EQ(InfoDateTimeText(v), std::nullopt) << "a zero time";
+}
+
+// Keeps the messages the panel's toggles post.
+class Receiver : public QObject {
+ public:
+  std::vector<std::pair<std::intptr_t, std::intptr_t>> toggles;
+
+ protected:
+  bool event(QEvent* event) override {
+    auto* m = dynamic_cast<AppMessageEvent*>(event);
+    if (m == nullptr || m->message() != CInfoDlg::kMessageAxisToggle) return QObject::event(event);
+    toggles.emplace_back(m->wParam(), m->lParam());
+    return true;
+  }
+};
+
+TEST(InfoDlg, ResetGivesTheNoDataValues) {
+  CInfoDlg panel;
+  panel.SetAccel(0.1, 0.2, 0.3);
+  panel.SetSpeed(40);
+  panel.SetFixValid(1);
+  panel.SetFrame(12);
+  panel.SetQuality(3);
+  panel.Reset();
+  const InfoValues& v = panel.values();
+  EXPECT_EQ(v.accelX, -5.0);
+  EXPECT_EQ(v.accelY, -5.0);
+  EXPECT_EQ(v.accelZ, -5.0);
+  EXPECT_EQ(v.speed, -1.0);
+  EXPECT_EQ(v.frame, -1);
+  EXPECT_EQ(v.fixValid, 0);
+  EXPECT_EQ(v.quality, 0);
+}
+
+TEST(InfoDlg, AxisTogglesFlipAndPostTheirState) {
+  CInfoDlg panel;
+  Receiver receiver;
+  panel.setMessageTarget(&receiver);
+  for (int axis = 0; axis < 3; ++axis) {
+    QPushButton* button = panel.axisToggle(axis);
+    EXPECT_EQ(button->objectName(), QString::number(38600 + axis));
+    EXPECT_EQ(button->geometry(), QRect(26 + 120 * axis, 30, 12, 12));
+  }
+  panel.axisToggle(1)->click();
+  panel.axisToggle(1)->click();
+  panel.axisToggle(2)->click();
+  QCoreApplication::sendPostedEvents(&receiver);
+  const std::vector<std::pair<std::intptr_t, std::intptr_t>> expected{{1, 0}, {1, 1}, {2, 0}};
+  EXPECT_EQ(receiver.toggles, expected);
+  EXPECT_TRUE(panel.axisShown(1));
+  EXPECT_FALSE(panel.axisShown(2));
+  panel.SetPanelLayout(1);
+  EXPECT_TRUE(panel.axisToggle(0)->isHidden()) << "the large layout has no toggles";
+}
+
+TEST(InfoDlg, DrawsValuesOnlyWhereTheyExist) {
+  CInfoDlg panel;
+  panel.resize(656, 67);
+  const QImage empty = panel.grab().toImage();
+  panel.SetAccel(0.25, -0.5, 1.0);
+  panel.SetSpeed(88);
+  panel.SetFixValid(1);
+  panel.SetFrame(0);
+  panel.SetFrameTime(33.3f);
+  panel.SetStartTime(At(2023, 6, 12, 8, 30, 0));
+  const QImage shown = panel.grab().toImage();
+  int green = 0;
+  for (int y = 0; y < 30; ++y) {
+    for (int x = 26; x < 140; ++x) {
+      const QColor c = shown.pixelColor(x, y);
+      green += c.green() > 200 && c.red() < 80 ? 1 : 0;
+    }
+  }
+  EXPECT_GT(green, 20) << "the X value in green";
+  EXPECT_NE(shown.copy(420, 0, 236, 67), empty.copy(420, 0, 236, 67)) << "date and speed";
+}
+
+}  // namespace
