@@ -70,6 +70,9 @@ class CKestrelDlg : public QDialog, public CMovieStaticOwner {
   void SetVolumeLevel(int level);
   // The play/pause command (38002).
   void OnPlayPause();
+  // The playback tick (timer 100): moves the views to the engine's frame
+  // unless a seek is still on its way.
+  void OnPlaybackTick();
 
   // The full-screen aspect setting and the volume read at start-up.
   bool keepAspect() const { return keepAspect_; }
@@ -147,7 +150,6 @@ class CKestrelDlg : public QDialog, public CMovieStaticOwner {
   QString EntryPath(int index) const;
 
   // Playback (playback_sync.cpp).
-  void OnPlaybackTick();
   void OnSliderMessage(int message, int id, int position);
   void OnAxisToggle(int channel, int state);
 
