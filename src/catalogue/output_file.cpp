@@ -21,7 +21,8 @@ OutputFile::~OutputFile() { Discard(); }
 bool OutputFile::Create(const std::filesystem::path& target, std::string& why) {
   Discard();
   target_ = target;
-  temp_ = (FolderOf(target) / ("." + target.filename().string() + ".XXXXXX")).string();
+  temp_ = (FolderOf(target) / std::string(".").append(target.filename().string()).append(".XXXXXX"))
+              .string();
   fd_ = mkstemp(temp_.data());
   if (fd_ < 0) {
     why = "cannot create a file in " + FolderOf(target).string() + ": " + std::strerror(errno);

@@ -10,43 +10,11 @@
 #include <string_view>
 
 #include "catalogue/recording_check.h"
+#include "cli/json_text.h"
 #include "container/movie_file.h"
 #include "container/sensor_track.h"
 
 namespace {
-
-// Writes `text` as a JSON string. Valid UTF-8 passes through; any other
-// byte (a garbled atom name) is written as the code point of its value.
-void AppendString(std::string& out, std::string_view text) {
-  out.push_back('"');
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const auto c = static_cast<unsigned char>(text[i]);
-    if (c == '"' || c == '\\') {
-      out.push_back('\\');
-      out.push_back(static_cast<char>(c));
-      continue;
-    }
-    std::size_t length = 0;
-    if (c >= 0xC2 && c <= 0xDF) length = 2;
-    if (c >= 0xE0 && c <= 0xEF) length = 3;
-    if (c >= 0xF0 && c <= 0xF4) length = 4;
-    bool valid = length > 0 && i + length <= text.size();
-    for (std::size_t k = 1; valid && k < length; ++k) {
-      valid = (static_cast<unsigned char>(text[i + k]) & 0xC0) == 0x80;
-    }
-    if (valid) {
-      out.append(text.substr(i, length));
-      i += length - 1;
-    } else if (c < 0x20 || c >= 0x7F) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-      out.append(escaped);
-    } else {
-      out.push_back(static_cast<char>(c));
-    }
-  }
-  out.push_back('"');
-}
 
 // The shortest text that reads back as the same value; null for values
 // JSON cannot hold.
@@ -64,7 +32,7 @@ void AppendNumber(std::string& out, Number value) {
 }
 
 void AppendChar(std::string& out, char c) {
-  AppendString(out, c == 0 ? std::string_view() : std::string_view(&c, 1));
+  AppendJsonString(out, c == 0 ? std::string_view() : std::string_view(&c, 1));
 }
 
 void AppendTime(std::string& out, const CalendarTime& time) {
@@ -75,7 +43,7 @@ void AppendTime(std::string& out, const CalendarTime& time) {
 }
 
 void AppendKey(std::string& out, std::string_view key) {
-  AppendString(out, key);
+  AppendJsonString(out, key);
   out.append(": ");
 }
 
@@ -101,7 +69,7 @@ void AppendHeader(std::string& out, const TrackHeader& header) {
   out.append(", ");
   AppendKey(out, "version");
   const std::string_view version(header.version.data(), header.version.size());
-  AppendString(out, version.substr(0, version.find('\0')));
+  AppendJsonString(out, version.substr(0, version.find('\0')));
   out.append(", ");
   AppendKey(out, "quality");
   AppendChar(out, header.quality);
@@ -191,7 +159,7 @@ int RunInfo(std::span<char* const> args) {
 
   std::string out = "{\n  ";
   AppendKey(out, "path");
-  AppendString(out, file);
+  AppendJsonString(out, file);
   out.append(",\n  ");
   AppendKey(out, "recorder_file");
   out.append(IsRecording(file) ? "true" : "false");
@@ -200,7 +168,7 @@ int RunInfo(std::span<char* const> args) {
   out.push_back('[');
   for (const AtomNode& child : movie->root.children) {
     if (&child != &movie->root.children.front()) out.append(", ");
-    AppendString(out, child.Name());
+    AppendJsonString(out, child.Name());
   }
   out.append("],\n  ");
   const MovieFile::FrameSize size = movie->GetFrameSize();

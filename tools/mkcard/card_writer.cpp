@@ -37,7 +37,7 @@ std::string WriteCard(const CardOptions& options, const std::filesystem::path& o
   for (const RecordingPlan& plan : PlanCard(options)) {
     const std::filesystem::path target = outdir / plan.path;
     const std::filesystem::path part =
-        target.parent_path() / ("." + target.filename().string() + ".part");
+        target.parent_path() / std::string(".").append(target.filename().string()).append(".part");
     std::error_code error;
     std::filesystem::create_directories(target.parent_path(), error);
     if (error) return target.parent_path().string() + ": " + error.message();
