@@ -236,13 +236,11 @@ BENCHMARK(BM_ExactSeekWhilePaused)
     ->ComputeStatistics("max", Largest)
     ->Unit(benchmark::kMillisecond);
 
-// Plays the whole movie at a rate, with or without thinning (the player thins
-// above x2): CPU time per second of playing as a share of the machine, and
-// pictures shown against the pictures of the movie.
+// Plays the whole movie at a rate: CPU time per second of playing as a share
+// of the machine, and pictures shown against the pictures of the movie.
 void BM_Playback(benchmark::State& state) {
   const Movie& movie = BenchMovie();
   const double rate = static_cast<double>(state.range(0));
-  const bool thinning = state.range(1) != 0;
   CPlayer::SetAudioSinkDescription("fakesink sync=true");
   auto player = CPlayer::Create(nullptr);
   double cpu = 0, wall = 0, shown = 0;
@@ -252,7 +250,7 @@ void BM_Playback(benchmark::State& state) {
       state.SkipWithError("the movie did not open");
       break;
     }
-    player->SetRate(rate, thinning);
+    player->SetRate(rate);
     const double before = CpuSeconds(RUSAGE_SELF);
     const auto start = Clock::now();
     player->presenter().Clear();
@@ -274,11 +272,10 @@ void BM_Playback(benchmark::State& state) {
   CPlayer::SetAudioSinkDescription("");
 }
 BENCHMARK(BM_Playback)
-    ->ArgNames({"rate", "thinning"})
-    ->Args({1, 0})
-    ->Args({2, 0})
-    ->Args({4, 1})
-    ->Args({4, 0})
+    ->ArgNames({"rate"})
+    ->Arg(1)
+    ->Arg(2)
+    ->Arg(4)
     ->UseManualTime()
     ->Iterations(1)
     ->Unit(benchmark::kMillisecond);

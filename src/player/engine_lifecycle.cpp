@@ -124,7 +124,7 @@ bool OpenMovie(PlayerEngineState* s, const QString& path) {
     s->player.reset();
     return false;
   }
-  s->player->SetRate(1.0, false);
+  s->player->SetRate(1.0);
   const CPlayer::OpenOutcome outcome = s->player->WaitForOpen(kOpenTimeoutMs);
   bool opened = outcome == CPlayer::OpenOutcome::Ready;
   if (outcome == CPlayer::OpenOutcome::Failed && s->player->LastError() == kResultMissingDecoder) {

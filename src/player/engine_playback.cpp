@@ -120,7 +120,7 @@ int SetRate(PlayerEngineState* s, int code) {
   const RateChoice choice = ChooseRate(code, s->rateCode, s->canPlayBackwards != 0);
   s->rateCode = choice.code;
   ApplyVolume(s);
-  if (s->player != nullptr) s->player->SetRate(choice.speed, choice.speed > 2.0);
+  if (s->player != nullptr) s->player->SetRate(choice.speed);
   return 1;
 }
 

@@ -103,7 +103,6 @@ PlayerResult CPlayer::OpenFile(const QString& path) {
   ended_ = false;
   lastError_ = kResultOk;
   rate_ = 1.0;
-  thinning_ = false;
   rateDirty_ = false;
   retryAfterReady_ = false;
   missingPlugin_ = false;
@@ -314,7 +313,6 @@ bool CPlayer::SeekTo(std::int64_t position100ns) {
   GstElement* pipeline = PipelineRef();
   if (pipeline == nullptr) return false;
   auto flags = static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
-  if (thinning_) flags = static_cast<GstSeekFlags>(flags | GST_SEEK_FLAG_TRICKMODE);
   const gint64 start = std::max<std::int64_t>(position100ns, 0) * 100;
   const bool ok =
       gst_element_seek(pipeline, rate_.load(), GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET, start,
@@ -401,10 +399,9 @@ PlayerResult CPlayer::SeekPaused(std::int64_t position) {
   return kResultOk;
 }
 
-PlayerResult CPlayer::SetRate(double rate, bool thinning) {
+PlayerResult CPlayer::SetRate(double rate) {
   if (rate <= 0.0) return kResultInvalidArg;
   rate_ = rate;
-  thinning_ = thinning;
   if (!hasDisplay_) return kResultOk;
   // The rate travels with a seek to where the movie is; a seek still in
   // progress is waited for, so that its position is the one kept.

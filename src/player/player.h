@@ -62,7 +62,7 @@ class CPlayer {
   PlayerResult SeekPlaying(std::int64_t position);
   // Shows the picture at the position (100 ns units) and ends paused.
   PlayerResult SeekPaused(std::int64_t position);
-  PlayerResult SetRate(double rate, bool thinning);
+  PlayerResult SetRate(double rate);
   PlayerResult SetVolume(int volume);
   PlayerResult Close();
 
@@ -116,7 +116,6 @@ class CPlayer {
   std::atomic<bool> missingPlugin_{false};
   std::atomic<PlayerResult> lastError_{kResultOk};
   std::atomic<double> rate_{1.0};
-  std::atomic<bool> thinning_{false};
   std::atomic<bool> rateDirty_{false};  // a rate not yet applied by a seek
   // Where to carry on when the sound failed after the movie was ready.
   bool retryAfterReady_ = false;
