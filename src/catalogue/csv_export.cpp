@@ -10,25 +10,13 @@
 
 namespace {
 
-std::tm ToTm(const CalendarTime& time) {
-  std::tm t{};
-  t.tm_year = time.year - 1900;
-  t.tm_mon = time.month - 1;
-  t.tm_mday = time.day;
-  t.tm_hour = time.hour;
-  t.tm_min = time.minute;
-  t.tm_sec = time.second;
-  t.tm_wday = time.weekday;
-  return t;
-}
-
 // The recording's start: found with records gives the time; found with no
 // records gives an empty time; not found gives nothing.
 std::optional<std::optional<std::tm>> RecordingStart(MovieFile& movie) {
   const std::optional<CalendarTime> start = movie.RecordingStart();
   if (!start) return std::nullopt;
   if (*start == CalendarTime{}) return std::optional<std::tm>();
-  return std::optional<std::tm>(ToTm(*start));
+  return std::optional<std::tm>(start->ToTm());
 }
 
 CsvResult Fail(CsvError error, std::string why) {

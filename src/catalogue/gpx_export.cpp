@@ -11,14 +11,7 @@ namespace {
 // The record's local time as UTC in the form GPX wants; empty without a time.
 std::string UtcText(const CalendarTime& time) {
   if (time == CalendarTime{}) return "";
-  std::tm local{};
-  local.tm_year = time.year - 1900;
-  local.tm_mon = time.month - 1;
-  local.tm_mday = time.day;
-  local.tm_hour = time.hour;
-  local.tm_min = time.minute;
-  local.tm_sec = time.second;
-  local.tm_isdst = -1;
+  std::tm local = time.ToTm();
   const std::time_t stamp = std::mktime(&local);
   std::tm utc{};
   if (stamp == static_cast<std::time_t>(-1) || gmtime_r(&stamp, &utc) == nullptr) return "";

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <ctime>
 
 // The recorder's sensor atom `udat` holds "CSMDAT", a 26-byte header block,
 // a 16-bit big-endian record count N, N records of 124 ASCII bytes (ten a
@@ -33,6 +34,21 @@ struct CalendarTime {
   std::uint16_t millisecond = 0;
 
   bool operator==(const CalendarTime&) const = default;
+
+  // The same time as a C calendar time (local time, daylight saving left
+  // for mktime to find).
+  std::tm ToTm() const {
+    std::tm t{};
+    t.tm_year = year - 1900;
+    t.tm_mon = month - 1;
+    t.tm_mday = day;
+    t.tm_hour = hour;
+    t.tm_min = minute;
+    t.tm_sec = second;
+    t.tm_wday = weekday;
+    t.tm_isdst = -1;
+    return t;
+  }
 };
 
 struct AccelRecord;
