@@ -15,6 +15,7 @@ namespace {
 constexpr guint kPlayVideo = 0x1;
 constexpr guint kPlayAudio = 0x2;
 constexpr guint kPlaySoftVolume = 0x10;
+constexpr guint kPlayNativeVideo = 0x40;  // the video sink converts pictures itself
 
 constexpr auto kEndedDelay = std::chrono::milliseconds(200);
 constexpr GstClockTime kBusPollTimeout = 100 * GST_MSECOND;
@@ -68,7 +69,7 @@ GstElement* CPlayer::BuildPipeline() {
     if (videoSink != nullptr) gst_object_unref(gst_object_ref_sink(videoSink));
     return nullptr;
   }
-  guint flags = kPlayVideo;
+  guint flags = kPlayVideo | kPlayNativeVideo;
   audioSink_ = nullptr;
   if (!audioDisabled_) {
     std::string description;

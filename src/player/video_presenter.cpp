@@ -41,8 +41,12 @@ class MappedFrame {
 VideoPresenter::~VideoPresenter() { Clear(); }
 
 GstElement* VideoPresenter::CreateSink() {
-  GstElement* sink = gst_element_factory_make("appsink", nullptr);
-  if (sink == nullptr) return nullptr;
+  // The conversion to 32-bit pictures runs on both cores: at x4 a 1080p
+  // movie needs 120 of them a second.
+  GstElement* bin = gst_parse_bin_from_description(
+      "videoconvert n-threads=2 ! appsink name=presenter", TRUE, nullptr);
+  if (bin == nullptr) return nullptr;
+  GstElement* sink = gst_bin_get_by_name(GST_BIN(bin), "presenter");
   GstCaps* caps = gst_caps_from_string("video/x-raw,format=BGRx");
   // Only the newest picture matters: a picture that is not taken in time is
   // replaced by the next one.
@@ -53,7 +57,8 @@ GstElement* VideoPresenter::CreateSink() {
   callbacks.new_preroll = &VideoPresenter::OnNewPreroll;
   callbacks.new_sample = &VideoPresenter::OnNewSample;
   gst_app_sink_set_callbacks(GST_APP_SINK(sink), &callbacks, this, nullptr);
-  return sink;
+  gst_object_unref(sink);
+  return bin;
 }
 
 void VideoPresenter::SetFrameCallback(std::function<void()> callback) {
