@@ -241,6 +241,37 @@ TEST_F(Playback, EndOfARecordingOpensTheNextAndPlaysIt) {
   EXPECT_EQ(dlg->fileList()->currentRow(), 3);
 }
 
+TEST_F(Playback, EndOfTheLastRecordingRewindsAndStops) {
+  auto dlg = WindowOn(card_->dcim());
+  ASSERT_TRUE(OpenRow(*dlg, 4));
+  dlg->OnPlayPause();
+  ASSERT_EQ(dlg->engineState()->playState, 2);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return dlg->infoDlg()->values().frame > 30; }, kOpenMs));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return dlg->engineState()->playState == 1; }, kOpenMs));
+  EXPECT_EQ(dlg->currentIndex(), 4) << "no recording after the last";
+  EXPECT_EQ(dlg->infoDlg()->values().frame, 0);
+  EXPECT_EQ(dlg->seekSlider()->pos(), 0);
+  EXPECT_FALSE(dlg->playButton()->property("pauseLook").toBool());
+}
+
+TEST_F(Playback, RateLabelNamesTheSpeed) {
+  auto dlg = WindowOn(card_->dcim());
+  ASSERT_TRUE(OpenRow(*dlg, 0));
+  dlg->OnPlayPause();
+  PlayerEngineState* engine = dlg->engineState();
+  const struct {
+    int code;
+    QString label;
+  } cases[] = {
+      {2, QStringLiteral("再生速度x2.0")}, {4, QStringLiteral("再生速度x4.0")}, {1, QString()}};
+  for (const auto& c : cases) {
+    engine::SetRate(engine, c.code);
+    ASSERT_EQ(engine->rateCode, c.code);
+    EXPECT_TRUE(dlg->UpdateRateLabel());
+    EXPECT_EQ(dlg->rateLabelText(), c.label) << c.code;
+  }
+}
+
 TEST_F(Playback, VolumeSliderChangesAndSavesTheVolume) {
   auto dlg = WindowOn(card_->dcim());
   CSkinSliderCtrl* slider = dlg->volumeSlider();
@@ -296,6 +327,28 @@ TEST_F(LongPlayback, ViewsWaitForTheEngineToArriveNearASeekTarget) {
   const std::int32_t now = engine::GetPosition(engine);
   dlg->SyncViewsToFrame(now + 10);
   EXPECT_TRUE(QTest::qWaitFor([&] { return dlg->pendingSyncFrame() == -1; }, 2000));
+}
+
+TEST_F(LongPlayback, SeekSliderDragFollowsTheThumbAndSeeksOnRelease) {
+  auto dlg = WindowOn(card_->dcim());
+  ASSERT_TRUE(OpenRow(*dlg, 0));
+  PlayerEngineState* engine = dlg->engineState();
+  dlg->OnPlayPause();
+  ASSERT_EQ(engine->playState, 2);
+  CSkinSliderCtrl* slider = dlg->seekSlider();
+  const auto frameAt = [&](int x) {
+    return CSkinSliderCtrl::PositionAt(x, slider->width(), slider->rangeMin(), slider->rangeMax());
+  };
+  QTest::mousePress(slider, Qt::LeftButton, Qt::NoModifier, QPoint(200, 5));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return engine->playState == 3; }, 2000)) << "paused";
+  QTest::mouseMove(slider, QPoint(400, 5));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return dlg->infoDlg()->values().frame == frameAt(400); }, 2000))
+      << "the views follow the thumb";
+  QTest::mouseRelease(slider, Qt::LeftButton, Qt::NoModifier, QPoint(400, 5));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return engine->playState == 2; }, 2000)) << "plays again";
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] { return engine::GetPosition(engine) >= frameAt(400) && dlg->pendingSyncFrame() == -1; },
+      kOpenMs));
 }
 
 TEST_F(LongPlayback, SeekStopsShortOfTheEndButShowsTheFrame) {
