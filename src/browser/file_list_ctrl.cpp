@@ -28,8 +28,11 @@ CFileListCtrl::CFileListCtrl(QWidget* parent) : QListWidget(parent) {
   setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   setItemDelegate(new CFileListRowDelegate(this));
   setStyleSheet(QStringLiteral("QListWidget{background:white;}"));
-  connect(this, &QListWidget::currentRowChanged, this, [this](int row) {
-    if (row >= 0) emit rowSelected(row);
+  // Only a row becoming selected counts; the current row alone moves
+  // without a selection, for example when the list gets the focus.
+  connect(this, &QListWidget::itemSelectionChanged, this, [this] {
+    const QList<QListWidgetItem*> selected = selectedItems();
+    if (!selected.isEmpty()) emit rowSelected(row(selected.front()));
   });
 }
 

@@ -87,7 +87,10 @@ class CKestrelDlg : public QDialog, public CMovieStaticOwner {
   bool playAfterOpen() const { return playAfterOpen_; }
   int pendingSyncFrame() const { return pendingSyncFrame_; }
   bool tickRunning() const { return tick_.isActive(); }
+  // Whether event channel 0..7 is shown on the G-sensor graph and sent to
+  // the map.
   bool channelShown(int channel) const { return channelShown_.at(channel); }
+  bool channelSentToMap(int channel) const { return channelToMap_.at(channel); }
   QString rateLabelText() const { return rateLabel_->text(); }
 
   CFileListCtrl* fileList() const { return fileList_; }
@@ -170,17 +173,13 @@ class CKestrelDlg : public QDialog, public CMovieStaticOwner {
   bool continuousPlay_ = false;
   bool nothingShown_ = true;
   int pendingSyncFrame_ = -1;
-  int lastSyncedFrame_ = -1;
   int volumeLevel_ = 0;
   bool keepAspect_ = false;
   bool atEndOfMovie_ = false;
-  bool mapPageReady_ = false;
   bool playAfterOpen_ = false;
   bool fullScreen_ = false;
-  bool specialTrigger_ = false;  // the open recording's trigger is other than "_A" and "_P"
-  bool nearEndShown_ = false;    // the tick has disabled the playback controls near the end
+  bool nearEndShown_ = false;  // the tick has disabled the playback controls near the end
   bool shutDown_ = false;
-  int windowMode_ = 0;
   // Shown on the G-sensor graph and sent to the map, per event channel.
   std::array<bool, 8> channelShown_{true, true, true, true, true, true, true, true};
   std::array<bool, 8> channelToMap_{true, true, true, true, true, true, true, true};

@@ -2,7 +2,6 @@
 // quick selections, the engine's open, the track loader, the completion of
 // the open and the read-ahead of the next recording's track.
 #include <QApplication>
-#include <QFileInfo>
 #include <chrono>
 
 #include "app/app_message.h"
@@ -20,13 +19,6 @@
 namespace {
 
 constexpr int kOpenFailedText = 99;
-
-// Whether a recording's trigger (characters 10 and 11 of its name) is other
-// than continuous "_A" and parking "_P".
-bool IsSpecialTrigger(const QString& name) {
-  const QString trigger = name.mid(10, 2);
-  return trigger != QStringLiteral("_A") && trigger != QStringLiteral("_P");
-}
 
 }  // namespace
 
@@ -106,7 +98,6 @@ void CKestrelDlg::OpenSelected() {
   if (!path.isEmpty() && ops_.OpenMovie(engine_.get(), path)) {
     if (QWidget* popup = QApplication::activePopupWidget()) popup->close();
     SetBusy(true);
-    specialTrigger_ = IsSpecialTrigger(QFileInfo(path).fileName());
     return;
   }
   ShowErrorBox(this, UiText(kOpenFailedText));

@@ -74,7 +74,6 @@ void CKestrelDlg::SyncViewsToFrame(int frame) {
     }
   }
   pendingSyncFrame_ = frame;
-  lastSyncedFrame_ = frame;
   if (r.hasAccel) {
     infoDlg_->SetAccel(r.x, r.y, r.z);
     infoDlg_->SetEventWord(r.event);
@@ -146,7 +145,6 @@ void CKestrelDlg::StopCurrent() {
 }
 
 void CKestrelDlg::OnPlayPause() {
-  mapPageReady_ = true;
   if (!openComplete_) return;
   if (engine_->playState == 2) {
     if (NearEndOfMovie()) return;

@@ -91,6 +91,11 @@ TEST_F(Playback, ListsTheSavedSourceInCatalogueOrder) {
     const QString name = QFileInfo(card_->Path(row)).completeBaseName();
     EXPECT_EQ(dlg->fileList()->item(row)->text(), name);
   }
+  QSignalSpy opening(dlg.get(), &CKestrelDlg::openingRecording);
+  dlg->activateWindow();
+  dlg->fileList()->setFocus();
+  QTest::qWait(700);
+  EXPECT_EQ(opening.count(), 0) << "the list's focus alone selects nothing";
   EXPECT_EQ(dlg->currentIndex(), -1);
   EXPECT_FALSE(dlg->playButton()->isEnabled()) << "nothing is open yet";
 }
@@ -270,6 +275,18 @@ TEST_F(Playback, RateLabelNamesTheSpeed) {
     EXPECT_TRUE(dlg->UpdateRateLabel());
     EXPECT_EQ(dlg->rateLabelText(), c.label) << c.code;
   }
+}
+
+TEST_F(Playback, AxisTogglesOfThePanelSwitchTheGraphChannels) {
+  auto dlg = WindowOn(card_->dcim());
+  dlg->infoDlg()->axisToggle(1)->click();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !dlg->channelShown(1); }, 2000));
+  EXPECT_FALSE(dlg->channelSentToMap(1));
+  EXPECT_TRUE(dlg->channelShown(0));
+  EXPECT_TRUE(dlg->channelShown(2));
+  dlg->infoDlg()->axisToggle(1)->click();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return dlg->channelShown(1); }, 2000));
+  EXPECT_TRUE(dlg->channelSentToMap(1));
 }
 
 TEST_F(Playback, VolumeSliderChangesAndSavesTheVolume) {
