@@ -20,6 +20,8 @@
 #include "controls/skin_slider_ctrl.h"
 #include "mainwnd/kestrel_dlg.h"
 #include "mainwnd/main_messages.h"
+#include "player/engine_messages.h"
+#include "player/movie_static.h"
 #include "player/player_engine.h"
 #include "scoped_work_folder.h"
 #include "views/info_dlg.h"
@@ -228,6 +230,34 @@ TEST_F(Playback, TrackThatCannotBeReadLeavesTheMovieOpenedButNotLoaded) {
   EXPECT_FALSE(dlg->tickRunning());
   EXPECT_FALSE(dlg->busy());
   EXPECT_EQ(dlg->seekSlider()->rangeMax(), 0) << "the slider is not set up";
+}
+
+// Swallows the engine's ready message, as if the open never completed.
+class ReadyEater : public QObject {
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    return static_cast<int>(event->type()) == WM_MEDIA_READY;
+  }
+};
+
+TEST_F(Playback, WatchdogGivesTheControlsBackWhenAnOpenNeverCompletes) {
+  auto dlg = WindowOn(card_->dcim());
+  ReadyEater eater;
+  dlg->videoSurface()->installEventFilter(&eater);
+  QSignalSpy opening(dlg.get(), &CKestrelDlg::openingRecording);
+  ClickRow(dlg->fileList(), 1);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return opening.count() == 1; }, kOpenMs));
+  QTest::qWait(1000);
+  EXPECT_TRUE(dlg->busy());
+  EXPECT_FALSE(dlg->readyToOpen());
+  EXPECT_FALSE(dlg->seekSlider()->enabledFlag());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !dlg->busy(); }, CKestrelDlg::kOpenWatchdogMs + 5000));
+  EXPECT_TRUE(dlg->readyToOpen());
+  EXPECT_TRUE(dlg->seekSlider()->enabledFlag());
+  EXPECT_TRUE(dlg->infoDlg()->isEnabled());
+  EXPECT_FALSE(dlg->openComplete());
+  dlg->videoSurface()->removeEventFilter(&eater);
+  ASSERT_TRUE(OpenRow(*dlg, 2)) << "the next selection opens";
 }
 
 TEST_F(Playback, EndOfARecordingOpensTheNextAndPlaysIt) {
