@@ -7,6 +7,7 @@
 #include "app/error_box.h"
 #include "app/shared_fonts.h"
 #include "app/ui_text.h"
+#include "browser/file_list_header_ctrl.h"
 
 namespace {
 
@@ -22,6 +23,7 @@ CFileSelectDlg::CFileSelectDlg(const std::vector<FileEntry>& entries, QWidget* p
   setFont(fontNormal());
   resize(460, 520);
   list_ = new QTreeWidget(this);
+  list_->setHeader(new CFileListHeaderCtrl(list_));
   list_->setColumnCount(2);
   list_->setHeaderLabels({UiText(kNameColumnText), UiText(kSizeColumnText)});
   list_->setRootIsDecorated(false);

@@ -2,11 +2,13 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
 #include "app/settings_file.h"
+#include "browser/file_list_header_ctrl.h"
 #include "browser/file_select_dlg.h"
 #include "browser/source_open_dlg.h"
 #include "scoped_work_folder.h"
@@ -180,6 +182,38 @@ TEST(FileSelectDlg, TickingInsideAShiftRangeTicksTheRange) {
   list->clearSelection();
   dialog.SetTicked(5, true);
   EXPECT_EQ(dialog.Ticked().size(), 4u);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(FileListHeaderCtrl, GreyGradientFrameAndWhiteTitle) {
+  EXPECT_EQ(CFileListHeaderCtrl::GreyLevel(0, 24), 204);
+  EXPECT_EQ(CFileListHeaderCtrl::GreyLevel(24, 24), 63);
+  EXPECT_EQ(CFileListHeaderCtrl::GreyLevel(12, 24), 133);
+  EXPECT_EQ(CFileListHeaderCtrl::BandHeight(24), 1);
+  EXPECT_EQ(CFileListHeaderCtrl::BandHeight(509), 1);
+  EXPECT_EQ(CFileListHeaderCtrl::BandHeight(510), 2);
+
+  QImage image(120, 24, QImage::Format_RGB32);
+  image.fill(Qt::black);
+  {
+    QPainter p(&image);
+    CFileListHeaderCtrl::PaintItem(&p, image.rect(), QStringLiteral("ID"), QFont());
+  }
+  EXPECT_EQ(image.pixelColor(5, 1), QColor(198, 198, 198));      // (23 * 141 / 24) + 63
+  EXPECT_EQ(image.pixelColor(5, 22), QColor(74, 74, 74));        // (2 * 141 / 24) + 63
+  EXPECT_EQ(image.pixelColor(0, 12), QColor(0xAA, 0xAA, 0xAA));  // the frame
+  EXPECT_EQ(image.pixelColor(119, 12), QColor(0xAA, 0xAA, 0xAA));
+  int brightest = 0;  // the white title, centred, over grey 133 at mid-height
+  for (int y = 4; y < 20; ++y) {
+    for (int x = 40; x < 80; ++x) brightest = std::max(brightest, image.pixelColor(x, y).red());
+  }
+  EXPECT_GT(brightest, 230);
+
+  CFileSelectDlg dialog({});
+  EXPECT_NE(qobject_cast<CFileListHeaderCtrl*>(dialog.checkList()->header()), nullptr);
 }
 
 }  // namespace
