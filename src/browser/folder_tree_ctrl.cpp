@@ -13,6 +13,7 @@ constexpr int kPathRole = Qt::UserRole;
 constexpr int kMaskRole = Qt::UserRole + 1;
 constexpr int kRowHeight = 30;
 constexpr int kTextGap = 6;
+constexpr int kIndent = 12;
 
 QPixmap DrawFolderIcon() {
   const int s = CFolderTreeCtrl::kIconSize;
@@ -42,6 +43,12 @@ CFolderTreeCtrl::CFolderTreeCtrl(QWidget* parent) : QTreeWidget(parent) {
   setSelectionMode(QAbstractItemView::SingleSelection);
   setItemDelegate(new CFolderTreeDelegate(this));
   setStyleSheet(QStringLiteral("QTreeWidget{background:white;}"));
+  setRootIsDecorated(false);
+  setIndentation(kIndent);
+  // The branch area of the selected row in the selected item's colour.
+  QPalette colours = palette();
+  colours.setColor(QPalette::Highlight, CFolderTreeDelegate::SelectedFill());
+  setPalette(colours);
   connect(this, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
     if (item != nullptr) emit folderSelected(FolderOf(item));
   });
