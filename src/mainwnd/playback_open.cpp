@@ -12,6 +12,7 @@
 #include "mainwnd/kestrel_dlg.h"
 #include "mainwnd/main_messages.h"
 #include "mainwnd/playback_rules.h"
+#include "player/engine_messages.h"
 #include "player/movie_static.h"
 #include "player/player_engine.h"
 #include "views/info_dlg.h"
@@ -95,7 +96,11 @@ void CKestrelDlg::OpenSelected() {
   const QString path = EntryPath(index);
   ++openSerial_;
   emit openingRecording(index);
-  if (!path.isEmpty() && ops_.OpenMovie(engine_.get(), path)) {
+  const bool opened = !path.isEmpty() && ops_.OpenMovie(engine_.get(), path);
+  // An end of the closed movie still on its way would advance past the one
+  // just opened.
+  QCoreApplication::removePostedEvents(video_, WM_MEDIA_ENDED);
+  if (opened) {
     if (QWidget* popup = QApplication::activePopupWidget()) popup->close();
     SetBusy(true);
     return;

@@ -260,6 +260,19 @@ TEST_F(Playback, WatchdogGivesTheControlsBackWhenAnOpenNeverCompletes) {
   ASSERT_TRUE(OpenRow(*dlg, 2)) << "the next selection opens";
 }
 
+TEST_F(Playback, EndOfTheClosedMovieDoesNotSkipTheOneOpened) {
+  auto dlg = WindowOn(card_->dcim());
+  ASSERT_TRUE(OpenRow(*dlg, 0));
+  QSignalSpy opening(dlg.get(), &CKestrelDlg::openingRecording);
+  // The old movie's end arrives while the next one is being opened.
+  QObject::connect(dlg.get(), &CKestrelDlg::openingRecording,
+                   [&] { PostAppMessage(dlg->videoSurface(), WM_MEDIA_ENDED); });
+  ASSERT_TRUE(OpenRow(*dlg, 2));
+  QTest::qWait(1500);
+  EXPECT_EQ(dlg->currentIndex(), 2);
+  EXPECT_EQ(opening.count(), 1);
+}
+
 TEST_F(Playback, EndOfARecordingOpensTheNextAndPlaysIt) {
   auto dlg = WindowOn(card_->dcim());
   ASSERT_TRUE(OpenRow(*dlg, 2));
