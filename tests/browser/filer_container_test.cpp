@@ -8,6 +8,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <filesystem>
 #include <memory>
 
 #include "app/app_message.h"
@@ -231,6 +232,26 @@ TEST_F(FilerContainerTest, FileSourceNeedsARecorderFile) {
   panel.SetFileAcceptor([](const QString&) { return false; });
   EXPECT_FALSE(panel.ApplySource(SourceKind::kFile, card_->Path(5)));
   EXPECT_EQ(panel.fileList()->count(), 0);
+}
+
+TEST_F(FilerContainerTest, TreeStopsAt1500Items) {
+  QTemporaryDir big;
+  for (int i = 0; i < 1600; ++i) {
+    const QString folder =
+        QDir(big.path()).filePath(QStringLiteral("F%1").arg(i, 4, 10, QChar('0')));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    std::error_code error;
+    std::filesystem::create_hard_link(card_->Path(0).toStdString(),
+                                      (folder + QStringLiteral("/0612083000_A.MOV")).toStdString(),
+                                      error);
+    ASSERT_FALSE(error) << error.message();
+  }
+  CFilerContainer panel;
+  ASSERT_TRUE(panel.ApplySource(SourceKind::kFolder, big.path()));
+  EXPECT_EQ(panel.folderTree()->ItemCount(), 1500);
+  EXPECT_EQ(panel.folderTree()->root()->childCount(), 1499) << "the root counts too";
+  EXPECT_EQ(panel.folderLines().size(), 1499u);
+  EXPECT_EQ(panel.folderTree()->root()->child(1498)->text(0), QStringLiteral("F1498"));
 }
 
 // A fake system with removable disks mounted at the given folders.
