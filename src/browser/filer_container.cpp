@@ -29,6 +29,7 @@ constexpr int kCountWidth = 90;
 constexpr int kListsTop = kFilterTop + kFilterRowHeight + 4;
 constexpr int kTreeWidth = 150;
 constexpr int kGap = 4;
+const QColor kBackground(0xF0, 0xF0, 0xF0);
 
 // UI text slots of the trigger labels, in filter order (A, G, M, P, S).
 constexpr std::array<int, 5> kFilterLabels = {26, 24, 27, 28, 141};
@@ -85,6 +86,11 @@ CFilerContainer::CFilerContainer(QWidget* parent)
       sysPath_(QStringLiteral("/sys")),
       accept_([](const QString& file) { return IsRecording(file.toStdString()); }) {
   setFont(fontNormal());
+  // The panel's own light background, also under the main window's dark one.
+  setAutoFillBackground(true);
+  QPalette colours = palette();
+  colours.setColor(QPalette::Window, kBackground);
+  setPalette(colours);
   pathField_ = new QLineEdit(this);
   pathField_->setObjectName(QString::number(kPathFieldId));
   pathField_->setReadOnly(true);
