@@ -182,6 +182,11 @@ void CKestrelDlg::CloseRecording() {
     currentIndex_ = -1;
   }
   fileList_->SetHighlightedRow(-1);
+  {
+    // With no current recording, a click on the row that was open opens it again.
+    const QSignalBlocker quiet(fileList_);
+    fileList_->clearSelection();
+  }
   readyToOpen_ = true;
   ApplyWindowMode();
 }

@@ -332,6 +332,25 @@ TEST_F(Playback, AxisTogglesOfThePanelSwitchTheGraphChannels) {
   EXPECT_TRUE(dlg->channelSentToMap(1));
 }
 
+TEST_F(Playback, CloseRecordingClearsEverythingAndTheRowOpensAgain) {
+  auto dlg = WindowOn(card_->dcim());
+  ASSERT_TRUE(OpenRow(*dlg, 1));
+  dlg->SyncViewsToFrame(30);
+  dlg->CloseRecording();
+  EXPECT_EQ(dlg->currentIndex(), -1);
+  EXPECT_EQ(dlg->engineState()->playState, 0);
+  EXPECT_EQ(dlg->engineState()->trackLoaded, 0);
+  EXPECT_FALSE(dlg->openComplete());
+  EXPECT_FALSE(dlg->tickRunning());
+  EXPECT_TRUE(dlg->nothingShown());
+  EXPECT_EQ(dlg->seekSlider()->rangeMax(), 0);
+  EXPECT_EQ(dlg->infoDlg()->values().frame, -1);
+  EXPECT_EQ(dlg->infoDlg()->values().accelX, -5.0);
+  EXPECT_EQ(dlg->fileList()->highlightedRow(), -1);
+  EXPECT_EQ(engine::GetFrameCount(dlg->engineState()), 0);
+  ASSERT_TRUE(OpenRow(*dlg, 1));
+}
+
 TEST_F(Playback, VolumeSliderChangesAndSavesTheVolume) {
   auto dlg = WindowOn(card_->dcim());
   CSkinSliderCtrl* slider = dlg->volumeSlider();
