@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <string>
 
+#include "container/sensor_records.h"
+
 // One recording of the open source, or one folder line of the folder tree.
 // Plain value, copied freely.
 struct FileEntry {
@@ -16,5 +18,6 @@ struct FileEntry {
   int reserved2 = 0;        // 1 while the recording is selected for a join
   int quality = 0;          // 0 until opened; then 1..6
   float frameRate = 0;      // 0 until opened; then 1000 / the player's frame unit
+  CalendarTime startTime;   // zero until opened; then the local time of the first record
   std::uint64_t fileSize = 0;  // bytes; all ones for a folder line
 };

@@ -246,6 +246,7 @@ void CKestrelDlg::FinishOpen() {
       FileEntry& entry = fileList_->entries()[currentIndex_];
       entry.quality = quality;
       entry.frameRate = unit > 0 ? 1000.0f / unit : 0.0f;
+      entry.startTime = start;
     }
     infoDlg_->SetQuality(quality);
     infoDlg_->SetStartTime(start);

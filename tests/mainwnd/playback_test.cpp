@@ -160,6 +160,16 @@ TEST_F(Playback, PanelShowsTheTrackRecordOfEachFrame) {
             QString::asprintf("%02d/%02d/%02d %02d:%02d:%02d", start.year, start.month, start.day,
                               start.hour, start.minute, start.second));
   EXPECT_EQ(dlg->infoDlg()->values().quality, 0) << "180 lines have no quality code";
+
+  // Opening wrote the recording's details into its list entry.
+  const FileEntry& entry = dlg->fileList()->entries().at(1);
+  EXPECT_FLOAT_EQ(entry.frameRate, 1000.0f / engine::GetFrameUnit(engine));
+  EXPECT_EQ(entry.startTime.year, start.year);
+  EXPECT_EQ(entry.startTime.month, start.month);
+  EXPECT_EQ(entry.startTime.day, start.day);
+  EXPECT_EQ(entry.startTime.hour, start.hour);
+  EXPECT_EQ(entry.startTime.minute, start.minute);
+  EXPECT_EQ(entry.startTime.second, start.second);
 }
 
 TEST_F(Playback, FrameBeyondTheIndexShowsNoValues) {
