@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <compare>
+#include <ctime>
 #include <tuple>
+#include <utility>
 
 namespace {
 
@@ -10,6 +12,31 @@ template <typename Field>
 void SortBy(std::vector<FileEntry>& entries, Field field) {
   std::sort(entries.begin(), entries.end(),
             [&](const FileEntry& a, const FileEntry& b) { return field(a) < field(b); });
+}
+
+// The start time as a file time orders it: field by field, to the
+// millisecond; a recording not opened yet (all zero) first.
+auto FileTimeKey(const FileEntry& e) {
+  const CalendarTime& t = e.startTime;
+  return std::tie(t.year, t.month, t.day, t.hour, t.minute, t.second, t.millisecond);
+}
+
+// The start time as a calendar time value (local time, whole seconds); -1
+// for a recording not opened yet.
+std::time_t CalendarKey(const CalendarTime& t) {
+  if (t == CalendarTime{}) return -1;
+  std::tm local = t.ToTm();
+  return std::mktime(&local);
+}
+
+// Sorts by the calendar time value, converting each start time once.
+void SortByCalendarTime(std::vector<FileEntry>& entries) {
+  std::vector<std::pair<std::time_t, FileEntry>> keyed;
+  keyed.reserve(entries.size());
+  for (FileEntry& e : entries) keyed.emplace_back(CalendarKey(e.startTime), std::move(e));
+  std::sort(keyed.begin(), keyed.end(),
+            [](const auto& a, const auto& b) { return a.first < b.first; });
+  for (std::size_t i = 0; i < keyed.size(); ++i) entries[i] = std::move(keyed[i].second);
 }
 
 }  // namespace
@@ -37,7 +64,11 @@ bool SortEntries(std::vector<FileEntry>& entries, int key) {
       SortBy(entries, [](const FileEntry& e) { return e.fileSize; });
       return true;
     case SortKey::kStartFileTime:
+      SortBy(entries, FileTimeKey);
+      return true;
     case SortKey::kStartCalendarTime:
+      SortByCalendarTime(entries);
+      return true;
     case SortKey::kDuration:
       break;
   }

@@ -18,6 +18,5 @@ enum class SortKey {
 
 // Sorts `entries` by `key` (0..7, see SortKey). The order of entries with
 // equal keys is not kept. False, leaving the entries as they are, for a key
-// out of range and for the keys of the start time (4, 5 and 6): the entries
-// carry no start time.
+// out of range and for the duration (6), which the entries do not carry.
 bool SortEntries(std::vector<FileEntry>& entries, int key);

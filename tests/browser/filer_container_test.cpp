@@ -174,7 +174,7 @@ TEST_F(FilerContainerTest, FiltersHideTypedRowsInTheCurrentOrder) {
   panel.SetFilter(0, true);
   EXPECT_EQ(RowNames(*panel.fileList()), byTrigger) << "back in the current sort order";
 
-  EXPECT_FALSE(panel.SortRows(4)) << "entries carry no start time";
+  EXPECT_FALSE(panel.SortRows(6)) << "entries carry no duration";
   EXPECT_FALSE(panel.SortRows(9));
 }
 
