@@ -46,6 +46,8 @@ void CFileListCtrl::RebuildRows() {
   const QSignalBlocker quiet(this);
   clear();
   for (const FileEntry& entry : entries_) addItem(RowText(entry.name));
+  // The scroll bar always shows; without rows it is disabled.
+  verticalScrollBar()->setEnabled(!entries_.empty());
   viewport()->update();
 }
 

@@ -9,6 +9,8 @@
 #include "app/settings_file.h"
 #include "app/shared_fonts.h"
 #include "browser/file_list_ctrl.h"
+#include "browser/filer_container.h"
+#include "catalogue/movie_resource.h"
 #include "container/known_atom_table.h"
 #include "container/named_mutex.h"
 #include "controls/skin_slider_ctrl.h"
@@ -75,6 +77,7 @@ void CKestrelDlg::OnInitDialog() {
 void CKestrelDlg::Shutdown() {
   if (shutDown_) return;
   shutDown_ = true;
+  filer_->StopWatcher();
   openDelay_.stop();
   openWatchdog_.stop();
   if (engine_ == nullptr) return;
@@ -101,6 +104,9 @@ bool CKestrelDlg::event(QEvent* event) {
     case CSkinSliderCtrl::kMessagePress:
     case CSkinSliderCtrl::kMessageRelease:
       OnSliderMessage(message->message(), static_cast<int>(w), static_cast<int>(l));
+      break;
+    case CMovieResource::kSourceLost:
+      OnSourceLost();
       break;
     case CInfoDlg::kMessageAxisToggle:
       OnAxisToggle(static_cast<int>(w), static_cast<int>(l));

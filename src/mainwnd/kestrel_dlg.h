@@ -16,6 +16,7 @@
 #include "player/player_engine_state.h"
 
 class CFileListCtrl;
+class CFilerContainer;
 class CInfoDlg;
 class CMovieStatic;
 class CSkinSliderCtrl;
@@ -94,6 +95,9 @@ class CKestrelDlg : public QDialog, public CMovieStaticOwner {
   QString rateLabelText() const { return rateLabel_->text(); }
 
   CFileListCtrl* fileList() const { return fileList_; }
+  CFilerContainer* filer() const { return filer_; }
+  // False once the browsed source has vanished: the CSV list cannot be made.
+  bool csvExportAvailable() const { return csvExportAvailable_; }
   CInfoDlg* infoDlg() const { return infoDlg_; }
   CSkinSliderCtrl* seekSlider() const { return seekSlider_; }
   CSkinSliderCtrl* volumeSlider() const { return volumeSlider_; }
@@ -136,6 +140,12 @@ class CKestrelDlg : public QDialog, public CMovieStaticOwner {
   void EnableControls(bool enable);
   void EnablePlaybackControls(bool enable);
   void FillBrowserFromSavedSource();
+
+  // What the recording browser reports (browser_notifications.cpp).
+  void OnSourceLost();
+  void OnFolderChanged();
+  // Stops and closes the open recording, back at normal speed.
+  void StopAndClose();
   void ApplyZoomView(int repaint);
 
   // The open pipeline (playback_open.cpp).
@@ -164,7 +174,6 @@ class CKestrelDlg : public QDialog, public CMovieStaticOwner {
 
   PlayerEngineOps ops_{};
   std::unique_ptr<PlayerEngineState> engine_;
-  Catalogue catalogue_;
 
   int currentIndex_ = -1;
   bool openComplete_ = false;
@@ -180,6 +189,7 @@ class CKestrelDlg : public QDialog, public CMovieStaticOwner {
   bool fullScreen_ = false;
   bool nearEndShown_ = false;  // the tick has disabled the playback controls near the end
   bool shutDown_ = false;
+  bool csvExportAvailable_ = true;
   // Shown on the G-sensor graph and sent to the map, per event channel.
   std::array<bool, 8> channelShown_{true, true, true, true, true, true, true, true};
   std::array<bool, 8> channelToMap_{true, true, true, true, true, true, true, true};
@@ -196,7 +206,8 @@ class CKestrelDlg : public QDialog, public CMovieStaticOwner {
   std::thread prefetcher_;
 
   CMovieStatic* video_ = nullptr;
-  CFileListCtrl* fileList_ = nullptr;
+  CFilerContainer* filer_ = nullptr;
+  CFileListCtrl* fileList_ = nullptr;  // the browser's list
   CInfoDlg* infoDlg_ = nullptr;
   CSkinSliderCtrl* seekSlider_ = nullptr;
   CSkinSliderCtrl* volumeSlider_ = nullptr;

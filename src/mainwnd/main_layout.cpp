@@ -1,14 +1,11 @@
 // The main window's child windows, their places in the normal layout, the
 // play button's looks and the enabling of the controls.
-#include <QDir>
-#include <QFileInfo>
 #include <QPainter>
 
-#include "app/settings_file.h"
 #include "app/shared_fonts.h"
 #include "app/ui_text.h"
 #include "browser/file_list_ctrl.h"
-#include "catalogue/source_entries.h"
+#include "browser/filer_container.h"
 #include "controls/skin_slider_ctrl.h"
 #include "mainwnd/kestrel_dlg.h"
 #include "player/movie_static.h"
@@ -59,8 +56,13 @@ QIcon PlayButtonIcon(bool pauseLook) {
 }  // namespace
 
 void CKestrelDlg::CreateChildControls() {
-  fileList_ = new CFileListCtrl(this);
+  filer_ = new CFilerContainer(this);
+  filer_->SetFileAcceptor(
+      [this](const QString& file) { return ops_.IsRecorderFile(engine_.get(), file); });
+  fileList_ = filer_->fileList();
   connect(fileList_, &CFileListCtrl::rowSelected, this, &CKestrelDlg::OnListRowSelected);
+  connect(filer_, &CFilerContainer::folderChanged, this, &CKestrelDlg::OnFolderChanged);
+  filer_->StartWatcher(this);
 
   video_ = new CMovieStatic(this);
   video_->setObjectName(QString::number(CMovieStatic::kControlId));
@@ -98,8 +100,8 @@ void CKestrelDlg::ApplyWindowMode() {
   infoDlg_->SetPanelLayout(0);
   const int browserLeft = kVideoArea.right() + 1 + kBrowserMargin;
   const int browserTop = kVideoArea.top() + kMapHeight + kBrowserMargin;
-  fileList_->setGeometry(browserLeft, browserTop, client.width() - browserLeft - kBrowserMargin,
-                         client.height() - kButtonBottom - kBrowserMargin - browserTop);
+  filer_->setGeometry(browserLeft, browserTop, client.width() - browserLeft - kBrowserMargin,
+                      client.height() - kButtonBottom - kBrowserMargin - browserTop);
   playButton_->setGeometry(kButtonLeft + kButtonStep * kPlayButtonSlot,
                            client.height() - kButtonBottom, kButtonSize, kButtonSize);
   volumeSlider_->setGeometry(client.width() - 120, client.height() - 30, 100, 20);
@@ -141,15 +143,4 @@ void CKestrelDlg::EnablePlaybackControls(bool enable) {
   playButton_->setEnabled(enable);
 }
 
-void CKestrelDlg::FillBrowserFromSavedSource() {
-  const QString select = ReadIniString(QStringLiteral("SOURCE"), QStringLiteral("SELECT"));
-  const QString key = select == QStringLiteral("FILE") || select == QStringLiteral("SD")
-                          ? select
-                          : QStringLiteral("FOLDER");
-  QString path = ReadIniString(QStringLiteral("SOURCE"), key);
-  if (path.isEmpty() || !QFileInfo::exists(path)) return;
-  path = QDir::cleanPath(path);
-  std::vector<FileEntry> entries = CollectSource(catalogue_, path.toStdString());
-  std::lock_guard lock(*mutexCache_);
-  fileList_->SetEntries(std::move(entries));
-}
+void CKestrelDlg::FillBrowserFromSavedSource() { filer_->RestoreSource(); }

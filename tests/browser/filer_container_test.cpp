@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -121,6 +122,8 @@ TEST_F(FilerContainerTest, CardShowsFoldersAndListsTheFirst) {
   EXPECT_EQ(panel.folderTree()->currentItem(), root->child(0));
   EXPECT_EQ(RowNames(*panel.fileList()), card_->Names(0));
   EXPECT_EQ(panel.countLabel()->text(), QStringLiteral("4個"));
+  panel.show();
+  EXPECT_TRUE(panel.fileList()->verticalScrollBar()->isEnabled());
   ASSERT_EQ(changed.count(), 1);
 
   const auto& version = card_->plan().back().header.version;
@@ -187,6 +190,9 @@ TEST_F(FilerContainerTest, SortingAnEmptyListSelectsNothing) {
   EXPECT_EQ(panel.fileList()->highlightedRow(), -1);
   EXPECT_EQ(selected.count(), 0);
   EXPECT_EQ(panel.countLabel()->text(), QStringLiteral("0個"));
+  panel.show();
+  EXPECT_TRUE(panel.fileList()->verticalScrollBar()->isVisible());
+  EXPECT_FALSE(panel.fileList()->verticalScrollBar()->isEnabled()) << "no rows";
 }
 
 TEST_F(FilerContainerTest, CardWithoutDcimAndFolderSources) {

@@ -1,0 +1,34 @@
+// What the recording browser reports to the main window: its source has
+// vanished (0x84B1), or its folder tree chose another folder.
+#include "browser/file_list_ctrl.h"
+#include "browser/filer_container.h"
+#include "mainwnd/kestrel_dlg.h"
+#include "views/info_dlg.h"
+
+void CKestrelDlg::StopAndClose() {
+  openDelay_.stop();
+  openWatchdog_.stop();
+  if (engine_->engineReady != 0 && engine_->playState != 3) ops_.Pause(engine_.get());
+  StopCurrent();
+  if (!continuousPlay_ && engine_->rateCode != 1) ops_.SetRate(engine_.get(), 1);
+  CloseRecording();
+  SetBusy(false);
+}
+
+void CKestrelDlg::OnSourceLost() {
+  openComplete_ = false;
+  infoDlg_->SetEventWord(0);
+  StopAndClose();
+  UpdateRateLabel();
+  filer_->Relist();
+  csvExportAvailable_ = false;
+  UpdateButtons();
+}
+
+void CKestrelDlg::OnFolderChanged() {
+  // The list now holds another folder's recordings: the one open is not
+  // among them.
+  if (currentIndex_ < 0 && !openDelay_.isActive() && !openComplete_) return;
+  StopAndClose();
+  UpdateButtons();
+}

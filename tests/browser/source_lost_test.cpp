@@ -1,0 +1,102 @@
+// The main window with the recording browser on a generated card: the
+// browser lists the saved source, and a source that vanishes while a
+// recording plays stops it and empties the lists.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+#include "app/settings_file.h"
+#include "app/shared_fonts.h"
+#include "browser/file_list_ctrl.h"
+#include "browser/filer_container.h"
+#include "browser/folder_tree_ctrl.h"
+#include "mainwnd/kestrel_dlg.h"
+#include "mkcard/card_plan.h"
+#include "mkcard/card_writer.h"
+#include "player/player_engine_state.h"
+#include "scoped_work_folder.h"
+
+namespace {
+
+constexpr int kOpenMs = 20000;
+
+class BrowserInWindow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    options_.folders = 2;
+    options_.files = 3;
+    options_.seconds = 4;
+    options_.width = 160;
+    options_.height = 120;
+    ASSERT_EQ(mkcard::WriteCard(options_, card_.path().toStdString()), "");
+    dcim_ = QDir(card_.path()).filePath(QStringLiteral("DCIM"));
+    WriteIniString(QStringLiteral("SOURCE"), QStringLiteral("SELECT"), QStringLiteral("FOLDER"));
+    WriteIniString(QStringLiteral("SOURCE"), QStringLiteral("FOLDER"), dcim_);
+  }
+  void TearDown() override { DeleteSharedFonts(); }
+
+  ScopedWorkFolder work_;
+  QTemporaryDir card_;
+  mkcard::CardOptions options_;
+  QString dcim_;
+};
+
+TEST_F(BrowserInWindow, SavedFolderListedThroughTheBrowser) {
+  CKestrelDlg dlg;
+  dlg.show();
+  CFilerContainer* filer = dlg.filer();
+  ASSERT_NE(filer, nullptr);
+  EXPECT_EQ(dlg.fileList(), filer->fileList());
+  EXPECT_EQ(filer->sourceKind(), SourceKind::kFolder);
+  ASSERT_EQ(filer->folderTree()->root()->childCount(), 2);
+  EXPECT_EQ(dlg.fileList()->count(), 3);
+  EXPECT_EQ(dlg.currentIndex(), -1) << "nothing opens by itself";
+  EXPECT_TRUE(dlg.csvExportAvailable());
+}
+
+TEST_F(BrowserInWindow, RemovedSourceStopsPlaybackAndEmptiesTheLists) {
+  CKestrelDlg dlg;
+  dlg.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
+  CFileListCtrl* list = dlg.fileList();
+  ASSERT_EQ(list->count(), 3);
+  const QRect row = list->visualItemRect(list->item(1));
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, row.center());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return dlg.openComplete() && dlg.tickRunning(); }, kOpenMs));
+  dlg.OnPlayPause();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return dlg.engineState()->playState == 2; }, kOpenMs));
+
+  ASSERT_TRUE(QDir(dcim_).removeRecursively());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return list->count() == 0; }, 3000));
+  EXPECT_FALSE(dlg.openComplete());
+  EXPECT_EQ(dlg.currentIndex(), -1);
+  EXPECT_NE(dlg.engineState()->playState, 2);
+  EXPECT_FALSE(dlg.tickRunning());
+  EXPECT_EQ(dlg.engineState()->rateCode, 1);
+  EXPECT_EQ(dlg.filer()->folderTree()->ItemCount(), 0);
+  EXPECT_FALSE(dlg.csvExportAvailable());
+  EXPECT_TRUE(dlg.isVisible()) << "the program goes on";
+  QTest::qWait(700);  // no open of a vanished recording follows
+  EXPECT_FALSE(dlg.busy());
+}
+
+TEST_F(BrowserInWindow, AnotherFolderClosesTheOpenRecording) {
+  CKestrelDlg dlg;
+  dlg.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
+  CFileListCtrl* list = dlg.fileList();
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
+                    list->visualItemRect(list->item(0)).center());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return dlg.openComplete(); }, kOpenMs));
+  ASSERT_TRUE(dlg.filer()->SelectNextFolder());
+  EXPECT_FALSE(dlg.openComplete());
+  EXPECT_EQ(dlg.currentIndex(), -1);
+  EXPECT_EQ(list->count(), 3);
+  EXPECT_EQ(list->entries().front().path.parent_path().filename(), "101MEDIA");
+}
+
+}  // namespace
