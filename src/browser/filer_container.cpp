@@ -296,4 +296,5 @@ void CFilerContainer::RebuildRows() {
     list_->SetEntries(FilterByType(entries_, shown_));
   }
   countLabel_->setText(CountText(list_->count()));
+  emit rowsRebuilt();
 }

@@ -96,6 +96,9 @@ class CFilerContainer : public QWidget {
  signals:
   // The tree's choice moved to `folder`, whose recordings are now listed.
   void folderChanged(const QString& folder);
+  // The list's rows were rebuilt: a row number taken before means nothing
+  // now. Sent before any row is selected.
+  void rowsRebuilt();
 
  protected:
   void resizeEvent(QResizeEvent* event) override;

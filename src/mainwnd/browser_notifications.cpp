@@ -1,5 +1,6 @@
 // What the recording browser reports to the main window: its source has
-// vanished (0x84B1), or its folder tree chose another folder.
+// vanished (0x84B1), or its rows were rebuilt (another folder, a filter, a
+// sort order).
 #include "browser/file_list_ctrl.h"
 #include "browser/filer_container.h"
 #include "mainwnd/kestrel_dlg.h"
@@ -25,9 +26,8 @@ void CKestrelDlg::OnSourceLost() {
   UpdateButtons();
 }
 
-void CKestrelDlg::OnFolderChanged() {
-  // The list now holds another folder's recordings: the one open is not
-  // among them.
+void CKestrelDlg::OnBrowserRowsRebuilt() {
+  // The open recording's row number means nothing in the new rows.
   if (currentIndex_ < 0 && !openDelay_.isActive() && !openComplete_) return;
   StopAndClose();
   UpdateButtons();

@@ -143,7 +143,7 @@ class CKestrelDlg : public QDialog, public CMovieStaticOwner {
 
   // What the recording browser reports (browser_notifications.cpp).
   void OnSourceLost();
-  void OnFolderChanged();
+  void OnBrowserRowsRebuilt();
   // Stops and closes the open recording, back at normal speed.
   void StopAndClose();
   void ApplyZoomView(int repaint);

@@ -61,7 +61,7 @@ void CKestrelDlg::CreateChildControls() {
       [this](const QString& file) { return ops_.IsRecorderFile(engine_.get(), file); });
   fileList_ = filer_->fileList();
   connect(fileList_, &CFileListCtrl::rowSelected, this, &CKestrelDlg::OnListRowSelected);
-  connect(filer_, &CFilerContainer::folderChanged, this, &CKestrelDlg::OnFolderChanged);
+  connect(filer_, &CFilerContainer::rowsRebuilt, this, &CKestrelDlg::OnBrowserRowsRebuilt);
   filer_->StartWatcher(this);
 
   video_ = new CMovieStatic(this);

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
@@ -97,6 +98,31 @@ TEST_F(BrowserInWindow, AnotherFolderClosesTheOpenRecording) {
   EXPECT_EQ(dlg.currentIndex(), -1);
   EXPECT_EQ(list->count(), 3);
   EXPECT_EQ(list->entries().front().path.parent_path().filename(), "101MEDIA");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(BrowserInWindow, FilterChangeOpensTheNewFirstRow) {
+  CKestrelDlg dlg;
+  dlg.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
+  CFileListCtrl* list = dlg.fileList();
+  ASSERT_EQ(list->entries().front().triggerInitial, 'A');
+  QSignalSpy opening(&dlg, &CKestrelDlg::openingRecording);
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
+                    list->visualItemRect(list->item(0)).center());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return dlg.openComplete(); }, kOpenMs));
+  ASSERT_EQ(opening.count(), 1);
+
+  // A off: row 0 is another recording now, and it opens.
+  dlg.filer()->SetFilter(0, false);
+  ASSERT_EQ(list->entries().front().triggerInitial, 'M');
+  EXPECT_EQ(dlg.currentIndex(), 0);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return dlg.openComplete(); }, kOpenMs));
+  EXPECT_EQ(opening.count(), 2);
+  EXPECT_EQ(list->highlightedRow(), 0);
 }
 
 }  // namespace
