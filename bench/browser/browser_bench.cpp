@@ -7,19 +7,13 @@
 //
 // Run: build with -DKESTREL_BENCH=ON, then
 //   QT_QPA_PLATFORM=offscreen build/<dir>/bench/browser/browser_bench [WORKDIR]
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <QApplication>
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "browser/file_list_ctrl.h"
 #include "browser/filer_container.h"
 #include "mkcard/card_plan.h"
@@ -31,30 +25,6 @@ namespace fs = std::filesystem;
 
 constexpr int kFolders = 20;
 constexpr int kPerFolder = 250;
-
-double Median(int runs, const std::function<void()>& work) {
-  std::vector<double> times;
-  for (int i = 0; i < runs; ++i) {
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    times.push_back(
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-  }
-  std::sort(times.begin(), times.end());
-  return times[times.size() / 2];
-}
-
-// A stat and two small reads (head and tail) per file.
-void Floor(const std::vector<fs::path>& files) {
-  for (const fs::path& file : files) {
-    struct stat info {};
-    char bytes[18];
-    const int fd = open(file.c_str(), O_RDONLY);
-    fstat(fd, &info);
-    if (pread(fd, bytes, 8, 0) != 8 || pread(fd, bytes, 18, info.st_size - 18) != 18) std::abort();
-    close(fd);
-  }
-}
 
 // One small recording, generated once into `work`.
 fs::path SmallRecording(const fs::path& work) {
@@ -76,24 +46,6 @@ fs::path SmallRecording(const fs::path& work) {
   return recording;
 }
 
-// The card: hard links named as the recorder names them, the triggers cycling.
-std::vector<fs::path> Card(const fs::path& recording, const fs::path& card) {
-  const char triggers[] = "AMGPS";
-  std::vector<fs::path> links;
-  for (int i = 0; i < kFolders * kPerFolder; ++i) {
-    char name[64];
-    std::snprintf(name, sizeof name, "DCIM/%03dMEDIA/12%08d_%c.MOV", 100 + i / kPerFolder, i,
-                  triggers[i % 5]);
-    const fs::path link = card / name;
-    if (!fs::exists(link)) {
-      fs::create_directories(link.parent_path());
-      fs::create_hard_link(recording, link);
-    }
-    links.push_back(link);
-  }
-  return links;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -102,15 +54,16 @@ int main(int argc, char** argv) {
   const fs::path work =
       argc > 1 ? fs::path(argv[1]) : fs::temp_directory_path() / "kestrel-browser-bench";
   fs::create_directories(work);
-  const std::vector<fs::path> links = Card(SmallRecording(work), work / "card");
+  const std::vector<fs::path> links =
+      LinkedCard(SmallRecording(work), work / "card", kFolders * kPerFolder, kPerFolder, "AMGPS");
 
   const QString card = QString::fromStdString((work / "card").string());
   CFilerContainer panel;
   panel.resize(446, 300);
   panel.ApplySource(SourceKind::kCard, card);  // warms the page cache
-  const double floor = Median(7, [&] { Floor(links); });
+  const double floor = MedianSeconds(7, [&] { StatAndTwoReads(links); });
   int rows = 0;
-  const double open = Median(7, [&] {
+  const double open = MedianSeconds(7, [&] {
     panel.ApplySource(SourceKind::kCard, card);
     rows = panel.fileList()->count();
   });

@@ -9,18 +9,15 @@
 
 #include <fcntl.h>
 #include <spawn.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/csv_export.h"
 #include "catalogue/recording_join.h"
@@ -48,40 +45,12 @@ bool Spawn(std::vector<std::string> args, const char* out = "/dev/null") {
          WEXITSTATUS(status) == 0;
 }
 
-// The median wall time of `runs` runs of `work`, in seconds. Every run
-// starts with no dirty pages left by the one before, so that writers are
-// not throttled by each other's write-back.
-double Median(int runs, const std::function<void()>& work) {
-  std::vector<double> times;
-  for (int i = 0; i < runs; ++i) {
-    sync();
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    times.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-  }
-  std::sort(times.begin(), times.end());
-  return times[times.size() / 2];
-}
-
 void WarmUp(const std::vector<fs::path>& files) {
   std::vector<char> buffer(1 << 20);
   for (const fs::path& file : files) {
     const int fd = open(file.c_str(), O_RDONLY);
     while (read(fd, buffer.data(), buffer.size()) > 0) {
     }
-    close(fd);
-  }
-}
-
-// A stat and two small reads (head and tail) per file: what judging a
-// recording cannot do without.
-void Floor(const std::vector<fs::path>& files) {
-  for (const fs::path& file : files) {
-    struct stat info {};
-    char bytes[18];
-    const int fd = open(file.c_str(), O_RDONLY);
-    fstat(fd, &info);
-    if (pread(fd, bytes, 8, 0) != 8 || pread(fd, bytes, 18, info.st_size - 18) != 18) std::abort();
     close(fd);
   }
 }
@@ -99,23 +68,6 @@ fs::path Generate(const fs::path& folder, std::vector<std::string> options) {
     if (entry.path().extension() == ".MOV") return entry.path();
   }
   std::exit(1);
-}
-
-// `count` hard links to `recording`, in folders of 1,000, named as the
-// recorder names them.
-std::vector<fs::path> Links(const fs::path& recording, const fs::path& card, int count) {
-  std::vector<fs::path> links;
-  for (int i = 0; i < count; ++i) {
-    char name[64];
-    std::snprintf(name, sizeof name, "DCIM/%03dMEDIA/12%08d_A.MOV", 100 + i / 1000, i);
-    const fs::path link = card / name;
-    if (!fs::exists(link)) {
-      fs::create_directories(link.parent_path());
-      fs::create_hard_link(recording, link);
-    }
-    links.push_back(link);
-  }
-  return links;
 }
 
 void JoinBench(const fs::path& work) {
@@ -141,17 +93,17 @@ void JoinBench(const fs::path& work) {
   for (const fs::path& input : inputs) cat.push_back(input.string());
   // The join flushes its output to the disk before it renames it into
   // place; cat is measured without and with the same flush.
-  const double catTime = Median(5, [&] { Spawn(cat, output.c_str()); });
-  const double catSyncTime = Median(5, [&] {
+  const double catTime = MedianSeconds(5, [&] { Spawn(cat, output.c_str()); });
+  const double catSyncTime = MedianSeconds(5, [&] {
     Spawn(cat, output.c_str());
     const int fd = open(output.c_str(), O_WRONLY);
     fsync(fd);
     close(fd);
   });
-  const double joinTime = Median(5, [&] {
+  const double joinTime = MedianSeconds(5, [&] {
     if (Join(inputs, output).error != JoinError::kNone) std::abort();
   });
-  const double ffmpegTime = Median(3, [&] {
+  const double ffmpegTime = MedianSeconds(3, [&] {
     Spawn({"ffmpeg", "-v", "error", "-y", "-f", "concat", "-safe", "0", "-i", list.string(), "-c",
            "copy", output.string()});
   });
@@ -169,11 +121,11 @@ void JoinBench(const fs::path& work) {
 void ScanAndCsvBench(const fs::path& work) {
   const fs::path small = Generate(work / "small", {"--folders", "1", "--files", "1", "--seconds",
                                                    "1", "--size", "160x120"});
-  const std::vector<fs::path> links = Links(small, work / "links", 10000);
+  const std::vector<fs::path> links = LinkedCard(small, work / "links", 10000, 1000, "A");
   WarmUp({small});
-  const double floor = Median(5, [&] { Floor(links); });
+  const double floor = MedianSeconds(5, [&] { StatAndTwoReads(links); });
   std::size_t listed = 0;
-  const double scan = Median(5, [&] {
+  const double scan = MedianSeconds(5, [&] {
     Catalogue catalogue;
     std::vector<FileEntry> entries;
     int counter = 0;
@@ -189,8 +141,8 @@ void ScanAndCsvBench(const fs::path& work) {
   int counter = 0;
   catalogue.CollectAll(work / "links" / "DCIM" / "100MEDIA", entries, counter);
   const std::vector<fs::path> first(links.begin(), links.begin() + 1000);
-  const double csvFloor = Median(5, [&] { Floor(first); });
-  const double csv = Median(3, [&] {
+  const double csvFloor = MedianSeconds(5, [&] { StatAndTwoReads(first); });
+  const double csv = MedianSeconds(3, [&] {
     if (ExportCsv(entries, work).error != CsvError::kNone) std::abort();
   });
   std::printf("CSV list of %zu recordings (warm cache)\n", entries.size());
