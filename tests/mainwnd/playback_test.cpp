@@ -71,9 +71,12 @@ struct BoxCatcher {
   }
 };
 
-class Playback : public ::testing::Test {
+// A suite of cases on one card of `files` recordings of `seconds` each,
+// written once for the suite.
+template <int files, int seconds>
+class CardTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { card_ = new CardSource(5, 3); }
+  static void SetUpTestSuite() { card_ = new CardSource(files, seconds); }
   static void TearDownTestSuite() {
     delete card_;
     card_ = nullptr;
@@ -81,10 +84,11 @@ class Playback : public ::testing::Test {
   void SetUp() override { ASSERT_TRUE(card_->ok()) << card_->error(); }
   void TearDown() override { DeleteSharedFonts(); }
 
-  static CardSource* card_;
+  static inline CardSource* card_ = nullptr;
   ScopedWorkFolder work_;
 };
-CardSource* Playback::card_ = nullptr;
+
+using Playback = CardTest<5, 3>;
 
 TEST_F(Playback, ListsTheSavedSourceInCatalogueOrder) {
   auto dlg = WindowOn(card_->dcim());
@@ -375,20 +379,7 @@ TEST_F(Playback, VolumeSliderChangesAndSavesTheVolume) {
 }
 
 // A recording long enough for seeks to frame 1000.
-class LongPlayback : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() { card_ = new CardSource(1, 40); }
-  static void TearDownTestSuite() {
-    delete card_;
-    card_ = nullptr;
-  }
-  void SetUp() override { ASSERT_TRUE(card_->ok()) << card_->error(); }
-  void TearDown() override { DeleteSharedFonts(); }
-
-  static CardSource* card_;
-  ScopedWorkFolder work_;
-};
-CardSource* LongPlayback::card_ = nullptr;
+using LongPlayback = CardTest<1, 40>;
 
 TEST_F(LongPlayback, ViewsWaitForTheEngineToArriveNearASeekTarget) {
   auto dlg = WindowOn(card_->dcim());
