@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "container/posix_io.h"
 #include "container/sensor_records.h"
 
 namespace {
@@ -77,7 +78,7 @@ class Output {
   // shorter than that (a file cut or removed meanwhile).
   bool CopyFrom(const std::filesystem::path& path, std::uint64_t offset, std::uint64_t length,
                 std::string& why) {
-    const int source = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int source = OpenRetrying(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (source < 0) {
       why = "cannot open " + path.string() + ": " + std::strerror(errno);
       return false;
@@ -85,11 +86,13 @@ class Output {
     bool ok = Flush();
     std::vector<std::uint8_t> block(kCopyBlock);
     while (ok && length > 0) {
-      const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(length, kCopyBlock));
-      const ssize_t got = pread(source, block.data(), want, static_cast<off_t>(offset));
+      const std::size_t want =
+          static_cast<std::size_t>(std::min<std::uint64_t>(length, kCopyBlock));
+      const ssize_t got = ReadAt(source, std::span(block.data(), want), offset);
       if (got <= 0) {
-        why = "cannot read " + path.string() + (got < 0 ? std::string(": ") + std::strerror(errno)
-                                                         : std::string(": it is shorter than its atoms say"));
+        why = "cannot read " + path.string() +
+              (got < 0 ? std::string(": ") + std::strerror(errno)
+                       : std::string(": it is shorter than its atoms say"));
         ok = false;
         break;
       }
@@ -112,17 +115,9 @@ class Output {
 
  private:
   bool WriteAll(const std::uint8_t* p, std::size_t length) {
-    while (length > 0) {
-      const ssize_t written = write(fd_, p, length);
-      if (written < 0 && errno == EINTR) continue;
-      if (written <= 0) {
-        error_ = std::string("cannot write the output: ") + std::strerror(errno);
-        return false;
-      }
-      p += written;
-      length -= static_cast<std::size_t>(written);
-    }
-    return true;
+    if (::WriteAll(fd_, std::span(p, length))) return true;
+    error_ = std::string("cannot write the output: ") + std::strerror(errno);
+    return false;
   }
 
   int fd_;
@@ -137,12 +132,13 @@ bool WriteSensorTrack(const AtomNode& udat, Output& out, std::string& why) {
   if (!out.Write("CSMDAT", 6) ||
       !out.CopyFrom(*udat.sourcePath, udat.readOffset + kSensorHeaderOffset, 26, why) ||
       !out.Write(count, sizeof count) ||
-      !out.CopyFrom(*udat.sourcePath, udat.readOffset + kSensorRecordsOffset, udat.recordBytes, why)) {
+      !out.CopyFrom(*udat.sourcePath, udat.readOffset + kSensorRecordsOffset, udat.recordBytes,
+                    why)) {
     return false;
   }
   for (const AtomNode* node = udat.joinedHead; node != nullptr; node = node->joinedNext) {
-    if (!out.CopyFrom(*node->sourcePath, node->readOffset + kSensorRecordsOffset,
-                      node->recordBytes, why)) {
+    if (!out.CopyFrom(*node->sourcePath, node->readOffset + kSensorRecordsOffset, node->recordBytes,
+                      why)) {
       return false;
     }
   }
@@ -152,7 +148,8 @@ bool WriteSensorTrack(const AtomNode& udat, Output& out, std::string& why) {
 bool WriteMedia(const AtomNode& mdat, Output& out, std::string& why) {
   if (!out.CopyFrom(*mdat.sourcePath, mdat.readOffset, mdat.readSize, why)) return false;
   for (const AtomNode* node = mdat.joinedHead; node != nullptr; node = node->joinedNext) {
-    if (!out.CopyFrom(*node->sourcePath, node->readOffset + 8, node->readSize - 8, why)) return false;
+    if (!out.CopyFrom(*node->sourcePath, node->readOffset + 8, node->readSize - 8, why))
+      return false;
   }
   return true;
 }

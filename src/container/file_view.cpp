@@ -4,13 +4,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
+#include "container/posix_io.h"
 
 FileView::~FileView() { Close(); }
 
 bool FileView::Open(const std::filesystem::path& path) {
   Close();
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  const int fd = OpenRetrying(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
   struct stat info {};
   if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
@@ -42,14 +42,5 @@ bool FileView::Map(std::uint64_t offset, std::uint64_t length,
 }
 
 bool FileView::ReadExact(std::uint64_t offset, std::span<std::uint8_t> out) const {
-  if (fd_ < 0) return false;
-  std::size_t done = 0;
-  while (done < out.size()) {
-    const ssize_t got =
-        ::pread(fd_, out.data() + done, out.size() - done, static_cast<off_t>(offset + done));
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) return false;
-    done += static_cast<std::size_t>(got);
-  }
-  return true;
+  return fd_ >= 0 && ReadExactAt(fd_, out, offset);
 }
