@@ -22,15 +22,24 @@ AtomNode* FindPath(AtomNode* node, std::initializer_list<std::string_view> names
 }
 
 // A container cut by a bad or unknown child holds neither its whole content
-// nor all its children: it cannot be written out again.
-bool IsComplete(const AtomNode& node, std::string& why) {
-  if (node.isRaw && node.data.empty() && node.size > 0 && node.Name() != "mdat" &&
-      node.Name() != "udat") {
-    why = "the atom '" + std::string(node.Name()) + "' could not be read whole";
+// nor all its children: it cannot be written out again. Nor is a leaf
+// beside the media and the sensor track copied through when it is larger
+// than the headers of any recording: a recorder never writes one, and the
+// output would carry it to no purpose.
+bool IsWritable(const AtomNode& node, std::string& why) {
+  const std::string_view name = node.Name();
+  if (node.IsCut()) {
+    why = "the atom '" + std::string(name) + "' could not be read whole";
+    return false;
+  }
+  if (node.ContentInFile() && name != "mdat" && name != "udat" &&
+      node.size > MovieFile::kMaxHeldLeaf) {
+    why = "the atom '" + std::string(name) + "' holds " + std::to_string(node.size) +
+          " bytes, more than a recording's headers";
     return false;
   }
   for (const AtomNode& child : node.children) {
-    if (!IsComplete(child, why)) return false;
+    if (!IsWritable(child, why)) return false;
   }
   return true;
 }
@@ -102,10 +111,10 @@ AtomBytes ComparableDescription(AtomBytes stsd) {
     return stsd;
   }
   const std::uint8_t flags = stsd[at + 2];
-  at += 3;                               // ES_ID, flags
-  if (flags & 0x80) at += 2;             // depends on another stream
+  at += 3;                                                     // ES_ID, flags
+  if (flags & 0x80) at += 2;                                   // depends on another stream
   if ((flags & 0x40) && at < stsd.size()) at += 1 + stsd[at];  // URL
-  if (flags & 0x20) at += 2;             // OCR stream
+  if (flags & 0x20) at += 2;                                   // OCR stream
   if (at >= stsd.size() || stsd[at++] != 0x04 || !ReadDescriptorLength(stsd, at, length) ||
       at + 13 > stsd.size()) {
     return stsd;
@@ -121,9 +130,9 @@ bool Compatible(const TrackAtoms& a, const TrackAtoms& b) {
   const auto word = [](const AtomNode* node, std::size_t at) { return ReadWord(node->data, at); };
   return a.hdlr->data.size() >= 12 && b.hdlr->data.size() >= 12 &&
          word(a.hdlr, 8) == word(b.hdlr, 8) && word(a.mdhd, 12) == word(b.mdhd, 12) &&
-         ComparableDescription(a.stsd->data) == ComparableDescription(b.stsd->data) && (a.elst == nullptr) == (b.elst == nullptr) &&
-         (a.ctts == nullptr) == (b.ctts == nullptr) && (a.stss == nullptr) == (b.stss == nullptr) &&
-         (a.sdtp == nullptr) == (b.sdtp == nullptr);
+         ComparableDescription(a.stsd->data) == ComparableDescription(b.stsd->data) &&
+         (a.elst == nullptr) == (b.elst == nullptr) && (a.ctts == nullptr) == (b.ctts == nullptr) &&
+         (a.stss == nullptr) == (b.stss == nullptr) && (a.sdtp == nullptr) == (b.sdtp == nullptr);
 }
 
 // Appends `node` to the join list that `owner` heads.
@@ -195,10 +204,12 @@ bool FindJoinAtoms(MovieFile& movie, JoinAtoms& atoms, std::string& why) {
   }
   if (movie.list(MovieFile::kMdat).size() != 1 || movie.list(MovieFile::kUdat).size() != 1 ||
       mdatAt > moovAt || moovAt == root.children.size()) {
-    why = "not a recorder movie: it needs one media atom in front of the movie atom and one sensor track";
+    why =
+        "not a recorder movie: it needs one media atom in front of the movie atom and one sensor "
+        "track";
     return false;
   }
-  if (root.isRaw || !IsComplete(root, why)) {
+  if (root.isRaw || !IsWritable(root, why)) {
     if (root.isRaw) why = "the file holds atoms the join cannot write";
     return false;
   }
@@ -244,9 +255,8 @@ bool Merge(JoinAtoms& a, JoinAtoms& b, std::string& why) {
   // b's media, without its first 8 bytes, lands right behind a's media as
   // joined so far: each of b's chunks moves by the distance between where it
   // was and where it lands.
-  const std::int64_t chunkShift =
-      static_cast<std::int64_t>(a.mdat->offset + a.mdat->size) -
-      static_cast<std::int64_t>(b.mdat->offset + 8);
+  const std::int64_t chunkShift = static_cast<std::int64_t>(a.mdat->offset + a.mdat->size) -
+                                  static_cast<std::int64_t>(b.mdat->offset + 8);
   std::vector<JoinedTrack> joined(a.tracks.size());
   for (std::size_t i = 0; i < a.tracks.size(); ++i) {
     if (!JoinTrack(a.tracks[i], b.tracks[i], chunkShift, joined[i])) {

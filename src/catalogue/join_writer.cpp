@@ -36,6 +36,7 @@ std::uint64_t WrittenSize(const AtomNode& node) {
   if (name == "udat") {
     return kHeaderSize + kSensorRecordsOffset + kSensorRecordSize * TotalRecords(node) + 6;
   }
+  if (node.ContentInFile()) return kHeaderSize + node.readSize;
   if (!node.data.empty() || node.children.empty()) return kHeaderSize + node.data.size();
   std::uint64_t size = kHeaderSize;
   for (const AtomNode& child : node.children) size += WrittenSize(child);
@@ -159,6 +160,8 @@ bool WriteNode(const AtomNode& node, Output& out, std::string& why) {
   const std::string_view name = node.Name();
   if (node.depth > 0 && name == "mdat") return WriteMedia(node, out, why);
   if (node.depth > 0 && name == "udat") return WriteSensorTrack(node, out, why);
+  if (node.ContentInFile())
+    return out.CopyFrom(*node.sourcePath, node.readOffset, node.readSize, why);
   if (!node.data.empty()) return out.Write(node.data.data(), node.data.size());
   for (const AtomNode& child : node.children) {
     if (!WriteNode(child, out, why)) return false;

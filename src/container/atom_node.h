@@ -16,8 +16,10 @@
 // files' MovieFile objects stay open while the joined tree is in use.
 struct AtomNode {
   std::int32_t depth = 0;  // 0 for the root, 1 for the top-level atoms, +1 per level
-  // The copied content of a raw leaf; empty for containers, for `mdat` and
-  // `udat`, and for a container cut by a bad child. Its size is the number
+  // The copied content of a raw leaf that the viewer or the join reads (the
+  // headers and sample tables); empty for containers, for a container cut by
+  // a bad child, and for every other leaf, `mdat` and `udat` among them,
+  // whose content stays in the file (ContentInFile). Its size is the number
   // of bytes held (dataLength).
   std::vector<std::uint8_t> data;
   std::vector<AtomNode> children;
@@ -40,4 +42,12 @@ struct AtomNode {
   AtomNode* joinedNext = nullptr;
 
   std::string_view Name() const { return std::string_view(name.data(), 4); }
+
+  // A leaf whose content was not copied: a writer streams its readSize bytes
+  // at readOffset from sourcePath.
+  bool ContentInFile() const { return isRaw && data.empty() && children.empty() && size > 0; }
+
+  // A container whose walk stopped at a bad or unknown child: neither its
+  // children nor a copy hold its whole content.
+  bool IsCut() const { return isRaw && !children.empty(); }
 };

@@ -1,6 +1,7 @@
 #include "container/movie_file.h"
 
 #include <algorithm>
+#include <iterator>
 #include <string_view>
 
 #include "container/big_endian.h"
@@ -15,6 +16,14 @@ constexpr std::uint64_t kUdatCountAt = kAtomHeaderSize + kSensorCountOffset;
 
 std::string_view NameAt(std::span<const std::uint8_t> bytes, std::size_t at) {
   return std::string_view(reinterpret_cast<const char*>(bytes.data() + at), 4);
+}
+
+// The leaves whose content the viewer and the join read.
+bool IsReadLeaf(std::string_view name) {
+  static constexpr std::string_view kNames[] = {"stsd", "stts", "stsz", "stco", "stss",
+                                                "stsc", "ctts", "sdtp", "mdhd", "mvhd",
+                                                "tkhd", "elst", "hdlr"};
+  return std::find(std::begin(kNames), std::end(kNames), name) != std::end(kNames);
 }
 
 void SetError(std::string* error, std::string text) {
@@ -53,6 +62,7 @@ void MovieFile::Close() {
   fileSize = 0;
   root = AtomNode{};
   nodeCount_ = 0;
+  heldBytes_ = 0;
 }
 
 // Walks the atoms inside `node`. Every child header is checked against the
@@ -113,9 +123,9 @@ bool MovieFile::Walk(AtomNode& node, std::string* error) {
       child.joinedRecordCount = 0;
     }
     if (!DecideContent(child, error)) return false;
-    // A copied leaf's content does not start with a known name, so walking
-    // it would only mark it raw again.
-    if (atomSize > 12 && child.data.empty() && !Walk(child, error)) return false;
+    // A leaf's content does not start with a known name, so walking it
+    // would only mark it raw again.
+    if (atomSize > 12 && !child.isRaw && !Walk(child, error)) return false;
     node.children.push_back(std::move(child));
     position += atomSize;
   }
@@ -123,8 +133,9 @@ bool MovieFile::Walk(AtomNode& node, std::string* error) {
 }
 
 // An atom is a container exactly when its content begins with an atom header
-// whose name is known; otherwise it is a raw leaf and its content is copied.
-// `mdat` and `udat` are never copied.
+// whose name is known; otherwise it is a raw leaf, whose content is copied
+// when it is a header or sample table within the size limits. `mdat` and
+// `udat` are never copied.
 bool MovieFile::DecideContent(AtomNode& node, std::string* error) {
   const std::string_view name = node.Name();
   if (name == "mdat" || name == "udat") return true;
@@ -136,12 +147,16 @@ bool MovieFile::DecideContent(AtomNode& node, std::string* error) {
     }
     if (KnownAtomTable::Shared().Contains(NameAt(head, 4))) return true;
   }
+  node.isRaw = true;
+  if (!IsReadLeaf(name) || node.size > kMaxHeldLeaf || node.size > kMaxHeldBytes - heldBytes_) {
+    return true;
+  }
   node.data.resize(node.size);
   if (!file_.ReadExact(node.offset, node.data)) {
     SetError(error, "cannot read the atom content at offset " + std::to_string(node.offset));
     return false;
   }
-  node.isRaw = true;
+  heldBytes_ += node.size;
   return true;
 }
 

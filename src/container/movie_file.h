@@ -14,9 +14,11 @@
 #include "container/sensor_records.h"
 
 // One recording opened read-only: its atom tree, with the contents of the
-// small leaf atoms copied, and the lists of the atoms the rest of the viewer
-// needs. Media (`mdat`) and sensor (`udat`) payloads are never copied; their
-// nodes keep offset and size so that a writer can stream them from the file.
+// headers and sample tables copied, and the lists of the atoms the rest of
+// the viewer needs. Other leaves, the media (`mdat`) and sensor (`udat`)
+// payloads among them, are never copied, whatever their size fields say;
+// their nodes keep offset and size so that a writer can stream them from
+// the file.
 class MovieFile {
  public:
   // The eleven lists, in this order.
@@ -40,6 +42,12 @@ class MovieFile {
   // kMaxNodes in one file) instead of exhausting the stack or the memory.
   static constexpr std::int32_t kMaxDepth = 32;
   static constexpr std::size_t kMaxNodes = std::size_t{1} << 20;
+  // The content of a leaf that the viewer reads (a header or a sample table)
+  // is copied up to this size, and up to kMaxHeldBytes for all of a file's
+  // leaves: a recording of an hour needs well under a megabyte. A larger
+  // leaf, and every other leaf, stays in the file.
+  static constexpr std::uint64_t kMaxHeldLeaf = 16 * 1024 * 1024;
+  static constexpr std::uint64_t kMaxHeldBytes = 64 * 1024 * 1024;
   // The recording start is searched for in this much of each `udat`.
   static constexpr std::uint64_t kStartSearchLength = 5 * 1024 * 1024;
 
@@ -98,4 +106,5 @@ class MovieFile {
   FileView file_;
   std::shared_ptr<const std::filesystem::path> path_;
   std::size_t nodeCount_ = 0;
+  std::uint64_t heldBytes_ = 0;
 };

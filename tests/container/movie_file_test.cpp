@@ -1,5 +1,6 @@
 #include "container/movie_file.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/types.h>
 #include <unistd.h>
@@ -221,10 +222,11 @@ TEST_F(MovieFileTest, ContainerOnlyWhenContentStartsWithAKnownHeader) {
     ASSERT_NE(movie, nullptr) << c.what;
     ASSERT_EQ(movie->root.children.size(), 2u) << c.what;
     const AtomNode& udta = movie->root.children[1];
-    EXPECT_EQ(udta.data.empty(), c.container) << c.what;
+    EXPECT_TRUE(udta.data.empty()) << c.what;  // a leaf nobody reads stays in the file
+    EXPECT_EQ(udta.ContentInFile(), !c.container) << c.what;
     if (!c.container) {
-      EXPECT_TRUE(udta.isRaw) << c.what;
-      EXPECT_EQ(udta.data, c.content) << c.what;
+      EXPECT_EQ(udta.readOffset, atoms::Ftyp().size() + 8) << c.what;
+      EXPECT_EQ(udta.readSize, c.content.size()) << c.what;
     } else {
       EXPECT_EQ(udta.children.size(), 1u) << c.what;
     }
@@ -259,6 +261,56 @@ TEST_F(MovieFileTest, BadAtomSizesCutTheirContainer) {
     ASSERT_NE(top, nullptr) << c.what;
     EXPECT_EQ(TopLevel(*top), (std::vector<std::string>{"ftyp"})) << c.what << " " << c.size;
   }
+}
+
+// Writes a file of atoms whose content is a hole (no disk space used) but
+// for the small atoms given whole.
+std::filesystem::path WriteSparseAtoms(const std::filesystem::path& path,
+                                       const std::vector<std::pair<std::uint32_t, Bytes>>& atoms) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  std::uint64_t at = 0;
+  for (const auto& [size, head] : atoms) {
+    EXPECT_EQ(::pwrite(fd, head.data(), head.size(), static_cast<off_t>(at)),
+              static_cast<ssize_t>(head.size()));
+    at += size;
+  }
+  EXPECT_EQ(::ftruncate(fd, static_cast<off_t>(at)), 0);
+  ::close(fd);
+  return path;
+}
+
+TEST_F(MovieFileTest, OnlyHeadersAndTablesAreCopiedWithinLimits) {
+  constexpr std::uint32_t kMiB = 1024 * 1024;
+  const auto header = [](std::uint32_t size, std::string_view name) {
+    return Cat({Be32(size), Text(name)});
+  };
+  const Bytes stts = atoms::Stts(90, 3000);
+  const auto path = WriteSparseAtoms(
+      dir_.path() / "sparse.MOV",
+      {{static_cast<std::uint32_t>(atoms::Ftyp().size()), atoms::Ftyp()},
+       {static_cast<std::uint32_t>(stts.size()), stts},
+       {0xFFFFFFFFu, header(0xFFFFFFFFu, "free")},  // 4 GiB of nothing
+       {1024 * kMiB, header(1024 * kMiB, "uuid")},  // an unknown leaf
+       {20 * kMiB, header(20 * kMiB, "stsz")},      // a table past the leaf limit
+       {15 * kMiB, header(15 * kMiB, "stss")},      // four tables fill the budget...
+       {15 * kMiB, header(15 * kMiB, "stss")},
+       {15 * kMiB, header(15 * kMiB, "stss")},
+       {15 * kMiB, header(15 * kMiB, "stss")},
+       {15 * kMiB, header(15 * kMiB, "stss")}});  // ...and the fifth stays in the file
+  auto movie = MovieFile::Open(path, true);
+  ASSERT_NE(movie, nullptr);
+  ASSERT_EQ(TopLevel(*movie), (std::vector<std::string>{"ftyp", "stts", "free", "uuid", "stsz",
+                                                        "stss", "stss", "stss", "stss", "stss"}));
+  const std::vector<AtomNode>& top = movie->root.children;
+  EXPECT_TRUE(top[0].ContentInFile());  // read by nobody
+  EXPECT_EQ(top[1].data, Bytes(stts.begin() + 8, stts.end()));
+  for (std::size_t i : {0, 2, 3, 4, 9}) {
+    EXPECT_TRUE(top[i].data.empty()) << top[i].Name();
+    EXPECT_TRUE(top[i].ContentInFile()) << top[i].Name();
+  }
+  for (std::size_t i : {5, 6, 7, 8}) EXPECT_EQ(top[i].data.size(), 15 * kMiB - 8);
+  EXPECT_EQ(top[2].readSize, 0xFFFFFFFFu - 8);
+  EXPECT_EQ(movie->FrameCount(), 90);
 }
 
 TEST_F(MovieFileTest, DeepNestingIsRefused) {
@@ -371,11 +423,11 @@ TEST_F(MovieFileTest, ExamineRootDecidesTheRoot) {
   EXPECT_FALSE(movie->root.isRaw);
   EXPECT_TRUE(movie->root.data.empty());
 
-  // A file that is no atom sequence: copied whole when examined, never otherwise.
+  // A file that is no atom sequence is a leaf when examined, but never copied.
   const Bytes text = Text("this is not a movie, just some text");
   auto examined = OpenBytes(text, true);
   ASSERT_NE(examined, nullptr);
-  EXPECT_EQ(examined->root.data, text);
+  EXPECT_TRUE(examined->root.ContentInFile());
   auto plain = OpenBytes(text, false);
   ASSERT_NE(plain, nullptr);
   EXPECT_TRUE(plain->root.data.empty());
