@@ -4,7 +4,8 @@
 #include <filesystem>
 #include <optional>
 
-// The recorder-movie test: the file opens for reading, is not empty, the 18
+// The recorder-movie test: the file is a regular file (a symbolic link is
+// followed) that opens for reading without blocking, is not empty, the 18
 // bytes that end it begin with "CSMEND" and bytes 4..7 are "ftyp". It takes
 // the player's file lock "hFileMutex", since the player may have the same
 // file open.

@@ -11,6 +11,7 @@
 
 #include "catalogue/recording_check.h"
 #include "cli/json_text.h"
+#include "container/file_view.h"
 #include "container/movie_file.h"
 #include "container/sensor_track.h"
 
@@ -143,7 +144,9 @@ int RunInfo(std::span<char* const> args) {
     return 2;
   }
 
+  // Only a regular file is read: a FIFO or a device would block or never end.
   std::string error;
+  if (FileView view; !view.Open(file, &error)) return Fail(file, error);
   const std::unique_ptr<MovieFile> movie = MovieFile::Open(file, false, &error);
   if (!movie) return Fail(file, error);
   SensorTrack track;
