@@ -1,8 +1,13 @@
+#include <signal.h>
+
 #include <QApplication>
 
 #include "app/kestrel_app.h"
 
 int main(int argc, char* argv[]) {
+  // A file-size limit makes a write fail with a message instead of ending the
+  // viewer mid-write.
+  signal(SIGXFSZ, SIG_IGN);
   QApplication application(argc, argv);
   CKestrelApp app;
   app.Run();

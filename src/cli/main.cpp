@@ -1,10 +1,38 @@
+#include <signal.h>
+
 #include <cstdio>
 #include <span>
 #include <string_view>
 
+#include "catalogue/output_file.h"
 #include "cli/commands.h"
 
 namespace {
+
+// Runs once, with the signal's own action back in place: removes the
+// temporary file of the output being written and ends the process by the
+// signal, as it would have ended without the handler.
+void EndBySignal(int signal) {
+  RemovePendingOutputFiles();
+  raise(signal);
+}
+
+// A file-size limit makes a write fail (EFBIG) instead of ending the
+// process before it can remove its temporary file; an interrupt, a
+// termination or a hang-up removes that file. A signal ignored by whoever
+// started the process (nohup) stays ignored.
+void SetUpSignals() {
+  signal(SIGXFSZ, SIG_IGN);
+  for (const int ending : {SIGINT, SIGTERM, SIGHUP}) {
+    struct sigaction previous {};
+    if (sigaction(ending, nullptr, &previous) != 0 || previous.sa_handler == SIG_IGN) continue;
+    struct sigaction action {};
+    action.sa_handler = EndBySignal;
+    action.sa_flags = SA_RESETHAND;
+    sigfillset(&action.sa_mask);
+    sigaction(ending, &action, nullptr);
+  }
+}
 
 void PrintHelp(std::FILE* out) {
   std::fprintf(out,
@@ -21,6 +49,7 @@ void PrintHelp(std::FILE* out) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  SetUpSignals();
   if (argc < 2) {
     PrintHelp(stderr);
     return 2;

@@ -3,14 +3,25 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <string>
+
+#include "container/posix_io.h"
+
+namespace {
+
+// Straight to the descriptor: a write interrupted by a signal goes on.
+void ShowOnTerminal(const std::string& text) {
+  WriteAll(STDERR_FILENO,
+           std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+}
+
+}  // namespace
 
 TerminalProgress::TerminalProgress(const char* label)
     : label_(label), terminal_(isatty(STDERR_FILENO) == 1) {}
 
 TerminalProgress::~TerminalProgress() {
-  if (shown_) std::fputc('\n', stderr);
+  if (shown_) ShowOnTerminal("\n");
 }
 
 void TerminalProgress::Post(int message, std::intptr_t done, std::intptr_t total) {
@@ -18,9 +29,8 @@ void TerminalProgress::Post(int message, std::intptr_t done, std::intptr_t total
   constexpr int kWidth = 30;
   const std::intptr_t clamped = std::clamp<std::intptr_t>(done, 0, total);
   const auto filled = static_cast<std::size_t>(clamped * kWidth / total);
-  std::fprintf(stderr, "\r%s [%s%s] %ld/%ld", label_, std::string(filled, '#').c_str(),
-               std::string(kWidth - filled, ' ').c_str(), static_cast<long>(clamped),
-               static_cast<long>(total));
-  std::fflush(stderr);
+  ShowOnTerminal("\r" + std::string(label_) + " [" + std::string(filled, '#') +
+                 std::string(kWidth - filled, ' ') + "] " + std::to_string(clamped) + "/" +
+                 std::to_string(total));
   shown_ = true;
 }

@@ -2,6 +2,7 @@
 
 #include <sys/types.h>
 
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -24,3 +25,14 @@ bool WriteAll(int fd, std::span<const std::uint8_t> bytes);
 
 // open(2) that retries when interrupted.
 int OpenRetrying(const char* path, int flags, mode_t mode = 0);
+
+// Calls `call` (a system call returning -1 with errno on failure) again for
+// as long as it fails with EINTR, and returns its last result.
+template <typename Call>
+auto RetryInterrupted(Call call) {
+  decltype(call()) result;
+  do {
+    result = call();
+  } while (result == -1 && errno == EINTR);
+  return result;
+}
