@@ -91,6 +91,7 @@ std::vector<RecordingPlan> PlanCard(const CardOptions& options) {
       plan.width = options.width;
       plan.height = options.height;
       plan.toneHz = 300 + 25 * (plan.cardIndex % 32);
+      plan.beep = options.beep;
       plan.header = HeaderFor(plan.trigger, options.quality);
       // A file cut short has lost its sensor track with its tail.
       if (plan.kind != FileKind::kCutShort) plan.samples = std::move(samples[i]);

@@ -27,6 +27,7 @@ struct CardOptions {
   bool cutShort = false;           // every recording is written as kCutShort
   bool noCsmend = false;           // every recording is written as kNoCsmend
   bool plain = false;              // every recording is written as kPlainMovie
+  bool beep = false;               // each recording starts with a white picture and a beep
 };
 
 enum class FileKind {
@@ -60,8 +61,9 @@ struct RecordingPlan {
   int fpsDen = 1;
   int width = 0;
   int height = 0;
-  int toneHz = 0;    // the sine tone of the sound track
-  LocalClock start;  // local start time (the decoded time of record 0)
+  int toneHz = 0;     // the sine tone of the sound track
+  bool beep = false;  // the tone only sounds for the first 100 ms; the first picture is white
+  LocalClock start;   // local start time (the decoded time of record 0)
   HeaderFields header;
   std::vector<SensorSample> samples;  // the records of the udat payload, in file order
                                       // (none for kCutShort, kPlainMovie and kNotMovie)

@@ -85,6 +85,8 @@ std::string UsageText() {
          "  --cut-short      write every recording cut short inside its mdat\n"
          "  --no-csmend      write every recording without the closing CSMEND\n"
          "  --plain          write every recording as plain ffmpeg output\n"
+         "  --beep           start each recording with a white picture and a 100 ms beep,\n"
+         "                   silent after it, to measure where each recording begins\n"
          "  --help           show this text\n";
 }
 
@@ -101,6 +103,9 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     if (arg == "--help") {
       line.help = true;
       takesValue = false;
+    } else if (arg == "--beep") {
+      takesValue = false;
+      o.beep = true;
     } else if (arg == "--extras" || arg == "--cut-short" || arg == "--no-csmend" ||
                arg == "--plain") {
       takesValue = false;

@@ -16,24 +16,27 @@ std::string Rate(const RecordingPlan& plan) {
 
 // The filter graph: the barcode is a 24-block row whose blocks are white for
 // the set bits of frame + (recording << 16), scaled up without smoothing and
-// laid over the top of the test pattern.
+// laid over the top of the test pattern. A beeping recording's first picture
+// is white and its tone stops after 100 ms.
 std::string FilterGraph(const RecordingPlan& plan) {
   const std::string size = std::to_string(plan.width) + "x" + std::to_string(plan.height);
   const std::string rate = Rate(plan);
   const int strip = BarcodeHeight(plan.height);
   const int recording = plan.cardIndex % 256;
   const int fontSize = std::max(12, plan.height / 8);
-  return "testsrc2=size=" + size + ":rate=" + rate + "[pattern];" +
-         "color=c=black:size=" + std::to_string(kBarcodeBits) + "x2:rate=" + rate +
-         ",format=gray,geq=lum='255*mod(floor((N+" + std::to_string(recording) +
-         "*65536)/pow(2,X)),2)',scale=" + std::to_string(plan.width) + ":" + std::to_string(strip) +
-         ":flags=neighbor[bar];" + "[pattern][bar]overlay=0:0,drawtext=fontfile=" + kFont +
+  return "testsrc2=size=" + size + ":rate=" + rate + ":duration=" + std::to_string(plan.seconds) +
+         "[pattern];" + "color=c=black:size=" + std::to_string(kBarcodeBits) + "x2:rate=" + rate +
+         ":duration=" + std::to_string(plan.seconds) + ",format=gray,geq=lum='255*mod(floor((N+" +
+         std::to_string(recording) + "*65536)/pow(2,X)),2)',scale=" + std::to_string(plan.width) +
+         ":" + std::to_string(strip) + ":flags=neighbor[bar];" +
+         "[pattern][bar]overlay=0:0,drawtext=fontfile=" + kFont +
          ":text='%{n}':x=" + std::to_string(plan.width / 20) +
          ":y=" + std::to_string(strip + plan.height / 20) +
-         ":fontsize=" + std::to_string(fontSize) +
-         ":fontcolor=white:box=1:boxcolor=black,format=yuv420p[v];" +
+         ":fontsize=" + std::to_string(fontSize) + ":fontcolor=white:box=1:boxcolor=black" +
+         (plan.beep ? ",drawbox=color=white:t=fill:enable='eq(n,0)'" : "") + ",format=yuv420p[v];" +
          "sine=frequency=" + std::to_string(plan.toneHz) +
-         ":sample_rate=48000:duration=" + std::to_string(plan.seconds) + "[a]";
+         ":sample_rate=48000:duration=" + std::to_string(plan.seconds) +
+         (plan.beep ? ",volume=volume=0:enable='gte(t,0.1)'" : "") + "[a]";
 }
 
 }  // namespace
@@ -47,7 +50,9 @@ std::vector<std::string> EncoderCommand(const RecordingPlan& plan,
           // x264 works with two slice threads: its frame threads give
           // different bytes now and then when the machine is busy.
           "-filter_complex_threads", "1", "-filter_complex", FilterGraph(plan),
-          "-map", "[v]", "-map", "[a]", "-frames:v", std::to_string(plan.frames),
+          // Both sources end by themselves, the picture after plan.frames
+          // frames: a frame limit would also cut the sound short.
+          "-map", "[v]", "-map", "[a]",
           "-c:v", "libx264", "-preset", "veryfast", "-x264-params", "sliced-threads=1:threads=2",
           "-g", std::to_string(gop), "-keyint_min", std::to_string(gop), "-sc_threshold", "0",
           "-c:a", "aac", "-b:a", "64k", "-ac", "1",
