@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <optional>
 
+#include "catalogue/edit_lists.h"
 #include "catalogue/sample_tables.h"
+#include "catalogue/sound_seams.h"
 #include "container/sensor_records.h"
 
 namespace {
@@ -150,27 +152,64 @@ struct JoinedTrack {
   AtomBytes stts, stsz, stsc, stco, ctts, stss, sdtp, tkhd, mdhd, elst;
 };
 
-bool JoinTrack(const TrackAtoms& a, const TrackAtoms& b, std::int64_t chunkShift,
-               JoinedTrack& out) {
+// Moves a joined table into place; false when there is none.
+bool Take(std::optional<AtomBytes> joined, AtomBytes& into) {
+  if (joined) into = std::move(*joined);
+  return joined.has_value();
+}
+
+constexpr std::uint32_t kSoundHandler = 0x736F756E;  // 'soun'
+
+bool IsSound(const TrackAtoms& track) { return ReadWord(track.hdlr->data, 8) == kSoundHandler; }
+
+SoundTables SoundTablesOf(const TrackAtoms& track) {
+  return {track.stts->data, track.stsz->data, track.stsc->data, track.stco->data, track.elst->data};
+}
+
+// A sound track with its edit list: joined at the seams without the
+// encoder's priming and padding.
+bool JoinSound(const TrackAtoms& a, const TrackAtoms& b, std::uint32_t movieScale,
+               std::int64_t chunkShift, JoinedTrack& out, std::string& why) {
+  if (a.ctts || a.stss || a.sdtp) {
+    why = "a sound track has sample tables the join does not write";
+    return false;
+  }
+  std::optional<SoundTables> joined = JoinSoundTrack(
+      SoundTablesOf(a), SoundTablesOf(b), ReadWord(a.mdhd->data, 12), movieScale, chunkShift, why);
+  if (!joined) return false;
+  out.stts = std::move(joined->stts);
+  out.stsz = std::move(joined->stsz);
+  out.stsc = std::move(joined->stsc);
+  out.stco = std::move(joined->stco);
+  out.elst = std::move(joined->elst);
+  WriteWord(out.mdhd, 16, static_cast<std::uint32_t>(*TimeToSampleDuration(out.stts)));
+  return true;
+}
+
+bool JoinTrack(const TrackAtoms& a, const TrackAtoms& b, std::uint32_t movieScale,
+               std::int64_t chunkShift, JoinedTrack& out, std::string& why) {
   const std::uint32_t samplesBefore = *SampleCount(a.stsz->data);
   const std::uint32_t chunksBefore = *EntryCount(a.stco->data, 4);
-  const auto take = [](std::optional<AtomBytes> joined, AtomBytes& into) {
-    if (joined) into = std::move(*joined);
-    return joined.has_value();
-  };
   out.tkhd = a.tkhd->data;
   out.mdhd = a.mdhd->data;
-  if (a.elst) out.elst = a.elst->data;
-  return take(JoinTimeToSample(a.stts->data, b.stts->data), out.stts) &&
-         take(JoinSampleSizes(a.stsz->data, b.stsz->data), out.stsz) &&
-         take(JoinSampleToChunk(a.stsc->data, b.stsc->data, chunksBefore), out.stsc) &&
-         take(JoinChunkOffsets(a.stco->data, b.stco->data, chunkShift), out.stco) &&
-         (!a.ctts || take(JoinCompositionOffsets(a.ctts->data, b.ctts->data), out.ctts)) &&
-         (!a.stss || take(JoinSyncSamples(a.stss->data, b.stss->data, samplesBefore), out.stss)) &&
-         (!a.sdtp || take(JoinSampleFlags(a.sdtp->data, b.sdtp->data), out.sdtp)) &&
-         AddDuration(out.tkhd, 20, ReadWord(b.tkhd->data, 20)) &&
-         AddDuration(out.mdhd, 16, ReadWord(b.mdhd->data, 16)) &&
-         (!a.elst || AddDuration(out.elst, 8, ReadWord(b.elst->data, 8)));
+  if (!AddDuration(out.tkhd, 20, ReadWord(b.tkhd->data, 20)) ||
+      !AddDuration(out.mdhd, 16, ReadWord(b.mdhd->data, 16))) {
+    why = "the joined duration would overflow";
+    return false;
+  }
+  if (a.elst && IsSound(a)) return JoinSound(a, b, movieScale, chunkShift, out, why);
+  if (a.elst && !Take(GrowMediaEdit(a.elst->data, b.elst->data, true), out.elst)) {
+    why = "the recordings' edit lists differ or have a form the join does not write";
+    return false;
+  }
+  why = "a joined sample table would overflow";
+  return Take(JoinTimeToSample(a.stts->data, b.stts->data), out.stts) &&
+         Take(JoinSampleSizes(a.stsz->data, b.stsz->data), out.stsz) &&
+         Take(JoinSampleToChunk(a.stsc->data, b.stsc->data, chunksBefore), out.stsc) &&
+         Take(JoinChunkOffsets(a.stco->data, b.stco->data, chunkShift), out.stco) &&
+         (!a.ctts || Take(JoinCompositionOffsets(a.ctts->data, b.ctts->data), out.ctts)) &&
+         (!a.stss || Take(JoinSyncSamples(a.stss->data, b.stss->data, samplesBefore), out.stss)) &&
+         (!a.sdtp || Take(JoinSampleFlags(a.sdtp->data, b.sdtp->data), out.sdtp));
 }
 
 // True when every chunk of the track lies in the media after its first 8
@@ -259,8 +298,8 @@ bool Merge(JoinAtoms& a, JoinAtoms& b, std::string& why) {
                                   static_cast<std::int64_t>(b.mdat->offset + 8);
   std::vector<JoinedTrack> joined(a.tracks.size());
   for (std::size_t i = 0; i < a.tracks.size(); ++i) {
-    if (!JoinTrack(a.tracks[i], b.tracks[i], chunkShift, joined[i])) {
-      why = "a joined sample table or duration would overflow";
+    if (!JoinTrack(a.tracks[i], b.tracks[i], ReadWord(a.mvhd->data, 12), chunkShift, joined[i],
+                   why)) {
       return false;
     }
   }

@@ -54,6 +54,17 @@ std::optional<std::uint32_t> EntryCount(const AtomBytes& table, std::size_t entr
   return count;
 }
 
+std::optional<std::uint64_t> TimeToSampleDuration(const AtomBytes& stts) {
+  const std::optional<std::uint32_t> count = EntryCount(stts, 8);
+  if (!count) return std::nullopt;
+  std::uint64_t total = 0;
+  for (std::size_t i = 0; i < *count; ++i) {
+    total += std::uint64_t{ReadWord(stts, kCountedHeader + i * 8)} *
+             ReadWord(stts, kCountedHeader + i * 8 + 4);
+  }
+  return total;
+}
+
 std::optional<std::uint32_t> SampleCount(const AtomBytes& stsz) {
   if (stsz.size() < 12) return std::nullopt;
   const std::uint32_t count = ReadWord(stsz, 8);
@@ -105,7 +116,8 @@ std::optional<AtomBytes> JoinSampleSizes(const AtomBytes& a, const AtomBytes& b)
   if (sizeA != ReadWord(b, 4)) return std::nullopt;
   AtomBytes joined(a.begin(), a.begin() + 12 + (sizeA == 0 ? std::size_t{*countA} * 4 : 0));
   WriteWord(joined, 8, *countA + *countB);
-  if (sizeA == 0) joined.insert(joined.end(), b.begin() + 12, b.begin() + 12 + std::size_t{*countB} * 4);
+  if (sizeA == 0)
+    joined.insert(joined.end(), b.begin() + 12, b.begin() + 12 + std::size_t{*countB} * 4);
   return joined;
 }
 

@@ -47,6 +47,10 @@ std::optional<AtomBytes> JoinSampleFlags(const AtomBytes& a, const AtomBytes& b)
 // when the atom holds that many entries of `entrySize` bytes.
 std::optional<std::uint32_t> EntryCount(const AtomBytes& table, std::size_t entrySize);
 
+// The media time that an `stts` covers (the sum of count x delta), when well
+// formed.
+std::optional<std::uint64_t> TimeToSampleDuration(const AtomBytes& stts);
+
 // The sample count of an `stsz` (at offset 8), when well formed.
 std::optional<std::uint32_t> SampleCount(const AtomBytes& stsz);
 
