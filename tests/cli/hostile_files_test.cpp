@@ -114,30 +114,6 @@ std::vector<atoms::Bytes> TopLevelAtoms(const atoms::Bytes& file) {
   return parts;
 }
 
-// One stretch of a sparse file: bytes written, then a hole.
-struct Stretch {
-  atoms::Bytes bytes;
-  std::uint64_t hole = 0;
-};
-
-// An atom of `size` bytes whose content is a hole.
-Stretch HollowAtom(std::string_view name, std::uint32_t size) {
-  return {atoms::Cat({atoms::Be32(size), atoms::Text(name)}), size - 8u};
-}
-
-void WriteSparse(const fs::path& path, const std::vector<Stretch>& stretches) {
-  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  ASSERT_GE(fd, 0) << path;
-  std::uint64_t at = 0;
-  for (const Stretch& stretch : stretches) {
-    ASSERT_EQ(pwrite(fd, stretch.bytes.data(), stretch.bytes.size(), static_cast<off_t>(at)),
-              static_cast<ssize_t>(stretch.bytes.size()));
-    at += stretch.bytes.size() + stretch.hole;
-  }
-  ASSERT_EQ(ftruncate(fd, static_cast<off_t>(at)), 0);
-  close(fd);
-}
-
 class HostileFiles : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -175,12 +151,13 @@ TEST_F(HostileFiles, HugeAtomsCostNoMoreThanTheRecording) {
   const atoms::Bytes recording{std::istreambuf_iterator<char>(in), {}};
   const std::vector<atoms::Bytes> parts = TopLevelAtoms(recording);
   ASSERT_EQ(parts.size(), 5u);  // ftyp mdat moov udat free
-  const auto whole = [](const atoms::Bytes& bytes) { return Stretch{bytes}; };
+  using atoms::HollowAtom;
+  const auto whole = [](const atoms::Bytes& bytes) { return atoms::Stretch{bytes}; };
   const std::size_t records = mkcard::PlanCard(options_).at(0).samples.size();
 
   struct Case {
     const char* what;
-    std::vector<Stretch> stretches;
+    std::vector<atoms::Stretch> stretches;
     bool recorderFile;
   };
   // The big atoms go after the movie atom, so that the media stays where
@@ -207,7 +184,7 @@ TEST_F(HostileFiles, HugeAtomsCostNoMoreThanTheRecording) {
     fs::create_directories(folder);
     fs::create_directories(out);
     const fs::path file = folder / fs::path(Recording(0)).filename();
-    WriteSparse(file, c.stretches);
+    ASSERT_TRUE(atoms::WriteSparse(file, c.stretches));
     ASSERT_GT(fs::file_size(file), std::uint64_t{kGiB});
 
     const fs::path joined = out / "joined.MOV";

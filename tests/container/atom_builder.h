@@ -189,3 +189,24 @@ inline std::filesystem::path WriteIn(const std::filesystem::path& folder, std::s
 }
 
 }  // namespace atoms
+
+namespace atoms {
+
+// One stretch of a sparse file: bytes written, then a hole of `hole` bytes
+// that takes no room on the disk.
+struct Stretch {
+  Bytes bytes;
+  std::uint64_t hole = 0;
+};
+
+// An atom of `size` bytes whose content is a hole.
+inline Stretch HollowAtom(std::string_view name, std::uint32_t size) {
+  return {Cat({Be32(size), Text(name)}), size - 8u};
+}
+
+// Writes the stretches one after the other with pwrite and ftruncate, so
+// that a file of gigabytes costs only its written bytes. False when the file
+// cannot be written.
+bool WriteSparse(const std::filesystem::path& path, const std::vector<Stretch>& stretches);
+
+}  // namespace atoms

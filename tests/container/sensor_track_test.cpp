@@ -83,7 +83,10 @@ TEST_F(SensorTrackTest, BadSensorAtoms) {
     Bytes file;
     std::int32_t count;
     bool header;
+    std::vector<atoms::Stretch> after = {};  // written after `file`, holes left unwritten
   };
+  Bytes flood;
+  for (int i = 0; i < 20000; ++i) atoms::Append(flood, Atom("free", Bytes{}));
   const std::vector<Case> cases = {
       {"count 0", atoms::RecorderMovie(0), 0, true},
       {"count 0xFFFF, three records", atoms::RecorderMovie(atoms::Udat(three, 0xFFFF)), 3, true},
@@ -112,9 +115,23 @@ TEST_F(SensorTrackTest, BadSensorAtoms) {
        Cat({atoms::Ftyp(), AtomWithSize(7, "free", Bytes(8, 0)), atoms::Udat(three)}), 0, false},
       {"stray bytes after the last atom", Cat({atoms::RecorderMovie(3), Bytes(5, 0)}), 3, true},
       {"empty file", {}, 0, false},
+      {"20000 atoms of 8 bytes before the udat", Cat({atoms::Ftyp(), flood, atoms::Udat(three)}), 3,
+       true},
+      {"a size field 4 GiB past the end of the file before the udat",
+       Cat({atoms::Ftyp(), AtomWithSize(0xFFFFFFF8, "free", {}), atoms::Udat(three)}), 0, false},
+      {"two 4 GiB atoms that the file holds as holes before the udat",
+       atoms::Ftyp(),
+       3,
+       true,
+       {atoms::HollowAtom("free", 0xFFFFFFF8),
+        atoms::HollowAtom("uuid", 0xFFFFFFF8),
+        {atoms::Udat(three)}}},
   };
   for (const Case& c : cases) {
-    const std::filesystem::path path = Write(c.file);
+    std::vector<atoms::Stretch> stretches = {{c.file}};
+    stretches.insert(stretches.end(), c.after.begin(), c.after.end());
+    const std::filesystem::path path = dir_.path() / "track.MOV";
+    ASSERT_TRUE(atoms::WriteSparse(path, stretches)) << c.what;
     SensorTrack track;
     ASSERT_TRUE(track.Load(path)) << c.what;
     EXPECT_EQ(track.count, c.count) << c.what;
