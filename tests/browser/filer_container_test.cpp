@@ -1,6 +1,10 @@
 #include "browser/filer_container.h"
 
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QDir>
@@ -237,6 +241,38 @@ TEST_F(FilerContainerTest, FileSourceNeedsARecorderFile) {
   // The engine's test decides when one is given.
   panel.SetFileAcceptor([](const QString&) { return false; });
   EXPECT_FALSE(panel.ApplySource(SourceKind::kFile, card_->Path(5)));
+  EXPECT_EQ(panel.fileList()->count(), 0);
+}
+
+TEST_F(FilerContainerTest, SpecialFilesNamedLikeRecordingsAreNotListed) {
+  // Two recordings and, named like recordings of the same time, a FIFO, a
+  // socket, a folder and a symbolic link to the FIFO; none of them may block
+  // the listing.
+  QTemporaryDir other;
+  const std::filesystem::path folder = (other.path() + QStringLiteral("/100MEDIA")).toStdString();
+  std::filesystem::create_directories(folder);
+  const std::vector<std::string> real = {card_->Names(0)[0], card_->Names(0)[1]};
+  for (std::size_t i = 0; i < real.size(); ++i) {
+    std::filesystem::copy_file(card_->Path(i).toStdString(), folder / real[i]);
+  }
+  const std::string stem = real[0].substr(0, 10);
+  const std::filesystem::path fifo = folder / (stem + "_G.MOV");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  const std::string socketPath = (folder / (stem + "_M.MOV")).string();
+  ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+  socketPath.copy(address.sun_path, socketPath.size());
+  const int socketFd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  ASSERT_EQ(bind(socketFd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  close(socketFd);
+  std::filesystem::create_directory(folder / (stem + "_P.MOV"));
+  std::filesystem::create_symlink(fifo, folder / (stem + "_S.MOV"));
+
+  CFilerContainer panel;
+  ASSERT_TRUE(panel.ApplySource(SourceKind::kFolder, QString::fromStdString(folder.string())));
+  EXPECT_EQ(RowNames(*panel.fileList()), real);
+  EXPECT_FALSE(panel.ApplySource(SourceKind::kFile, QString::fromStdString(fifo.string())));
   EXPECT_EQ(panel.fileList()->count(), 0);
 }
 
