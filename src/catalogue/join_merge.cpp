@@ -6,6 +6,7 @@
 #include "catalogue/edit_lists.h"
 #include "catalogue/sample_tables.h"
 #include "catalogue/sound_seams.h"
+#include "catalogue/table_checks.h"
 #include "container/sensor_records.h"
 
 namespace {
@@ -51,6 +52,24 @@ bool IsVersion0(const AtomNode* node, std::size_t length) {
   return node != nullptr && node->data.size() >= length && node->data[0] == 0;
 }
 
+constexpr std::uint32_t kSoundHandler = 0x736F756E;  // 'soun'
+
+bool IsSound(const TrackAtoms& track) {
+  return track.hdlr->data.size() >= 12 && ReadWord(track.hdlr->data, 8) == kSoundHandler;
+}
+
+// The duration of the track's first sample, the frame duration of a picture
+// track.
+std::uint32_t FirstDelta(const AtomNode& stts) {
+  return ReadWord(stts.data, 0) == 0 && ReadWord(stts.data, 4) > 0 ? ReadWord(stts.data, 12) : 0;
+}
+
+// True when every sample of the track lasts one frame; a picture track's
+// last sample, and any sound sample, may be shorter, but not 0.
+bool FrameDurationsMatch(const TrackAtoms& track, std::uint32_t frame) {
+  return frame > 1 && frame != UINT32_MAX && DeltasMatch(track.stts->data, frame, IsSound(track));
+}
+
 bool FindTrack(AtomNode& trak, TrackAtoms& track, std::string& why) {
   AtomNode* stbl = FindPath(&trak, {"mdia", "minf", "stbl"});
   track.tkhd = FindChild(&trak, "tkhd");
@@ -81,6 +100,20 @@ bool FindTrack(AtomNode& trak, TrackAtoms& track, std::string& why) {
       (track.stss && !EntryCount(track.stss->data, 4)) ||
       (track.ctts && !EntryCount(track.ctts->data, 8))) {
     why = "a sample table claims more entries than it holds";
+    return false;
+  }
+  const std::uint32_t samples = *SampleCount(track.stsz->data);
+  if (SamplesInChunks(track.stsc->data, *EntryCount(track.stco->data, 4)) != samples ||
+      TimedSamples(track.stts->data) != samples) {
+    why = "a track's sample tables disagree on its number of samples";
+    return false;
+  }
+  if (track.stss && !SyncSamplesWithin(track.stss->data, samples)) {
+    why = "a track's sync samples lie past its samples";
+    return false;
+  }
+  if (!FrameDurationsMatch(track, FirstDelta(*track.stts))) {
+    why = "a track's samples do not all last one frame";
     return false;
   }
   return true;
@@ -158,10 +191,6 @@ bool Take(std::optional<AtomBytes> joined, AtomBytes& into) {
   return joined.has_value();
 }
 
-constexpr std::uint32_t kSoundHandler = 0x736F756E;  // 'soun'
-
-bool IsSound(const TrackAtoms& track) { return ReadWord(track.hdlr->data, 8) == kSoundHandler; }
-
 SoundTables SoundTablesOf(const TrackAtoms& track) {
   return {track.stts->data, track.stsz->data, track.stsc->data, track.stco->data, track.elst->data};
 }
@@ -202,27 +231,25 @@ bool JoinTrack(const TrackAtoms& a, const TrackAtoms& b, std::uint32_t movieScal
     why = "the recordings' edit lists differ or have a form the join does not write";
     return false;
   }
+  if (Take(JoinTimeToSample(a.stts->data, b.stts->data), out.stts) &&
+      Take(JoinSampleSizes(a.stsz->data, b.stsz->data), out.stsz) &&
+      Take(JoinSampleToChunk(a.stsc->data, b.stsc->data, chunksBefore), out.stsc) &&
+      Take(JoinChunkOffsets(a.stco->data, b.stco->data, chunkShift), out.stco) &&
+      (!a.ctts || Take(JoinCompositionOffsets(a.ctts->data, b.ctts->data), out.ctts)) &&
+      (!a.stss || Take(JoinSyncSamples(a.stss->data, b.stss->data, samplesBefore), out.stss)) &&
+      (!a.sdtp || Take(JoinSampleFlags(a.sdtp->data, b.sdtp->data), out.sdtp))) {
+    return true;
+  }
   why = "a joined sample table would overflow";
-  return Take(JoinTimeToSample(a.stts->data, b.stts->data), out.stts) &&
-         Take(JoinSampleSizes(a.stsz->data, b.stsz->data), out.stsz) &&
-         Take(JoinSampleToChunk(a.stsc->data, b.stsc->data, chunksBefore), out.stsc) &&
-         Take(JoinChunkOffsets(a.stco->data, b.stco->data, chunkShift), out.stco) &&
-         (!a.ctts || Take(JoinCompositionOffsets(a.ctts->data, b.ctts->data), out.ctts)) &&
-         (!a.stss || Take(JoinSyncSamples(a.stss->data, b.stss->data, samplesBefore), out.stss)) &&
-         (!a.sdtp || Take(JoinSampleFlags(a.sdtp->data, b.sdtp->data), out.sdtp));
+  return false;
 }
 
-// True when every chunk of the track lies in the media after its first 8
-// bytes, which the recorder keeps free of samples and a join drops from
-// every further file.
+// True when every chunk of the track with its samples lies in the media
+// after its first 8 bytes, which the recorder keeps free of samples and a
+// join drops from every further file.
 bool ChunksInMedia(const TrackAtoms& track, const AtomNode& mdat) {
-  const AtomBytes& stco = track.stco->data;
-  const std::uint32_t count = *EntryCount(stco, 4);
-  for (std::uint32_t i = 0; i < count; ++i) {
-    const std::uint64_t offset = ReadWord(stco, 8 + std::size_t{i} * 4);
-    if (offset < mdat.offset + 8 || offset >= mdat.offset + mdat.readSize) return false;
-  }
-  return true;
+  return ChunksWithin(track.stsc->data, track.stsz->data, track.stco->data, mdat.offset + 8,
+                      mdat.offset + mdat.readSize);
 }
 
 void Store(AtomNode* node, AtomBytes bytes) {
@@ -288,6 +315,10 @@ bool Merge(JoinAtoms& a, JoinAtoms& b, std::string& why) {
   for (std::size_t i = 0; i < a.tracks.size(); ++i) {
     if (!Compatible(a.tracks[i], b.tracks[i])) {
       why = "the recordings have different tracks, time scales or sample descriptions";
+      return false;
+    }
+    if (!FrameDurationsMatch(b.tracks[i], FirstDelta(*a.tracks[i].stts))) {
+      why = "the recordings' samples last different times (another frame rate)";
       return false;
     }
   }

@@ -13,3 +13,6 @@ bool IsRecording(const std::filesystem::path& path);
 
 // The same test; the file's size when it passes.
 std::optional<std::uint64_t> RecordingSize(const std::filesystem::path& path);
+
+// The same test on a file open for reading (without the lock).
+std::optional<std::uint64_t> RecordingSizeOf(int fd);

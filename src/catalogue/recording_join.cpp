@@ -7,6 +7,7 @@
 #include "catalogue/join_merge.h"
 #include "catalogue/join_writer.h"
 #include "catalogue/output_file.h"
+#include "catalogue/recording_check.h"
 #include "container/movie_file.h"
 
 namespace {
@@ -47,7 +48,14 @@ bool OpenPart(const std::filesystem::path& path, Part& part, std::string& why) {
 // renames it into place, flushed to the disk first.
 bool WriteOutput(const AtomNode& root, const std::filesystem::path& output, std::string& why) {
   OutputFile file;
-  return file.Create(output, why) && WriteJoinedTree(root, file.fd(), why) && file.Commit(why);
+  if (!file.Create(output, why) || !WriteJoinedTree(root, file.fd(), why)) return false;
+  // The viewer lists only recorder movies: a join it would not list is no
+  // join of recordings.
+  if (!RecordingSizeOf(file.fd())) {
+    why = "the joined movie would not end with the recorder's closing marker";
+    return false;
+  }
+  return file.Commit(why);
 }
 
 JoinResult Fail(JoinResult result, JoinError error, std::string why) {
@@ -64,6 +72,12 @@ JoinResult RunJoin(const std::vector<std::filesystem::path>& inputs,
   for (const std::filesystem::path& input : inputs) {
     if (SameFile(input, output)) {
       return Fail(result, JoinError::kFailed, "the output is one of the recordings to join");
+    }
+    if (!IsRecording(input)) {
+      return Fail(result, JoinError::kFailed,
+                  input.string() +
+                      ": not a recorder movie (it must begin with a file type atom "
+                      "and end with the closing marker CSMEND)");
     }
     std::error_code error;
     total += std::filesystem::file_size(input, error);
@@ -92,19 +106,22 @@ JoinResult RunJoin(const std::vector<std::filesystem::path>& inputs,
       return Fail(result, JoinError::kFailed, inputs[j].string() + ": " + why);
     }
     if (options.sink != nullptr) {
-      options.sink->Post(JoinOptions::kProgress, static_cast<std::intptr_t>(static_cast<double>(j) * 0.99),
-                         count);
+      options.sink->Post(JoinOptions::kProgress,
+                         static_cast<std::intptr_t>(static_cast<double>(j) * 0.99), count);
     }
   }
 
   switch (CheckJoinedTree(parts[0].movie->root, parts[0].atoms)) {
-    case JoinLimit::kNone: break;
+    case JoinLimit::kNone:
+      break;
     case JoinLimit::kSizeOver:
       return Fail(result, JoinError::kSizeOver, "the joined movie would pass 4 GiB");
     case JoinLimit::kTooManyRecords:
-      return Fail(result, JoinError::kTooManyRecords, "the joined sensor track would pass 65535 records");
+      return Fail(result, JoinError::kTooManyRecords,
+                  "the joined sensor track would pass 65535 records");
     case JoinLimit::kMediaMoved:
-      return Fail(result, JoinError::kFailed, "the first recording's media does not follow its file type atom");
+      return Fail(result, JoinError::kFailed,
+                  "the first recording's media does not follow its file type atom");
   }
   if (!WriteOutput(parts[0].movie->root, output, why)) return Fail(result, JoinError::kFailed, why);
   if (options.sink != nullptr) options.sink->Post(JoinOptions::kProgress, count, count);
@@ -117,15 +134,19 @@ JoinResult RunJoin(const std::vector<std::filesystem::path>& inputs,
 JoinResult Join(const std::vector<std::filesystem::path>& inputs,
                 const std::filesystem::path& output, const JoinOptions& options) {
   JoinResult result = RunJoin(inputs, output, options);
-  if (options.sink != nullptr) options.sink->Post(JoinOptions::kFinished, 0, result.firstOpened ? 1 : 0);
+  if (options.sink != nullptr)
+    options.sink->Post(JoinOptions::kFinished, 0, result.firstOpened ? 1 : 0);
   return result;
 }
 
 std::string_view JoinFailureText(JoinError error) {
   switch (error) {
-    case JoinError::kNone: return "";
+    case JoinError::kNone:
+      return "";
     case JoinError::kSizeOver:
-    case JoinError::kTooManyRecords: return "サイズオーバーです。ファイル数を減らしてください。";
-    default: return "動画の連結に失敗しました。";
+    case JoinError::kTooManyRecords:
+      return "サイズオーバーです。ファイル数を減らしてください。";
+    default:
+      return "動画の連結に失敗しました。";
   }
 }
