@@ -222,12 +222,18 @@ std::optional<std::int64_t> SensorTrack::RecordCount(const std::filesystem::path
   return records;
 }
 
+bool SensorTrack::Cancelled() {
+  // A plain look first: scans ask once an atom, and the exchange is a
+  // locked instruction.
+  return cancel.load(std::memory_order_relaxed) && cancel.exchange(false);
+}
+
 bool SensorTrack::ScanTopLevel(FileView& file, const AtomWanted& wanted, const AtomWanted* first) {
   std::lock_guard<std::recursive_mutex> lock(*mutex_);
   bool firstTaken = false;
   std::uint64_t position = 0;
   while (position < file.Size()) {
-    if (cancel.exchange(false)) return false;
+    if (Cancelled()) return false;
     const std::uint64_t rest = file.Size() - position;
     if (rest < kAtomHeaderSize) return true;
     std::span<const std::uint8_t> head;
@@ -265,7 +271,7 @@ std::optional<float> SensorTrack::FrameRateScan(const std::filesystem::path& fil
     bool found = false;
     std::uint64_t position = begin;
     while (!found && end - position >= kAtomHeaderSize) {
-      if (cancel.exchange(false)) return std::nullopt;
+      if (Cancelled()) return std::nullopt;
       std::span<const std::uint8_t> head;
       if (!view.Map(position, kAtomHeaderSize, &head)) return std::nullopt;
       const std::uint32_t atomSize = ReadBigEndian32(head.data());

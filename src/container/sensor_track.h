@@ -106,6 +106,8 @@ class SensorTrack {
   // header whose size is below 8. `first`, when given, is taken only before
   // `wanted` is found, once. Fails when a read fails or cancel is set.
   bool ScanTopLevel(FileView& file, const AtomWanted& wanted, const AtomWanted* first);
+  // True, and clears the flag, when cancel is set.
+  bool Cancelled();
   bool LoadRecords(const std::filesystem::path& file, Decode decode);
   void DecodeRecords(std::span<const std::uint8_t> atom, Decode decode);
   void Clear();
