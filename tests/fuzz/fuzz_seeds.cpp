@@ -83,6 +83,28 @@ int main(int argc, char* argv[]) {
   };
   for (const auto& [name, bytes] : seeds) atoms::WriteFile(folder / name, bytes);
 
+  // Inputs that describe their sizes (fuzz_file.h): atoms of gigabytes held
+  // as a hole at the end of the file, and a flood of 8-byte atoms.
+  const auto hole = [](std::uint32_t length) {
+    return Cat({atoms::Text("hole"), atoms::Be32(length)});
+  };
+  atoms::Bytes flood;
+  for (int i = 0; i < 4000; ++i) atoms::Append(flood, Atom("free", atoms::Bytes{}));
+  const std::vector<std::pair<const char*, atoms::Bytes>> described = {
+      {"huge-free.MOV", Cat({atoms::RecorderMovie(3), atoms::AtomWithSize(0xFFFFFFF8, "free", {}),
+                             hole(0xFFFFFFF0)})},
+      {"huge-uuid.MOV", Cat({atoms::Ftyp(), atoms::Moov(), atoms::Udat(atoms::SampleRecords(2)),
+                             atoms::AtomWithSize(0x40000000, "uuid", {}), hole(0x40000000 - 8)})},
+      {"huge-leading.MOV",
+       Cat({atoms::AtomWithSize(0x40000000, "junk", {}), hole(0x40000000 - 8)})},
+      {"huge-udat.MOV",
+       Cat({atoms::Ftyp(), atoms::Moov(),
+            atoms::AtomWithSize(0xFFFFFFF8, "udat", atoms::Text("CSMDAT")), hole(0xFFFFFFF0 - 6)})},
+      {"flood.MOV", Cat({atoms::Ftyp(), flood, atoms::Moov(), atoms::Udat(atoms::SampleRecords(3)),
+                         atoms::Closing()})},
+  };
+  for (const auto& [name, bytes] : described) atoms::WriteFile(folder / name, bytes);
+
   if (argc == 3) {
     int written = 0;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(argv[2])) {
