@@ -1,11 +1,14 @@
 #include <signal.h>
+#include <unistd.h>
 
-#include <cstdio>
+#include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "catalogue/output_file.h"
 #include "cli/commands.h"
+#include "container/posix_io.h"
 
 namespace {
 
@@ -34,16 +37,21 @@ void SetUpSignals() {
   }
 }
 
-void PrintHelp(std::FILE* out) {
-  std::fprintf(out,
-               "usage: kestrel-cli COMMAND [ARGS...]\n"
-               "Reads, lists and joins the recordings of a drive recorder.\n\n"
-               "commands:\n");
+// Straight to the descriptor, so that a write interrupted by a signal goes on.
+void Print(int fd, const std::string& text) {
+  WriteAll(fd, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+}
+
+void PrintHelp(int fd) {
+  std::string text =
+      "usage: kestrel-cli COMMAND [ARGS...]\n"
+      "Reads, lists and joins the recordings of a drive recorder.\n\n"
+      "commands:\n";
   for (const CliCommand& command : CliCommands()) {
-    std::fprintf(out, "  %.*s %.*s\n      %.*s\n", static_cast<int>(command.name.size()),
-                 command.name.data(), static_cast<int>(command.usage.size()), command.usage.data(),
-                 static_cast<int>(command.summary.size()), command.summary.data());
+    text.append("  ").append(command.name).append(" ").append(command.usage).append("\n      ");
+    text.append(command.summary).append("\n");
   }
+  Print(fd, text);
 }
 
 }  // namespace
@@ -51,17 +59,18 @@ void PrintHelp(std::FILE* out) {
 int main(int argc, char* argv[]) {
   SetUpSignals();
   if (argc < 2) {
-    PrintHelp(stderr);
+    PrintHelp(STDERR_FILENO);
     return 2;
   }
   const std::string_view name = argv[1];
   if (name == "--help" || name == "-h" || name == "help") {
-    PrintHelp(stdout);
+    PrintHelp(STDOUT_FILENO);
     return 0;
   }
   for (const CliCommand& command : CliCommands()) {
     if (command.name == name) return command.run(std::span<char* const>(argv + 2, argv + argc));
   }
-  std::fprintf(stderr, "kestrel-cli: unknown command '%s' (see kestrel-cli --help)\n", argv[1]);
+  Print(STDERR_FILENO,
+        "kestrel-cli: unknown command '" + std::string(name) + "' (see kestrel-cli --help)\n");
   return 2;
 }
