@@ -74,10 +74,11 @@ JoinResult RunJoin(const std::vector<std::filesystem::path>& inputs,
       return Fail(result, JoinError::kFailed, "the output is one of the recordings to join");
     }
     if (!IsRecording(input)) {
-      return Fail(result, JoinError::kFailed,
-                  input.string() +
-                      ": not a recorder movie (it must begin with a file type atom "
-                      "and end with the closing marker CSMEND)");
+      return Fail(
+          result, JoinError::kFailed,
+          input.string() +
+              ": cannot be read or is not a recorder movie (one begins with a file type atom "
+              "and end with the closing marker CSMEND)");
     }
     std::error_code error;
     total += std::filesystem::file_size(input, error);

@@ -35,8 +35,9 @@ void SetError(std::string* error, std::string text) {
 std::unique_ptr<MovieFile> MovieFile::Open(const std::filesystem::path& path, bool examineRoot,
                                            std::string* error) {
   std::unique_ptr<MovieFile> movie(new MovieFile());
-  if (!movie->file_.Open(path)) {
-    SetError(error, "cannot open the file for reading");
+  std::string why;
+  if (!movie->file_.Open(path, &why)) {
+    SetError(error, why);
     return nullptr;
   }
   movie->path_ = std::make_shared<const std::filesystem::path>(path);
