@@ -78,7 +78,7 @@ JoinResult RunJoin(const std::vector<std::filesystem::path>& inputs,
           result, JoinError::kFailed,
           input.string() +
               ": cannot be read or is not a recorder movie (one begins with a file type atom "
-              "and end with the closing marker CSMEND)");
+              "and ends with the closing marker CSMEND)");
     }
     std::error_code error;
     total += std::filesystem::file_size(input, error);
