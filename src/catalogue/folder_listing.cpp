@@ -8,7 +8,10 @@
 std::vector<ListedName> ListFolder(const std::filesystem::path& folder) {
   std::vector<ListedName> names;
   std::error_code error;
-  std::filesystem::directory_iterator it(folder, error);
+  std::filesystem::directory_iterator it;
+  do {  // opening the folder goes on when a signal interrupts it
+    it = std::filesystem::directory_iterator(folder, error);
+  } while (error == std::errc::interrupted);
   for (; !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
     std::error_code typeError;
     names.push_back({it->path().filename().string(), it->path(), it->is_directory(typeError)});

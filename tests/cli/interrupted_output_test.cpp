@@ -445,7 +445,7 @@ TEST_F(InterruptedOutput, EverySecondCallInterruptedGivesTheSameFiles) {
   // Each command writes one file into the folder given last.
   const std::vector<std::pair<std::string, std::vector<std::string>>> commands = {
       {"join", JoinArgs("")},
-      {"csv", {"csv", inputs_->front().string()}},
+      {"csv", {"csv", (source_->path() / "card").string()}},
       {"gpx", route},
   };
   const auto output = [](const std::vector<std::string>& args, const fs::path& folder) {
