@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "catalogue/table_checks.h"
+
 namespace {
 
 constexpr std::size_t kHeader = 8;  // version and flags, entry count
@@ -28,11 +30,12 @@ std::uint64_t ExpandedTrack::Duration() const {
 std::optional<ExpandedTrack> ExpandTrack(const AtomBytes& stts, const AtomBytes& stsz,
                                          const AtomBytes& stsc, const AtomBytes& stco,
                                          std::size_t maxSamples) {
-  const std::optional<std::uint32_t> runs = EntryCount(stts, 8);
   const std::optional<std::uint32_t> samples = SampleCount(stsz);
-  const std::optional<std::uint32_t> entries = EntryCount(stsc, 12);
   const std::optional<std::uint32_t> chunkCount = EntryCount(stco, 4);
-  if (!runs || !samples || !entries || !chunkCount || *samples > maxSamples) return std::nullopt;
+  if (!samples || !chunkCount || *samples > maxSamples ||
+      SamplesInChunks(stsc, *chunkCount) != *samples || TimedSamples(stts) != *samples) {
+    return std::nullopt;
+  }
 
   ExpandedTrack track;
   track.constantSize = ReadWord(stsz, 4);
@@ -40,32 +43,24 @@ std::optional<ExpandedTrack> ExpandTrack(const AtomBytes& stts, const AtomBytes&
     track.sizes.resize(*samples);
     for (std::size_t i = 0; i < *samples; ++i) track.sizes[i] = ReadWord(stsz, 12 + i * 4);
   }
-  for (std::size_t i = 0; i < *runs; ++i) {
-    const std::uint32_t count = ReadWord(stts, kHeader + i * 8);
-    if (count > maxSamples - track.deltas.size()) return std::nullopt;
-    track.deltas.insert(track.deltas.end(), count, ReadWord(stts, kHeader + i * 8 + 4));
+  for (std::size_t i = 0; i < ReadWord(stts, 4); ++i) {
+    track.deltas.insert(track.deltas.end(), ReadWord(stts, kHeader + i * 8),
+                        ReadWord(stts, kHeader + i * 8 + 4));
   }
   track.chunks.resize(*chunkCount);
-  std::uint64_t listed = 0;
   for (std::size_t c = 0; c < track.chunks.size(); ++c) {
     track.chunks[c].offset = ReadWord(stco, kHeader + c * 4);
   }
   // Each `stsc` entry gives the chunks from its first chunk (1-based) to the
   // next entry's their sample count and description.
-  for (std::size_t e = 0; e < *entries; ++e) {
+  const std::uint32_t entries = ReadWord(stsc, 4);
+  for (std::size_t e = 0; e < entries; ++e) {
     const std::size_t at = kHeader + e * 12;
-    const std::uint64_t first = ReadWord(stsc, at);
-    const std::uint64_t next = e + 1 < *entries ? ReadWord(stsc, at + 12) : track.chunks.size() + 1;
-    if (first == 0 || next <= first || next > track.chunks.size() + 1) return std::nullopt;
-    for (std::uint64_t c = first; c < next; ++c) {
+    const std::size_t next = e + 1 < entries ? ReadWord(stsc, at + 12) : track.chunks.size() + 1;
+    for (std::size_t c = ReadWord(stsc, at); c < next; ++c) {
       track.chunks[c - 1].samples = ReadWord(stsc, at + 4);
       track.chunks[c - 1].description = ReadWord(stsc, at + 8);
-      listed += ReadWord(stsc, at + 4);
     }
-  }
-  if ((*entries == 0) != track.chunks.empty() || (*entries > 0 && ReadWord(stsc, kHeader) != 1) ||
-      listed != *samples || track.deltas.size() != *samples) {
-    return std::nullopt;
   }
   return track;
 }

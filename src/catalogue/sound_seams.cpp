@@ -43,7 +43,7 @@ std::optional<SoundTables> JoinSoundTrack(const SoundTables& a, const SoundTable
                                           std::uint32_t trackScale, std::uint32_t movieScale,
                                           std::int64_t chunkShift, std::string& why) {
   std::optional<ExpandedTrack> joined = Expand(a);
-  const std::optional<ExpandedTrack> more = Expand(b);
+  std::optional<ExpandedTrack> more = Expand(b);
   const std::optional<std::vector<Edit>> editsA = ReadEdits(a.elst);
   const std::optional<std::vector<Edit>> editsB = ReadEdits(b.elst);
   const std::optional<Edit> mediaA = editsA ? MediaEdit(*editsA) : std::nullopt;
@@ -63,10 +63,9 @@ std::optional<SoundTables> JoinSoundTrack(const SoundTables& a, const SoundTable
       static_cast<std::uint64_t>(mediaA->mediaTime) +
       (std::uint64_t{mediaA->duration} * trackScale + movieScale / 2) / movieScale;
   DropBack(*joined, TrailingAfter(*joined, endA));
-  ExpandedTrack tail = *more;
   const auto [priming, primingTime] =
-      LeadingBefore(tail, static_cast<std::uint64_t>(mediaB->mediaTime));
-  DropFront(tail, priming);
+      LeadingBefore(*more, static_cast<std::uint64_t>(mediaB->mediaTime));
+  DropFront(*more, priming);
   // What is left of padding and priming inside the samples at the seam is
   // taken off a's last sample, so that b's sound starts on time.
   const std::uint64_t overlap = (joined->Duration() > endA ? joined->Duration() - endA : 0) +
@@ -74,7 +73,7 @@ std::optional<SoundTables> JoinSoundTrack(const SoundTables& a, const SoundTable
   if (!joined->deltas.empty() && joined->deltas.back() > overlap) {
     joined->deltas.back() -= static_cast<std::uint32_t>(overlap);
   }
-  if (!AppendTrack(*joined, tail, chunkShift) || joined->Duration() > UINT32_MAX) {
+  if (!AppendTrack(*joined, *more, chunkShift) || joined->Duration() > UINT32_MAX) {
     why = "a joined sample table or duration would overflow";
     return std::nullopt;
   }

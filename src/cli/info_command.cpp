@@ -11,7 +11,6 @@
 
 #include "catalogue/recording_check.h"
 #include "cli/json_text.h"
-#include "container/file_view.h"
 #include "container/movie_file.h"
 #include "container/sensor_track.h"
 
@@ -144,9 +143,8 @@ int RunInfo(std::span<char* const> args) {
     return 2;
   }
 
-  // Only a regular file is read: a FIFO or a device would block or never end.
+  // The reader takes only regular files and says why it refuses the rest.
   std::string error;
-  if (FileView view; !view.Open(file, &error)) return Fail(file, error);
   const std::unique_ptr<MovieFile> movie = MovieFile::Open(file, false, &error);
   if (!movie) return Fail(file, error);
   SensorTrack track;

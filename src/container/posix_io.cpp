@@ -38,9 +38,5 @@ bool WriteAll(int fd, std::span<const std::uint8_t> bytes) {
 }
 
 int OpenRetrying(const char* path, int flags, mode_t mode) {
-  int fd = -1;
-  do {
-    fd = ::open(path, flags, mode);
-  } while (fd < 0 && errno == EINTR);
-  return fd;
+  return RetryInterrupted([&] { return ::open(path, flags, mode); });
 }

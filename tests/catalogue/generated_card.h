@@ -26,6 +26,13 @@ inline std::vector<std::filesystem::path> GenerateRecordings(const std::filesyst
   return files;
 }
 
+// Runs a program, expecting it to succeed; what it printed, errors last.
+inline std::string RunTool(const std::vector<std::string>& argv) {
+  const mkcard::ProgramResult run = mkcard::RunProgram(argv);
+  EXPECT_EQ(run.failure, "") << run.errors;
+  return run.output + run.errors;
+}
+
 inline std::vector<std::uint8_t> FileBytes(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});

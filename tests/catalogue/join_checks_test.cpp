@@ -14,7 +14,6 @@
 #include "catalogue/sample_tables.h"
 #include "container/movie_file.h"
 #include "generated_card.h"
-#include "mkcard/program_runner.h"
 #include "temp_dir.h"
 
 namespace {
@@ -58,12 +57,6 @@ void PutWord(const fs::path& file, std::uint64_t at, std::uint32_t value) {
 std::uint32_t GetWord(const fs::path& file, std::uint64_t at) {
   const Bytes bytes = FileBytes(file);
   return ReadWord(bytes, static_cast<std::size_t>(at));
-}
-
-std::string RunTool(const std::vector<std::string>& argv) {
-  const mkcard::ProgramResult run = mkcard::RunProgram(argv);
-  EXPECT_EQ(run.failure, "") << run.errors;
-  return run.output + run.errors;
 }
 
 std::size_t DecodedFrames(const fs::path& movie) {

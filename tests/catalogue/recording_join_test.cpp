@@ -39,12 +39,6 @@ SensorPayload ReadSensorPayload(const fs::path& path) {
   return {};
 }
 
-std::string RunTool(std::vector<std::string> argv) {
-  const mkcard::ProgramResult run = mkcard::RunProgram(argv);
-  EXPECT_EQ(run.failure, "") << run.errors;
-  return run.output + run.errors;
-}
-
 // The MD5 of every decoded video frame, in order.
 std::vector<std::string> FrameDigests(const fs::path& movie) {
   const std::string text = RunTool({"ffmpeg", "-v", "error", "-i", movie.string(), "-map", "0:v",
