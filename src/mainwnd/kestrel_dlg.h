@@ -9,6 +9,7 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 #include "catalogue/catalogue.h"
 #include "player/movie_static_owner.h"
@@ -20,6 +21,7 @@ class CFilerContainer;
 class CInfoDlg;
 class CMovieStatic;
 class CSkinSliderCtrl;
+class FrameView;
 
 // The viewer's main window: a frameless 1120 x 700 dialog that draws its own
 // title and can be dragged by any part of its own surface. It owns the player
@@ -209,6 +211,8 @@ class CKestrelDlg : public QDialog, public CMovieStaticOwner {
   CFilerContainer* filer_ = nullptr;
   CFileListCtrl* fileList_ = nullptr;  // the browser's list
   CInfoDlg* infoDlg_ = nullptr;
+  // The views that SyncViewsToFrame hands each frame's values to.
+  std::vector<FrameView*> frameViews_;
   CSkinSliderCtrl* seekSlider_ = nullptr;
   CSkinSliderCtrl* volumeSlider_ = nullptr;
   QToolButton* playButton_ = nullptr;

@@ -69,6 +69,7 @@ void CKestrelDlg::CreateChildControls() {
   video_->setOwner(this);
 
   infoDlg_ = new CInfoDlg(this);
+  frameViews_.push_back(infoDlg_);
   infoDlg_->setMessageTarget(this);
 
   seekSlider_ = new CSkinSliderCtrl(kSeekSliderId, this);

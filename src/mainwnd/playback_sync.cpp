@@ -21,16 +21,6 @@ constexpr int kVolumeMax = 65535;
 // The pause command waits this long after a rate change before pausing.
 constexpr unsigned long kPauseSettleMs = 100;
 
-// The values of one frame's record, copied out under the engine's lock.
-struct FrameRecord {
-  bool hasAccel = false;
-  double x = 0, y = 0, z = 0;
-  std::int32_t event = -1;
-  bool hasPosition = false;
-  std::int32_t valid = 0;
-  double speed = 0;
-};
-
 }  // namespace
 
 void CKestrelDlg::OnPlaybackTick() {
@@ -55,39 +45,26 @@ void CKestrelDlg::OnPlaybackTick() {
 
 void CKestrelDlg::SyncViewsToFrame(int frame) {
   frame = std::max(std::min(frame, seekSlider_->rangeMax() - 1), seekSlider_->rangeMin());
-  FrameRecord r;
+  FrameValues values;
+  values.frame = frame;
   if (engine_->engineReady != 0) {
     EngineLock lock(engine_->fileMutex);
     const std::vector<AccelRecord*>& index = engine_->currentReader.frameIndex;
     if (frame >= 0 && frame < static_cast<int>(index.size()) && index[frame] != nullptr) {
       const AccelRecord& accel = *index[frame];
-      r.hasAccel = true;
-      r.x = accel.x;
-      r.y = accel.y;
-      r.z = accel.z;
-      r.event = accel.event;
       if (accel.position != nullptr) {
-        r.hasPosition = true;
-        r.valid = accel.position->valid;
-        r.speed = accel.position->speed;
+        values.position = *accel.position;
+        values.position->accel = nullptr;
+        values.position->vehicle = nullptr;
       }
+      if (accel.vehicle != nullptr) values.vehicle = *accel.vehicle;
+      values.accel = accel;
+      values.accel->position = nullptr;
+      values.accel->vehicle = nullptr;
     }
   }
   pendingSyncFrame_ = frame;
-  if (r.hasAccel) {
-    infoDlg_->SetAccel(r.x, r.y, r.z);
-    infoDlg_->SetEventWord(r.event);
-    if (r.hasPosition) {
-      infoDlg_->SetSpeed(r.valid != 0 ? r.speed : -1.0);
-      infoDlg_->SetFixValid(r.valid);
-    } else {
-      infoDlg_->SetFixValid(0);
-    }
-  } else {
-    infoDlg_->SetAccel(-5.0, -5.0, -5.0);
-    infoDlg_->SetFixValid(0);
-  }
-  infoDlg_->SetFrame(frame);
+  for (FrameView* view : frameViews_) view->ShowFrame(values);
   if (!fullScreen_) infoDlg_->repaint();
   seekSlider_->SetPos(frame);
 }

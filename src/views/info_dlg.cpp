@@ -149,6 +149,23 @@ void CInfoDlg::SetAccel(double x, double y, double z) {
   values_.accelZ = z;
 }
 
+void CInfoDlg::ShowFrame(const FrameValues& v) {
+  if (v.accel) {
+    SetAccel(v.accel->x, v.accel->y, v.accel->z);
+    values_.eventWord = v.accel->event;
+    if (v.position) {
+      values_.speed = v.position->valid != 0 ? v.position->speed : -1.0;
+      values_.fixValid = v.position->valid;
+    } else {
+      values_.fixValid = 0;
+    }
+  } else {
+    SetAccel(-5.0, -5.0, -5.0);
+    values_.fixValid = 0;
+  }
+  values_.frame = v.frame;
+}
+
 void CInfoDlg::SetStartTime(const CalendarTime& start) {
   values_.startTime = start;
   values_.hasStart = 1;

@@ -4,6 +4,7 @@
 #include <QWidget>
 #include <array>
 
+#include "views/frame_view.h"
 #include "views/info_values.h"
 
 // The information panel under the picture: date and time, speed, the three
@@ -11,7 +12,7 @@
 // screen. It holds copies of the values the main window pushes and draws
 // them itself. Three toggle buttons switch the acceleration axes of the
 // G-sensor graph; a click posts kMessageAxisToggle to the message target.
-class CInfoDlg : public QWidget {
+class CInfoDlg : public QWidget, public FrameView {
   Q_OBJECT
  public:
   static constexpr int kMessageAxisToggle = 0x82BD;
@@ -26,6 +27,10 @@ class CInfoDlg : public QWidget {
 
   // The no-data values, redrawn at once.
   void Reset();
+
+  // Takes the frame's G values, event, speed and fix; the no-data values
+  // where the frame has no record. Drawn at the next repaint.
+  void ShowFrame(const FrameValues& values) override;
 
   void SetAccel(double x, double y, double z);
   void SetEventWord(std::int32_t event) { values_.eventWord = event; }
