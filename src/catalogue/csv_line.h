@@ -20,7 +20,9 @@ struct CsvDetails {
 // The header line, CR LF included (UTF-8).
 std::string_view CsvHeaderLine();
 
-// The recording line for `name` (UTF-8, CR LF included).
+// The recording line for `name` (UTF-8, CR LF included). A name holding a
+// comma, a double quote, CR or LF is written in double quotes with its
+// quotes doubled; every other line is plain.
 std::string CsvRecordingLine(std::string_view name, const CsvDetails& details);
 
 // The line written for a recording whose details cannot be read.

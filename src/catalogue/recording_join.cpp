@@ -85,6 +85,13 @@ JoinResult RunJoin(const std::vector<std::filesystem::path>& inputs,
     if (error) return Fail(result, JoinError::kFailed, input.string() + ": " + error.message());
   }
   const std::filesystem::path folder = output.parent_path().empty() ? "." : output.parent_path();
+  std::error_code folderError;
+  if (!std::filesystem::is_directory(folder, folderError)) {
+    return Fail(result, JoinError::kFailed,
+                "the output folder " + folder.string() +
+                    (std::filesystem::exists(folder, folderError) ? " is not a folder"
+                                                                  : " does not exist"));
+  }
   const auto freeSpace = options.freeSpace ? options.freeSpace(folder) : StatvfsFreeSpace(folder);
   if (!freeSpace || total >= *freeSpace) {
     return Fail(result, JoinError::kFailed, "not enough free space in " + folder.string());

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -30,6 +31,31 @@ int Failure(std::string_view text, const std::string& why) {
   return 1;
 }
 
+// A name or path on one tab-separated line: a backslash, tab, CR or LF in
+// it is written as \\, \t, \r or \n.
+std::string TextField(std::string_view text) {
+  std::string field;
+  for (const char c : text) {
+    switch (c) {
+      case '\\':
+        field += "\\\\";
+        break;
+      case '\t':
+        field += "\\t";
+        break;
+      case '\r':
+        field += "\\r";
+        break;
+      case '\n':
+        field += "\\n";
+        break;
+      default:
+        field.push_back(c);
+    }
+  }
+  return field;
+}
+
 }  // namespace
 
 int RunList(std::span<char* const> args) {
@@ -44,8 +70,8 @@ int RunList(std::span<char* const> args) {
     const char trigger = TriggerLetter(entry.name);
     const std::string size = std::to_string(entry.fileSize);
     if (!json) {
-      out += entry.name + '\t' + (trigger != 0 ? trigger : '-') + '\t' + size + '\t' +
-             entry.path.string() + '\n';
+      out += TextField(entry.name) + '\t' + (trigger != 0 ? trigger : '-') + '\t' + size + '\t' +
+             TextField(entry.path.string()) + '\n';
       continue;
     }
     if (out.size() > 1) out += ",";
@@ -67,13 +93,23 @@ int RunList(std::span<char* const> args) {
 }
 
 int RunCsv(std::span<char* const> args) {
-  if (args.size() != 2) return Usage("csv SOURCE OUTDIR");
+  const bool force = args.size() == 3 && std::strcmp(args[2], "--force") == 0;
+  if (args.size() != 2 && !force) return Usage("csv SOURCE OUTDIR [--force]");
+  const std::filesystem::path folder = args[1];
+  if (folder.empty()) return Failure("no output folder was given", "OUTDIR is empty");
   Catalogue catalogue;
   const std::vector<FileEntry> entries = CollectSource(catalogue, args[0]);
+  if (!force) {
+    const std::optional<std::filesystem::path> file = CsvFileName(entries, folder);
+    std::error_code error;
+    if (file && std::filesystem::exists(*file, error)) {
+      return Failure("the list exists already", file->string() + "; --force replaces it");
+    }
+  }
   CsvResult result;
   {
     TerminalProgress progress("csv");
-    result = ExportCsv(entries, args[1], {.sink = &progress});
+    result = ExportCsv(entries, folder, {.sink = &progress});
   }
   if (result.error != CsvError::kNone) return Failure(CsvFailureText(result.error), result.why);
   std::printf("%s\n", result.file.c_str());

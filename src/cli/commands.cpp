@@ -15,8 +15,9 @@ constexpr std::array<CliCommand, 5> kCommands{{
     {"info", "FILE [--records] [--frame-index]",
      "prints a recording's atoms, frame details, start time and sensor track as JSON", RunInfo},
     {"list", "SOURCE [--json]",
-     "lists the recordings of a memory card, folder or file: name, trigger, size, path", RunList},
-    {"csv", "SOURCE OUTDIR", "writes the CSV list of a source's recordings into OUTDIR", RunCsv},
+     "lists a source's recordings: name, trigger, size, path (escapes: README.md)", RunList},
+    {"csv", "SOURCE OUTDIR [--force]",
+     "writes the CSV list of a source's recordings into OUTDIR (--force: replace it)", RunCsv},
     {"join", "OUTPUT INPUT...", "joins recordings, in the given order, into one movie", RunJoin},
     {"gpx", "FILE... -o OUT.gpx", "writes the route of recordings as a GPX track", RunGpx},
 }};

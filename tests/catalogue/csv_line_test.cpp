@@ -39,15 +39,24 @@ TEST(CsvLine, Columns) {
       {"NOTRIGGER.MOV",
        {Time(2023, 1, 1, 0, 0, 0), 1080, 100, 0.0, 'H', 0},
        "NOTRIGGER.MOV,2023/01/01,00:00:00,00:00:00,,FHD,高画質,0fps,0MB\r\n"},
+      {"04,05\"06\r\n_G.MOV",  // renamed by hand: quoted, its quote doubled
+       {std::nullopt, 1080, 0, 30.0, 'H', 0},
+       "\"04,05\"\"06\r\n_G.MOV\",--/--/--,--:--:--,00:00:00,衝撃,FHD,高画質,30fps,0MB\r\n"},
+      {"0405\t60708_G.MOV",  // a tab needs no quotes
+       {std::nullopt, 1080, 0, 30.0, 'H', 0},
+       "0405\t60708_G.MOV,--/--/--,--:--:--,00:00:00,衝撃,FHD,高画質,30fps,0MB\r\n"},
   };
   for (const Case& c : cases) EXPECT_EQ(CsvRecordingLine(c.name, c.details), c.line) << c.name;
   EXPECT_EQ(CsvPlaceholderLine("X.MOV"), "X.MOV,-,-,-,-,-,-,fps,0MB\r\n");
+  EXPECT_EQ(CsvPlaceholderLine("a,\"b\".MOV"), "\"a,\"\"b\"\".MOV\",-,-,-,-,-,-,fps,0MB\r\n");
   EXPECT_EQ(CsvHeaderLine(),
-            "ファイル名,日付,開始時刻,録画時間,録画トリガー,録画サイズ,画質,フレームレート,データサイズ\r\n");
+            "ファイル名,日付,開始時刻,録画時間,録画トリガー,録画サイズ,画質,フレームレート,"
+            "データサイズ\r\n");
 }
 
 TEST(LocaleText, ConvertsToTheLocaleCharset) {
-  EXPECT_EQ(ConvertText("ファイル名", "CP932"), std::string("\x83\x74\x83\x40\x83\x43\x83\x8B\x96\xBC"));
+  EXPECT_EQ(ConvertText("ファイル名", "CP932"),
+            std::string("\x83\x74\x83\x40\x83\x43\x83\x8B\x96\xBC"));
   EXPECT_EQ(ConvertText("ファイル名", "UTF-8"), std::string("ファイル名"));
   EXPECT_EQ(ConvertText("衝撃", "ASCII"), std::nullopt);
   EXPECT_EQ(ConvertText("x", "NO-SUCH-CHARSET"), std::nullopt);

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <fstream>
 #include <map>
 
 #include "catalogue/recording_check.h"
@@ -25,13 +26,15 @@ SensorPayload ReadSensorPayload(const fs::path& path) {
   const std::vector<std::uint8_t> bytes = FileBytes(path);
   std::uint64_t at = 0;
   while (at + 8 <= bytes.size()) {
-    const std::uint32_t size = (bytes[at] << 24) | (bytes[at + 1] << 16) | (bytes[at + 2] << 8) | bytes[at + 3];
+    const std::uint32_t size =
+        (bytes[at] << 24) | (bytes[at + 1] << 16) | (bytes[at + 2] << 8) | bytes[at + 3];
     if (size < 8) break;
     if (std::string(bytes.begin() + at + 4, bytes.begin() + at + 8) == "udat") {
       SensorPayload payload;
       payload.atomSize = size;
       payload.count = (bytes[at + 40] << 8) | bytes[at + 41];
-      payload.records.assign(bytes.begin() + at + 42, bytes.begin() + at + 42 + payload.count * 124);
+      payload.records.assign(bytes.begin() + at + 42,
+                             bytes.begin() + at + 42 + payload.count * 124);
       return payload;
     }
     at += size;
@@ -41,8 +44,8 @@ SensorPayload ReadSensorPayload(const fs::path& path) {
 
 // The MD5 of every decoded video frame, in order.
 std::vector<std::string> FrameDigests(const fs::path& movie) {
-  const std::string text = RunTool({"ffmpeg", "-v", "error", "-i", movie.string(), "-map", "0:v",
-                                "-f", "framemd5", "-"});
+  const std::string text = RunTool(
+      {"ffmpeg", "-v", "error", "-i", movie.string(), "-map", "0:v", "-f", "framemd5", "-"});
   std::vector<std::string> digests;
   std::istringstream lines(text);
   for (std::string line; std::getline(lines, line);) {
@@ -55,8 +58,8 @@ std::vector<std::string> FrameDigests(const fs::path& movie) {
 // the whole track, edit list or not.
 std::string Probe(const fs::path& movie, const std::string& stream, const std::string& entry) {
   return RunTool({"ffprobe", "-v", "error", "-ignore_editlist", "1", "-select_streams", stream,
-                  "-count_packets",
-              "-show_entries", entry, "-of", "default=nw=1:nk=1", movie.string()});
+                  "-count_packets", "-show_entries", entry, "-of", "default=nw=1:nk=1",
+                  movie.string()});
 }
 
 bool FolderHoldsOnly(const fs::path& folder, std::size_t count) {
@@ -67,9 +70,9 @@ class RecordingJoin : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     card_ = new TempDir();
-    recordings_ = GenerateRecordings(card_->path() / "card",
-                                     {"--folders", "1", "--files", "3", "--seconds", "2",
-                                      "--size", "160x120", "--seed", "7"});
+    recordings_ = GenerateRecordings(
+        card_->path() / "card",
+        {"--folders", "1", "--files", "3", "--seconds", "2", "--size", "160x120", "--seed", "7"});
   }
   static void TearDownTestSuite() { delete card_; }
 
@@ -82,8 +85,7 @@ std::vector<fs::path> RecordingJoin::recordings_;
 
 TEST_F(RecordingJoin, JoinedMoviePlaysTheInputsInOrderWithOneSensorTrack) {
   ASSERT_EQ(recordings_.size(), 3u);
-  for (const std::vector<fs::path>& inputs :
-       {recordings_, std::vector<fs::path>{recordings_[1]}}) {
+  for (const std::vector<fs::path>& inputs : {recordings_, std::vector<fs::path>{recordings_[1]}}) {
     const fs::path output = out_.path() / "joined.MOV";
     const JoinResult result = Join(inputs, output);
     ASSERT_EQ(result.error, JoinError::kNone) << result.why;
@@ -106,7 +108,8 @@ TEST_F(RecordingJoin, JoinedMoviePlaysTheInputsInOrderWithOneSensorTrack) {
     // Each further recording's priming packet is left out at its seam.
     EXPECT_EQ(std::stoi(Probe(output, "a", "stream=nb_read_packets")),
               audioPackets - static_cast<int>(inputs.size() - 1));
-    EXPECT_NEAR(std::stod(Probe(output, "v", "format=duration")), 2.0 * static_cast<double>(inputs.size()), 1.0 / 30);
+    EXPECT_NEAR(std::stod(Probe(output, "v", "format=duration")),
+                2.0 * static_cast<double>(inputs.size()), 1.0 / 30);
 
     const SensorPayload joined = ReadSensorPayload(output);
     EXPECT_EQ(joined.count, 20u * inputs.size());
@@ -117,12 +120,12 @@ TEST_F(RecordingJoin, JoinedMoviePlaysTheInputsInOrderWithOneSensorTrack) {
 }
 
 TEST_F(RecordingJoin, SensorCountsAddUp) {
-  const auto first = GenerateRecordings(out_.path() / "a", {"--folders", "1", "--files", "1",
-                                                            "--seconds", "1", "--size", "160x120",
-                                                            "--records", "600"});
-  const auto second = GenerateRecordings(out_.path() / "b", {"--folders", "1", "--files", "1",
-                                                             "--seconds", "1", "--size", "160x120",
-                                                             "--records", "900", "--seed", "2"});
+  const auto first =
+      GenerateRecordings(out_.path() / "a", {"--folders", "1", "--files", "1", "--seconds", "1",
+                                             "--size", "160x120", "--records", "600"});
+  const auto second = GenerateRecordings(
+      out_.path() / "b", {"--folders", "1", "--files", "1", "--seconds", "1", "--size", "160x120",
+                          "--records", "900", "--seed", "2"});
   const fs::path output = out_.path() / "joined.MOV";
   ASSERT_EQ(Join({first[0], second[0]}, output).error, JoinError::kNone);
   const SensorPayload joined = ReadSensorPayload(output);
@@ -131,9 +134,9 @@ TEST_F(RecordingJoin, SensorCountsAddUp) {
 }
 
 TEST_F(RecordingJoin, RefusesTooManyRecordsBeforeWriting) {
-  const auto big = GenerateRecordings(out_.path() / "big", {"--folders", "1", "--files", "2",
-                                                            "--seconds", "1", "--size", "160x120",
-                                                            "--records", "40000"});
+  const auto big =
+      GenerateRecordings(out_.path() / "big", {"--folders", "1", "--files", "2", "--seconds", "1",
+                                               "--size", "160x120", "--records", "40000"});
   const fs::path output = out_.path() / "joined.MOV";
   const JoinResult result = Join(big, output);
   EXPECT_EQ(result.error, JoinError::kTooManyRecords);
@@ -145,8 +148,10 @@ TEST_F(RecordingJoin, RefusesTooManyRecordsBeforeWriting) {
 // its header says so, the samples stay where they were.
 fs::path WithHugeMedia(const fs::path& recording, const fs::path& copy, std::uint64_t extra) {
   std::vector<std::uint8_t> bytes = FileBytes(recording);
-  const std::uint64_t mdat = 8 + ((bytes[0] << 24) | (bytes[1] << 16) | (bytes[2] << 8) | bytes[3]) - 8;
-  const std::uint32_t size = (bytes[mdat] << 24) | (bytes[mdat + 1] << 16) | (bytes[mdat + 2] << 8) | bytes[mdat + 3];
+  const std::uint64_t mdat =
+      8 + ((bytes[0] << 24) | (bytes[1] << 16) | (bytes[2] << 8) | bytes[3]) - 8;
+  const std::uint32_t size =
+      (bytes[mdat] << 24) | (bytes[mdat + 1] << 16) | (bytes[mdat + 2] << 8) | bytes[mdat + 3];
   const std::uint64_t grown = size + extra;
   for (int i = 0; i < 4; ++i) bytes[mdat + i] = static_cast<std::uint8_t>(grown >> (24 - 8 * i));
   const int fd = open(copy.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -162,10 +167,9 @@ TEST_F(RecordingJoin, RefusesAnOutputPast4GiB) {
   const std::uint64_t hole = std::uint64_t{2200} << 20;
   const fs::path a = WithHugeMedia(recordings_[0], out_.path() / "a.MOV", hole);
   const fs::path b = WithHugeMedia(recordings_[1], out_.path() / "b.MOV", hole);
-  const JoinResult result = Join({a, b}, out_.path() / "joined.MOV",
-                                 {.freeSpace = [](const fs::path&) {
-                                   return std::optional<std::uint64_t>(UINT64_MAX);
-                                 }});
+  const JoinResult result =
+      Join({a, b}, out_.path() / "joined.MOV",
+           {.freeSpace = [](const fs::path&) { return std::optional<std::uint64_t>(UINT64_MAX); }});
   EXPECT_EQ(result.error, JoinError::kSizeOver) << result.why;
   EXPECT_FALSE(fs::exists(out_.path() / "joined.MOV"));
 }
@@ -173,8 +177,8 @@ TEST_F(RecordingJoin, RefusesAnOutputPast4GiB) {
 TEST_F(RecordingJoin, FreeSpaceMustExceedTheInputs) {
   std::uint64_t total = 0;
   for (const fs::path& input : recordings_) total += fs::file_size(input);
-  for (const auto& [space, expected] :
-       std::map<std::uint64_t, JoinError>{{total, JoinError::kFailed}, {total + 1, JoinError::kNone}}) {
+  for (const auto& [space, expected] : std::map<std::uint64_t, JoinError>{
+           {total, JoinError::kFailed}, {total + 1, JoinError::kNone}}) {
     const fs::path output = out_.path() / "joined.MOV";
     const JoinResult result = Join(recordings_, output, {.freeSpace = [space](const fs::path&) {
                                      return std::optional<std::uint64_t>(space);
@@ -182,6 +186,14 @@ TEST_F(RecordingJoin, FreeSpaceMustExceedTheInputs) {
     EXPECT_EQ(result.error, expected) << space;
     EXPECT_EQ(fs::exists(output), expected == JoinError::kNone);
     fs::remove(output);
+  }
+  // A folder that is not there is not taken for a full disk.
+  std::ofstream(out_.path() / "plain").put('x');
+  for (const auto& [folder, said] : std::map<std::string, std::string>{
+           {"missing", "does not exist"}, {"plain", "is not a folder"}}) {
+    const JoinResult result = Join(recordings_, out_.path() / folder / "joined.MOV");
+    EXPECT_EQ(result.error, JoinError::kFailed) << folder;
+    EXPECT_NE(result.why.find(said), std::string::npos) << result.why;
   }
 }
 
@@ -202,10 +214,9 @@ class ActingSink : public MessageSink {
 TEST_F(RecordingJoin, ReportsProgressAndRemembersTheFolder) {
   ActingSink sink(nullptr);
   fs::path remembered;
-  const JoinResult result = Join(recordings_, out_.path() / "joined.MOV",
-                                 {.sink = &sink, .rememberFolder = [&](const fs::path& folder) {
-                                    remembered = folder;
-                                  }});
+  const JoinResult result =
+      Join(recordings_, out_.path() / "joined.MOV",
+           {.sink = &sink, .rememberFolder = [&](const fs::path& folder) { remembered = folder; }});
   ASSERT_EQ(result.error, JoinError::kNone);
   EXPECT_EQ(remembered, out_.path());
   const std::vector<std::array<std::intptr_t, 3>> expected = {
@@ -248,9 +259,9 @@ TEST_F(RecordingJoin, FailuresLeaveNothingBehind) {
 
   // Inputs that are no recorder movies, cut short, or the output itself.
   TempDir badCard;
-  const auto bad = GenerateRecordings(badCard.path(), {"--folders", "1", "--files", "1",
-                                                            "--seconds", "1", "--size", "160x120",
-                                                            "--extras"});
+  const auto bad = GenerateRecordings(
+      badCard.path(),
+      {"--folders", "1", "--files", "1", "--seconds", "1", "--size", "160x120", "--extras"});
   int tried = 0;
   for (const fs::path& input : bad) {
     if (IsRecording(input)) continue;  // the good one

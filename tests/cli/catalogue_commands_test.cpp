@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
@@ -127,6 +128,58 @@ TEST_F(CatalogueCommands, CsvJoinAndGpxWriteTheirFiles) {
   EXPECT_EQ(count("<trkseg>"), segments);
   EXPECT_NE(text.find("<gpx version=\"1.1\""), std::string::npos);
   EXPECT_NE(Cli({"gpx", (Card() / plan[0].path).string()}).failure, "");
+}
+
+// Names a user or another program gave: a comma, a quote, a tab, CR, LF and
+// bytes that are not UTF-8, in the folder's and the files' names.
+TEST_F(CatalogueCommands, OddNamesKeepTheirColumnsAndReadBack) {
+  const std::vector<mkcard::RecordingPlan> plan = mkcard::PlanCard(options_);
+  const fs::path folder = *folder_ / "odd, \"folder\"\t\xff";
+  fs::create_directories(folder);
+  const std::vector<std::string> names = {"a,b_0405060_G.MOV", "q\"uote\"0506_G.MOV",
+                                          "tab\there_0607_M.MOV", "line\r\nbreak_A.MOV",
+                                          "bytes\xff\xfe_0809_P.MOV"};
+  for (const std::string& name : names) fs::create_hard_link(Card() / plan[0].path, folder / name);
+
+  const mkcard::ProgramResult text = Cli({"list", folder.string()});
+  ASSERT_EQ(text.failure, "") << text.errors;
+  EXPECT_EQ(std::count(text.output.begin(), text.output.end(), '\n'), 5) << text.output;
+  std::istringstream lines(text.output);
+  for (std::string line; std::getline(lines, line);) {
+    EXPECT_EQ(std::count(line.begin(), line.end(), '\t'), 3) << line;
+    EXPECT_EQ(line.find('\r'), std::string::npos) << line;
+  }
+
+  const fs::path out = *folder_ / "odd-out";
+  fs::create_directories(out);
+  const mkcard::ProgramResult json = Cli({"list", folder.string(), "--json"});
+  ASSERT_EQ(json.failure, "") << json.errors;
+  std::ofstream(out / "list.json") << json.output;
+  const mkcard::ProgramResult csv = Cli({"csv", folder.string(), out.string()});
+  ASSERT_EQ(csv.failure, "") << csv.errors;
+  const std::string list = csv.output.substr(0, csv.output.size() - 1);
+
+  // Python reads every CSV row with its nine columns and the names as they
+  // are, and every path of the JSON opens.
+  const std::string check = R"(
+import csv, json, os, sys
+paths = [e["path"] for e in json.load(open(sys.argv[1], encoding="utf-8"))]
+assert len(paths) == 5 and all(os.path.isfile(p) for p in paths), paths
+rows = list(csv.reader(open(sys.argv[2], encoding="utf-8", errors="surrogateescape", newline="")))
+assert len(rows) == 6 and all(len(r) == 9 for r in rows), rows
+names = sorted(os.fsencode(r[0]) for r in rows[1:])
+assert names == sorted(os.fsencode(os.path.basename(p)) for p in paths), names
+)";
+  const mkcard::ProgramResult python =
+      mkcard::RunProgram({"python3", "-c", check, (out / "list.json").string(), list});
+  EXPECT_EQ(python.failure, "") << python.errors;
+
+  // The list is there now: it is replaced only when asked.
+  const mkcard::ProgramResult again = Cli({"csv", folder.string(), out.string()});
+  EXPECT_NE(again.failure, "");
+  EXPECT_NE(again.errors.find("exists already"), std::string::npos) << again.errors;
+  EXPECT_EQ(Cli({"csv", folder.string(), out.string(), "--force"}).failure, "");
+  EXPECT_NE(Cli({"csv", folder.string(), ""}).failure, "");
 }
 
 }  // namespace
