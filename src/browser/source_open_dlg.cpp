@@ -9,6 +9,7 @@
 #include "app/settings_file.h"
 #include "app/shared_fonts.h"
 #include "app/ui_text.h"
+#include "browser/saved_source.h"
 
 namespace {
 
@@ -119,15 +120,7 @@ BrowserSource CSourceOpenDlg::choice() const {
 }
 
 void CSourceOpenDlg::accept() {
-  const BrowserSource chosen = choice();
-  const QString key = chosen.kind == SourceKind::kCard     ? QStringLiteral("SD")
-                      : chosen.kind == SourceKind::kFolder ? QStringLiteral("FOLDER")
-                      : chosen.kind == SourceKind::kFile   ? QStringLiteral("FILE")
-                                                           : QString();
-  if (!key.isEmpty()) {
-    WriteIniString(kSection, QStringLiteral("SELECT"), key);
-    WriteIniString(kSection, key, chosen.path);
-  }
+  SaveSource(choice());
   QDialog::accept();
 }
 

@@ -1,0 +1,53 @@
+#include "app/command_line.h"
+
+#include "app/viewer_version.h"
+
+namespace {
+
+const QString kUsage = QStringLiteral("usage: kestrel [--version] [--help] [FILE.MOV | FOLDER]\n");
+
+ViewerCommandLine Print(const QString& text, int exitCode) {
+  ViewerCommandLine line;
+  line.printOnly = true;
+  line.exitCode = exitCode;
+  line.text = text;
+  return line;
+}
+
+}  // namespace
+
+ViewerCommandLine ParseViewerCommandLine(const QStringList& arguments) {
+  ViewerCommandLine line;
+  bool pathsOnly = false;
+  for (qsizetype i = 1; i < arguments.size(); ++i) {
+    const QString& argument = arguments[i];
+    if (!pathsOnly && (argument == QLatin1String("--version") || argument == QLatin1String("-v"))) {
+      return Print(QStringLiteral("kestrel %1\n").arg(QLatin1String(kViewerVersion)), 0);
+    }
+    if (!pathsOnly && (argument == QLatin1String("--help") || argument == QLatin1String("-h"))) {
+      return Print(
+          kUsage + QStringLiteral(
+                       "Plays the recordings of a drive recorder with their sensor track.\n"
+                       "\n"
+                       "  FILE.MOV   opens one recording as the source\n"
+                       "  FOLDER     opens a folder, or a memory card's DCIM folder, as the "
+                       "source\n"
+                       "  --version  prints the version\n"
+                       "  --help     prints this help\n"
+                       "\n"
+                       "The settings file Default_Folder.ini is kept in the working folder;\n"
+                       "the installed launcher starts the viewer in $XDG_CONFIG_HOME/kestrel.\n"),
+          0);
+    }
+    if (!pathsOnly && argument == QLatin1String("--")) {
+      pathsOnly = true;
+    } else if (!pathsOnly && argument.startsWith(QLatin1Char('-')) && argument.size() > 1) {
+      return Print(QStringLiteral("kestrel: unknown option %1\n").arg(argument) + kUsage, 2);
+    } else if (!line.source.isEmpty()) {
+      return Print(QStringLiteral("kestrel: one source only\n") + kUsage, 2);
+    } else {
+      line.source = argument;
+    }
+  }
+  return line;
+}
