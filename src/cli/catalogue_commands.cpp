@@ -1,8 +1,11 @@
 // kestrel-cli list, csv, join and gpx: the catalogue's work for users and
 // scripts.
 
+#include <charconv>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <optional>
 #include <span>
 #include <string>
@@ -12,6 +15,7 @@
 #include "catalogue/csv_export.h"
 #include "catalogue/gpx_export.h"
 #include "catalogue/movie_names.h"
+#include "catalogue/recording_check.h"
 #include "catalogue/recording_join.h"
 #include "catalogue/source_entries.h"
 #include "cli/json_text.h"
@@ -128,22 +132,66 @@ int RunJoin(std::span<char* const> args) {
   return 0;
 }
 
+namespace {
+
+// Points the process's local zone at an IANA zone of the system's zone
+// database; false when the database has no such zone.
+bool UseTimeZone(const std::string& zone) {
+  const char* database = std::getenv("TZDIR");
+  const std::filesystem::path folder = database != nullptr ? database : "/usr/share/zoneinfo";
+  std::error_code error;
+  if (zone.empty() || zone.front() == '/' || zone.find("..") != std::string::npos ||
+      !std::filesystem::is_regular_file(folder / zone, error)) {
+    return false;
+  }
+  setenv("TZ", zone.c_str(), 1);
+  tzset();
+  return true;
+}
+
+}  // namespace
+
 int RunGpx(std::span<char* const> args) {
+  constexpr const char* kUsage =
+      "gpx FILE... -o OUT.gpx [--time-zone ZONE] [--time-offset SECONDS]";
   std::vector<std::filesystem::path> inputs;
   std::filesystem::path output;
+  GpxOptions options;
   for (std::size_t i = 0; i < args.size(); ++i) {
-    if (std::strcmp(args[i], "-o") == 0 && i + 1 < args.size()) {
+    const std::string_view arg = args[i];
+    const bool hasValue = i + 1 < args.size();
+    if (arg == "-o" && hasValue) {
       output = args[++i];
+    } else if (arg == "--time-zone" && hasValue) {
+      if (!UseTimeZone(args[++i])) {
+        return Failure("unknown time zone", std::string(args[i]) + " is not in the zone database");
+      }
+    } else if (arg == "--time-offset" && hasValue) {
+      const std::string_view value = args[++i];
+      const auto end = value.data() + value.size();
+      const auto parsed = std::from_chars(value.data() + (value.starts_with('+') ? 1 : 0), end,
+                                          options.offsetSeconds);
+      if (value.empty() || parsed.ec != std::errc{} || parsed.ptr != end) return Usage(kUsage);
+    } else if (arg.starts_with("-")) {
+      return Usage(kUsage);
     } else {
       inputs.emplace_back(args[i]);
     }
   }
-  if (inputs.empty() || output.empty()) return Usage("gpx FILE... -o OUT.gpx");
-  std::vector<PositionRecord> route;
-  if (!SensorTrack::LoadRoute(inputs, &route)) {
-    return Failure("the route cannot be read", "a recording's sensor track is unreadable");
+  if (inputs.empty() || output.empty()) return Usage(kUsage);
+  std::vector<GpxTrack> tracks;
+  for (const std::filesystem::path& input : inputs) {
+    GpxTrack track{input.filename().string(), {}};
+    if (!RecordingSize(input)) {
+      return Failure("the route cannot be read", input.string() + " is not a recorder movie");
+    }
+    if (!SensorTrack::LoadRoute(std::span(&input, 1), &track.positions)) {
+      return Failure("the route cannot be read",
+                     input.string() + ": its sensor track is unreadable");
+    }
+    tracks.push_back(std::move(track));
   }
   std::string why;
-  if (!WriteGpx(route, output, why)) return Failure("the route cannot be written", why);
+  if (!WriteGpx(tracks, output, options, why)) return Failure("the route cannot be written", why);
   return 0;
 }

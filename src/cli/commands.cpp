@@ -19,7 +19,8 @@ constexpr std::array<CliCommand, 5> kCommands{{
     {"csv", "SOURCE OUTDIR [--force]",
      "writes the CSV list of a source's recordings into OUTDIR (--force: replace it)", RunCsv},
     {"join", "OUTPUT INPUT...", "joins recordings, in the given order, into one movie", RunJoin},
-    {"gpx", "FILE... -o OUT.gpx", "writes the route of recordings as a GPX track", RunGpx},
+    {"gpx", "FILE... -o OUT.gpx [--time-zone ZONE] [--time-offset SECONDS]",
+     "writes the routes of recordings as GPX, in UTC from the recorder's zone", RunGpx},
 }};
 
 }  // namespace

@@ -100,34 +100,80 @@ TEST_F(CatalogueCommands, CsvJoinAndGpxWriteTheirFiles) {
   EXPECT_NE(badJoin.errors.find("動画の連結に失敗しました。"), std::string::npos);
   EXPECT_FALSE(fs::exists(out / "x.MOV"));
 
-  // The route of the first folder: one point per fixed record, a new
-  // segment after every stretch without a fix.
+  // The routes of two recordings: one track each, one point per fixed
+  // record, a new segment after every stretch without a fix.
   const fs::path gpx = out / "route.gpx";
-  const mkcard::ProgramResult route = Cli({"gpx", (Card() / plan[0].path).string(),
-                                           (Card() / plan[1].path).string(), "-o", gpx.string()});
-  ASSERT_EQ(route.failure, "") << route.errors;
-  std::ifstream in(gpx);
-  const std::string text((std::istreambuf_iterator<char>(in)), {});
+  const std::vector<std::string> inputs = {(Card() / plan[0].path).string(),
+                                           (Card() / plan[1].path).string()};
+  const auto route = [&](const fs::path& file, const std::string& zone) {
+    return Cli({"gpx", inputs[0], inputs[1], "-o", file.string(), "--time-zone", zone});
+  };
+  ASSERT_EQ(route(gpx, "Asia/Tokyo").failure, "");
+  ASSERT_EQ(route(out / "utc.gpx", "UTC").failure, "");
   int fixed = 0, segments = 0;
-  bool inFix = false;
+  std::string speeds;
   for (const mkcard::RecordingPlan* recording : {&plan[0], &plan[1]}) {
+    bool inFix = false;
     for (const mkcard::SensorSample& sample : recording->samples) {
+      if (sample.fix) {
+        char speed[32];
+        std::snprintf(speed, sizeof speed, "%s%.2f", speeds.empty() ? "" : ",", sample.speed / 3.6);
+        speeds += speed;
+      }
       fixed += sample.fix;
       segments += sample.fix && !inFix;
       inFix = sample.fix;
     }
   }
-  const auto count = [&](const std::string& what) {
-    std::size_t n = 0;
-    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
-      ++n;
-    return static_cast<int>(n);
-  };
-  EXPECT_GT(fixed, 0);
-  EXPECT_EQ(count("<trkpt "), fixed);
-  EXPECT_EQ(count("<trkseg>"), segments);
-  EXPECT_NE(text.find("<gpx version=\"1.1\""), std::string::npos);
-  EXPECT_NE(Cli({"gpx", (Card() / plan[0].path).string()}).failure, "");
+  ASSERT_GT(fixed, 0);
+  // gpxpy and gpsbabel read the file without a word and give back the same
+  // points; times rise within each segment and lie nine hours before the
+  // recorder's clock read as UTC; speeds are the records' km/h in m/s.
+  const std::string check = R"(
+import os, subprocess, sys, gpxpy
+tokyo, utc = (gpxpy.parse(open(f, encoding="utf-8")) for f in sys.argv[1:3])
+points, segments = int(sys.argv[3]), int(sys.argv[4])
+assert [t.name for t in tokyo.tracks] == [n.rsplit("/", 1)[-1] for n in sys.argv[6:]]
+segs = [s for t in tokyo.tracks for s in t.segments]
+assert len(segs) == segments, len(segs)
+pts = [p for s in segs for p in s.points]
+assert len(pts) == points, len(pts)
+for s in segs:
+    times = [p.time for p in s.points]
+    assert all(a < b for a, b in zip(times, times[1:])), times
+upts = [p for t in utc.tracks for s in t.segments for p in s.points]
+assert all((u.time - p.time).total_seconds() == 9 * 3600 for p, u in zip(pts, upts))
+ns = "{http://www.garmin.com/xmlschemas/TrackPointExtension/v2}"
+speeds = [float(p.extensions[0].find(ns + "speed").text) for p in pts]
+assert speeds == [float(v) for v in sys.argv[5].split(",")], speeds
+babel = subprocess.run(["gpsbabel", "-t", "-i", "gpx", "-f", sys.argv[1], "-o", "unicsv",
+                        "-F", "-"], capture_output=True, text=True, check=True,
+                       env=dict(os.environ, TZ="UTC"))
+assert babel.stderr == "", babel.stderr
+rows = [r.split(",") for r in babel.stdout.strip().splitlines()[1:]]
+assert len(rows) == points, len(rows)
+for r, p in zip(rows, pts):
+    assert abs(float(r[1]) - p.latitude) < 1e-6 and abs(float(r[2]) - p.longitude) < 1e-6, r
+    assert r[4].startswith(p.time.strftime("%H:%M:%S")), (r, p.time)
+)";
+  const mkcard::ProgramResult readers = mkcard::RunProgram(
+      {"/usr/bin/python3", "-c", check, gpx.string(), (out / "utc.gpx").string(),
+       std::to_string(fixed), std::to_string(segments), speeds, inputs[0], inputs[1]});
+  EXPECT_EQ(readers.failure, "") << readers.errors;
+
+  // Only recorder files give a route: not the CSV list, not a cut recording.
+  const fs::path cut = out / "cut.MOV";
+  fs::copy_file(inputs[0], cut);
+  fs::resize_file(cut, fs::file_size(cut) / 2);
+  for (const fs::path& input : {list, cut}) {
+    const mkcard::ProgramResult refused =
+        Cli({"gpx", input.string(), "-o", (out / "x.gpx").string()});
+    EXPECT_NE(refused.errors.find("is not a recorder movie"), std::string::npos) << refused.errors;
+  }
+  EXPECT_FALSE(fs::exists(out / "x.gpx"));
+  EXPECT_NE(Cli({"gpx", inputs[0]}).failure, "");
+  EXPECT_NE(route(out / "y.gpx", "Mars/Olympus").errors.find("unknown time zone"),
+            std::string::npos);
 }
 
 // Names a user or another program gave: a comma, a quote, a tab, CR, LF and
@@ -171,7 +217,7 @@ names = sorted(os.fsencode(r[0]) for r in rows[1:])
 assert names == sorted(os.fsencode(os.path.basename(p)) for p in paths), names
 )";
   const mkcard::ProgramResult python =
-      mkcard::RunProgram({"python3", "-c", check, (out / "list.json").string(), list});
+      mkcard::RunProgram({"/usr/bin/python3", "-c", check, (out / "list.json").string(), list});
   EXPECT_EQ(python.failure, "") << python.errors;
 
   // The list is there now: it is replaced only when asked.
