@@ -1,47 +1,21 @@
 #include "catalogue/gpx_export.h"
 
-#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <ctime>
 #include <optional>
 
 #include "catalogue/output_file.h"
+#include "catalogue/recorder_clock.h"
 #include "catalogue/utf8_text.h"
 
 namespace {
 
 constexpr int kTenthsPerSecond = 10;
 
-std::optional<std::int64_t> LocalToUtc(const std::tm& local) {
-  std::tm copy = local;
-  copy.tm_isdst = -1;
-  const std::time_t stamp = std::mktime(&copy);
-  if (stamp == static_cast<std::time_t>(-1)) return std::nullopt;
-  return static_cast<std::int64_t>(stamp);
-}
-
-// The record's time plus the offset, in UTC seconds; nothing without one.
 std::optional<std::int64_t> UtcSeconds(const CalendarTime& time, const GpxOptions& options) {
-  if (time == CalendarTime{}) return std::nullopt;
-  std::tm local = time.ToTm();
-  // A century either way is more than any clock is off.
-  constexpr std::int64_t kMaxOffset = std::int64_t{100} * 366 * 24 * 3600;
-  local.tm_sec += static_cast<int>(std::clamp(options.offsetSeconds, -kMaxOffset, kMaxOffset));
-  const std::time_t normal = timegm(&local);  // normalises the fields, no zone involved
-  if (normal == static_cast<std::time_t>(-1) || gmtime_r(&normal, &local) == nullptr) {
-    return std::nullopt;
-  }
-  return LocalToUtc(local);
-}
-
-std::string TimeText(std::int64_t tenths) {
-  const auto seconds = static_cast<std::time_t>(tenths / kTenthsPerSecond);
-  std::tm utc{};
-  if (gmtime_r(&seconds, &utc) == nullptr) return "";
-  char text[40];
-  const std::size_t length = std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &utc);
-  return std::string(text, length) + '.' + static_cast<char>('0' + tenths % kTenthsPerSecond) + 'Z';
+  const std::optional<std::tm> local = CorrectedLocalTime(time, options.offsetSeconds);
+  return local ? LocalToUtcSeconds(*local) : std::nullopt;
 }
 
 std::string Number(double value, int precision) {
@@ -115,7 +89,7 @@ class TrackWriter {
     text_ += "      <trkpt lat=\"" + Number(record.latitude, 7) + "\" lon=\"" +
              Number(longitude, 7) + "\">";
     if (tenths) {
-      text_ += "<time>" + TimeText(*tenths) + "</time>";
+      text_ += "<time>" + UtcTenthsText(*tenths) + "</time>";
       lastTenths_ = tenths;
     }
     if (std::isfinite(record.speed)) {

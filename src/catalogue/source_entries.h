@@ -9,3 +9,9 @@
 // take them: a memory card (its DCIM folder when it has one) or a folder
 // collected with its subfolders, or a single recorder file alone.
 std::vector<FileEntry> CollectSource(Catalogue& catalogue, const std::filesystem::path& source);
+
+// The files of the same source that are named like movies (".MOV" in any
+// letter case) but were not taken as recordings: cut short, not a recorder
+// file, unreadable. In path order.
+std::vector<std::filesystem::path> RefusedMovies(const std::filesystem::path& source,
+                                                 const std::vector<FileEntry>& entries);

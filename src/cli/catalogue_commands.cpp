@@ -1,11 +1,8 @@
 // kestrel-cli list, csv, join and gpx: the catalogue's work for users and
 // scripts.
 
-#include <charconv>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <optional>
 #include <span>
 #include <string>
@@ -18,49 +15,11 @@
 #include "catalogue/recording_check.h"
 #include "catalogue/recording_join.h"
 #include "catalogue/source_entries.h"
+#include "cli/clock_options.h"
+#include "cli/command_output.h"
 #include "cli/json_text.h"
 #include "cli/terminal_progress.h"
 #include "container/sensor_track.h"
-
-namespace {
-
-int Usage(const char* usage) {
-  std::fprintf(stderr, "usage: kestrel-cli %s\n", usage);
-  return 2;
-}
-
-int Failure(std::string_view text, const std::string& why) {
-  std::fprintf(stderr, "kestrel-cli: %.*s (%s)\n", static_cast<int>(text.size()), text.data(),
-               why.c_str());
-  return 1;
-}
-
-// A name or path on one tab-separated line: a backslash, tab, CR or LF in
-// it is written as \\, \t, \r or \n.
-std::string TextField(std::string_view text) {
-  std::string field;
-  for (const char c : text) {
-    switch (c) {
-      case '\\':
-        field += "\\\\";
-        break;
-      case '\t':
-        field += "\\t";
-        break;
-      case '\r':
-        field += "\\r";
-        break;
-      case '\n':
-        field += "\\n";
-        break;
-      default:
-        field.push_back(c);
-    }
-  }
-  return field;
-}
-
-}  // namespace
 
 int RunList(std::span<char* const> args) {
   const bool json = args.size() == 2 && std::strcmp(args[1], "--json") == 0;
@@ -132,53 +91,28 @@ int RunJoin(std::span<char* const> args) {
   return 0;
 }
 
-namespace {
-
-// Points the process's local zone at an IANA zone of the system's zone
-// database; false when the database has no such zone.
-bool UseTimeZone(const std::string& zone) {
-  const char* database = std::getenv("TZDIR");
-  const std::filesystem::path folder = database != nullptr ? database : "/usr/share/zoneinfo";
-  std::error_code error;
-  if (zone.empty() || zone.front() == '/' || zone.find("..") != std::string::npos ||
-      !std::filesystem::is_regular_file(folder / zone, error)) {
-    return false;
-  }
-  setenv("TZ", zone.c_str(), 1);
-  tzset();
-  return true;
-}
-
-}  // namespace
-
 int RunGpx(std::span<char* const> args) {
-  constexpr const char* kUsage =
-      "gpx FILE... -o OUT.gpx [--time-zone ZONE] [--time-offset SECONDS]";
+  const std::string usage = std::string("gpx FILE... -o OUT.gpx ") + kClockUsage;
   std::vector<std::filesystem::path> inputs;
   std::filesystem::path output;
   GpxOptions options;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string_view arg = args[i];
-    const bool hasValue = i + 1 < args.size();
-    if (arg == "-o" && hasValue) {
+    const ClockOption clock = ReadClockOption(args, i, &options.offsetSeconds);
+    if (clock == ClockOption::kUnknownZone) {
+      return Failure("unknown time zone", std::string(args[i]) + " is not in the zone database");
+    }
+    if (clock == ClockOption::kBadValue) return Usage(usage);
+    if (clock == ClockOption::kRead) continue;
+    if (arg == "-o" && i + 1 < args.size()) {
       output = args[++i];
-    } else if (arg == "--time-zone" && hasValue) {
-      if (!UseTimeZone(args[++i])) {
-        return Failure("unknown time zone", std::string(args[i]) + " is not in the zone database");
-      }
-    } else if (arg == "--time-offset" && hasValue) {
-      const std::string_view value = args[++i];
-      const auto end = value.data() + value.size();
-      const auto parsed = std::from_chars(value.data() + (value.starts_with('+') ? 1 : 0), end,
-                                          options.offsetSeconds);
-      if (value.empty() || parsed.ec != std::errc{} || parsed.ptr != end) return Usage(kUsage);
     } else if (arg.starts_with("-")) {
-      return Usage(kUsage);
+      return Usage(usage);
     } else {
       inputs.emplace_back(args[i]);
     }
   }
-  if (inputs.empty() || output.empty()) return Usage(kUsage);
+  if (inputs.empty() || output.empty()) return Usage(usage);
   std::vector<GpxTrack> tracks;
   for (const std::filesystem::path& input : inputs) {
     GpxTrack track{input.filename().string(), {}};

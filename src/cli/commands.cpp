@@ -2,16 +2,17 @@
 
 #include <array>
 
-int RunInfo(std::span<char* const> args);  // info_command.cpp
-int RunList(std::span<char* const> args);  // catalogue_commands.cpp
-int RunCsv(std::span<char* const> args);   // catalogue_commands.cpp
-int RunJoin(std::span<char* const> args);  // catalogue_commands.cpp
-int RunGpx(std::span<char* const> args);   // catalogue_commands.cpp
+int RunInfo(std::span<char* const> args);    // info_command.cpp
+int RunList(std::span<char* const> args);    // catalogue_commands.cpp
+int RunCsv(std::span<char* const> args);     // catalogue_commands.cpp
+int RunJoin(std::span<char* const> args);    // catalogue_commands.cpp
+int RunGpx(std::span<char* const> args);     // catalogue_commands.cpp
+int RunEvents(std::span<char* const> args);  // events_command.cpp
 
 namespace {
 
 // Each subcommand lives in a file of its own and is listed here.
-constexpr std::array<CliCommand, 5> kCommands{{
+constexpr std::array<CliCommand, 6> kCommands{{
     {"info", "FILE [--records] [--frame-index]",
      "prints a recording's atoms, frame details, start time and sensor track as JSON", RunInfo},
     {"list", "SOURCE [--json]",
@@ -21,6 +22,8 @@ constexpr std::array<CliCommand, 5> kCommands{{
     {"join", "OUTPUT INPUT...", "joins recordings, in the given order, into one movie", RunJoin},
     {"gpx", "FILE... -o OUT.gpx [--time-zone ZONE] [--time-offset SECONDS]",
      "writes the routes of recordings as GPX, in UTC from the recorder's zone", RunGpx},
+    {"events", "SOURCE [--json] [--kind K]... [--time-zone ZONE] [--time-offset SECONDS]",
+     "lists every event mark of a source's recordings in time order", RunEvents},
 }};
 
 }  // namespace

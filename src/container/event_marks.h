@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 #include "container/sensor_records.h"
@@ -24,6 +25,10 @@ enum EventChannel : int {
   kChannelDriveAssist = 7,  // drive-assist warnings, icons 9, 10, 11
 };
 inline constexpr int kEventChannelCount = 8;
+// The channels' names where users and scripts choose them.
+inline constexpr std::array<std::string_view, 8> kEventChannelNames = {
+    "impact-x",       "impact-y", "impact-z", "user-point",
+    "emergency-stop", "parking",  "speeding", "drive-assist"};
 inline constexpr int kNoMark = -1;
 inline constexpr int kIconCount = 12;
 
@@ -79,3 +84,9 @@ bool CollectMapMark(const SensorTrack& track, const EventChannelSwitches& switch
 // while its sent-to-map switch is on.
 std::vector<EventMark> CollectEventMarks(const SensorTrack& track,
                                          const EventChannelSwitches& switches, bool gMarks);
+
+// The same list with one step per record instead of per frame, for a
+// recording that is not open in the player (no frame index): the marks are
+// those of the frames, found at the records that carry them.
+std::vector<EventMark> CollectRecordMarks(const SensorTrack& track,
+                                          const EventChannelSwitches& switches, bool gMarks);

@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <regex>
+#include <set>
 #include <sstream>
+#include <tuple>
 
 #include "mkcard/card_plan.h"
 #include "mkcard/program_runner.h"
@@ -226,6 +229,100 @@ assert names == sorted(os.fsencode(os.path.basename(p)) for p in paths), names
   EXPECT_NE(again.errors.find("exists already"), std::string::npos) << again.errors;
   EXPECT_EQ(Cli({"csv", folder.string(), out.string(), "--force"}).failure, "");
   EXPECT_NE(Cli({"csv", folder.string(), ""}).failure, "");
+}
+
+// The icon the recorder's letters give a record on one channel.
+int PlannedIcon(const mkcard::SensorSample& s, int channel, bool gMarks) {
+  const int event = s.emergencyStop == 'D' ? 6
+                    : s.userPoint == 'D'   ? 5
+                    : s.parking == 'D'     ? 7
+                    : s.eventLetter == 'A' ? 10
+                    : s.eventLetter == 'B' ? 11
+                    : s.eventLetter == 'H' ? 9
+                                           : -1;
+  switch (channel) {
+    case 0:
+      return gMarks && s.axis == 'X' ? 0 : -1;
+    case 1:
+      return gMarks && s.axis == 'Y' ? 2 : -1;
+    case 2:
+      return gMarks && s.axis == 'Z' ? 3 : -1;
+    case 3:
+      return event == 5 ? 5 : -1;
+    case 4:
+      return event == 6 ? 6 : -1;
+    case 5:
+      return gMarks && event == 7 ? 7 : -1;
+    case 6:
+      return s.speeding == 'D' ? 8 : -1;
+    default:
+      return event >= 9 ? event : -1;
+  }
+}
+
+TEST_F(CatalogueCommands, EventsOfTheCardAreThoseTheRecorderWrote) {
+  // What the generator wrote: a mark starts where a record's channel
+  // changes; speeding goes with any other mark, the others take the first
+  // channel that has one.
+  const std::vector<mkcard::RecordingPlan> plan = mkcard::PlanCard(options_);
+  using Event = std::tuple<std::string, std::string, int>;  // recording, kind, record
+  const std::array<const char*, 8> kinds = {"impact-x",   "impact-y",       "impact-z",
+                                            "user-point", "emergency-stop", "parking",
+                                            "speeding",   "drive-assist"};
+  std::multiset<Event> planned;
+  for (const mkcard::RecordingPlan& recording : plan) {
+    const bool gMarks = recording.trigger != 'A' && recording.trigger != 'P';
+    const std::string name = fs::path(recording.path).filename().string();
+    for (std::size_t i = 0; i < recording.samples.size(); ++i) {
+      for (const int channel : {6, 0, 1, 2, 3, 4, 5, 7}) {
+        const int icon = PlannedIcon(recording.samples[i], channel, gMarks);
+        if (icon < 0) continue;
+        if (i == 0 || PlannedIcon(recording.samples[i - 1], channel, gMarks) != icon) {
+          planned.emplace(name, kinds[channel], static_cast<int>(i));
+        }
+        if (channel != 6) break;
+      }
+    }
+  }
+  ASSERT_FALSE(planned.empty());
+
+  // A file that only looks like a recording is listed, as unreadable.
+  const fs::path card = *folder_ / "events-card";
+  fs::create_directories(card / "DCIM");
+  fs::create_directory_symlink(Card() / "DCIM" / "100MEDIA", card / "DCIM" / "100MEDIA");
+  fs::create_directory_symlink(Card() / "DCIM" / "101MEDIA", card / "DCIM" / "101MEDIA");
+  fs::create_directories(card / "DCIM" / "102MEDIA");
+  std::ofstream(card / "DCIM" / "102MEDIA" / "0101000000_G.MOV") << "not a movie";
+
+  const mkcard::ProgramResult run = Cli({"events", card.string(), "--json"});
+  ASSERT_EQ(run.failure, "") << run.errors;
+  const nlohmann::json events = nlohmann::json::parse(run.output);
+  std::multiset<Event> found;
+  std::vector<std::string> times;
+  int unreadable = 0;
+  for (const nlohmann::json& e : events) {
+    if (e.contains("unreadable")) {
+      ++unreadable;
+      continue;
+    }
+    found.emplace(fs::path(e["recording"].get<std::string>()).filename().string(), e["kind"],
+                  e["record"]);
+    times.push_back(e["time"]);
+  }
+  EXPECT_EQ(found, planned);
+  EXPECT_EQ(unreadable, 1);
+  EXPECT_TRUE(std::is_sorted(times.begin(), times.end()));
+
+  // One kind: only its events, the same count as planned; a kind that does
+  // not exist is refused with the list of kinds.
+  const mkcard::ProgramResult speeding = Cli({"events", Card().string(), "--kind", "speeding"});
+  ASSERT_EQ(speeding.failure, "") << speeding.errors;
+  const auto planned6 = std::count_if(planned.begin(), planned.end(),
+                                      [](const Event& e) { return std::get<1>(e) == "speeding"; });
+  EXPECT_EQ(std::count(speeding.output.begin(), speeding.output.end(), '\n'), planned6);
+  EXPECT_EQ(speeding.output.find("impact"), std::string::npos);
+  EXPECT_NE(Cli({"events", Card().string(), "--kind", "crash"}).errors.find("drive-assist"),
+            std::string::npos);
 }
 
 }  // namespace

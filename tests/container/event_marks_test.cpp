@@ -103,6 +103,17 @@ TEST(EventMarksTest, EventListHasOneMarkPerRunAndFollowsTheSwitches) {
   EXPECT_EQ(Marks(CollectEventMarks(track, some, true)),
             (std::vector<M>{{1, 0, 0}, {3, 5, 3}, {5, 2, 1}, {8, 6, 4}, {9, 7, 5}}));
 
+  // Three frames a record give the same marks as the records themselves.
+  std::vector<AccelRecord*> frames;
+  for (AccelRecord* record : track.frameIndex) frames.insert(frames.end(), 3, record);
+  const std::vector<std::tuple<int, int, int>> byRecord =
+      Marks(CollectRecordMarks(track, some, true));
+  track.frameIndex = frames;
+  EXPECT_EQ(Marks(CollectEventMarks(track, some, true)), byRecord);
+  EXPECT_EQ(byRecord.size(), 5u);
+  track.frameIndex.resize(track.accels.size());
+  for (std::size_t i = 0; i < track.accels.size(); ++i) track.frameIndex[i] = &track.accels[i];
+
   const MarkClass first = Classify(track, kChannelX, 1, true);
   EXPECT_EQ(first.icon, 0);
   EXPECT_TRUE(first.isNew);
