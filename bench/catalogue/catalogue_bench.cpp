@@ -4,23 +4,33 @@
 //    (the byte-copy limit) and against ffmpeg's concat demuxer;
 //  - a scan of 10,000 recordings against the floor of a stat and two small
 //    reads per file;
-//  - the CSV list of 1,000 recordings, against the same floor.
-// Usage: catalogue_bench [WORKDIR]   (inputs are generated there once)
+//  - the CSV list of 1,000 recordings, against the same floor;
+//  - the events and the GPX routes of a card of 1,000 60-second
+//    recordings, against reading every file's sensor atom with pread.
+// Usage: catalogue_bench [WORKDIR [events]]   (inputs are generated there once;
+// "events" runs only the last)
 
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "bench_support.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/csv_export.h"
+#include "catalogue/gpx_export.h"
 #include "catalogue/recording_join.h"
+#include "catalogue/source_entries.h"
+#include "catalogue/source_events.h"
+#include "container/sensor_track.h"
 
 extern char** environ;
 
@@ -71,8 +81,8 @@ fs::path Generate(const fs::path& folder, std::vector<std::string> options) {
 }
 
 void JoinBench(const fs::path& work) {
-  const fs::path recording = Generate(work / "hd", {"--folders", "1", "--files", "1", "--seconds",
-                                                    "60", "--size", "1920x1080"});
+  const fs::path recording = Generate(
+      work / "hd", {"--folders", "1", "--files", "1", "--seconds", "60", "--size", "1920x1080"});
   std::vector<fs::path> inputs;
   for (int i = 0; i < 10; ++i) {
     const fs::path copy = work / "hd" / ("input" + std::to_string(i) + ".MOV");
@@ -112,15 +122,16 @@ void JoinBench(const fs::path& work) {
   std::printf("join of 10 x 60 s 1080p (%.0f MB, warm cache)\n", mb);
   std::printf("  cat               %7.3f s  %7.0f MB/s\n", catTime, mb / catTime);
   std::printf("  cat, then fsync   %7.3f s  %7.0f MB/s\n", catSyncTime, mb / catSyncTime);
-  std::printf("  kestrel join      %7.3f s  %7.0f MB/s  %5.0f %% of cat, %5.0f %% of cat with fsync\n",
-              joinTime, mb / joinTime, 100 * catTime / joinTime, 100 * catSyncTime / joinTime);
+  std::printf(
+      "  kestrel join      %7.3f s  %7.0f MB/s  %5.0f %% of cat, %5.0f %% of cat with fsync\n",
+      joinTime, mb / joinTime, 100 * catTime / joinTime, 100 * catSyncTime / joinTime);
   std::printf("  ffmpeg concat     %7.3f s  %7.0f MB/s  %5.0f %% of cat\n", ffmpegTime,
               mb / ffmpegTime, 100 * catTime / ffmpegTime);
 }
 
 void ScanAndCsvBench(const fs::path& work) {
-  const fs::path small = Generate(work / "small", {"--folders", "1", "--files", "1", "--seconds",
-                                                   "1", "--size", "160x120"});
+  const fs::path small = Generate(
+      work / "small", {"--folders", "1", "--files", "1", "--seconds", "1", "--size", "160x120"});
   const std::vector<fs::path> links = LinkedCard(small, work / "links", 10000, 1000, "A");
   WarmUp({small});
   const double floor = MedianSeconds(5, [&] { StatAndTwoReads(links); });
@@ -151,13 +162,76 @@ void ScanAndCsvBench(const fs::path& work) {
               csv / csvFloor, 1e6 * csv / static_cast<double>(entries.size()));
 }
 
+// The floor of reading a sensor track: walk the top-level atom headers
+// with pread and read the sensor atom whole.
+std::size_t ReadSensorAtoms(const std::vector<fs::path>& files) {
+  std::size_t bytes = 0;
+  std::vector<unsigned char> atom;
+  for (const fs::path& file : files) {
+    const int fd = open(file.c_str(), O_RDONLY);
+    unsigned char header[8];
+    for (off_t at = 0; pread(fd, header, 8, at) == 8;) {
+      const std::uint32_t size =
+          (std::uint32_t{header[0]} << 24) | (header[1] << 16) | (header[2] << 8) | header[3];
+      if (size < 8) break;
+      if (std::string_view(reinterpret_cast<char*>(header) + 4, 4) == "udat") {
+        atom.resize(size);
+        bytes += static_cast<std::size_t>(pread(fd, atom.data(), size, at));
+        break;
+      }
+      at += size;
+    }
+    close(fd);
+  }
+  return bytes;
+}
+
+void EventsAndGpxBench(const fs::path& work) {
+  const fs::path minute = Generate(
+      work / "minute", {"--folders", "1", "--files", "1", "--seconds", "60", "--size", "160x120"});
+  const std::vector<fs::path> links = LinkedCard(minute, work / "minutes", 1000, 100, "G");
+  WarmUp({minute});
+  std::size_t bytes = 0;
+  const double floor = MedianSeconds(5, [&] { bytes = ReadSensorAtoms(links); });
+  std::size_t events = 0;
+  const double scan = MedianSeconds(3, [&] {
+    Catalogue catalogue;
+    const std::vector<FileEntry> entries = CollectSource(catalogue, work / "minutes");
+    events = 0;
+    ScanEvents(entries, {.found = [&](RecordingEvents found) { events += found.events.size(); }});
+  });
+  const fs::path gpx = work / "card.gpx";
+  const double route = MedianSeconds(3, [&] {
+    std::vector<GpxTrack> tracks;
+    for (const fs::path& link : links) {
+      GpxTrack track{link.filename().string(), {}};
+      SensorTrack::LoadRoute(std::span(&link, 1), &track.positions);
+      tracks.push_back(std::move(track));
+    }
+    std::string why;
+    if (!WriteGpx(tracks, gpx, {}, why)) std::abort();
+  });
+  std::printf("events and GPX of %zu 60-s recordings (warm cache, %.1f MB of sensor atoms)\n",
+              links.size(), static_cast<double>(bytes) / 1e6);
+  std::printf("  floor (pread of every sensor atom)  %7.3f s\n", floor);
+  std::printf("  events (%zu)                   %7.3f s  %5.2f x the floor\n", events, scan,
+              scan / floor);
+  std::printf("  GPX of the card (%.1f MB)          %7.3f s  %5.2f x the floor\n",
+              static_cast<double>(fs::file_size(gpx)) / 1e6, route, route / floor);
+  fs::remove(gpx);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   const fs::path work = argc > 1 ? fs::path(argv[1]) : fs::temp_directory_path() / "kestrel-bench";
   fs::create_directories(work);
   setenv("TZ", "UTC", 1);
-  JoinBench(work);
-  ScanAndCsvBench(work);
+  const bool onlyEvents = argc > 2 && std::string_view(argv[2]) == "events";
+  if (!onlyEvents) {
+    JoinBench(work);
+    ScanAndCsvBench(work);
+  }
+  EventsAndGpxBench(work);
   return 0;
 }

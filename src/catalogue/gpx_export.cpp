@@ -62,15 +62,18 @@ class TrackWriter {
     text_ += "  <trk>\n    <name>" + XmlText(track.name) + "</name>\n";
     const CalendarTime* runTime = nullptr;
     int inRun = 0;
+    std::optional<std::int64_t> seconds;
     for (const PositionRecord& record : track.positions) {
       // The records of one second follow each other a tenth apart.
-      inRun = runTime != nullptr && *runTime == record.time ? inRun + 1 : 0;
+      const bool sameSecond = runTime != nullptr && *runTime == record.time;
+      inRun = sameSecond ? inRun + 1 : 0;
+      // Reading the zone costs more than the rest of a point: once a second.
+      if (!sameSecond) seconds = UtcSeconds(record.time, options_);
       runTime = &record.time;
       if (!IsPlace(record)) {
         EndSegment();
         continue;
       }
-      const std::optional<std::int64_t> seconds = UtcSeconds(record.time, options_);
       std::optional<std::int64_t> tenths;
       if (seconds) tenths = *seconds * kTenthsPerSecond + std::min(inRun, kTenthsPerSecond - 1);
       if (tenths && lastTenths_ && *tenths <= *lastTenths_) EndSegment();
@@ -119,8 +122,12 @@ std::string GpxText(const std::vector<GpxTrack>& tracks, const GpxOptions& optio
       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
       "<gpx version=\"1.1\" creator=\"kestrel\" xmlns=\"http://www.topografix.com/GPX/1/1\"\n"
       "     xmlns:gpxtpx=\"http://www.garmin.com/xmlschemas/TrackPointExtension/v2\">\n";
+  // A point takes about 180 bytes: room for all of them at once.
+  std::size_t points = 0;
+  for (const GpxTrack& track : tracks) points += track.positions.size();
+  text.reserve(text.size() + 200 * points + 4096);
   for (const GpxTrack& track : tracks) TrackWriter(text, options).Write(track);
-  return text + "</gpx>\n";
+  return text += "</gpx>\n";
 }
 
 bool WriteGpx(const std::vector<GpxTrack>& tracks, const std::filesystem::path& path,
