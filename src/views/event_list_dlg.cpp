@@ -1,0 +1,207 @@
+#include "views/event_list_dlg.h"
+
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSortFilterProxyModel>
+#include <QStandardItemModel>
+#include <QTableView>
+#include <QVBoxLayout>
+#include <array>
+#include <ctime>
+
+#include "app/app_message.h"
+#include "catalogue/recorder_clock.h"
+#include "catalogue/source_entries.h"
+
+namespace {
+
+// The kinds as the table names them, by event channel.
+const std::array<const char*, kEventChannelCount> kKindTexts = {
+    "衝撃 X",     "衝撃 Y",   "衝撃 Z",   "ユーザーポイント",
+    "急ブレーキ", "駐車衝撃", "速度超過", "運転支援"};
+constexpr const char* kUnreadableText = "読み込めません";
+constexpr int kSortRole = Qt::UserRole + 1;
+constexpr int kPathRole = Qt::UserRole + 2;
+constexpr int kOffsetRole = Qt::UserRole + 3;
+
+QStandardItem* Cell(const QString& text, const QVariant& sortKey) {
+  auto* item = new QStandardItem(text);
+  item->setData(sortKey, kSortRole);
+  item->setEditable(false);
+  return item;
+}
+
+QString TimeText(const SourceEvent& e, std::int64_t offsetSeconds) {
+  const std::optional<std::tm> local = CorrectedLocalTime(e.time, offsetSeconds);
+  if (!local) return "--/--/-- --:--:--";
+  char text[32];
+  const std::size_t length = std::strftime(text, sizeof text, "%Y/%m/%d %H:%M:%S", &*local);
+  return QString::fromLatin1(text, static_cast<qsizetype>(length));
+}
+
+}  // namespace
+
+CEventListDlg::CEventListDlg(QWidget* parent) : QDialog(parent) {
+  setWindowTitle("イベント一覧");
+  resize(720, 480);
+  model_ = new QStandardItemModel(0, kColumnCount, this);
+  model_->setHorizontalHeaderLabels({"種類", "日時", "録画ファイル", "最大G", "速度"});
+  proxy_ = new QSortFilterProxyModel(this);
+  proxy_->setSourceModel(model_);
+  proxy_->setSortRole(kSortRole);
+  proxy_->setFilterKeyColumn(-1);
+  proxy_->setFilterCaseSensitivity(Qt::CaseInsensitive);
+
+  filter_ = new QLineEdit(this);
+  filter_->setPlaceholderText("絞り込み");
+  filter_->setAccessibleName("絞り込み");
+  filter_->setClearButtonEnabled(true);
+  connect(filter_, &QLineEdit::textChanged, proxy_, &QSortFilterProxyModel::setFilterFixedString);
+
+  table_ = new QTableView(this);
+  table_->setAccessibleName("イベント一覧");
+  table_->setModel(proxy_);
+  table_->setSortingEnabled(true);
+  table_->sortByColumn(kTime, Qt::AscendingOrder);
+  table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+  table_->setSelectionMode(QAbstractItemView::SingleSelection);
+  table_->verticalHeader()->hide();
+  table_->horizontalHeader()->setStretchLastSection(true);
+  connect(table_, &QTableView::doubleClicked, this, &CEventListDlg::OnActivated);
+  connect(table_, &QTableView::activated, this, &CEventListDlg::OnActivated);
+
+  status_ = new QLabel(this);
+  cancel_ = new QPushButton("中止", this);
+  cancel_->setToolTip("イベントの読み込みを中止");
+  cancel_->setAccessibleName(cancel_->toolTip());
+  cancel_->setEnabled(false);
+  connect(cancel_, &QPushButton::clicked, this, &CEventListDlg::Cancel);
+
+  auto* bottom = new QHBoxLayout;
+  bottom->addWidget(status_, 1);
+  bottom->addWidget(cancel_);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(filter_);
+  layout->addWidget(table_, 1);
+  layout->addLayout(bottom);
+}
+
+CEventListDlg::~CEventListDlg() { Cancel(); }
+
+void CEventListDlg::Scan(const std::filesystem::path& source, const EventChannelSwitches& switches,
+                         std::int64_t offsetSeconds) {
+  Cancel();
+  model_->removeRows(0, model_->rowCount());
+  {
+    const std::lock_guard lock(foundMutex_);
+    found_.clear();
+  }
+  offsetSeconds_ = offsetSeconds;
+  recordingsDone_ = 0;
+  recordingsTotal_ = 0;
+  cancelled_ = false;
+  running_ = true;
+  const std::intptr_t serial = ++serial_;
+  cancel_->setEnabled(true);
+  ShowStatus();
+  worker_ = std::thread([this, source, switches, serial] {
+    Catalogue catalogue;
+    const std::vector<FileEntry> entries = CollectSource(catalogue, source);
+    const std::vector<std::filesystem::path> refused = RefusedMovies(source, entries);
+    PostAppMessage(this, kMessageFound, serial,
+                   static_cast<std::intptr_t>(entries.size() + refused.size()));
+    const bool whole = ScanEvents(
+        entries, {.switches = switches, .running = &running_, .found = [&](RecordingEvents found) {
+                    const std::lock_guard lock(foundMutex_);
+                    found_.emplace_back(entries[found.entry].path, std::move(found));
+                    PostAppMessage(this, kMessageFound);
+                  }});
+    if (whole) {
+      const std::lock_guard lock(foundMutex_);
+      for (const std::filesystem::path& path : refused)
+        found_.emplace_back(path, RecordingEvents{});
+    }
+    PostAppMessage(this, kMessageDone, serial, whole ? 0 : 1);
+  });
+}
+
+void CEventListDlg::Cancel() {
+  running_ = false;
+  if (worker_.joinable()) worker_.join();
+}
+
+bool CEventListDlg::event(QEvent* event) {
+  const bool found = event->type() == static_cast<QEvent::Type>(kMessageFound);
+  const bool done = event->type() == static_cast<QEvent::Type>(kMessageDone);
+  if (!found && !done) return QDialog::event(event);
+  const auto* message = static_cast<AppMessageEvent*>(event);
+  if (message->wParam() != serial_) return true;  // from a scan since replaced
+  if (found) {
+    if (message->lParam() > 0) recordingsTotal_ = static_cast<int>(message->lParam());
+    TakeFound();
+    return true;
+  }
+  if (worker_.joinable()) worker_.join();
+  TakeFound();
+  cancelled_ = message->lParam() != 0;
+  cancel_->setEnabled(false);
+  ShowStatus();
+  emit scanFinished(cancelled_);
+  return true;
+}
+
+void CEventListDlg::TakeFound() {
+  std::deque<std::pair<std::filesystem::path, RecordingEvents>> taken;
+  {
+    const std::lock_guard lock(foundMutex_);
+    taken.swap(found_);
+  }
+  if (taken.empty()) return;
+  // Adding rows to a sorted view re-sorts it at each row: sort once after.
+  table_->setSortingEnabled(false);
+  for (const auto& [path, recording] : taken) {
+    if (!recording.readable) AddRow(path, nullptr);
+    for (const SourceEvent& e : recording.events) AddRow(path, &e);
+    ++recordingsDone_;
+  }
+  table_->setSortingEnabled(true);
+  ShowStatus();
+}
+
+void CEventListDlg::AddRow(const std::filesystem::path& path, const SourceEvent* e) {
+  const QString file = QFile::decodeName(path.filename().c_str());
+  QList<QStandardItem*> row;
+  if (e == nullptr) {
+    row = {Cell(kUnreadableText, kUnreadableText), Cell("", QString()), Cell(file, file),
+           Cell("", -1.0), Cell("", -1.0)};
+  } else {
+    const QString time = TimeText(*e, offsetSeconds_);
+    const double speed = e->hasPosition ? e->speed : -1.0;
+    row = {Cell(kKindTexts.at(static_cast<std::size_t>(e->channel)), e->channel),
+           Cell(time, time + QString::asprintf("%09lld", static_cast<long long>(e->offsetMs))),
+           Cell(file, file), Cell(QString::number(e->peakG, 'f', 2) + "G", e->peakG),
+           Cell(e->hasPosition ? QString::number(e->speed, 'f', 0) + " km/h" : "-", speed)};
+    row[kKind]->setData(static_cast<qlonglong>(e->offsetMs), kOffsetRole);
+  }
+  row[kKind]->setData(QFile::decodeName(path.c_str()), kPathRole);
+  model_->appendRow(row);
+}
+
+void CEventListDlg::ShowStatus() {
+  QString text = QString("%1 / %2 件の録画、%3 件のイベント")
+                     .arg(recordingsDone_)
+                     .arg(recordingsTotal_)
+                     .arg(model_->rowCount());
+  if (!scanning() && cancelled_) text += "（中止）";
+  status_->setText(text);
+}
+
+void CEventListDlg::OnActivated(const QModelIndex& index) {
+  const QModelIndex kind = proxy_->mapToSource(index.siblingAtColumn(kKind));
+  const QStandardItem* item = model_->item(kind.row(), kKind);
+  if (item == nullptr || !item->data(kOffsetRole).isValid()) return;  // an unreadable file
+  emit eventChosen(item->data(kPathRole).toString(), item->data(kOffsetRole).toLongLong());
+}

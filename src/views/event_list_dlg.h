@@ -1,0 +1,84 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+#include <atomic>
+#include <cstdint>
+#include <deque>
+#include <filesystem>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "catalogue/source_events.h"
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QSortFilterProxyModel;
+class QStandardItemModel;
+class QTableView;
+
+// The event list of a whole source: every event mark of every recording
+// (impacts with their peak G, user points, emergency stops, parking
+// impacts, speeding stretches, drive-assist warnings) in one sortable,
+// filterable table that fills while a worker reads the recordings. A
+// double-click asks for that recording at the event.
+class CEventListDlg : public QDialog {
+  Q_OBJECT
+ public:
+  // Posted by the worker: recordings are waiting in the queue; the scan ended.
+  static constexpr int kMessageFound = 0x8601;
+  static constexpr int kMessageDone = 0x8602;
+  enum Column { kKind, kTime, kRecording, kPeakG, kSpeed, kColumnCount };
+
+  explicit CEventListDlg(QWidget* parent = nullptr);
+  ~CEventListDlg() override;
+
+  // Lists the events of the recordings of `source` (a card, folder or
+  // file), replacing the list shown. `offsetSeconds` is added to the
+  // recorder's clock.
+  void Scan(const std::filesystem::path& source, const EventChannelSwitches& switches,
+            std::int64_t offsetSeconds);
+  // Stops the scan and waits for its worker; the rows found stay.
+  void Cancel();
+  bool scanning() const { return worker_.joinable(); }
+
+  QTableView* table() const { return table_; }
+  QLineEdit* filter() const { return filter_; }
+  QPushButton* cancelButton() const { return cancel_; }
+  QLabel* status() const { return status_; }
+
+ signals:
+  // The user asked for the recording at `path`, `offsetMs` into it.
+  void eventChosen(const QString& path, qint64 offsetMs);
+  void scanFinished(bool cancelled);
+
+ protected:
+  bool event(QEvent* event) override;
+
+ private:
+  void TakeFound();
+  void AddRow(const std::filesystem::path& path, const SourceEvent* event);
+  void ShowStatus();
+  void OnActivated(const QModelIndex& index);
+
+  QStandardItemModel* model_ = nullptr;
+  QSortFilterProxyModel* proxy_ = nullptr;
+  QTableView* table_ = nullptr;
+  QLineEdit* filter_ = nullptr;
+  QLabel* status_ = nullptr;
+  QPushButton* cancel_ = nullptr;
+
+  std::thread worker_;
+  std::atomic<bool> running_{false};
+  std::int64_t offsetSeconds_ = 0;
+  // What the worker found and the window has not shown yet.
+  std::mutex foundMutex_;
+  std::deque<std::pair<std::filesystem::path, RecordingEvents>> found_;
+  int recordingsDone_ = 0;
+  int recordingsTotal_ = 0;
+  bool cancelled_ = false;
+  // Numbers the scans, so that a message of a replaced scan is left alone.
+  std::intptr_t serial_ = 0;
+};
