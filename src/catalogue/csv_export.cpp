@@ -5,18 +5,19 @@
 #include "catalogue/csv_line.h"
 #include "catalogue/locale_text.h"
 #include "catalogue/output_file.h"
+#include "catalogue/recorder_clock.h"
 #include "container/movie_file.h"
 #include "container/sensor_track.h"
 
 namespace {
 
-// The recording's start: found with records gives the time; found with no
-// records gives an empty time; not found gives nothing.
-std::optional<std::optional<std::tm>> RecordingStart(MovieFile& movie) {
+// The recording's start, plus the offset of the recorder's clock: found
+// with records gives the time; found with no records gives an empty time;
+// not found gives nothing.
+std::optional<std::optional<std::tm>> RecordingStart(MovieFile& movie, std::int64_t offsetSeconds) {
   const std::optional<CalendarTime> start = movie.RecordingStart();
   if (!start) return std::nullopt;
-  if (*start == CalendarTime{}) return std::optional<std::tm>();
-  return std::optional<std::tm>(start->ToTm());
+  return CorrectedLocalTime(*start, offsetSeconds);
 }
 
 CsvResult Fail(CsvError error, std::string why) {
@@ -29,24 +30,26 @@ CsvResult Fail(CsvError error, std::string why) {
 }  // namespace
 
 std::optional<std::filesystem::path> CsvFileName(const std::vector<FileEntry>& entries,
-                                                 const std::filesystem::path& folder) {
+                                                 const std::filesystem::path& folder,
+                                                 std::int64_t offsetSeconds) {
   if (entries.empty()) return std::nullopt;
   const std::unique_ptr<MovieFile> movie = MovieFile::Open(entries.front().path, false);
   if (!movie) return std::nullopt;
-  const auto start = RecordingStart(*movie);
+  const auto start = RecordingStart(*movie, offsetSeconds);
   if (!start || !*start) return std::nullopt;
   char name[64];
   if (std::strftime(name, sizeof name, "Dv_%Y%m%d_%H%M%S.csv", &**start) == 0) return std::nullopt;
   return folder / name;
 }
 
-bool CsvExists(const std::vector<FileEntry>& entries, const std::filesystem::path& folder) {
-  const std::optional<std::filesystem::path> path = CsvFileName(entries, folder);
+bool CsvExists(const std::vector<FileEntry>& entries, const std::filesystem::path& folder,
+               std::int64_t offsetSeconds) {
+  const std::optional<std::filesystem::path> path = CsvFileName(entries, folder, offsetSeconds);
   std::error_code error;
   return !path || std::filesystem::exists(*path, error) || error;
 }
 
-std::string CsvLine(const FileEntry& entry) {
+std::string CsvLine(const FileEntry& entry, std::int64_t offsetSeconds) {
   TrackHeader header;
   SensorTrack track;
   track.LoadHeader(entry.path, &header);
@@ -54,7 +57,7 @@ std::string CsvLine(const FileEntry& entry) {
   if (!movie) return CsvPlaceholderLine(entry.name);
   const MovieFile::FrameSize size = movie->GetFrameSize();
   if (size.width < 0) return CsvPlaceholderLine(entry.name);
-  const auto start = RecordingStart(*movie);
+  const auto start = RecordingStart(*movie, offsetSeconds);
   if (!start) return CsvPlaceholderLine(entry.name);
   CsvDetails details;
   details.start = *start;
@@ -75,7 +78,8 @@ CsvResult ExportCsv(const std::vector<FileEntry>& entries, const std::filesystem
     return result;
   };
   if (entries.empty()) return finish(Fail(CsvError::kNoRecordings, "no recordings to list"));
-  const std::optional<std::filesystem::path> path = CsvFileName(entries, folder);
+  const std::optional<std::filesystem::path> path =
+      CsvFileName(entries, folder, options.offsetSeconds);
   if (!path) {
     return finish(Fail(CsvError::kCannotCreate,
                        entries.front().path.string() + ": its start time cannot be read"));
@@ -94,7 +98,8 @@ CsvResult ExportCsv(const std::vector<FileEntry>& entries, const std::filesystem
       result = Fail(CsvError::kCancelled, "cancelled");
       break;
     }
-    const std::optional<std::string> line = ToLocaleText(CsvLine(entries[i]));
+    const std::optional<std::string> line =
+        ToLocaleText(CsvLine(entries[i], options.offsetSeconds));
     if (!line) {
       // The lines written so far stay in the file.
       result = Fail(CsvError::kCannotCreate,
@@ -117,8 +122,11 @@ CsvResult ExportCsv(const std::vector<FileEntry>& entries, const std::filesystem
 
 std::string_view CsvFailureText(CsvError error) {
   switch (error) {
-    case CsvError::kNoRecordings: return "動画ファイルがありません。";
-    case CsvError::kCannotCreate: return "CSVファイルが作成できません。";
-    default: return "";
+    case CsvError::kNoRecordings:
+      return "動画ファイルがありません。";
+    case CsvError::kCannotCreate:
+      return "CSVファイルが作成できません。";
+    default:
+      return "";
   }
 }

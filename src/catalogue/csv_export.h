@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -16,17 +17,20 @@
 // character set with CR LF line ends and no byte-order mark.
 
 // The list's path in `folder`; nothing when the first recording's start
-// cannot be read.
+// cannot be read. `offsetSeconds` is added to the recorder's clock, here
+// and in the lines.
 std::optional<std::filesystem::path> CsvFileName(const std::vector<FileEntry>& entries,
-                                                 const std::filesystem::path& folder);
+                                                 const std::filesystem::path& folder,
+                                                 std::int64_t offsetSeconds = 0);
 
 // False only when the name can be formed and no file of that path exists;
 // the caller asks before overwriting otherwise.
-bool CsvExists(const std::vector<FileEntry>& entries, const std::filesystem::path& folder);
+bool CsvExists(const std::vector<FileEntry>& entries, const std::filesystem::path& folder,
+               std::int64_t offsetSeconds = 0);
 
 // The recording's line (UTF-8), or the placeholder line when its details
 // cannot be read.
-std::string CsvLine(const FileEntry& entry);
+std::string CsvLine(const FileEntry& entry, std::int64_t offsetSeconds = 0);
 
 enum class CsvError {
   kNone,
@@ -48,6 +52,8 @@ struct CsvOptions {
   MessageSink* sink = nullptr;
   // Cleared by the caller to cancel; looked at before each line.
   const std::atomic<bool>* running = nullptr;
+  // Seconds added to the recorder's clock.
+  std::int64_t offsetSeconds = 0;
   // Told the output folder after the export.
   std::function<void(const std::filesystem::path&)> rememberFolder;
 };

@@ -56,14 +56,31 @@ int RunList(std::span<char* const> args) {
 }
 
 int RunCsv(std::span<char* const> args) {
-  const bool force = args.size() == 3 && std::strcmp(args[2], "--force") == 0;
-  if (args.size() != 2 && !force) return Usage("csv SOURCE OUTDIR [--force]");
-  const std::filesystem::path folder = args[1];
+  const std::string usage = "csv SOURCE OUTDIR [--force] [--time-offset SECONDS]";
+  std::vector<std::string_view> paths;
+  bool force = false;
+  CsvOptions options;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string_view arg = args[i];
+    if (arg == "--time-offset") {
+      if (ReadClockOption(args, i, &options.offsetSeconds) != ClockOption::kRead)
+        return Usage(usage);
+    } else if (arg == "--force") {
+      force = true;
+    } else if (arg.starts_with("--")) {
+      return Usage(usage);
+    } else {
+      paths.push_back(arg);
+    }
+  }
+  if (paths.size() != 2) return Usage(usage);
+  const std::filesystem::path folder = paths[1];
   if (folder.empty()) return Failure("no output folder was given", "OUTDIR is empty");
   Catalogue catalogue;
-  const std::vector<FileEntry> entries = CollectSource(catalogue, args[0]);
+  const std::vector<FileEntry> entries = CollectSource(catalogue, paths[0]);
   if (!force) {
-    const std::optional<std::filesystem::path> file = CsvFileName(entries, folder);
+    const std::optional<std::filesystem::path> file =
+        CsvFileName(entries, folder, options.offsetSeconds);
     std::error_code error;
     if (file && std::filesystem::exists(*file, error)) {
       return Failure("the list exists already", file->string() + "; --force replaces it");
@@ -72,7 +89,8 @@ int RunCsv(std::span<char* const> args) {
   CsvResult result;
   {
     TerminalProgress progress("csv");
-    result = ExportCsv(entries, folder, {.sink = &progress});
+    options.sink = &progress;
+    result = ExportCsv(entries, folder, options);
   }
   if (result.error != CsvError::kNone) return Failure(CsvFailureText(result.error), result.why);
   std::printf("%s\n", result.file.c_str());

@@ -17,7 +17,7 @@ constexpr std::array<CliCommand, 6> kCommands{{
      "prints a recording's atoms, frame details, start time and sensor track as JSON", RunInfo},
     {"list", "SOURCE [--json]",
      "lists a source's recordings: name, trigger, size, path (escapes: README.md)", RunList},
-    {"csv", "SOURCE OUTDIR [--force]",
+    {"csv", "SOURCE OUTDIR [--force] [--time-offset SECONDS]",
      "writes the CSV list of a source's recordings into OUTDIR (--force: replace it)", RunCsv},
     {"join", "OUTPUT INPUT...", "joins recordings, in the given order, into one movie", RunJoin},
     {"gpx", "FILE... -o OUT.gpx [--time-zone ZONE] [--time-offset SECONDS]",

@@ -88,6 +88,15 @@ TEST_F(CatalogueCommands, CsvJoinAndGpxWriteTheirFiles) {
   const fs::path list = csv.output.substr(0, csv.output.size() - 1);
   EXPECT_TRUE(std::regex_match(list.filename().string(), std::regex(R"(Dv_\d{8}_\d{6}\.csv)")));
   EXPECT_TRUE(fs::exists(list));
+  // A clock an hour slow, corrected: the list is named and dated an hour on.
+  const fs::path later = *folder_ / "later";
+  fs::create_directories(later);
+  const mkcard::ProgramResult shifted =
+      Cli({"csv", Card().string(), later.string(), "--time-offset", "3600"});
+  ASSERT_EQ(shifted.failure, "") << shifted.errors;
+  std::string name = list.filename().string();
+  name[13] = static_cast<char>(name[13] + 1);  // Dv_YYYYMMDD_hh: the hour's second digit
+  EXPECT_EQ(fs::path(shifted.output.substr(0, shifted.output.size() - 1)).filename(), name);
   const mkcard::ProgramResult badCsv = Cli({"csv", Card().string(), (out / "missing").string()});
   EXPECT_NE(badCsv.failure, "");
   EXPECT_NE(badCsv.errors.find("CSVファイルが作成できません。"), std::string::npos);
