@@ -56,7 +56,9 @@ QImage GraphBackground(int scaleIndex) {
       std::pair{half + full, QStringLiteral("-") + top},
   };
   for (const auto& [y, text] : labels) {
-    const QRect box(2, y - kLabelRise, kGraphLabelColumn - 6, 2 * kLabelRise);
+    // Kept inside the picture: the top and bottom lines lie near its edges.
+    const int boxTop = std::clamp(y - kLabelRise, 0, kGraphBackgroundHeight - 2 * kLabelRise);
+    const QRect box(2, boxTop, kGraphLabelColumn - 6, 2 * kLabelRise);
     p.drawText(box, Qt::AlignRight | Qt::AlignVCenter, text);
   }
   return image;

@@ -70,7 +70,7 @@ class CGSensorDlg : public QWidget, public FrameView {
   std::recursive_mutex* trackLock_ = nullptr;
   std::int64_t frameCount_ = 0;
   std::int64_t cursorFrame_ = 0;
-  bool cursorShown_ = true;
+  bool cursorShown_ = false;  // shown while a recording is open
   bool dataPresent_ = false;
   bool gMarks_ = true;
   int scaleIndex_ = 1;

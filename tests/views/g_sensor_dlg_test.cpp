@@ -37,6 +37,7 @@ struct Graph {
     dlg.SetTrack(track, nullptr);
     dlg.SetFrameCount(frames);
     dlg.SetCursorFrame(cursor);
+    dlg.SetCursorShown(true);
     dlg.SetDataPresent(true);
     dlg.SetScaleIndex(3);
   }
