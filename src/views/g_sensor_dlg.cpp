@@ -44,8 +44,7 @@ constexpr std::array<MarkLabel, kIconCount> kMarkLabels = {{
 CGSensorDlg::CGSensorDlg(QWidget* parent) : QWidget(parent), star_(MarkStar()) {
   for (int i = 0; i < 4; ++i) backgrounds_[static_cast<std::size_t>(i)] = GraphBackground(i);
   setAttribute(Qt::WA_OpaquePaintEvent);
-  setToolTip(QStringLiteral("G"));
-  setAccessibleName(QStringLiteral("G"));
+  setAccessibleName(QStringLiteral("Gセンサー"));
 }
 
 void CGSensorDlg::SetTrack(const SensorTrack* track, std::recursive_mutex* lock) {
