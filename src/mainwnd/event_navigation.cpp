@@ -1,6 +1,8 @@
 // Event marks on the main window: previous/next event from the graph's
 // cursor and the settings dialog's switches of the four kinds of marks.
-#include "controls/skin_slider_ctrl.h"
+#include <array>
+#include <optional>
+
 #include "mainwnd/event_walk.h"
 #include "mainwnd/kestrel_dlg.h"
 #include "player/player_engine.h"
