@@ -17,6 +17,7 @@
 #include "mainwnd/main_messages.h"
 #include "player/movie_static.h"
 #include "player/player_engine.h"
+#include "views/g_sensor_dlg.h"
 #include "views/info_dlg.h"
 
 namespace {
@@ -110,6 +111,15 @@ bool CKestrelDlg::event(QEvent* event) {
       break;
     case CInfoDlg::kMessageAxisToggle:
       OnAxisToggle(static_cast<int>(w), static_cast<int>(l));
+      break;
+    case CGSensorDlg::kMessagePrevEvent:
+      OnPrevEvent();
+      break;
+    case CGSensorDlg::kMessageNextEvent:
+      OnNextEvent();
+      break;
+    case WM_APP_ICON_KIND:
+      OnIconKind(static_cast<int>(w), static_cast<int>(l));
       break;
     default:
       break;

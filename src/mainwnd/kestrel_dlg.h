@@ -12,12 +12,14 @@
 #include <vector>
 
 #include "catalogue/catalogue.h"
+#include "container/event_marks.h"
 #include "player/movie_static_owner.h"
 #include "player/player_engine_ops.h"
 #include "player/player_engine_state.h"
 
 class CFileListCtrl;
 class CFilerContainer;
+class CGSensorDlg;
 class CInfoDlg;
 class CMovieStatic;
 class CSkinSliderCtrl;
@@ -92,8 +94,13 @@ class CKestrelDlg : public QDialog, public CMovieStaticOwner {
   bool tickRunning() const { return tick_.isActive(); }
   // Whether event channel 0..7 is shown on the G-sensor graph and sent to
   // the map.
-  bool channelShown(int channel) const { return channelShown_.at(channel); }
-  bool channelSentToMap(int channel) const { return channelToMap_.at(channel); }
+  bool channelShown(int channel) const { return channelSwitches_.at(channel).shownOnGraph; }
+  bool channelSentToMap(int channel) const { return channelSwitches_.at(channel).sentToMap; }
+  // The event marks of the open recording, for the map and previous/next
+  // event.
+  const std::vector<EventMark>& eventList() const { return eventList_; }
+  // Rebuilds the event list of recording `index` and redraws the graph.
+  bool BuildEventMarks(int index);
   QString rateLabelText() const { return rateLabel_->text(); }
 
   CFileListCtrl* fileList() const { return fileList_; }
@@ -101,6 +108,7 @@ class CKestrelDlg : public QDialog, public CMovieStaticOwner {
   // False once the browsed source has vanished: the CSV list cannot be made.
   bool csvExportAvailable() const { return csvExportAvailable_; }
   CInfoDlg* infoDlg() const { return infoDlg_; }
+  CGSensorDlg* gSensorDlg() const { return gSensorDlg_; }
   CSkinSliderCtrl* seekSlider() const { return seekSlider_; }
   CSkinSliderCtrl* volumeSlider() const { return volumeSlider_; }
   CMovieStatic* videoSurface() const { return video_; }
@@ -168,6 +176,14 @@ class CKestrelDlg : public QDialog, public CMovieStaticOwner {
   void OnSliderMessage(int message, int id, int position);
   void OnAxisToggle(int channel, int state);
 
+  // Event marks (event_navigation.cpp): previous/next event from the graph
+  // cursor, and the settings dialog's four kinds of marks.
+  void OnPrevEvent();
+  void OnNextEvent();
+  void OnIconKind(int index, int state);
+  // Gives the graph the switches and the open recording's track state.
+  void UpdateGraphState();
+
   // Guards the current recording index and the catalogue's entries against
   // the worker threads that copy a path out of them.
   std::recursive_mutex* mutexCache_ = nullptr;
@@ -193,8 +209,12 @@ class CKestrelDlg : public QDialog, public CMovieStaticOwner {
   bool shutDown_ = false;
   bool csvExportAvailable_ = true;
   // Shown on the G-sensor graph and sent to the map, per event channel.
-  std::array<bool, 8> channelShown_{true, true, true, true, true, true, true, true};
-  std::array<bool, 8> channelToMap_{true, true, true, true, true, true, true, true};
+  EventChannelSwitches channelSwitches_{};
+  // The open recording's event marks (guarded by "hMutexCpSet").
+  std::vector<EventMark> eventList_;
+  // Whether the open recording's impacts count as events: off for the
+  // triggers A and P.
+  bool gMarks_ = true;
   // Numbers the opens, so that the track loader's message of an earlier
   // open is not taken for the current one.
   std::intptr_t openSerial_ = 0;
@@ -211,6 +231,7 @@ class CKestrelDlg : public QDialog, public CMovieStaticOwner {
   CFilerContainer* filer_ = nullptr;
   CFileListCtrl* fileList_ = nullptr;  // the browser's list
   CInfoDlg* infoDlg_ = nullptr;
+  CGSensorDlg* gSensorDlg_ = nullptr;
   // The views that SyncViewsToFrame hands each frame's values to.
   std::vector<FrameView*> frameViews_;
   CSkinSliderCtrl* seekSlider_ = nullptr;

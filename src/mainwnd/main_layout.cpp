@@ -9,6 +9,7 @@
 #include "controls/skin_slider_ctrl.h"
 #include "mainwnd/kestrel_dlg.h"
 #include "player/movie_static.h"
+#include "views/g_sensor_dlg.h"
 #include "views/info_dlg.h"
 
 namespace {
@@ -19,6 +20,10 @@ const QPoint kZoomCentre(328, 186);
 constexpr int kSliderHeight = 10;
 constexpr int kInfoGap = 10;
 constexpr int kInfoHeight = 67;
+// The G-sensor graph under the information panel, down to 117 pixels above
+// the bottom.
+constexpr int kGraphGap = 77;
+constexpr int kGraphBottom = 117;
 // The recording list beside the video, under the map's place.
 constexpr int kMapHeight = 392;
 constexpr int kBrowserMargin = 6;
@@ -72,6 +77,10 @@ void CKestrelDlg::CreateChildControls() {
   frameViews_.push_back(infoDlg_);
   infoDlg_->setMessageTarget(this);
 
+  gSensorDlg_ = new CGSensorDlg(this);
+  frameViews_.push_back(gSensorDlg_);
+  gSensorDlg_->setMessageTarget(this);
+
   seekSlider_ = new CSkinSliderCtrl(kSeekSliderId, this);
   LoadDefaultSliderImages(*seekSlider_, kSliderHeight);
   volumeSlider_ = new CSkinSliderCtrl(kVolumeSliderId, this);
@@ -99,6 +108,10 @@ void CKestrelDlg::ApplyWindowMode() {
   infoDlg_->setGeometry(kVideoArea.left(), kVideoArea.bottom() + 1 + kInfoGap, kVideoArea.width(),
                         kInfoHeight);
   infoDlg_->SetPanelLayout(0);
+  const int videoBottom = kVideoArea.bottom() + 1;
+  gSensorDlg_->setGeometry(kVideoArea.left(), videoBottom + kGraphGap, kVideoArea.width(),
+                           client.height() - videoBottom - kGraphBottom);
+  gSensorDlg_->show();
   const int browserLeft = kVideoArea.right() + 1 + kBrowserMargin;
   const int browserTop = kVideoArea.top() + kMapHeight + kBrowserMargin;
   filer_->setGeometry(browserLeft, browserTop, client.width() - browserLeft - kBrowserMargin,
@@ -134,6 +147,7 @@ void CKestrelDlg::UpdateButtons() {
 
 void CKestrelDlg::EnableControls(bool enable) {
   infoDlg_->setEnabled(enable);
+  gSensorDlg_->setEnabled(enable);
   seekSlider_->SetEnabledFlag(enable);
   volumeSlider_->SetEnabledFlag(enable);
   playButton_->setEnabled(enable && engine_->trackLoaded != 0);

@@ -4,3 +4,4 @@
 // those of the engine (player/engine_messages.h), the sliders
 // (CSkinSliderCtrl) and the information panel (CInfoDlg).
 inline constexpr int WM_APP_TRACK_LOADED = 0x8515;  // the track loader read the track ahead
+inline constexpr int WM_APP_ICON_KIND = 0x81F5;     // a kind of event marks switched on or off

@@ -15,6 +15,8 @@
 #include "player/engine_messages.h"
 #include "player/movie_static.h"
 #include "player/player_engine.h"
+#include "views/g_sensor_dlg.h"
+#include "views/g_sensor_plan.h"
 #include "views/info_dlg.h"
 
 namespace {
@@ -60,7 +62,11 @@ bool CKestrelDlg::SelectRecording(bool resetSlider, bool fromUserClick) {
   StopCurrent();
   openComplete_ = false;
   nothingShown_ = true;
-  if (resetSlider) seekSlider_->SetPos(0);
+  if (resetSlider) {
+    seekSlider_->SetPos(0);
+    gSensorDlg_->SetCursorFrame(0);
+    gSensorDlg_->Reset();
+  }
   infoDlg_->Reset();
   if (!atEndOfMovie_) UpdateButtons();
   openDelay_.stop();
@@ -92,6 +98,11 @@ void CKestrelDlg::OpenSelected() {
   video_->update();
   EnableControls(false);
 
+  {
+    std::lock_guard lock(*mutexCpSet_);
+    eventList_.clear();
+  }
+  gSensorDlg_->Reset();
   const int index = currentIndex_;
   const QString path = EntryPath(index);
   ++openSerial_;
@@ -101,6 +112,11 @@ void CKestrelDlg::OpenSelected() {
   // just opened.
   QCoreApplication::removePostedEvents(video_, WM_MEDIA_ENDED);
   if (opened) {
+    {
+      std::lock_guard lock(*mutexCache_);
+      const int trigger = IndexValid() ? fileList_->entries()[currentIndex_].triggerInitial : 0;
+      gMarks_ = trigger != 'A' && trigger != 'P';
+    }
     if (QWidget* popup = QApplication::activePopupWidget()) popup->close();
     SetBusy(true);
     return;
@@ -233,6 +249,7 @@ void CKestrelDlg::FinishOpen() {
     CalendarTime start;
     {
       EngineLock lock(engine_->fileMutex);
+      gSensorDlg_->SetScaleIndex(ScaleIndexForPeak(engine_->currentReader.peakG));
       headerQuality = engine_->currentReader.header.quality;
       if (!engine_->currentReader.positions.empty()) {
         start = engine_->currentReader.positions.front().time;
@@ -255,6 +272,10 @@ void CKestrelDlg::FinishOpen() {
   infoDlg_->SetFrameTime(ops_.GetFrameUnit(engine_.get()));
   seekSlider_->SetRangeMin(0);
   seekSlider_->SetRangeMax(static_cast<int>(ops_.GetFrameCount(engine_.get())));
+  gSensorDlg_->SetFrameCount(seekSlider_->rangeMax());
+  gSensorDlg_->SetDataPresent(true);
+  gSensorDlg_->SetCursorShown(true);
+  BuildEventMarks(currentIndex_);
   UpdateRateLabel();
   infoDlg_->SetFrameCount(ops_.GetFrameCountAlt(engine_.get()));
   SetVolumeLevel(volumeLevel_);

@@ -13,6 +13,7 @@
 #include "mainwnd/playback_rules.h"
 #include "player/movie_static.h"
 #include "player/player_engine.h"
+#include "views/g_sensor_dlg.h"
 #include "views/info_dlg.h"
 
 namespace {
@@ -141,6 +142,7 @@ void CKestrelDlg::OnPlayPause() {
 }
 
 void CKestrelDlg::CloseRecording() {
+  gSensorDlg_->SetCursorShown(false);
   seekSlider_->SetRangeMin(0);
   seekSlider_->SetRangeMax(0);
   tick_.stop();
@@ -152,6 +154,11 @@ void CKestrelDlg::CloseRecording() {
   openComplete_ = false;
   nothingShown_ = true;
   video_->update();
+  {
+    std::lock_guard lock(*mutexCpSet_);
+    eventList_.clear();
+  }
+  gSensorDlg_->Reset();
   infoDlg_->Reset();
   engine::ClearTrackCache(engine_.get());
   {
@@ -239,7 +246,9 @@ void CKestrelDlg::OnSliderMessage(int message, int id, int position) {
 
 void CKestrelDlg::OnAxisToggle(int channel, int state) {
   if (channel < 0 || channel > 2) return;
-  channelShown_[channel] = state != 0;
-  channelToMap_[channel] = state != 0;
+  channelSwitches_[channel].shownOnGraph = state != 0;
+  channelSwitches_[channel].sentToMap = state != 0;
+  UpdateGraphState();
   update();
+  if (IndexValid()) BuildEventMarks(currentIndex_);
 }

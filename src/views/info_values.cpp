@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <cmath>
+#include <cstdlib>
 
 namespace {
 
@@ -39,5 +40,11 @@ std::optional<QString> InfoSpeedText(const InfoValues& v) {
 
 std::optional<QString> InfoAccelText(double value) {
   if (!(value > kNoAccel)) return std::nullopt;
-  return QString::asprintf("%.2fG", std::trunc(value * 100.0) / 100.0);
+  // The recorder writes whole milli-G; the hundredths are cut from that
+  // integer, so a recorded 0.29 does not come out as 0.28 in binary.
+  const long long milli = std::llround(value * 1000.0);
+  const long long hundredths = milli / 10;  // truncates toward zero
+  const long long whole = std::llabs(hundredths);
+  const char* sign = hundredths < 0 ? "-" : "";
+  return QString::asprintf("%s%lld.%02lldG", sign, whole / 100, whole % 100);
 }

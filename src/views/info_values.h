@@ -37,5 +37,7 @@ std::optional<QString> InfoDateTimeText(const InfoValues& values);
 // not negative.
 std::optional<QString> InfoSpeedText(const InfoValues& values);
 
-// "%.2fG" of the value truncated to hundredths, for values above -5.
+// "%.2fG" of the value truncated toward zero to whole hundredths, for
+// values above -5. The hundredths come from the value's whole milli-G, so
+// the text is exact; a value that truncates to zero shows "0.00G".
 std::optional<QString> InfoAccelText(double value);

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "app/app_message.h"
+#include "container/sensor_record_decoder.h"
+#include "mkcard/sensor_payload.h"
 
 namespace {
 
@@ -43,14 +45,31 @@ TEST(InfoText, Speed) {
   }
 }
 
-TEST(InfoText, Acceleration) {
+TEST(InfoText, AccelerationFromRecordedValues) {
+  // Values as the recorder writes them (whole milli-G), read back through the
+  // record decoder; the hundredths are cut toward zero, exactly.
+  const std::pair<int, const char*> cases[] = {
+      {290, "0.29G"},    {-290, "-0.29G"}, {1150, "1.15G"}, {4990, "4.99G"},
+      {-4990, "-4.99G"}, {0, "0.00G"},     {-1, "0.00G"},   {456, "0.45G"},
+      {-456, "-0.45G"},  {-9, "0.00G"},    {-10, "-0.01G"}, {2500, "2.50G"},
+  };
+  for (const auto& [milli, shown] : cases) {
+    mkcard::SensorSample sample;
+    sample.gx = milli;
+    const std::string bytes = mkcard::RecordBytes(sample);
+    const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    const AccelRecord r = DecodeAccelRecord(SensorRecordBytes(data, kSensorRecordSize), 0);
+    EXPECT_EQ(InfoAccelText(r.x), QString::fromLatin1(shown)) << milli << " milli-G";
+  }
+  // Every hundredth between -4.99 and 4.99 shows as itself.
+  for (int hundredths = -499; hundredths <= 499; ++hundredths) {
+    const QString expected =
+        QString::asprintf("%s%d.%02dG", hundredths < 0 ? "-" : "", std::abs(hundredths) / 100,
+                          std::abs(hundredths) % 100);
+    EXPECT_EQ(InfoAccelText(hundredths * 10 / 1000.0), expected) << hundredths;
+  }
   EXPECT_EQ(InfoAccelText(-5.0), std::nullopt);
   EXPECT_EQ(InfoAccelText(-7.0), std::nullopt);
-  EXPECT_EQ(InfoAccelText(-4.99), QStringLiteral("-4.99G"));
-  EXPECT_EQ(InfoAccelText(0.456), QStringLiteral("0.45G"));
-  EXPECT_EQ(InfoAccelText(-0.456), QStringLiteral("-0.45G"));
-  EXPECT_EQ(InfoAccelText(0.0), QStringLiteral("0.00G"));
-  EXPECT_EQ(InfoAccelText(2.5), QStringLiteral("2.50G"));
 }
 
 TEST(InfoText, DateAndTime) {

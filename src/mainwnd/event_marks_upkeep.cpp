@@ -1,0 +1,27 @@
+// The event list of the open recording, rebuilt whenever its track is
+// loaded or a switch of the marks changes.
+#include "mainwnd/kestrel_dlg.h"
+#include "player/player_engine.h"
+#include "views/g_sensor_dlg.h"
+
+void CKestrelDlg::UpdateGraphState() {
+  gSensorDlg_->SetSwitches(channelSwitches_);
+  gSensorDlg_->SetGMarks(gMarks_);
+  gSensorDlg_->SetTrack(&engine_->currentReader, engine_->fileMutex);
+  gSensorDlg_->update();
+}
+
+bool CKestrelDlg::BuildEventMarks([[maybe_unused]] int index) {
+  std::lock_guard lock(*mutexCpSet_);
+  // The map's route of recording `index` is rebuilt first.
+  eventList_.clear();
+  UpdateGraphState();
+  if (engine_->engineReady != 0) {
+    EngineLock engineLock(engine_->fileMutex);
+    if (!engine_->currentReader.frameIndex.empty()) {
+      eventList_ = CollectEventMarks(engine_->currentReader, channelSwitches_, gMarks_);
+    }
+  }
+  // The map's marks of recording `index` follow from eventList_ here.
+  return true;
+}
