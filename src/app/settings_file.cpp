@@ -62,6 +62,15 @@ int ReadVolumeLevel() {
   return static_cast<int>(std::clamp<long long>(number, 0, kMaxVolume));
 }
 
+std::int64_t ReadTimeOffset() {
+  constexpr qlonglong kCentury = 100LL * 366 * 24 * 3600;
+  bool ok = false;
+  const qlonglong seconds = ReadIniString(QStringLiteral("DISPLAY"), QStringLiteral("TIME_OFFSET"))
+                                .trimmed()
+                                .toLongLong(&ok);
+  return ok ? std::clamp(seconds, -kCentury, kCentury) : 0;
+}
+
 bool ReadHardwareDecode() {
   return ReadIniString(QStringLiteral("DECODE"), QStringLiteral("HW")) == u"on";
 }

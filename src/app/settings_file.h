@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <cstdint>
 
 // The settings file "Default_Folder.ini" in the working folder `workDir`.
 // Each value is read and written key by key, so a change is on disk at once.
@@ -8,7 +9,8 @@
 // Keys: "DISPLAY" INFOCHECK, ASPECT ("on"/"off"), VOLUME (0..65535);
 // "DECODE" HW ("on" switches hardware decoding on; edited by hand);
 // "FOLDERPATH" CSV_FOLDER, CONNECT_FOLDER, SNAPSHOT_FOLDER;
-// "SOURCE" SELECT ("SD", "FOLDER" or "FILE"), SD, FOLDER, FILE.
+// "SOURCE" SELECT ("SD", "FOLDER" or "FILE"), SD, FOLDER, FILE;
+// "DISPLAY" TIME_OFFSET (seconds added to the recorder's clock).
 
 // The working folder, captured once at start-up (CaptureWorkDir); empty
 // before.
@@ -45,3 +47,7 @@ int ReadVolumeLevel();
 
 // "DECODE"/"HW": true only for exactly "on".
 bool ReadHardwareDecode();
+
+// "DISPLAY"/"TIME_OFFSET": the seconds to add to the recorder's clock, which
+// drifts; 0 when absent or not a whole number, and kept within a century.
+std::int64_t ReadTimeOffset();

@@ -63,6 +63,7 @@ void CKestrelDlg::OnInitDialog() {
 
   keepAspect_ = ReadKeepAspect();
   volumeLevel_ = ReadVolumeLevel();
+  infoDlg_->SetTimeOffset(ReadTimeOffset());
 
   ApplyWindowMode();
   SyncViewsToFrame(0);

@@ -41,6 +41,8 @@ class CInfoDlg : public QWidget, public FrameView {
   void SetFrameCount(std::int64_t count) { values_.frameCount = count; }
   void SetQuality(std::int32_t quality) { values_.quality = quality; }
   void SetStartTime(const CalendarTime& start);
+  // Seconds added to the recorder's clock in the date and time shown.
+  void SetTimeOffset(std::int64_t seconds) { values_.timeOffset = seconds; }
   // 0 one row under the picture, 1 the large two-row form, 2 the compact
   // form over the full-screen picture.
   void SetPanelLayout(int layout);

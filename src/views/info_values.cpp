@@ -24,7 +24,7 @@ std::optional<QString> InfoDateTimeText(const InfoValues& v) {
   // Calendar arithmetic without time zones, as the recorder's clock counts.
   const QDateTime start(date, time, Qt::UTC);
   const auto offsetMs = static_cast<qint64>(std::floor(v.frame * static_cast<double>(v.frameTime)));
-  const QDateTime shown = start.addMSecs(offsetMs);
+  const QDateTime shown = start.addMSecs(offsetMs).addSecs(v.timeOffset);
   if (!shown.isValid() || shown.date().year() == 0) return std::nullopt;
   int year = shown.date().year();
   if (year >= kLateYear) year -= kYearShift;

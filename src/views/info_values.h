@@ -22,13 +22,14 @@ struct InfoValues {
   std::int32_t eventWord = -1;  // the event of the acceleration record
   CalendarTime startTime;
   std::int32_t hasStart = 0;
+  std::int64_t timeOffset = 0;  // seconds added to the recorder's clock
 };
 
 // The text rules of the panel. Each returns nothing where the panel draws
 // its placeholder instead.
 
 // "%02d/%02d/%02d %02d:%02d:%02d" of the start time plus frame x frameTime
-// milliseconds (seconds truncated); a year of 2050 or later is written 35
+// milliseconds plus the clock's offset (seconds truncated); a year of 2050 or later is written 35
 // years earlier. Nothing without a start time, before frame 0, or when the
 // time comes out as zero or in year 0.
 std::optional<QString> InfoDateTimeText(const InfoValues& values);

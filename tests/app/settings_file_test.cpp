@@ -87,9 +87,26 @@ TEST(SettingsFile, ReadersApplyTheirDefaults) {
     WriteFile(SettingsFilePath(), QByteArray("[DISPLAY]\r\nVOLUME=") + c.text + "\r\n");
     EXPECT_EQ(ReadVolumeLevel(), c.level) << c.text;
   }
+  struct Offset {
+    const char* text;
+    std::int64_t seconds;
+  };
+  const Offset offsets[] = {{"", 0},
+                            {"18", 18},
+                            {" -3600 ", -3600},
+                            {"12abc", 0},
+                            {"1.5", 0},
+                            {"+60", 60},
+                            {"99999999999999999999", 0},
+                            {"9999999999999", 100LL * 366 * 24 * 3600}};
+  for (const auto& c : offsets) {
+    WriteFile(SettingsFilePath(), QByteArray("[DISPLAY]\r\nTIME_OFFSET=") + c.text + "\r\n");
+    EXPECT_EQ(ReadTimeOffset(), c.seconds) << c.text;
+  }
   QFile::remove(SettingsFilePath());
   EXPECT_EQ(ReadVolumeLevel(), 65535);
   EXPECT_FALSE(ReadKeepAspect());
+  EXPECT_EQ(ReadTimeOffset(), 0);
 }
 
 TEST(SettingsFile, KeepsJapaneseAndRefusesLineBreaks) {

@@ -89,6 +89,9 @@ TEST(InfoText, DateAndTime) {
   v.frame = 31;
   EXPECT_EQ(InfoDateTimeText(v), QStringLiteral("2015/01/01 00:00:00"))
       << "the frame's time crosses into 2050";
+  v.timeOffset = -3600;  // a clock an hour fast, corrected
+  EXPECT_EQ(InfoDateTimeText(v), QStringLiteral("2049/12/31 23:00:00"));
+  v.timeOffset = 0;
   v.frame = -1;
   EXPECT_EQ(InfoDateTimeText(v), std::nullopt);
   v.frame = 0;
