@@ -8,6 +8,7 @@
 #include <array>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -19,6 +20,7 @@
 
 class CFileListCtrl;
 class CFilerContainer;
+class CEventListDlg;
 class CGSensorDlg;
 class CInfoDlg;
 class CMovieStatic;
@@ -109,6 +111,9 @@ class CKestrelDlg : public QDialog, public CMovieStaticOwner {
   bool csvExportAvailable() const { return csvExportAvailable_; }
   CInfoDlg* infoDlg() const { return infoDlg_; }
   CGSensorDlg* gSensorDlg() const { return gSensorDlg_; }
+  // The event list of the whole open source (Ctrl+E), made on first use.
+  void OpenEventList();
+  CEventListDlg* eventListDlg() const { return eventListDlg_; }
   CSkinSliderCtrl* seekSlider() const { return seekSlider_; }
   CSkinSliderCtrl* volumeSlider() const { return volumeSlider_; }
   CMovieStatic* videoSurface() const { return video_; }
@@ -181,6 +186,12 @@ class CKestrelDlg : public QDialog, public CMovieStaticOwner {
   void OnPrevEvent();
   void OnNextEvent();
   void OnIconKind(int index, int state);
+
+  // The event list's choice (event_list_window.cpp): opens the recording
+  // and, once it is open, seeks to the event's record.
+  void ShowEvent(const QString& path, qint64 offsetMs);
+  void SeekToPendingEvent();
+  int RowOf(const QString& path) const;
   // Gives the graph the switches and the open recording's track state.
   void UpdateGraphState();
 
@@ -231,6 +242,13 @@ class CKestrelDlg : public QDialog, public CMovieStaticOwner {
   CFilerContainer* filer_ = nullptr;
   CFileListCtrl* fileList_ = nullptr;  // the browser's list
   CInfoDlg* infoDlg_ = nullptr;
+  CEventListDlg* eventListDlg_ = nullptr;
+  // The event chosen in the event list while its recording opens.
+  struct PendingEvent {
+    QString path;
+    std::int32_t sequence = 0;
+  };
+  std::optional<PendingEvent> pendingEvent_;
   CGSensorDlg* gSensorDlg_ = nullptr;
   // The views that SyncViewsToFrame hands each frame's values to.
   std::vector<FrameView*> frameViews_;

@@ -1,6 +1,7 @@
 // The main window's child windows, their places in the normal layout, the
 // play button's looks and the enabling of the controls.
 #include <QPainter>
+#include <QShortcut>
 
 #include "app/shared_fonts.h"
 #include "app/ui_text.h"
@@ -75,6 +76,8 @@ void CKestrelDlg::CreateChildControls() {
 
   infoDlg_ = new CInfoDlg(this);
   frameViews_.push_back(infoDlg_);
+  auto* eventList = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_E), this);
+  connect(eventList, &QShortcut::activated, this, &CKestrelDlg::OpenEventList);
   infoDlg_->setMessageTarget(this);
 
   gSensorDlg_ = new CGSensorDlg(this);

@@ -282,4 +282,5 @@ void CKestrelDlg::FinishOpen() {
   SyncViewsToFrame(0);
   pendingSyncFrame_ = -1;
   tick_.start();
+  SeekToPendingEvent();
 }

@@ -12,8 +12,8 @@
 // with the generator's plan of every file.
 class CardSource {
  public:
-  CardSource(int files, int seconds) {
-    options_.folders = 1;
+  CardSource(int files, int seconds, int folders = 1) {
+    options_.folders = folders;
     options_.files = files;
     options_.seconds = seconds;
     options_.width = 320;
