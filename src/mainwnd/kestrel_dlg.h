@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <array>
+#include <filesystem>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -17,6 +18,9 @@
 #include "player/player_engine_state.h"
 
 class CFileListCtrl;
+class CGoogleMapDlgWrap;
+class MapPositionView;
+class QPainter;
 class CFilerContainer;
 class CInfoDlg;
 class CMovieStatic;
@@ -106,6 +110,13 @@ class CKestrelDlg : public QDialog, public CMovieStaticOwner {
   CMovieStatic* videoSurface() const { return video_; }
   QToolButton* playButton() const { return playButton_; }
   PlayerEngineState* engineState() const { return engine_.get(); }
+  CGoogleMapDlgWrap* map() const { return map_.get(); }
+  // The map's event marks are sent for the current recording.
+  bool marksBuilt() const { return marksBuilt_; }
+  bool mapPageReady() const { return mapPageReady_; }
+  // Sends the map page the rebuild sequence and one mark per event of the
+  // recording at `index`; false while the page is not initialised.
+  bool SendEventMarksToMap(int index);
   const PlayerEngineOps& engineOps() const { return ops_; }
 
  signals:
@@ -164,6 +175,19 @@ class CKestrelDlg : public QDialog, public CMovieStaticOwner {
   // The path of entry `index` (copied under "hMutexCache"); empty when invalid.
   QString EntryPath(int index) const;
 
+  // The map (map_upkeep.cpp).
+  void CreateMap();
+  // The group track of the list's recordings, read again when the list changed.
+  void UpdateMapGroup();
+  void MapUpkeep();
+  void OnMapReady();
+  void OnMapMarkClicked(int frame);
+  // The map status of the play state (0 playing, 1 paused, 2 stopped), sent.
+  void PushMapStatus(int state);
+  void DrawMapArea(QPainter& painter);
+  // The tick while stopped or paused: the map area follows the reachability.
+  void MapTickWhileStill();
+
   // Playback (playback_sync.cpp).
   void OnSliderMessage(int message, int id, int position);
   void OnAxisToggle(int channel, int state);
@@ -217,6 +241,15 @@ class CKestrelDlg : public QDialog, public CMovieStaticOwner {
   CSkinSliderCtrl* volumeSlider_ = nullptr;
   QToolButton* playButton_ = nullptr;
   QLabel* rateLabel_ = nullptr;
+
+  std::unique_ptr<CGoogleMapDlgWrap> map_;
+  std::unique_ptr<MapPositionView> mapPositionView_;
+  std::vector<std::filesystem::path> mapGroupPaths_;
+  bool marksBuilt_ = false;
+  bool mapPageReady_ = false;
+  bool mapPositionSet_ = false;
+  bool pictureShown_ = false;
+  bool mapUnavailable_ = false;
 
   bool dragging_ = false;
   QPoint dragOffset_;

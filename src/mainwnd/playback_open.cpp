@@ -255,6 +255,7 @@ void CKestrelDlg::FinishOpen() {
   infoDlg_->SetFrameTime(ops_.GetFrameUnit(engine_.get()));
   seekSlider_->SetRangeMin(0);
   seekSlider_->SetRangeMax(static_cast<int>(ops_.GetFrameCount(engine_.get())));
+  marksBuilt_ = IndexValid() && SendEventMarksToMap(currentIndex_);
   UpdateRateLabel();
   infoDlg_->SetFrameCount(ops_.GetFrameCountAlt(engine_.get()));
   SetVolumeLevel(volumeLevel_);
