@@ -46,9 +46,12 @@ CGoogleMapDlg2::CGoogleMapDlg2(QWidget* parent, IHostWebViewFuncs* funcs, const 
   setAccessibleName(QStringLiteral("map"));
 }
 
-CGoogleMapDlg2::~CGoogleMapDlg2() = default;
+CGoogleMapDlg2::~CGoogleMapDlg2() {
+  // The page goes before its view, so that the view leaves nothing behind.
+  if (holder_.webView != nullptr) delete holder_.webView->page();
+}
 
-void CGoogleMapDlg2::StartWebView() {
+void CGoogleMapDlg2::StartWebView(std::function<void()> loaded) {
   if (holder_.started) return;
   holder_.started = true;
   auto* view = new QWebEngineView(this);
@@ -62,6 +65,7 @@ void CGoogleMapDlg2::StartWebView() {
           &CGoogleMapDlg2::OnWebMessage);
   holder_.channel->registerObject(QStringLiteral("sample"), holder_.hostObject);
   page->setWebChannel(holder_.channel);
+  connect(view, &QWebEngineView::loadFinished, this, [loaded](bool) { loaded(); });
   view->setGeometry(rect());
   view->setZoomFactor(kZoomFactor);
   view->setHtml(PageText(funcs_, source_), kPageUrl);

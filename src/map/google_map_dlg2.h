@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 #include "map/json_holder.h"
@@ -36,7 +37,8 @@ class CGoogleMapDlg2 : public QWidget {
   ~CGoogleMapDlg2() override;
 
   // Creates the web view and loads the page; later calls do nothing.
-  void StartWebView();
+  // `loaded` runs each time the page has loaded.
+  void StartWebView(std::function<void()> loaded);
   // Runs a statement in the page; dropped without a web view.
   bool RunScript(const QString& text);
   // Sends the page the `update` message with the window's position and map

@@ -25,7 +25,10 @@ void CGoogleMapDlgWrap::Create(QWidget* parent, QObject* owner, const TileSource
     QMetaObject::invokeMethod(
         window.data(), [this, now] { OnReachableChanged(now); }, Qt::QueuedConnection);
   });
-  mapWindow_->StartWebView();
+  // What reached the page before it had loaded is lost: it gets it again.
+  mapWindow_->StartWebView([this] {
+    PushToPage("connect:" + std::to_string(reachable()) + ",relJpgNum:\"" + GetRelJpgNum() + '"');
+  });
 }
 
 int CGoogleMapDlgWrap::reachable() const { return watcher_ ? watcher_->reachable() : 0; }
