@@ -40,7 +40,9 @@ void CGoogleMapDlgWrap::OnReachableChanged(int now) {
 
 void CGoogleMapDlgWrap::PushToPage(const std::string& assignments) {
   if (mapWindow_ != nullptr) {
-    mapWindow_->RunScript(QString::fromStdString("kestrelPush({" + assignments + "})"));
+    // Before the page has loaded there is nobody to take the values.
+    mapWindow_->RunScript(
+        QString::fromStdString("window.kestrelPush && kestrelPush({" + assignments + "})"));
   }
 }
 
