@@ -178,7 +178,7 @@ TEST(MapPageTest, DrawsTracksMarksAndTheMovingMarker) {
   EXPECT_DOUBLE_EQ(page.Eval("g_marker.getLatLng().lat").toDouble(), -33.9005);
   page.map().SetMapStatus(0);
   EXPECT_TRUE(
-      WaitFor([&] { return page.Eval("g_marker.getLatLng().lat").toDouble() == -33.9; }, 3000));
+      WaitFor([&] { return page.Eval("g_marker.getLatLng().lat").toDouble() == -33.9; }, 4000));
 
   // Coordinates of 1000 or more: the offline branch runs once.
   window.latitude = 1000;
@@ -275,7 +275,10 @@ TEST(MapPageTest, ServerLostAndBack) {
   ASSERT_TRUE(
       WaitFor([&] { return page.Eval("g_map === null && !g_isInitConnect").toBool(); }, 5000));
   const qint64 dropped = timer.elapsed();
-  EXPECT_LE(dropped, 2600) << "the map was dropped after " << dropped << " ms";
+  // One watcher period and one pass of the page's loop, with room for a
+  // busy machine.
+  EXPECT_LE(dropped, 3500) << "the map was dropped after " << dropped << " ms";
+  RecordProperty("dropped_ms", static_cast<int>(dropped));
   EXPECT_FALSE(page.map().pageInitialised());
   page.map().SetGroupTrack(Line(35, 139, 0.0005, 7, 0));
   page.map().RebuildTrack(0);
