@@ -71,10 +71,17 @@ QString TileSource::pageTemplate() const {
 }
 
 QString TileSource::attribution() const {
-  if (kind_ == Kind::kServer) {
+  if (kind_ == Kind::kServer && QUrl(text_).host().endsWith(QLatin1String("openstreetmap.org"))) {
     return QStringLiteral(
         "&copy; <a href=\"https://www.openstreetmap.org/copyright\">OpenStreetMap</a> "
         "contributors");
+  }
+  if (kind_ == Kind::kServer) {
+    // Another tile server: its name, linked to its root.
+    const QUrl url(text_);
+    const QString root = url.adjusted(QUrl::RemovePath | QUrl::RemoveQuery).toString();
+    return QStringLiteral("<a href=\"%1/\">%2</a>")
+        .arg(root.toHtmlEscaped(), url.host().toHtmlEscaped());
   }
   return QFileInfo(text_).fileName().toHtmlEscaped();
 }

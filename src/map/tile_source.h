@@ -25,7 +25,9 @@ class TileSource {
   Kind kind() const { return kind_; }
   // The template the page's tile layer asks.
   QString pageTemplate() const;
-  // The attribution shown bottom-right, as HTML with its link.
+  // The attribution shown bottom-right, as HTML with its link: the
+  // OpenStreetMap contributors for its servers, the server's name for
+  // another, the file or folder name for a local source.
   QString attribution() const;
   int minZoom() const { return minZoom_; }
   int maxZoom() const { return maxZoom_; }

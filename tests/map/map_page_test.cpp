@@ -239,6 +239,9 @@ TEST(MapPageTest, TileRequestsNameTheViewerAndAreCached) {
     MapPage page(ServerSource(server));
     ASSERT_TRUE(page.WaitInitialised());
     ASSERT_TRUE(WaitFor([&] { return server.CountOf("/16/") >= 4; }, 10000));
+    EXPECT_EQ(page.Eval("document.querySelector('.leaflet-control-attribution a:last-child').href")
+                  .toString(),
+              QStringLiteral("http://127.0.0.1:%1/").arg(server.port()));
     QTest::qWait(500);
   }
   const qsizetype first = server.requests().size();
@@ -321,6 +324,10 @@ TEST(MapPageTest, LocalMbTilesWithoutNetwork) {
     db.close();
   }
   QSqlDatabase::removeDatabase(QStringLiteral("make"));
+  const TileSource standard = TileSource::FromSetting(QString());
+  EXPECT_EQ(standard.pageTemplate(), QString::fromLatin1(TileSource::kDefaultServer));
+  EXPECT_TRUE(standard.attribution().contains(
+      QStringLiteral("href=\"https://www.openstreetmap.org/copyright\"")));
   const TileSource source = TileSource::FromSetting(path);
   ASSERT_EQ(source.kind(), TileSource::Kind::kMbTiles);
   EXPECT_EQ(source.minZoom(), 16);
