@@ -5,6 +5,7 @@
 
 #include "app/command_line.h"
 #include "app/kestrel_app.h"
+#include "map/tile_scheme_handler.h"
 
 int main(int argc, char* argv[]) {
   // A file-size limit makes a write fail with a message instead of ending the
@@ -18,6 +19,8 @@ int main(int argc, char* argv[]) {
     std::fputs(line.text.toLocal8Bit().constData(), line.exitCode == 0 ? stdout : stderr);
     return line.exitCode;
   }
+  RegisterTileScheme();
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   QApplication application(argc, argv);
   // Ties the window to the menu entry and its icon.
   QGuiApplication::setDesktopFileName(QStringLiteral("org.kestrel_viewer.Kestrel"));

@@ -11,9 +11,8 @@ void CKestrelDlg::UpdateGraphState() {
   gSensorDlg_->update();
 }
 
-bool CKestrelDlg::BuildEventMarks([[maybe_unused]] int index) {
+bool CKestrelDlg::BuildEventMarks(int index) {
   std::lock_guard lock(*mutexCpSet_);
-  // The map's route of recording `index` is rebuilt first.
   eventList_.clear();
   UpdateGraphState();
   if (engine_->engineReady != 0) {
@@ -22,6 +21,7 @@ bool CKestrelDlg::BuildEventMarks([[maybe_unused]] int index) {
       eventList_ = CollectEventMarks(engine_->currentReader, channelSwitches_, gMarks_);
     }
   }
-  // The map's marks of recording `index` follow from eventList_ here.
-  return true;
+  // The list is there for previous/next event with or without a map; the
+  // map's route and pins follow once its page is ready.
+  return SendEventMarksToMap(index);
 }

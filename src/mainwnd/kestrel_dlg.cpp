@@ -15,6 +15,9 @@
 #include "container/named_mutex.h"
 #include "controls/skin_slider_ctrl.h"
 #include "mainwnd/main_messages.h"
+#include "map/google_map_dlg_wrap.h"
+#include "map/map_position_view.h"
+#include "map/web_engine_check.h"
 #include "player/movie_static.h"
 #include "player/player_engine.h"
 #include "views/g_sensor_dlg.h"
@@ -74,6 +77,7 @@ void CKestrelDlg::OnInitDialog() {
     SetPlayButtonLook(false);
     UpdateButtons();
   }
+  ShowWebView2Notice(this);
 }
 
 void CKestrelDlg::Shutdown() {
@@ -110,6 +114,12 @@ bool CKestrelDlg::event(QEvent* event) {
     case CMovieResource::kSourceLost:
       OnSourceLost();
       break;
+    case CGoogleMapDlgWrap::WM_APP_MAP_READY:
+      OnMapReady();
+      break;
+    case CGoogleMapDlgWrap::WM_APP_MAP_MARK_CLICKED:
+      OnMapMarkClicked(static_cast<int>(l));
+      break;
     case CInfoDlg::kMessageAxisToggle:
       OnAxisToggle(static_cast<int>(w), static_cast<int>(l));
       break;
@@ -135,6 +145,7 @@ void CKestrelDlg::paintEvent(QPaintEvent*) {
   painter.setPen(Qt::white);
   painter.drawText(kTitleRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                    windowTitle());
+  DrawMapArea(painter);
 }
 
 void CKestrelDlg::mousePressEvent(QMouseEvent* event) {

@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <array>
+#include <filesystem>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -19,6 +20,9 @@
 #include "player/player_engine_state.h"
 
 class CFileListCtrl;
+class CGoogleMapDlgWrap;
+class MapPositionView;
+class QPainter;
 class CFilerContainer;
 class CEventListDlg;
 class CGSensorDlg;
@@ -101,7 +105,9 @@ class CKestrelDlg : public QDialog, public CMovieStaticOwner {
   // The event marks of the open recording, for the map and previous/next
   // event.
   const std::vector<EventMark>& eventList() const { return eventList_; }
-  // Rebuilds the event list of recording `index` and redraws the graph.
+  // Rebuilds the event list of recording `index`, redraws the graph and
+  // sends the map its route and pins; false only while the map's page is
+  // not initialised (the list is built all the same).
   bool BuildEventMarks(int index);
   QString rateLabelText() const { return rateLabel_->text(); }
 
@@ -119,6 +125,13 @@ class CKestrelDlg : public QDialog, public CMovieStaticOwner {
   CMovieStatic* videoSurface() const { return video_; }
   QToolButton* playButton() const { return playButton_; }
   PlayerEngineState* engineState() const { return engine_.get(); }
+  CGoogleMapDlgWrap* map() const { return map_.get(); }
+  // The map's event marks are sent for the current recording.
+  bool marksBuilt() const { return marksBuilt_; }
+  bool mapPageReady() const { return mapPageReady_; }
+  // Sends the map page the rebuild sequence and one mark per event of the
+  // recording at `index`; false while the page is not initialised.
+  bool SendEventMarksToMap(int index);
   const PlayerEngineOps& engineOps() const { return ops_; }
 
  signals:
@@ -176,6 +189,19 @@ class CKestrelDlg : public QDialog, public CMovieStaticOwner {
   bool IndexValid() const;
   // The path of entry `index` (copied under "hMutexCache"); empty when invalid.
   QString EntryPath(int index) const;
+
+  // The map (map_upkeep.cpp).
+  void CreateMap();
+  // The group track of the list's recordings, read again when the list changed.
+  void UpdateMapGroup();
+  void MapUpkeep();
+  void OnMapReady();
+  void OnMapMarkClicked(int frame);
+  // The map status of the play state (0 playing, 1 paused, 2 stopped), sent.
+  void PushMapStatus(int state);
+  void DrawMapArea(QPainter& painter);
+  // The tick while stopped or paused: the map area follows the reachability.
+  void MapTickWhileStill();
 
   // Playback (playback_sync.cpp).
   void OnSliderMessage(int message, int id, int position);
@@ -256,6 +282,15 @@ class CKestrelDlg : public QDialog, public CMovieStaticOwner {
   CSkinSliderCtrl* volumeSlider_ = nullptr;
   QToolButton* playButton_ = nullptr;
   QLabel* rateLabel_ = nullptr;
+
+  std::unique_ptr<CGoogleMapDlgWrap> map_;
+  std::unique_ptr<MapPositionView> mapPositionView_;
+  std::vector<std::filesystem::path> mapGroupPaths_;
+  bool marksBuilt_ = false;
+  bool mapPageReady_ = false;
+  bool mapPositionSet_ = false;
+  bool pictureShown_ = false;
+  bool mapUnavailable_ = false;
 
   bool dragging_ = false;
   QPoint dragOffset_;

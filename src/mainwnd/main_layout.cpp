@@ -98,6 +98,8 @@ void CKestrelDlg::CreateChildControls() {
   connect(playButton_, &QToolButton::clicked, this, &CKestrelDlg::OnPlayPause);
   SetPlayButtonLook(false);
 
+  CreateMap();
+
   rateLabel_ = new QLabel(this);
   rateLabel_->setFont(fontNormal());
   rateLabel_->setStyleSheet(QStringLiteral("color:#ffffff;"));

@@ -275,7 +275,7 @@ void CKestrelDlg::FinishOpen() {
   gSensorDlg_->SetFrameCount(seekSlider_->rangeMax());
   gSensorDlg_->SetDataPresent(true);
   gSensorDlg_->SetCursorShown(true);
-  BuildEventMarks(currentIndex_);
+  marksBuilt_ = BuildEventMarks(currentIndex_);
   UpdateRateLabel();
   infoDlg_->SetFrameCount(ops_.GetFrameCountAlt(engine_.get()));
   SetVolumeLevel(volumeLevel_);

@@ -25,9 +25,13 @@ constexpr unsigned long kPauseSettleMs = 100;
 }  // namespace
 
 void CKestrelDlg::OnPlaybackTick() {
+  MapUpkeep();
   if (engine_->engineReady == 0) return;
   const int state = engine_->playState;
-  if (state == 1 || state == 3) return;
+  if (state == 1 || state == 3) {
+    MapTickWhileStill();
+    return;
+  }
   if (state == 2) {
     const bool nearEnd = NearEndOfMovie();
     if (nearEnd != nearEndShown_) {
@@ -105,13 +109,16 @@ bool CKestrelDlg::UpdateRateLabel() {
 bool CKestrelDlg::PlayCurrent() {
   const int state = engine_->playState;
   if (engine_->engineReady == 0 || state == 0 || state == 2) return false;
-  return ops_.Play(engine_.get()) != 0;
+  const bool playing = ops_.Play(engine_.get()) != 0;
+  PushMapStatus(0);
+  return playing;
 }
 
 void CKestrelDlg::PauseCurrent() {
   if (engine_->engineReady == 0 || engine_->playState != 2) return;
   ops_.Pause(engine_.get());
   SetPlayButtonLook(false);
+  PushMapStatus(1);
 }
 
 void CKestrelDlg::StopCurrent() {
@@ -120,9 +127,11 @@ void CKestrelDlg::StopCurrent() {
   std::lock_guard lock(*mutexCache_);
   ops_.Stop(engine_.get());
   if (!atEndOfMovie_) SetPlayButtonLook(false);
+  PushMapStatus(2);
 }
 
 void CKestrelDlg::OnPlayPause() {
+  mapPageReady_ = true;
   if (!openComplete_) return;
   if (engine_->playState == 2) {
     if (NearEndOfMovie()) return;
@@ -152,6 +161,7 @@ void CKestrelDlg::CloseRecording() {
   engine_->trackLoaded = 0;
   JoinWorkers();
   openComplete_ = false;
+  mapPositionSet_ = false;
   nothingShown_ = true;
   video_->update();
   {

@@ -34,6 +34,9 @@ TEST(CKestrelApp, RunsTheMainWindowAndFreesTheFontsAfterIt) {
   EXPECT_EQ(title, QStringLiteral("Quendra3"));
   EXPECT_FALSE(SharedFontsCreated());
   EXPECT_TRUE(QFile::exists(work.filePath(QStringLiteral("Default_Folder.ini"))));
+  // The web engine deletes its view's render widget on the next pass of the
+  // event loop.
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty()) << "the window is gone";
 }
 

@@ -1,0 +1,153 @@
+// The main window's side of the map: the map window's place, the map upkeep
+// of the tick, the event marks sent to the map, the map's messages and the
+// still pictures that take the map's place.
+#include <QPainter>
+
+#include "browser/file_list_ctrl.h"
+#include "container/event_marks.h"
+#include "container/sensor_track.h"
+#include "mainwnd/kestrel_dlg.h"
+#include "map/google_map_dlg2.h"
+#include "map/google_map_dlg_wrap.h"
+#include "map/map_pictures.h"
+#include "map/map_position_view.h"
+#include "map/map_statements.h"
+#include "map/web_engine_check.h"
+#include "player/player_engine.h"
+
+namespace {
+
+// The map's place in window mode 0: right of the video, at its top.
+const QRect kMapRect(663, 24, 452, 392);
+
+bool IsParkingName(const std::string& name) {
+  return name.size() > 11 && name[10] == '_' && (name[11] == 'P' || name[11] == 'S');
+}
+
+}  // namespace
+
+void CKestrelDlg::CreateMap() {
+  mapUnavailable_ = !IsWebView2RuntimeInstalled();
+  map_ = std::make_unique<CGoogleMapDlgWrap>();
+  map_->Create(this, this, TileSource::FromSettingsFile());
+  map_->mapWindow()->setGeometry(kMapRect);
+  map_->SetGridSource([this]() -> std::optional<std::vector<PositionRecord>> {
+    if (engine_->engineReady == 0 || engine_->trackLoaded == 0) return std::nullopt;
+    EngineLock lock(engine_->fileMutex);
+    std::vector<PositionRecord> positions = engine_->currentReader.positions;
+    for (PositionRecord& p : positions) {
+      p.accel = nullptr;
+      p.vehicle = nullptr;
+    }
+    return positions;
+  });
+  mapPositionView_ = std::make_unique<MapPositionView>(map_.get(), [this] {
+    if (nothingShown_) return;
+    if (!mapPositionSet_) {
+      mapPositionSet_ = true;
+      update(kMapRect);
+    }
+  });
+  frameViews_.push_back(mapPositionView_.get());
+}
+
+void CKestrelDlg::UpdateMapGroup() {
+  std::vector<std::filesystem::path> paths;
+  {
+    std::lock_guard lock(*mutexCache_);
+    for (const FileEntry& entry : fileList_->entries()) paths.push_back(entry.path);
+  }
+  if (paths == mapGroupPaths_) return;
+  mapGroupPaths_ = paths;
+  std::vector<PositionRecord> route;
+  SensorTrack::LoadRoute(paths, &route);
+  for (PositionRecord& p : route) {
+    p.accel = nullptr;
+    p.vehicle = nullptr;
+  }
+  map_->SetGroupTrack(std::move(route));
+}
+
+bool CKestrelDlg::SendEventMarksToMap(int index) {
+  if (!map_->pageInitialised()) return false;
+  std::lock_guard lock(*mutexCpSet_);
+  UpdateMapGroup();
+  map_->RebuildTrack(index);
+  // One pin per event of the list, from the last to the first; a mark
+  // without a position on the map has none.
+  std::vector<std::string> statements;
+  if (engine_->engineReady != 0) {
+    EngineLock engine(engine_->fileMutex);
+    for (auto mark = eventList_.rbegin(); mark != eventList_.rend(); ++mark) {
+      if (mark->record == nullptr || !channelSwitches_[mark->channel].sentToMap) continue;
+      const PositionRecord* position = mark->record->position;
+      if (position == nullptr || (position->latitude == 0 && position->longitude == 0)) continue;
+      statements.push_back(AddCrashPosStatement(mark->icon, *mark->record, index, *position));
+    }
+  }
+  for (const std::string& statement : statements) map_->RunScript(statement);
+  return true;
+}
+
+void CKestrelDlg::MapUpkeep() {
+  // Without a recording there is nothing to build or to stop.
+  if (marksBuilt_ || !map_->pageInitialised() || !IndexValid()) return;
+  if (SendEventMarksToMap(currentIndex_)) marksBuilt_ = true;
+  const int state = engine_->engineReady != 0 ? engine_->playState.load() : 0;
+  if (state == 2) return;
+  if (state == 3) {
+    map_->mapWindow()->mapStatus = QStringLiteral("pause");
+    map_->mapWindow()->PostUpdateMessage();
+  } else {
+    map_->SetMapStatus(2);
+  }
+}
+
+void CKestrelDlg::OnMapReady() {
+  marksBuilt_ = false;
+  MapUpkeep();
+  mapPageReady_ = true;
+  update();
+}
+
+void CKestrelDlg::OnMapMarkClicked(int frame) { SeekTo(frame); }
+
+void CKestrelDlg::PushMapStatus(int state) {
+  if (state == 2) {
+    map_->SetMapStatus(2);
+    return;
+  }
+  map_->SetMapStatus(state);
+  map_->mapWindow()->PostUpdateMessage();
+}
+
+void CKestrelDlg::DrawMapArea(QPainter& painter) {
+  MapAreaState state;
+  state.positionSet = mapPositionSet_;
+  state.reachable = map_->ConnectTest() != 0;
+  state.indexValid = IndexValid();
+  state.mapUnavailable = mapUnavailable_;
+  state.mapPageReady = mapPageReady_;
+  if (engine_->engineReady != 0) {
+    EngineLock lock(engine_->fileMutex);
+    state.trackHasPositions = !engine_->currentReader.positions.empty();
+  }
+  if (state.indexValid) {
+    std::lock_guard lock(*mutexCache_);
+    state.parking = IsParkingName(fileList_->entries()[currentIndex_].name);
+  }
+  const MapAreaContent content = ChooseMapAreaContent(state);
+  if (content == MapAreaContent::kMap) {
+    map_->ShowMap(true);
+    pictureShown_ = false;
+    return;
+  }
+  map_->ShowMap(false);
+  pictureShown_ = true;
+  painter.drawImage(kMapRect.topLeft(), MapAreaPicture(content, kMapRect.size()));
+}
+
+void CKestrelDlg::MapTickWhileStill() {
+  const bool reachable = map_->ConnectTest() != 0;
+  if (pictureShown_ || !reachable) update(kMapRect);
+}

@@ -1,0 +1,105 @@
+#include "map/google_map_dlg2.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QWebChannel>
+#include <QWebEnginePage>
+#include <QWebEngineSettings>
+#include <QWebEngineView>
+
+#include "map/host_web_view_funcs.h"
+#include "map/host_web_view_object.h"
+#include "map/map_pins.h"
+#include "map/map_profile.h"
+#include "map/map_statements.h"
+
+namespace {
+
+const QUrl kPageUrl(QStringLiteral("qrc:/map/map_page.html"));
+
+// The page with the values it needs from the start: the library's address,
+// the tile source and the pins.
+QString PageText(IHostWebViewFuncs* funcs, const TileSource& source) {
+  QFile file(QStringLiteral(":/map/map_page.html"));
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  QJsonObject tiles{{QStringLiteral("url"), source.pageTemplate()},
+                    {QStringLiteral("attribution"), source.attribution()},
+                    {QStringLiteral("minZoom"), source.minZoom()},
+                    {QStringLiteral("maxZoom"), source.maxZoom()}};
+  QJsonObject config{{QStringLiteral("mapUrl"), QString::fromStdString(funcs->GetMapURL())},
+                     {QStringLiteral("connect"), funcs->ConnectTest()},
+                     {QStringLiteral("tiles"), tiles},
+                     {QStringLiteral("icons"), QJsonArray::fromStringList(PinDataUrls())},
+                     {QStringLiteral("shadow"), PinShadowDataUrl()}};
+  const QString push = QStringLiteral("kestrelPush(") +
+                       QString::fromUtf8(QJsonDocument(config).toJson(QJsonDocument::Compact)) +
+                       QStringLiteral(");");
+  return QString::fromUtf8(file.readAll()).replace(QStringLiteral("/*@KESTREL_CONFIG@*/"), push);
+}
+
+}  // namespace
+
+CGoogleMapDlg2::CGoogleMapDlg2(QWidget* parent, IHostWebViewFuncs* funcs, const TileSource& source)
+    : QWidget(parent), funcs_(funcs), source_(source) {
+  setAccessibleName(QStringLiteral("map"));
+}
+
+CGoogleMapDlg2::~CGoogleMapDlg2() {
+  // The page goes before its view, so that the view leaves nothing behind.
+  if (holder_.webView != nullptr) delete holder_.webView->page();
+}
+
+void CGoogleMapDlg2::StartWebView(std::function<void()> loaded) {
+  if (holder_.started) return;
+  holder_.started = true;
+  auto* view = new QWebEngineView(this);
+  auto* page = new QWebEnginePage(MapProfile(source_), view);
+  page->settings()->setAttribute(QWebEngineSettings::JavascriptEnabled, true);
+  page->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
+  view->setPage(page);
+  holder_.channel = new QWebChannel(page);
+  holder_.hostObject = new HostWebViewObject(funcs_, holder_.channel);
+  connect(holder_.hostObject, &HostWebViewObject::messageReceived, this,
+          &CGoogleMapDlg2::OnWebMessage);
+  holder_.channel->registerObject(QStringLiteral("sample"), holder_.hostObject);
+  page->setWebChannel(holder_.channel);
+  connect(view, &QWebEngineView::loadFinished, this, [loaded](bool) { loaded(); });
+  view->setGeometry(rect());
+  view->setZoomFactor(kZoomFactor);
+  view->setHtml(PageText(funcs_, source_), kPageUrl);
+  view->show();
+  holder_.webView = view;
+}
+
+bool CGoogleMapDlg2::RunScript(const QString& text) {
+  if (holder_.webView == nullptr) return false;
+  holder_.webView->page()->runJavaScript(text);
+  return true;
+}
+
+bool CGoogleMapDlg2::PostUpdateMessage() {
+  if (holder_.webView == nullptr) return false;
+  holder_.map_lat = QString::fromStdString(FixedText(latitude));
+  holder_.map_lng = QString::fromStdString(FixedText(longitude));
+  holder_.map_status = mapStatus;
+  emit holder_.hostObject->webMessage(
+      QString::fromStdString(UpdateMessage(latitude, longitude, mapStatus.toStdString())));
+  return true;
+}
+
+void CGoogleMapDlg2::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  if (holder_.webView == nullptr) return;
+  holder_.webView->setGeometry(rect());
+  holder_.webView->setZoomFactor(kZoomFactor);
+}
+
+void CGoogleMapDlg2::OnWebMessage(const QString& json) {
+  holder_.json.Clear();
+  holder_.json.Read(json.toStdString());
+  holder_.map_lat = QString::fromStdString(holder_.json.Value("map_lat"));
+  holder_.map_lng = QString::fromStdString(holder_.json.Value("map_lng"));
+  holder_.map_status = QString::fromStdString(holder_.json.Value("map_status"));
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class IHostWebViewFuncs;
+
+// The map page's host object, published to the page as "sample" over the
+// web channel. The page's calls that return nothing arrive here; the values
+// it reads come from the page's own stand-in of this object, which the host
+// keeps filled (res/sample_facade.js).
+class HostWebViewObject : public QObject {
+  Q_OBJECT
+ public:
+  explicit HostWebViewObject(IHostWebViewFuncs* funcs, QObject* parent = nullptr)
+      : QObject(parent), funcs_(funcs) {}
+
+  Q_INVOKABLE QString TestMethod(const QString& stringParameter, int integerParameter);
+  Q_INVOKABLE int JS2C_ConnectTest();
+  Q_INVOKABLE QString JS2C_GetMapURL();
+  Q_INVOKABLE QString JS2C_GetGPSData();
+  Q_INVOKABLE QString JS2C_GetGridData(const QString& ignored);
+  Q_INVOKABLE QString JS2C_GetRelJpgNum();
+  Q_INVOKABLE void JS2C_OnClickCrashPoint(int ifile, int igrid, int ipos, int valid, double lat,
+                                          double lng, double speed, double direction);
+  Q_INVOKABLE void JS2C_OnInitHtml();
+  Q_INVOKABLE void JS2C_SetSend();
+  // A web message from the page (JSON text of one flat object).
+  Q_INVOKABLE void WebMessageReceived(const QString& json);
+
+ signals:
+  // The host's web message to the page (the `update` message).
+  void webMessage(const QString& json);
+  void messageReceived(const QString& json);
+
+ private:
+  IHostWebViewFuncs* funcs_;
+};

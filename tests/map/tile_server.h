@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QTcpServer>
+
+// A tile server on 127.0.0.1 for the map tests: every GET is answered with
+// one blank 256 x 256 PNG that may be cached for a day, and logged with its
+// headers (names in lower case).
+class TileServer : public QObject {
+ public:
+  struct Request {
+    QByteArray path;
+    QList<std::pair<QByteArray, QByteArray>> headers;
+    QByteArray Header(const QByteArray& name) const;
+  };
+
+  // Listens on `port` (0: any free port).
+  bool Start(quint16 port = 0);
+  void Stop();
+  quint16 port() const { return port_; }
+  const QList<Request>& requests() const { return requests_; }
+  int CountOf(const QByteArray& pathStart) const;
+
+ private:
+  void OnConnection();
+
+  QTcpServer server_;
+  quint16 port_ = 0;
+  QList<Request> requests_;
+};
