@@ -65,3 +65,7 @@ int ReadVolumeLevel() {
 bool ReadHardwareDecode() {
   return ReadIniString(QStringLiteral("DECODE"), QStringLiteral("HW")) == u"on";
 }
+
+QString ReadUpdateServer() {
+  return ReadIniString(QStringLiteral("UPDATE"), QStringLiteral("SERVER")).trimmed();
+}

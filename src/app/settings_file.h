@@ -8,7 +8,8 @@
 // Keys: "DISPLAY" INFOCHECK, ASPECT ("on"/"off"), VOLUME (0..65535);
 // "DECODE" HW ("on" switches hardware decoding on; edited by hand);
 // "FOLDERPATH" CSV_FOLDER, CONNECT_FOLDER, SNAPSHOT_FOLDER;
-// "SOURCE" SELECT ("SD", "FOLDER" or "FILE"), SD, FOLDER, FILE.
+// "SOURCE" SELECT ("SD", "FOLDER" or "FILE"), SD, FOLDER, FILE;
+// "UPDATE" SERVER (edited by hand).
 
 // The working folder, captured once at start-up (CaptureWorkDir); empty
 // before.
@@ -45,3 +46,7 @@ int ReadVolumeLevel();
 
 // "DECODE"/"HW": true only for exactly "on".
 bool ReadHardwareDecode();
+
+// "UPDATE"/"SERVER": the update check's host (and port), without blanks
+// around it; empty (no check) when not set.
+QString ReadUpdateServer();

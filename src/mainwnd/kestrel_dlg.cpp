@@ -18,6 +18,7 @@
 #include "player/movie_static.h"
 #include "player/player_engine.h"
 #include "views/info_dlg.h"
+#include "views/obd_dlg.h"
 
 namespace {
 
@@ -72,6 +73,8 @@ void CKestrelDlg::OnInitDialog() {
     SetPlayButtonLook(false);
     UpdateButtons();
   }
+  // Without the map page's ready message, the update check starts here.
+  StartUpdateCheck();
 }
 
 void CKestrelDlg::Shutdown() {
@@ -107,6 +110,11 @@ bool CKestrelDlg::event(QEvent* event) {
       break;
     case CMovieResource::kSourceLost:
       OnSourceLost();
+      break;
+    case CObdDlg::kMessageClosed:
+      break;
+    case CUpdateCheck::kMessageUpdateFound:
+      OnUpdateFound();
       break;
     case CInfoDlg::kMessageAxisToggle:
       OnAxisToggle(static_cast<int>(w), static_cast<int>(l));

@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QLabel>
 #include <QPoint>
+#include <QPointer>
 #include <QTimer>
 #include <QToolButton>
 #include <array>
@@ -15,11 +16,14 @@
 #include "player/movie_static_owner.h"
 #include "player/player_engine_ops.h"
 #include "player/player_engine_state.h"
+#include "update/update_check.h"
+#include "update/update_dialog.h"
 
 class CFileListCtrl;
 class CFilerContainer;
 class CInfoDlg;
 class CMovieStatic;
+class CObdDlg;
 class CSkinSliderCtrl;
 class FrameView;
 
@@ -108,6 +112,18 @@ class CKestrelDlg : public QDialog, public CMovieStaticOwner {
   PlayerEngineState* engineState() const { return engine_.get(); }
   const PlayerEngineOps& engineOps() const { return ops_; }
 
+  // Command 38013: the vehicle meters, placed beside the window and
+  // restarted (what the movie popup menu's "車両情報" and the information
+  // panel's vehicle icon call).
+  void ShowObdMeters();
+  CObdDlg* obdDlg() const { return obdDlg_; }
+  // Starts the update check the first time (later calls do nothing); false
+  // when nothing was started (no update server set, or started before).
+  bool StartUpdateCheck();
+  CUpdateCheck& updateCheck() { return updateCheck_; }
+  // The update dialog while it is open.
+  CUpdateDialog* updateDialog() const { return updateDialog_; }
+
  signals:
   // OpenSelected is about to open the recording at `index`.
   void openingRecording(int index);
@@ -142,6 +158,10 @@ class CKestrelDlg : public QDialog, public CMovieStaticOwner {
   void EnableControls(bool enable);
   void EnablePlaybackControls(bool enable);
   void FillBrowserFromSavedSource();
+
+  // The meters and the update check (meters_and_update.cpp).
+  void CreateMetersWindow();
+  void OnUpdateFound();
 
   // What the recording browser reports (browser_notifications.cpp).
   void OnSourceLost();
@@ -217,6 +237,10 @@ class CKestrelDlg : public QDialog, public CMovieStaticOwner {
   CSkinSliderCtrl* volumeSlider_ = nullptr;
   QToolButton* playButton_ = nullptr;
   QLabel* rateLabel_ = nullptr;
+  CObdDlg* obdDlg_ = nullptr;
+  QPointer<CUpdateDialog> updateDialog_;
+  // Last, so that its thread has stopped before the rest goes.
+  CUpdateCheck updateCheck_;
 
   bool dragging_ = false;
   QPoint dragOffset_;

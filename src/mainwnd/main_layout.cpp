@@ -71,6 +71,7 @@ void CKestrelDlg::CreateChildControls() {
   infoDlg_ = new CInfoDlg(this);
   frameViews_.push_back(infoDlg_);
   infoDlg_->setMessageTarget(this);
+  CreateMetersWindow();
 
   seekSlider_ = new CSkinSliderCtrl(kSeekSliderId, this);
   LoadDefaultSliderImages(*seekSlider_, kSliderHeight);
