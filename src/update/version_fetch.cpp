@@ -25,8 +25,6 @@ std::optional<std::string> FetchVersion(const QUrl& url, std::chrono::millisecon
   QNetworkRequest request(url);
   request.setRawHeader("Accept", "*/*");
   request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
-  request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                       QNetworkRequest::ManualRedirectPolicy);
   QNetworkReply* reply = manager.get(request);
   reply->setReadBufferSize(static_cast<qint64>(kVersionFileReadLimit));
 

@@ -2,6 +2,7 @@
 
 #include <QPainterPath>
 #include <QtMath>
+#include <cmath>
 
 #include "views/meter_rules.h"
 

@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QPainter>
+#include <algorithm>
 
 #include "app/app_message.h"
 #include "app/shared_fonts.h"
@@ -31,7 +32,6 @@ CObdDlg::CObdDlg(QWidget* parent) : QDialog(parent) {
   setFont(fontNormal());
   setWindowTitle(UiText(kTitleText));
   setWindowOpacity(kOpacity / 255.0);
-  setAutoFillBackground(false);
   for (int slot = 0; slot < kSlotCount; ++slot) {
     slots_[slot].timer.setInterval(kTickMs);
     connect(&slots_[slot].timer, &QTimer::timeout, this, [this, slot] { OnTimer(slot); });

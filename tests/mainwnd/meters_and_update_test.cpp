@@ -124,6 +124,7 @@ TEST_F(MetersAndUpdate, UpdateCheckRunsOnceAfterStartUp) {
     auto quiet = WindowOn(card_->dcim());
     EXPECT_FALSE(quiet->updateCheck().started()) << "no server set, no check";
   }
+  qunsetenv("http_proxy");  // the server is reached directly
   LocalHttpServer server;
   server.SetAnswer(std::string(kFirmwareVersionPath), {200, "VER:9.9.9\r\n"});
   server.SetAnswer(std::string(kViewerVersionPath), {200, "VER:2.0.0.0\r\n"});

@@ -30,6 +30,13 @@ class Target : public QObject {
   }
 };
 
+// The servers of these tests are reached directly, whatever proxy the
+// machine's environment names.
+void ReachServersDirectly() {
+  qunsetenv("http_proxy");
+  qunsetenv("HTTP_PROXY");
+}
+
 QString Server(const LocalHttpServer& server) {
   return QStringLiteral("127.0.0.1:%1").arg(server.port());
 }
@@ -41,6 +48,7 @@ QString OneUpdate(int label, const QString& current, const QString& next, const 
 }
 
 TEST(UpdateCheck, ReportsWhatTheVersionFilesTell) {
+  ReachServersDirectly();
   LocalHttpServer server;
   const QString host = Server(server);
   const QString fwPage = "http://" + host + QString::fromUtf8(kFirmwarePagePath.data());
@@ -89,6 +97,7 @@ TEST(UpdateCheck, ReportsWhatTheVersionFilesTell) {
 }
 
 TEST(UpdateCheck, FetchEndsOnEveryFailure) {
+  ReachServersDirectly();
   LocalHttpServer server;
   const QString base = "http://" + Server(server);
   server.SetAnswer("/ok", {200, "VER:1.2.3"});
@@ -136,7 +145,7 @@ TEST(UpdateCheck, GoesThroughTheProxyOfTheEnvironment) {
   // The host exists only for the proxy.
   ASSERT_TRUE(check.Start(&target, "updates.kestrel.invalid:8080", "1.2.3", "2.0.0.0"));
   check.Wait();
-  qunsetenv("http_proxy");
+  ReachServersDirectly();
   qunsetenv("no_proxy");
   EXPECT_TRUE(check.TakeLinkText().contains("1.2.4.0"));
   EXPECT_EQ(proxy.requestLines(),
