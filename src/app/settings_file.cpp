@@ -74,3 +74,7 @@ std::int64_t ReadTimeOffset() {
 bool ReadHardwareDecode() {
   return ReadIniString(QStringLiteral("DECODE"), QStringLiteral("HW")) == u"on";
 }
+
+QString ReadUpdateServer() {
+  return ReadIniString(QStringLiteral("UPDATE"), QStringLiteral("SERVER")).trimmed();
+}

@@ -10,7 +10,8 @@
 // "DECODE" HW ("on" switches hardware decoding on; edited by hand);
 // "FOLDERPATH" CSV_FOLDER, CONNECT_FOLDER, SNAPSHOT_FOLDER;
 // "SOURCE" SELECT ("SD", "FOLDER" or "FILE"), SD, FOLDER, FILE;
-// "DISPLAY" TIME_OFFSET (seconds added to the recorder's clock).
+// "DISPLAY" TIME_OFFSET (seconds added to the recorder's clock);
+// "UPDATE" SERVER (edited by hand).
 
 // The working folder, captured once at start-up (CaptureWorkDir); empty
 // before.
@@ -51,3 +52,7 @@ bool ReadHardwareDecode();
 // "DISPLAY"/"TIME_OFFSET": the seconds to add to the recorder's clock, which
 // drifts; 0 when absent or not a whole number, and kept within a century.
 std::int64_t ReadTimeOffset();
+
+// "UPDATE"/"SERVER": the update check's host (and port), without blanks
+// around it; empty (no check) when not set.
+QString ReadUpdateServer();

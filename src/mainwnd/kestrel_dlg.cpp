@@ -22,6 +22,7 @@
 #include "player/player_engine.h"
 #include "views/g_sensor_dlg.h"
 #include "views/info_dlg.h"
+#include "views/obd_dlg.h"
 
 namespace {
 
@@ -78,6 +79,9 @@ void CKestrelDlg::OnInitDialog() {
     UpdateButtons();
   }
   ShowWebView2Notice(this);
+  // A viewer that cannot show a map checks for updates once after start-up;
+  // with a map, the check starts when its page is first ready.
+  if (mapUnavailable_) StartUpdateCheck();
 }
 
 void CKestrelDlg::Shutdown() {
@@ -119,6 +123,11 @@ bool CKestrelDlg::event(QEvent* event) {
       break;
     case CGoogleMapDlgWrap::WM_APP_MAP_MARK_CLICKED:
       OnMapMarkClicked(static_cast<int>(l));
+      break;
+    case CObdDlg::kMessageClosed:
+      break;
+    case CUpdateCheck::kMessageUpdateFound:
+      OnUpdateFound();
       break;
     case CInfoDlg::kMessageAxisToggle:
       OnAxisToggle(static_cast<int>(w), static_cast<int>(l));

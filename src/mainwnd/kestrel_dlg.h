@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QLabel>
 #include <QPoint>
+#include <QPointer>
 #include <QTimer>
 #include <QToolButton>
 #include <array>
@@ -18,6 +19,8 @@
 #include "player/movie_static_owner.h"
 #include "player/player_engine_ops.h"
 #include "player/player_engine_state.h"
+#include "update/update_check.h"
+#include "update/update_dialog.h"
 
 class CFileListCtrl;
 class CGoogleMapDlgWrap;
@@ -28,6 +31,7 @@ class CEventListDlg;
 class CGSensorDlg;
 class CInfoDlg;
 class CMovieStatic;
+class CObdDlg;
 class CSkinSliderCtrl;
 class FrameView;
 
@@ -134,6 +138,18 @@ class CKestrelDlg : public QDialog, public CMovieStaticOwner {
   bool SendEventMarksToMap(int index);
   const PlayerEngineOps& engineOps() const { return ops_; }
 
+  // Command 38013: the vehicle meters, placed beside the window and
+  // restarted (what the movie popup menu's "車両情報" and the information
+  // panel's vehicle icon call).
+  void ShowObdMeters();
+  CObdDlg* obdDlg() const { return obdDlg_; }
+  // Starts the update check the first time (later calls do nothing); false
+  // when nothing was started (no update server set, or started before).
+  bool StartUpdateCheck();
+  CUpdateCheck& updateCheck() { return updateCheck_; }
+  // The update dialog while it is open.
+  CUpdateDialog* updateDialog() const { return updateDialog_; }
+
  signals:
   // OpenSelected is about to open the recording at `index`.
   void openingRecording(int index);
@@ -168,6 +184,10 @@ class CKestrelDlg : public QDialog, public CMovieStaticOwner {
   void EnableControls(bool enable);
   void EnablePlaybackControls(bool enable);
   void FillBrowserFromSavedSource();
+
+  // The meters and the update check (meters_and_update.cpp).
+  void CreateMetersWindow();
+  void OnUpdateFound();
 
   // What the recording browser reports (browser_notifications.cpp).
   void OnSourceLost();
@@ -282,6 +302,10 @@ class CKestrelDlg : public QDialog, public CMovieStaticOwner {
   CSkinSliderCtrl* volumeSlider_ = nullptr;
   QToolButton* playButton_ = nullptr;
   QLabel* rateLabel_ = nullptr;
+  CObdDlg* obdDlg_ = nullptr;
+  QPointer<CUpdateDialog> updateDialog_;
+  // Last, so that its thread has stopped before the rest goes.
+  CUpdateCheck updateCheck_;
 
   std::unique_ptr<CGoogleMapDlgWrap> map_;
   std::unique_ptr<MapPositionView> mapPositionView_;

@@ -79,6 +79,7 @@ void CKestrelDlg::CreateChildControls() {
   auto* eventList = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_E), this);
   connect(eventList, &QShortcut::activated, this, &CKestrelDlg::OpenEventList);
   infoDlg_->setMessageTarget(this);
+  CreateMetersWindow();
 
   gSensorDlg_ = new CGSensorDlg(this);
   frameViews_.push_back(gSensorDlg_);

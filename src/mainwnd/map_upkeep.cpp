@@ -90,8 +90,11 @@ bool CKestrelDlg::SendEventMarksToMap(int index) {
 }
 
 void CKestrelDlg::MapUpkeep() {
+  if (marksBuilt_ || !map_->pageInitialised()) return;
+  // The update check starts once, the first time the page is ready.
+  StartUpdateCheck();
   // Without a recording there is nothing to build or to stop.
-  if (marksBuilt_ || !map_->pageInitialised() || !IndexValid()) return;
+  if (!IndexValid()) return;
   if (SendEventMarksToMap(currentIndex_)) marksBuilt_ = true;
   const int state = engine_->engineReady != 0 ? engine_->playState.load() : 0;
   if (state == 2) return;

@@ -1,0 +1,52 @@
+// The main window's vehicle meters (command 38013) and the once-a-run update
+// check with its dialog.
+#include <QGuiApplication>
+#include <QScreen>
+
+#include "app/settings_file.h"
+#include "app/ui_text.h"
+#include "app/viewer_version.h"
+#include "browser/filer_container.h"
+#include "mainwnd/kestrel_dlg.h"
+#include "update/update_check.h"
+#include "update/update_dialog.h"
+#include "views/g_sensor_dlg.h"
+#include "views/info_dlg.h"
+#include "views/obd_dlg.h"
+
+namespace {
+
+constexpr int kUpdateTitleText = 108;
+
+}  // namespace
+
+void CKestrelDlg::CreateMetersWindow() {
+  obdDlg_ = new CObdDlg(this);
+  obdDlg_->SetPlayingQuery([this] { return engine_ != nullptr && engine_->playState == 2; });
+  frameViews_.push_back(obdDlg_);
+}
+
+void CKestrelDlg::ShowObdMeters() {
+  obdDlg_->SetOwner(this);
+  // As high as the information panel and the G-sensor graph under it.
+  obdDlg_->Start(infoDlg_->width(), infoDlg_->height() + gSensorDlg_->height());
+  obdDlg_->show();
+  obdDlg_->raise();
+}
+
+bool CKestrelDlg::StartUpdateCheck() {
+  const bool started = updateCheck_.Start(this, ReadUpdateServer(), filer_->recorderVersion(),
+                                          QString::fromLatin1(kViewerVersion));
+  if (started) raise();
+  return started;
+}
+
+void CKestrelDlg::OnUpdateFound() {
+  const QString text = updateCheck_.TakeLinkText();
+  if (text.isEmpty()) return;
+  auto* dialog = new CUpdateDialog(text);
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  dialog->setWindowTitle(UiText(kUpdateTitleText));
+  dialog->show();
+  updateDialog_ = dialog;
+}
