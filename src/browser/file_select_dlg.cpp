@@ -2,6 +2,7 @@
 
 #include <QDialogButtonBox>
 #include <QHeaderView>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 #include "app/error_box.h"
@@ -34,6 +35,8 @@ CFileSelectDlg::CFileSelectDlg(const std::vector<FileEntry>& entries, QWidget* p
   total_ = new QLabel(this);
   total_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+  okButton_ = buttons->button(QDialogButtonBox::Ok);
+  okButton_->setDefault(true);
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   auto* layout = new QVBoxLayout(this);

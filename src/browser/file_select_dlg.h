@@ -7,6 +7,8 @@
 
 #include "catalogue/file_entry.h"
 
+class QPushButton;
+
 // The check-list of recordings from which the user ticks several for a bulk
 // command: one row per recording (at most kMaxRows) with its name and size,
 // and the total size of the ticked ones. Ticking a box inside a selected
@@ -28,6 +30,8 @@ class CFileSelectDlg : public QDialog {
 
   void SetTicked(int row, bool ticked);
   QTreeWidget* checkList() const { return list_; }
+  // The default button: the command's own name ("動画連結", "削除").
+  QPushButton* okButton() const { return okButton_; }
   QLabel* totalLabel() const { return total_; }
 
   // A row's size text: "%llu MB" of the size shifted right by 20.
@@ -40,5 +44,6 @@ class CFileSelectDlg : public QDialog {
   std::vector<FileEntry> entries_;
   QTreeWidget* list_ = nullptr;
   QLabel* total_ = nullptr;
+  QPushButton* okButton_ = nullptr;
   bool spreading_ = false;
 };

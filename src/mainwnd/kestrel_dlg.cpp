@@ -74,10 +74,8 @@ void CKestrelDlg::OnInitDialog() {
   SetVolumeLevel(volumeLevel_);
 
   FillBrowserFromSavedSource();
-  if (fileList_->entryCount() > 0) {
-    SetPlayButtonLook(false);
-    UpdateButtons();
-  }
+  SetListedSourceCsv();
+  UpdateButtons();
   ShowWebView2Notice(this);
   // A viewer that cannot show a map checks for updates once after start-up;
   // with a map, the check starts when its page is first ready.
@@ -87,6 +85,8 @@ void CKestrelDlg::OnInitDialog() {
 void CKestrelDlg::Shutdown() {
   if (shutDown_) return;
   shutDown_ = true;
+  commandRunning_ = false;
+  if (commandWorker_.joinable()) commandWorker_.join();
   filer_->StopWatcher();
   openDelay_.stop();
   openWatchdog_.stop();
@@ -138,6 +138,12 @@ bool CKestrelDlg::event(QEvent* event) {
     case CGSensorDlg::kMessageNextEvent:
       OnNextEvent();
       break;
+    case WM_APP_WORK_PROGRESS:
+      OnWorkProgress(w, l);
+      break;
+    case WM_APP_WORK_DONE:
+      OnWorkDone(l);
+      break;
     case WM_APP_ICON_KIND:
       OnIconKind(static_cast<int>(w), static_cast<int>(l));
       break;
@@ -177,10 +183,6 @@ void CKestrelDlg::mouseReleaseEvent(QMouseEvent* event) {
 
 void CKestrelDlg::OnGraphNotify(std::intptr_t, std::intptr_t) {
   // The GStreamer player has no filter graph: nothing arrives here.
-}
-
-void CKestrelDlg::OnPopupMenu(const QPoint&) {
-  // The movie popup menu belongs to the window's commands.
 }
 
 void CKestrelDlg::OnZoomClick(int, const QPoint&) {

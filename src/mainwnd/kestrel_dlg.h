@@ -5,9 +5,10 @@
 #include <QPoint>
 #include <QPointer>
 #include <QTimer>
-#include <QToolButton>
 #include <array>
+#include <atomic>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -32,6 +33,9 @@ class CGSensorDlg;
 class CInfoDlg;
 class CMovieStatic;
 class CObdDlg;
+class CSettingDlg;
+class CSkinButton;
+class CSkinProgressBarCtrl;
 class CSkinSliderCtrl;
 class FrameView;
 
@@ -50,7 +54,6 @@ class CKestrelDlg : public QDialog, public CMovieStaticOwner {
   static constexpr int kWidth = 1120;
   static constexpr int kHeight = 700;
   // Control identifiers.
-  static constexpr int kPlayButtonId = 38002;
   static constexpr int kSeekSliderId = 38100;
   static constexpr int kVolumeSliderId = 38101;
   // Periods of the timers (ids 100, 101, 102).
@@ -127,7 +130,18 @@ class CKestrelDlg : public QDialog, public CMovieStaticOwner {
   CSkinSliderCtrl* seekSlider() const { return seekSlider_; }
   CSkinSliderCtrl* volumeSlider() const { return volumeSlider_; }
   CMovieStatic* videoSurface() const { return video_; }
-  QToolButton* playButton() const { return playButton_; }
+  CSkinButton* playButton() const { return playButton_; }
+  // The control-bar button of `command` (38000..38012) or a title button
+  // (13, 14, 15); null for any other id.
+  CSkinButton* commandButton(int command) const;
+  CSkinProgressBarCtrl* progressBar() const { return progressBar_; }
+  CSettingDlg* settingDlg() const { return settingDlg_; }
+  // Runs a command of the control bar, the title buttons or the popup menu.
+  void OnCommand(int command);
+  // A command worker runs (join, delete or CSV export).
+  bool commandRunning() const { return commandRunning_; }
+  bool zoomMode() const { return zoomMode_; }
+  int windowMode() const { return windowMode_; }
   PlayerEngineState* engineState() const { return engine_.get(); }
   CGoogleMapDlgWrap* map() const { return map_.get(); }
   // The map's event marks are sent for the current recording.
@@ -180,9 +194,48 @@ class CKestrelDlg : public QDialog, public CMovieStaticOwner {
   void CreateChildControls();
   void ApplyWindowMode();
   void SetPlayButtonLook(bool pauseLook);
-  void UpdateButtons();
   void EnableControls(bool enable);
   void EnablePlaybackControls(bool enable);
+
+  // The control bar and the title buttons (control_bar.cpp).
+  void CreateControlBar();
+  void PlaceControlBar();
+  void UpdateButtons();
+  // Every control of the window, for a command that writes files.
+  void EnableAllControls(bool enable);
+  void SetListedSourceCsv();
+
+  // The commands (commands.cpp, snapshot_command.cpp, join_command.cpp,
+  // delete_command.cpp, csv_command.cpp, popup_menu.cpp).
+  bool NeedsOpenMovie();
+  void OnToStart();
+  void OnPrevious();
+  void OnRateStep(bool faster);
+  void OnNext();
+  void OnZoomMode();
+  void OnChooseSource();
+  void OnSnapshot();
+  void OnJoin();
+  void OnDelete();
+  void OnCsvExport();
+  void OnFullScreenAspect();
+  // Back to normal speed, the volume and the rate label, the start of the
+  // movie shown and stopped: the prelude of the file commands.
+  void RewindForWork();
+  void SetZoomMode(bool on);
+  // Empties the view: normal speed, the recording closed, the play look.
+  void ResetToEmptyView();
+
+  // The command worker (command_worker.cpp). `job` runs on the worker
+  // thread; it posts progress and ends by posting WM_APP_WORK_DONE.
+  void StartCommandWorker(std::function<void()> job);
+  // What StartCommandWorker does before the worker thread starts: the
+  // progress bar at 0, the controls disabled, commandRunning set.
+  void BeginCommand();
+  void FinishCommandWorker();
+  void OnWorkProgress(std::intptr_t done, std::intptr_t total);
+  void OnWorkDone(std::intptr_t result);
+  void ShowProgressBar(bool shown);
   void FillBrowserFromSavedSource();
 
   // The meters and the update check (meters_and_update.cpp).
@@ -264,7 +317,7 @@ class CKestrelDlg : public QDialog, public CMovieStaticOwner {
   bool fullScreen_ = false;
   bool nearEndShown_ = false;  // the tick has disabled the playback controls near the end
   bool shutDown_ = false;
-  bool csvExportAvailable_ = true;
+  bool csvExportAvailable_ = false;
   // Shown on the G-sensor graph and sent to the map, per event channel.
   EventChannelSwitches channelSwitches_{};
   // The open recording's event marks (guarded by "hMutexCpSet").
@@ -300,7 +353,39 @@ class CKestrelDlg : public QDialog, public CMovieStaticOwner {
   std::vector<FrameView*> frameViews_;
   CSkinSliderCtrl* seekSlider_ = nullptr;
   CSkinSliderCtrl* volumeSlider_ = nullptr;
-  QToolButton* playButton_ = nullptr;
+  CSkinButton* playButton_ = nullptr;
+  std::array<CSkinButton*, 13> barButtons_{};
+  std::array<CSkinButton*, 3> titleButtons_{};
+  CSkinProgressBarCtrl* progressBar_ = nullptr;
+  CSettingDlg* settingDlg_ = nullptr;
+
+  // The command worker: cleared to ask it to stop at its next item.
+  std::atomic<bool> commandRunning_{false};
+  std::thread commandWorker_;
+  bool doneMessagePending_ = false;
+  bool rewindAfterWork_ = false;
+  bool resumeFramePending_ = false;
+  int resumeFrame_ = 0;
+  // What a worker leaves for the UI thread when it is done: the error box
+  // to show, the settings to write, what follows.
+  struct WorkOutcome {
+    QString errorText;
+    QString rememberKey;
+    QString rememberFolder;
+    bool done = false;          // the job was done: "完了しました。"
+    bool clearRewind = false;   // the join did not get as far as its first recording
+    bool deleteWalked = false;  // the delete command walked its files
+  };
+  // Ends a command whose dialog was cancelled before its worker started.
+  void EndCommandBeforeWork();
+  // The delete command's end on the UI thread: the catalogue and the list
+  // without the trashed files.
+  void FinishDelete();
+  WorkOutcome workOutcome_;
+  std::mutex workOutcomeMutex_;
+  bool controlsDisabledByCommand_ = false;
+  int windowMode_ = 0;
+  bool zoomMode_ = false;
   QLabel* rateLabel_ = nullptr;
   CObdDlg* obdDlg_ = nullptr;
   QPointer<CUpdateDialog> updateDialog_;

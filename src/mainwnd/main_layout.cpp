@@ -1,17 +1,16 @@
-// The main window's child windows, their places in the normal layout, the
-// play button's looks and the enabling of the controls.
-#include <QPainter>
+// The main window's child windows and their places in the normal layout.
 #include <QShortcut>
 
 #include "app/shared_fonts.h"
-#include "app/ui_text.h"
 #include "browser/file_list_ctrl.h"
 #include "browser/filer_container.h"
+#include "controls/skin_progress_bar_ctrl.h"
 #include "controls/skin_slider_ctrl.h"
 #include "mainwnd/kestrel_dlg.h"
 #include "player/movie_static.h"
 #include "views/g_sensor_dlg.h"
 #include "views/info_dlg.h"
+#include "views/setting_dlg.h"
 
 namespace {
 
@@ -28,36 +27,10 @@ constexpr int kGraphBottom = 117;
 // The recording list beside the video, under the map's place.
 constexpr int kMapHeight = 392;
 constexpr int kBrowserMargin = 6;
-// The control bar: 32 x 32 buttons, 47 pixels apart, 35 pixels above the bottom.
-constexpr int kButtonSize = 32;
-constexpr int kButtonLeft = 20;
-constexpr int kButtonStep = 47;
+// The browser ends above the control bar (35 pixels above the bottom).
 constexpr int kButtonBottom = 35;
-constexpr int kPlayButtonSlot = 2;
 const QRect kRateLabelRect(420, 4, 220, 18);
 constexpr int kVolumeMax = 65535;
-
-// UI text slots of the play button's tooltips.
-constexpr int kPauseText = 11;
-constexpr int kPlayText = 12;
-
-// The play button's picture: a triangle (play look) or two bars (pause look).
-QIcon PlayButtonIcon(bool pauseLook) {
-  QPixmap pixmap(kButtonSize, kButtonSize);
-  pixmap.fill(Qt::transparent);
-  QPainter p(&pixmap);
-  p.setRenderHint(QPainter::Antialiasing);
-  p.setPen(Qt::NoPen);
-  p.setBrush(QColor(0xF0, 0xF0, 0xF0));
-  if (pauseLook) {
-    p.drawRect(QRectF(9, 8, 5, 16));
-    p.drawRect(QRectF(18, 8, 5, 16));
-  } else {
-    const QPointF triangle[] = {{10, 7}, {10, 25}, {25, 16}};
-    p.drawPolygon(triangle, 3);
-  }
-  return QIcon(pixmap);
-}
 
 }  // namespace
 
@@ -91,13 +64,12 @@ void CKestrelDlg::CreateChildControls() {
   volumeSlider_->SetRangeMax(kVolumeMax);
   LoadDefaultSliderImages(*volumeSlider_, 20);
 
-  playButton_ = new QToolButton(this);
-  playButton_->setObjectName(QString::number(kPlayButtonId));
-  playButton_->setIconSize(QSize(kButtonSize, kButtonSize));
-  playButton_->setAutoRaise(true);
-  playButton_->setEnabled(false);
-  connect(playButton_, &QToolButton::clicked, this, &CKestrelDlg::OnPlayPause);
+  CreateControlBar();
   SetPlayButtonLook(false);
+  progressBar_ = new CSkinProgressBarCtrl(this);
+  progressBar_->SetRange(0, 100);
+  progressBar_->hide();
+  settingDlg_ = new CSettingDlg(this, this);
 
   CreateMap();
 
@@ -122,8 +94,7 @@ void CKestrelDlg::ApplyWindowMode() {
   const int browserTop = kVideoArea.top() + kMapHeight + kBrowserMargin;
   filer_->setGeometry(browserLeft, browserTop, client.width() - browserLeft - kBrowserMargin,
                       client.height() - kButtonBottom - kBrowserMargin - browserTop);
-  playButton_->setGeometry(kButtonLeft + kButtonStep * kPlayButtonSlot,
-                           client.height() - kButtonBottom, kButtonSize, kButtonSize);
+  PlaceControlBar();
   volumeSlider_->setGeometry(client.width() - 120, client.height() - 30, 100, 20);
   volumeSlider_->show();
   rateLabel_->setGeometry(kRateLabelRect);
@@ -133,35 +104,6 @@ void CKestrelDlg::ApplyWindowMode() {
 
 void CKestrelDlg::ApplyZoomView(int repaint) {
   ops_.SetLayout(engine_.get(), kZoomCentre.x(), kZoomCentre.y(), 0, 0, 1.0f, repaint);
-}
-
-void CKestrelDlg::SetPlayButtonLook(bool pauseLook) {
-  playButton_->setIcon(PlayButtonIcon(pauseLook));
-  playButton_->setToolTip(UiText(pauseLook ? kPauseText : kPlayText));
-  playButton_->setProperty("pauseLook", pauseLook);
-}
-
-void CKestrelDlg::UpdateButtons() {
-  const int state = engine_->engineReady != 0 ? engine_->playState.load() : 0;
-  const bool listed = fileList_->entryCount() > 0;
-  playButton_->setEnabled(listed && (state == 2 || engine_->trackLoaded != 0));
-  infoDlg_->setEnabled(true);
-  fileList_->setEnabled(true);
-  seekSlider_->SetEnabledFlag(true);
-  volumeSlider_->SetEnabledFlag(true);
-}
-
-void CKestrelDlg::EnableControls(bool enable) {
-  infoDlg_->setEnabled(enable);
-  gSensorDlg_->setEnabled(enable);
-  seekSlider_->SetEnabledFlag(enable);
-  volumeSlider_->SetEnabledFlag(enable);
-  playButton_->setEnabled(enable && engine_->trackLoaded != 0);
-}
-
-void CKestrelDlg::EnablePlaybackControls(bool enable) {
-  seekSlider_->SetEnabledFlag(enable);
-  playButton_->setEnabled(enable);
 }
 
 void CKestrelDlg::FillBrowserFromSavedSource() { filer_->RestoreSource(); }

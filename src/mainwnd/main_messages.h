@@ -3,5 +3,7 @@
 // Window messages the main window receives (posted AppMessageEvents), beside
 // those of the engine (player/engine_messages.h), the sliders
 // (CSkinSliderCtrl) and the information panel (CInfoDlg).
-inline constexpr int WM_APP_TRACK_LOADED = 0x8515;  // the track loader read the track ahead
-inline constexpr int WM_APP_ICON_KIND = 0x81F5;     // a kind of event marks switched on or off
+inline constexpr int WM_APP_TRACK_LOADED = 0x8515;   // the track loader read the track ahead
+inline constexpr int WM_APP_ICON_KIND = 0x81F5;      // a kind of event marks switched on or off
+inline constexpr int WM_APP_WORK_DONE = 0x8516;      // the command worker ended (lParam its result)
+inline constexpr int WM_APP_WORK_PROGRESS = 0x8517;  // wParam items done, lParam items in all

@@ -122,6 +122,7 @@ void CKestrelDlg::OpenSelected() {
     return;
   }
   ShowErrorBox(this, UiText(kOpenFailedText));
+  SetZoomMode(false);
   update();
   fileList_->openMode = 0;
   openWatchdog_.stop();
@@ -239,6 +240,15 @@ void CKestrelDlg::CompleteOpen(std::intptr_t serial, std::intptr_t preRead) {
   FinishOpen();
   ops_.Repaint(engine_.get());
   if (preRead != 0) StartPrefetcher();
+  if (resumeFramePending_) {
+    resumeFramePending_ = false;
+    ops_.SeekToFrame(engine_.get(), resumeFrame_);
+    SyncViewsToFrame(resumeFrame_);
+    if (resumeFrame_ != 0) {
+      ops_.Pause(engine_.get());
+      UpdateButtons();
+    }
+  }
 }
 
 void CKestrelDlg::FinishOpen() {

@@ -17,6 +17,7 @@
 #include "browser/file_list_ctrl.h"
 #include "card_source.h"
 #include "container/sensor_track.h"
+#include "controls/skin_button.h"
 #include "controls/skin_slider_ctrl.h"
 #include "mainwnd/kestrel_dlg.h"
 #include "mainwnd/main_messages.h"

@@ -1,0 +1,30 @@
+#pragma once
+
+// The command identifiers of the main window: the thirteen control-bar
+// buttons (left to right), the meters, the full-screen aspect item and the
+// three title buttons.
+enum CommandId : int {
+  kCmdToStart = 38000,
+  kCmdPrevious = 38001,
+  kCmdPlayPause = 38002,
+  kCmdSlower = 38003,
+  kCmdFaster = 38004,
+  kCmdNext = 38005,
+  kCmdSnapshot = 38006,
+  kCmdJoin = 38007,
+  kCmdZoom = 38008,
+  kCmdSource = 38009,
+  kCmdDelete = 38010,
+  kCmdSettings = 38011,
+  kCmdCsv = 38012,
+  kCmdObdMeters = 38013,
+  kCmdEventList = 38014,
+  kCmdFullScreenAspect = 38200,
+  kCmdClose = 13,
+  kCmdMinimise = 14,
+  kCmdWindowSize = 15,
+};
+
+// The control-bar buttons in bar order.
+inline constexpr int kBarButtonCount = 13;
+inline constexpr int kFirstBarCommand = kCmdToStart;

@@ -1,0 +1,79 @@
+// The CSV export command: the list of the card's recordings written into a
+// folder the user picks, on the command worker; the recording on show is
+// closed meanwhile and reopened, paused at its frame, afterwards.
+#include <QDir>
+
+#include "app/app_message.h"
+#include "app/browse_for_folder.h"
+#include "app/error_box.h"
+#include "app/settings_file.h"
+#include "app/ui_text.h"
+#include "browser/file_list_ctrl.h"
+#include "catalogue/csv_export.h"
+#include "mainwnd/kestrel_dlg.h"
+#include "player/player_engine.h"
+
+namespace {
+
+constexpr int kFolderTitle = 103;   // "出力先フォルダーを選択してください。"
+constexpr int kNoRecordings = 101;  // "動画ファイルがありません。"
+constexpr int kFileExists = 93;  // "同名のファイルが存在します。続行しますか？"
+constexpr int kConfirm = 106;    // "確認"
+
+QString FromUtf8(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
+void CKestrelDlg::OnCsvExport() {
+  if (NearEndOfMovie()) return;
+  PauseCurrent();
+  resumeFramePending_ = true;
+  engine::ClearTrackCache(engine_.get());
+  BeginCommand();
+
+  const QString key = QStringLiteral("CSV_FOLDER");
+  const QString folder =
+      BrowseForFolder(this, QStringLiteral("FOLDERPATH"), key, UiText(kFolderTitle));
+  if (folder.isEmpty()) {
+    resumeFramePending_ = false;
+    EndCommandBeforeWork();
+    return;
+  }
+  std::vector<FileEntry> entries = fileList_->entries();
+  const std::int64_t offset = ReadTimeOffset();
+  // Nothing was closed yet: nothing to reopen when the command ends here.
+  if (entries.empty()) {
+    resumeFramePending_ = false;
+    csvExportAvailable_ = false;
+    ShowErrorBox(this, UiText(kNoRecordings));
+    EndCommandBeforeWork();
+    return;
+  }
+  if (CsvExists(entries, folder.toStdString(), offset) &&
+      !AskOkCancel(this, UiText(kFileExists), UiText(kConfirm))) {
+    resumeFramePending_ = false;
+    EndCommandBeforeWork();
+    return;
+  }
+  tick_.stop();
+  resumeFrame_ = ops_.GetPosition(engine_.get());
+  CloseRecording();
+  StartCommandWorker([this, entries = std::move(entries), folder, key, offset] {
+    WindowMessageSink sink(this);
+    CsvOptions options;
+    options.sink = &sink;
+    options.running = &commandRunning_;
+    options.offsetSeconds = offset;
+    const CsvResult result = ExportCsv(entries, folder.toStdString(), options);
+    std::lock_guard lock(workOutcomeMutex_);
+    if (result.error == CsvError::kNone) {
+      workOutcome_.rememberKey = key;
+      workOutcome_.rememberFolder = folder;
+      workOutcome_.done = true;
+    } else if (result.error != CsvError::kCancelled) {
+      workOutcome_.errorText = FromUtf8(CsvFailureText(result.error));
+    }
+  });
+}

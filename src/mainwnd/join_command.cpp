@@ -1,0 +1,89 @@
+// The join command: recordings of the card ticked in the check-list are
+// joined into one movie, on the command worker, with a progress bar.
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QPushButton>
+
+#include "app/app_message.h"
+#include "app/settings_file.h"
+#include "app/ui_text.h"
+#include "browser/file_list_ctrl.h"
+#include "browser/file_select_dlg.h"
+#include "catalogue/recording_join.h"
+#include "mainwnd/kestrel_dlg.h"
+#include "player/player_engine.h"
+
+namespace {
+
+constexpr int kJoinText = 44;  // "動画連結"
+
+// The join's output, asked with the save dialog; "" when cancelled.
+QString AskOutputPath(QWidget* owner, const QString& proposal) {
+  QFileDialog dialog(owner);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setDefaultSuffix(QStringLiteral("mov"));
+  dialog.setNameFilters({QStringLiteral("Movie Files(*.mov)"), QStringLiteral("All Files(*.*)")});
+  dialog.selectFile(proposal);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return dialog.selectedFiles().front();
+}
+
+}  // namespace
+
+void CKestrelDlg::RewindForWork() {
+  if (engine_->engineReady != 0) ops_.SetRate(engine_.get(), 1);
+  ops_.SetVolume(engine_.get(), volumeLevel_);
+  UpdateRateLabel();
+  ops_.SeekToFrameAlt(engine_.get(), 0);
+  SyncViewsToFrame(0);
+  StopCurrent();
+  SetPlayButtonLook(false);
+  engine::ClearTrackCache(engine_.get());
+}
+
+void CKestrelDlg::OnJoin() {
+  if (NearEndOfMovie()) return;
+  RewindForWork();
+  rewindAfterWork_ = true;
+  BeginCommand();
+
+  CFileSelectDlg select(fileList_->entries(), this);
+  select.setWindowTitle(UiText(kJoinText));
+  select.okButton()->setText(UiText(kJoinText));
+  if (const int row = fileList_->currentRow(); row >= 0) select.SetTicked(row, true);
+  const std::vector<FileEntry> ticked =
+      select.exec() == QDialog::Accepted ? select.Ticked() : std::vector<FileEntry>{};
+  const QString proposal =
+      ticked.empty()
+          ? QString()
+          : QDir(ReadIniString(QStringLiteral("FOLDERPATH"), QStringLiteral("CONNECT_FOLDER")))
+                .filePath(QString::fromStdString(ticked.front().name));
+  const QString output = ticked.empty() ? QString() : AskOutputPath(this, proposal);
+  if (output.isEmpty()) {
+    rewindAfterWork_ = false;
+    EndCommandBeforeWork();
+    return;
+  }
+  std::vector<std::filesystem::path> inputs;
+  for (const FileEntry& entry : ticked) inputs.push_back(entry.path);
+  StartCommandWorker([this, inputs, output] {
+    WindowMessageSink sink(this);
+    JoinOptions options;
+    options.sink = &sink;
+    options.running = &commandRunning_;
+    // The result is read by the UI thread once the finished message
+    // arrives and this thread has ended.
+    const JoinResult result = Join(inputs, output.toStdString(), options);
+    std::lock_guard lock(workOutcomeMutex_);
+    if (result.error == JoinError::kNone) {
+      workOutcome_.rememberKey = QStringLiteral("CONNECT_FOLDER");
+      workOutcome_.rememberFolder = QFileInfo(output).absolutePath();
+      workOutcome_.done = true;
+    } else if (result.error != JoinError::kCancelled) {
+      const std::string_view text = JoinFailureText(result.error);
+      workOutcome_.errorText = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    }
+    if (!result.firstOpened) workOutcome_.clearRewind = true;
+  });
+}

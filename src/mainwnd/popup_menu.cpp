@@ -1,0 +1,69 @@
+// The movie popup menu that the video surface asks for: built fresh from the
+// engine's state and the window's, shown at the point, its choice run as a
+// command.
+#include <QMenu>
+
+#include "app/ui_text.h"
+#include "mainwnd/kestrel_dlg.h"
+#include "mainwnd/popup_menu_rules.h"
+
+namespace {
+
+QString ItemText(PopupText text) {
+  switch (text) {
+    case PopupText::kPlay:
+      return UiText(86);
+    case PopupText::kPause:
+      return UiText(85);
+    case PopupText::kStop:
+      return UiText(90);
+    case PopupText::kFaster:
+      return UiText(82);
+    case PopupText::kSlower:
+      return UiText(88);
+    case PopupText::kSnapshot:
+      return UiText(89);
+    case PopupText::kSettings:
+      return UiText(87);
+    case PopupText::kSource:
+      return UiText(84);
+    case PopupText::kKeepAspect:
+      return UiText(91);
+    case PopupText::kStretch:
+      return UiText(92);
+    case PopupText::kObdMeters:
+      return UiText(140);
+    case PopupText::kEventList:
+      return QStringLiteral("イベント一覧");
+    case PopupText::kSeparator:
+      break;
+  }
+  return {};
+}
+
+}  // namespace
+
+void CKestrelDlg::OnPopupMenu(const QPoint& screenPoint) {
+  if (NearEndOfMovie() || busy_ || controlsDisabledByCommand_) return;
+  PopupInputs in;
+  in.engineReady = engine_->engineReady != 0;
+  in.playState = engine_->playState;
+  in.rateCode = engine_->rateCode;
+  in.aspectMode = engine_->aspectMode;
+  in.windowMode = windowMode_;
+  in.fullScreen = fullScreen_;
+  QMenu menu(this);
+  menu.setObjectName(QStringLiteral("movie popup menu"));
+  menu.setAccessibleName(menu.objectName());
+  for (const PopupItem& item : PopupMenuItems(in)) {
+    if (item.command == 0) {
+      menu.addSeparator();
+      continue;
+    }
+    QAction* action = menu.addAction(ItemText(item.text));
+    action->setData(item.command);
+    action->setEnabled(!item.greyed);
+  }
+  const QAction* chosen = menu.exec(screenPoint);
+  if (chosen != nullptr) OnCommand(chosen->data().toInt());
+}

@@ -1,0 +1,66 @@
+#include "mainwnd/popup_menu_rules.h"
+
+#include "mainwnd/command_ids.h"
+
+namespace {
+
+void AddSeparator(std::vector<PopupItem>& items) { items.push_back({}); }
+
+// What follows the play item (and the play state's own items) of a movie
+// that is open: the aspect item in full screen, else snapshot, settings
+// and the source.
+void AddTail(std::vector<PopupItem>& items, const PopupInputs& in) {
+  if (in.fullScreen) {
+    const int aspect = in.engineReady ? in.aspectMode : 0;
+    if (aspect == 0) items.push_back({kCmdFullScreenAspect, PopupText::kKeepAspect});
+    if (aspect == 1) items.push_back({kCmdFullScreenAspect, PopupText::kStretch});
+    return;
+  }
+  AddSeparator(items);
+  items.push_back({kCmdSnapshot, PopupText::kSnapshot});
+  items.push_back({kCmdSettings, PopupText::kSettings});
+  if (in.windowMode != 2) {
+    AddSeparator(items);
+    items.push_back({kCmdSource, PopupText::kSource});
+  }
+}
+
+// The items after the recorder's own: the meters and the event list.
+void AddViewerItems(std::vector<PopupItem>& items) {
+  AddSeparator(items);
+  items.push_back({kCmdObdMeters, PopupText::kObdMeters});
+  items.push_back({kCmdEventList, PopupText::kEventList});
+}
+
+std::vector<PopupItem> RecorderItems(const PopupInputs& in) {
+  std::vector<PopupItem> items;
+  const int state = in.engineReady ? in.playState : 0;
+  if (state == 0) {
+    items.push_back({kCmdSettings, PopupText::kSettings});
+    if (in.windowMode != 2) {
+      AddSeparator(items);
+      items.push_back({kCmdSource, PopupText::kSource});
+    }
+    return items;
+  }
+  if (state == 1) {
+    items.push_back({kCmdPlayPause, PopupText::kPlay});
+    AddTail(items, in);
+    return items;
+  }
+  const bool paused = state == 3;
+  items.push_back({kCmdPlayPause, paused ? PopupText::kPlay : PopupText::kPause});
+  items.push_back({kCmdToStart, PopupText::kStop});
+  items.push_back({kCmdFaster, PopupText::kFaster, paused || in.rateCode >= 4});
+  items.push_back({kCmdSlower, PopupText::kSlower, paused || in.rateCode < 0});
+  AddTail(items, in);
+  return items;
+}
+
+}  // namespace
+
+std::vector<PopupItem> PopupMenuItems(const PopupInputs& in) {
+  std::vector<PopupItem> items = RecorderItems(in);
+  AddViewerItems(items);
+  return items;
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <vector>
+
+// The items of the movie popup menu, by the engine's state and the window's.
+
+struct PopupInputs {
+  bool engineReady = false;
+  int playState = 0;  // 0 closed, 1 stopped, 2 playing, 3 paused
+  int rateCode = 1;
+  int aspectMode = 0;
+  int windowMode = 0;
+  bool fullScreen = false;
+};
+
+enum class PopupText {
+  kSeparator,
+  kPlay,
+  kPause,
+  kStop,
+  kFaster,
+  kSlower,
+  kSnapshot,
+  kSettings,
+  kSource,
+  kKeepAspect,  // "フルスクリーン（縦横比を維持）"
+  kStretch,     // "フルスクリーン（ストレッチ）"
+  kObdMeters,   // "車両情報"
+  kEventList,   // "イベント一覧"
+};
+
+struct PopupItem {
+  int command = 0;  // 0 for a separator
+  PopupText text = PopupText::kSeparator;
+  bool greyed = false;
+};
+
+// Every menu ends, after a separator, with the vehicle meters and the event
+// list of the whole source.
+std::vector<PopupItem> PopupMenuItems(const PopupInputs& in);
