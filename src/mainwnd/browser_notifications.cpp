@@ -30,5 +30,7 @@ void CKestrelDlg::OnBrowserRowsRebuilt() {
   // The open recording's row number means nothing in the new rows.
   if (currentIndex_ < 0 && !openDelay_.isActive() && !openComplete_) return;
   StopAndClose();
+  SetPlayButtonLook(false);
+  if (fileList_->entryCount() == 0) infoDlg_->SetEventWord(0);
   UpdateButtons();
 }

@@ -42,6 +42,15 @@ void CKestrelDlg::StartCommandWorker(std::function<void()> job) {
   update();
 }
 
+void CKestrelDlg::CloseMovieForWork() {
+  tick_.stop();
+  openComplete_ = false;
+  JoinWorkers();
+  ops_.CloseMovie(engine_.get());
+  ops_.ReleaseTrack(engine_.get());
+  engine_->trackLoaded = 0;
+}
+
 void CKestrelDlg::EndCommandBeforeWork() {
   commandRunning_ = false;
   PostAppMessage(this, WM_APP_WORK_DONE, 0, 0);

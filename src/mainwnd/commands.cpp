@@ -177,10 +177,17 @@ void CKestrelDlg::OnChooseSource() {
   CSourceOpenDlg dialog(this);
   if (dialog.exec() == QDialog::Accepted) {
     const BrowserSource choice = dialog.choice();
-    filer_->ApplySource(choice.kind, choice.path);
-    SetListedSourceCsv();
+    ListSource(choice.kind, choice.path);
+    return;
   }
   UpdateButtons();
+}
+
+bool CKestrelDlg::ListSource(SourceKind kind, const QString& path) {
+  const bool listed = filer_->ApplySource(kind, path);
+  SetListedSourceCsv();
+  UpdateButtons();
+  return listed;
 }
 
 void CKestrelDlg::OnFullScreenAspect() {

@@ -57,9 +57,8 @@ void CKestrelDlg::OnCsvExport() {
     EndCommandBeforeWork();
     return;
   }
-  tick_.stop();
   resumeFrame_ = ops_.GetPosition(engine_.get());
-  CloseRecording();
+  CloseMovieForWork();
   StartCommandWorker([this, entries = std::move(entries), folder, key, offset] {
     WindowMessageSink sink(this);
     CsvOptions options;

@@ -54,7 +54,7 @@ void CKestrelDlg::OnDelete() {
   // The open recording is closed before its file goes.
   const std::string openName =
       focused < fileList_->entryCount() ? fileList_->entries()[focused].name : std::string();
-  if (Contains(ticked, openName)) CloseRecording();
+  if (Contains(ticked, openName)) CloseMovieForWork();
   ShowProgressBar(true);
   StartCommandWorker([this, ticked] {
     const auto total = static_cast<std::intptr_t>(ticked.size());

@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "browser/source_rules.h"
 #include "catalogue/catalogue.h"
 #include "container/event_marks.h"
 #include "player/movie_static_owner.h"
@@ -120,7 +121,7 @@ class CKestrelDlg : public QDialog, public CMovieStaticOwner {
 
   CFileListCtrl* fileList() const { return fileList_; }
   CFilerContainer* filer() const { return filer_; }
-  // False once the browsed source has vanished: the CSV list cannot be made.
+  // Only a memory card with recordings can be listed as CSV.
   bool csvExportAvailable() const { return csvExportAvailable_; }
   CInfoDlg* infoDlg() const { return infoDlg_; }
   CGSensorDlg* gSensorDlg() const { return gSensorDlg_; }
@@ -136,6 +137,9 @@ class CKestrelDlg : public QDialog, public CMovieStaticOwner {
   CSkinButton* commandButton(int command) const;
   CSkinProgressBarCtrl* progressBar() const { return progressBar_; }
   CSettingDlg* settingDlg() const { return settingDlg_; }
+  // Lists a source as the source dialog's choice does: the CSV export is
+  // available for a memory card with recordings only.
+  bool ListSource(SourceKind kind, const QString& path);
   // Runs a command of the control bar, the title buttons or the popup menu.
   void OnCommand(int command);
   // A command worker runs (join, delete or CSV export).
@@ -376,6 +380,9 @@ class CKestrelDlg : public QDialog, public CMovieStaticOwner {
     bool clearRewind = false;   // the join did not get as far as its first recording
     bool deleteWalked = false;  // the delete command walked its files
   };
+  // Closes the movie while a command works on its file; the recording stays
+  // the current one, to be opened again.
+  void CloseMovieForWork();
   // Ends a command whose dialog was cancelled before its worker started.
   void EndCommandBeforeWork();
   // The delete command's end on the UI thread: the catalogue and the list

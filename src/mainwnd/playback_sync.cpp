@@ -142,12 +142,14 @@ void CKestrelDlg::OnPlayPause() {
     if (!fullScreen_) infoDlg_->repaint();
     SetPlayButtonLook(engine_->playState == 2);
     ops_.SeekToFrame(engine_.get(), ops_.GetPosition(engine_.get()));
+    UpdateButtons();
     return;
   }
   ops_.SetVolume(engine_.get(), volumeLevel_);
   if (!PlayCurrent()) playAfterOpen_ = true;
   SetPlayButtonLook(engine_->playState == 2);
   UpdateRateLabel();
+  UpdateButtons();
 }
 
 void CKestrelDlg::CloseRecording() {

@@ -25,6 +25,7 @@ class CardSource {
 
   bool ok() const { return error_.empty(); }
   const std::string& error() const { return error_; }
+  QString root() const { return dir_.path(); }
   QString dcim() const { return dir_.filePath(QStringLiteral("DCIM")); }
   QString Path(std::size_t index) const {
     return dir_.filePath(QString::fromStdString(plan_.at(index).path));
