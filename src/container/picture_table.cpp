@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "container/big_endian.h"
 #include "container/movie_file.h"
@@ -52,6 +53,12 @@ std::optional<PictureTable> ReadPictureTable(const MovieFile& movie) {
   if (mdhd.size() < scaleAt + 4) return std::nullopt;
   table.timeScale = ReadBigEndian32(mdhd.data() + scaleAt);
   if (table.count <= 0 || table.delta <= 0 || table.timeScale <= 0) return std::nullopt;
+  // Times up to the end must fit in nanoseconds: no more than 1e9 seconds.
+  constexpr std::int64_t kLongest = 1000000000;
+  if (table.count > std::numeric_limits<std::int64_t>::max() / table.delta ||
+      table.count * table.delta / table.timeScale > kLongest) {
+    return std::nullopt;
+  }
 
   const auto& stss = FirstContent(movie, MovieFile::kStss);
   if (stss.size() >= 8) {

@@ -28,6 +28,7 @@ struct PictureTable {
 };
 
 // Reads the table from the first 'stts', 'mdhd' and 'stss' of `movie`;
-// nothing when they are missing, short or say no pictures. Without an
+// nothing when they are missing, short, say no pictures or more than
+// 1e9 seconds of them. Without an
 // 'stss' every picture is a keyframe.
 std::optional<PictureTable> ReadPictureTable(const MovieFile& movie);

@@ -10,11 +10,12 @@ void PictureCache::Put(std::int64_t picture, GstSample* sample, std::int64_t sho
   std::lock_guard lock(mutex_);
   if (size > bound_ || pictures_.contains(picture)) return;
   while (bytes_ + size > bound_) DropFarthest(shown);
-  // A sample of its own around the same pixels: an appsink changes the
-  // sample it hands out when it is not shared.
-  pictures_.emplace(picture,
-                    gst_sample_new(gst_sample_get_buffer(sample), gst_sample_get_caps(sample),
-                                   gst_sample_get_segment(sample), nullptr));
+  // A copy of the pixels: a pipeline's own pictures go back to its pool
+  // when dropped, and the pool would keep every one it ever lent out.
+  GstBuffer* pixels = gst_buffer_copy_deep(gst_sample_get_buffer(sample));
+  pictures_.emplace(picture, gst_sample_new(pixels, gst_sample_get_caps(sample),
+                                            gst_sample_get_segment(sample), nullptr));
+  gst_buffer_unref(pixels);
   bytes_ += size;
   peak_ = std::max(peak_, bytes_);
 }

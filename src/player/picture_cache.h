@@ -17,7 +17,7 @@ class PictureCache {
   PictureCache(const PictureCache&) = delete;
   PictureCache& operator=(const PictureCache&) = delete;
 
-  // Keeps the pixels of `sample` as picture `picture` while picture
+  // Keeps a copy of the pixels of `sample` as picture `picture` while picture
   // `shown` is on screen. A picture that does not fit even alone is not kept.
   void Put(std::int64_t picture, GstSample* sample, std::int64_t shown);
   // A new reference to picture `picture`, or null when it is not kept.

@@ -81,12 +81,14 @@ bool PictureStepper::Refill(std::int64_t picture, std::size_t pictureBytes) {
   const std::int64_t first =
       std::max(table_.KeyAtOrBefore(picture), picture - std::max<std::int64_t>(room - 1, 1) + 1);
   const std::int64_t half = table_.LengthNs() / 2;
+  // The whole stretch is about to be shown: room is made away from its middle.
+  const std::int64_t middle = (first + picture) / 2;
   ++refills_;
   const bool decoded = decoder_.Decode(
       table_.StartNs(first) + half, table_.StartNs(picture) + half, [&](GstSample* sample) {
         const std::optional<std::int64_t> time = StreamTimeOf(sample);
         if (time) {
-          cache_.Put(table_.PictureAt(*time), sample, picture);
+          cache_.Put(table_.PictureAt(*time), sample, middle);
         }
       });
   GstSample* wanted = decoded ? cache_.Take(picture) : nullptr;
