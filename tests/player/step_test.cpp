@@ -91,6 +91,7 @@ TEST_F(StepTest, StepsOnePictureAtATimeBothWaysAtEveryFrameRate) {
     EXPECT_EQ(state_.stepper->Refills(), 0);
     stepAndCheck(-1, 30);
     EXPECT_EQ(Shown(), 0);
+    EXPECT_EQ(state_.stepper->Refills(), 0);
     // The painted picture is the stepped one.
     EXPECT_EQ(FrameNumberOf(surface_->grab().toImage()), 0);
 
