@@ -78,3 +78,10 @@ bool ReadHardwareDecode() {
 QString ReadUpdateServer() {
   return ReadIniString(QStringLiteral("UPDATE"), QStringLiteral("SERVER")).trimmed();
 }
+
+int ReadStepCacheMegabytes() {
+  bool ok = false;
+  const int megabytes =
+      ReadIniString(QStringLiteral("PLAYER"), QStringLiteral("STEP_CACHE_MB")).trimmed().toInt(&ok);
+  return ok ? std::clamp(megabytes, 16, 4096) : 300;
+}

@@ -11,7 +11,7 @@
 // "FOLDERPATH" CSV_FOLDER, CONNECT_FOLDER, SNAPSHOT_FOLDER;
 // "SOURCE" SELECT ("SD", "FOLDER" or "FILE"), SD, FOLDER, FILE;
 // "DISPLAY" TIME_OFFSET (seconds added to the recorder's clock);
-// "UPDATE" SERVER (edited by hand).
+// "UPDATE" SERVER (edited by hand); "PLAYER" STEP_CACHE_MB (edited by hand).
 
 // The working folder, captured once at start-up (CaptureWorkDir); empty
 // before.
@@ -56,3 +56,7 @@ std::int64_t ReadTimeOffset();
 // "UPDATE"/"SERVER": the update check's host (and port), without blanks
 // around it; empty (no check) when not set.
 QString ReadUpdateServer();
+
+// "PLAYER"/"STEP_CACHE_MB": megabytes of decoded pictures kept for stepping
+// backwards; 300 when absent or not a whole number, kept within 16..4096.
+int ReadStepCacheMegabytes();

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QPointer>
 
+#include "app/settings_file.h"
 #include "catalogue/recording_check.h"
 #include "container/named_mutex.h"
 #include "player/engine_messages.h"
@@ -56,6 +57,7 @@ bool EngineInit(PlayerEngineState* s, CMovieStatic* videoWindow, const QString& 
   s->rateCode = 1;
   s->playState = 0;
   s->player.reset();
+  s->stepCacheBytes = static_cast<std::size_t>(ReadStepCacheMegabytes()) * 1024 * 1024;
   // 42 points at the screen's vertical resolution, bold.
   const int dpi = videoWindow != nullptr ? videoWindow->logicalDpiY() : 96;
   s->overlayFont = QFont();
@@ -113,6 +115,8 @@ bool OpenMovie(PlayerEngineState* s, const QString& path) {
   s->probeReader.Create();
   s->frameUnitMs = unit.value_or(0.0f);
 
+  s->stepper.reset();
+  s->moviePath = file;
   s->player = CPlayer::Create(s->videoWindow);
   if (s->player == nullptr) {
     ShowHResultError(kResultNoInterface, s->videoWindow);
@@ -159,6 +163,7 @@ bool OpenMovie(PlayerEngineState* s, const QString& path) {
 int CloseMovie(PlayerEngineState* s) {
   if (s->engineReady == 0 && s->player == nullptr) return 0;
   EngineLock lock(s->fileMutex);
+  s->stepper.reset();
   if (s->player != nullptr) {
     if (s->player->State() == CPlayer::Started) s->player->Pause();
     s->player->Close();

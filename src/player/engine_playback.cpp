@@ -49,6 +49,8 @@ int Play(PlayerEngineState* s) {
   if (s->engineReady == 0 || !HasDisplay(s)) return 0;
   if (s->playState == 2) return 1;
   EngineLock lock(s->fileMutex);
+  // Pictures kept for stepping are not needed while playing.
+  if (s->stepper != nullptr) s->stepper->ReleasePictures();
   s->player->Play();
   s->playState = 2;
   return 1;

@@ -20,6 +20,7 @@ constexpr guint kPlayNativeVideo = 0x40;  // the video sink converts pictures it
 constexpr auto kEndedDelay = std::chrono::milliseconds(200);
 constexpr GstClockTime kBusPollTimeout = 100 * GST_MSECOND;
 constexpr GstClockTime kSeekSettleTimeout = 2 * GST_SECOND;
+constexpr int kStepTimeoutMs = 2000;
 
 std::mutex gSettingsMutex;
 std::string gAudioSinkDescription;
@@ -311,10 +312,17 @@ void CPlayer::Post(int message) {
 }
 
 bool CPlayer::SeekTo(std::int64_t position100ns) {
+  return SeekToNs(std::max<std::int64_t>(position100ns, 0) * 100);
+}
+
+bool CPlayer::SeekToNs(std::int64_t nanoseconds) {
   GstElement* pipeline = PipelineRef();
   if (pipeline == nullptr) return false;
+  // The pipeline shows its own picture again.
+  steppedNs_ = -1;
+  resumeNs_ = -1;
   auto flags = static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
-  const gint64 start = std::max<std::int64_t>(position100ns, 0) * 100;
+  const gint64 start = std::max<std::int64_t>(nanoseconds, 0);
   const bool ok =
       gst_element_seek(pipeline, rate_.load(), GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET, start,
                        GST_SEEK_TYPE_NONE, static_cast<gint64>(GST_CLOCK_TIME_NONE));
@@ -330,6 +338,10 @@ PlayerResult CPlayer::Play() {
   // A movie that has ended starts again from its beginning.
   if (state == Stopped && ended_) {
     SeekTo(0);
+  } else if (resumeNs_ >= 0) {
+    // After steps the sound (and perhaps the picture) is elsewhere.
+    rateDirty_ = false;
+    SeekToNs(resumeNs_);
   } else if (rateDirty_.exchange(false)) {
     std::int64_t position = 0;
     ClockTime(position);
@@ -407,6 +419,10 @@ PlayerResult CPlayer::SetRate(double rate) {
   // The rate travels with a seek to where the movie is; a seek still in
   // progress is waited for, so that its position is the one kept.
   WaitForSeek();
+  if (const std::int64_t resume = resumeNs_; resume >= 0) {
+    rateDirty_ = false;
+    return SeekToNs(resume) ? kResultOk : kResultFail;
+  }
   std::int64_t position = 0;
   if (!ClockTime(position)) {
     rateDirty_ = true;  // applied by the next Play
@@ -457,6 +473,8 @@ PlayerResult CPlayer::Close() {
   }
   audioSink_ = nullptr;
   presenter_.Clear();
+  steppedNs_ = -1;
+  resumeNs_ = -1;
   playerState_ = Closed;
   return kResultOk;
 }
@@ -464,6 +482,11 @@ PlayerResult CPlayer::Close() {
 bool CPlayer::ClockTime(std::int64_t& time) const {
   GstElement* pipeline = PipelineRef();
   if (pipeline == nullptr) return false;
+  if (const std::int64_t stepped = steppedNs_; stepped >= 0) {
+    gst_object_unref(pipeline);
+    time = stepped / 100;
+    return true;
+  }
   gint64 position = 0;
   const bool ok = gst_element_query_position(pipeline, GST_FORMAT_TIME, &position);
   gst_object_unref(pipeline);
@@ -485,4 +508,26 @@ QImage CPlayer::CurrentImage() {
   // A seek while paused shows its picture once the pipeline has prerolled.
   WaitForSeek();
   return presenter_.CurrentImage();
+}
+
+GstSample* CPlayer::StepPipeline() {
+  GstElement* pipeline = PipelineRef();
+  if (pipeline == nullptr) return nullptr;
+  const std::uint64_t shown = presenter_.FramesShown();
+  const bool sent =
+      gst_element_send_event(pipeline, gst_event_new_step(GST_FORMAT_BUFFERS, 1, 1.0, TRUE, FALSE));
+  gst_object_unref(pipeline);
+  return sent ? presenter_.WaitForPictureAfter(shown, kStepTimeoutMs) : nullptr;
+}
+
+void CPlayer::ShowStepped(GstSample* sample, std::int64_t startNs, std::int64_t resumeNs) {
+  steppedNs_ = startNs;
+  resumeNs_ = resumeNs;
+  presenter_.Show(sample);
+}
+
+std::optional<std::int64_t> CPlayer::SteppedTime() const {
+  const std::int64_t stepped = steppedNs_;
+  if (stepped < 0) return std::nullopt;
+  return stepped;
 }

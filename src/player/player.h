@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -78,6 +79,18 @@ class CPlayer {
   QSize NativeVideoSize() const { return presenter_.VideoSize(); }
   // The picture on screen, after any seek in progress has finished.
   QImage CurrentImage();
+  // Waits (a little) for a seek or pause in progress to show its picture.
+  void WaitForSeek();
+
+  // Moves the paused pipeline on by one picture (a step event) and returns
+  // a new reference to that picture, or null when none came in time.
+  GstSample* StepPipeline();
+  // Shows `sample`, a picture that starts at `startNs` into the movie,
+  // whether or not it came from the pipeline: the clock reads `startNs`
+  // until the next seek, and Play carries on from `resumeNs`.
+  void ShowStepped(GstSample* sample, std::int64_t startNs, std::int64_t resumeNs);
+  // Where the picture shown by ShowStepped starts, while it is shown.
+  std::optional<std::int64_t> SteppedTime() const;
   VideoPresenter& presenter() { return presenter_; }
 
  private:
@@ -96,8 +109,7 @@ class CPlayer {
   void Post(int message);
   GstElement* PipelineRef() const;
   bool SeekTo(std::int64_t position100ns);
-  // Waits (a little) for a seek in progress to show its picture.
-  void WaitForSeek();
+  bool SeekToNs(std::int64_t nanoseconds);
   void ApplyVolume();
 
   QObject* eventWindow_;
@@ -117,6 +129,10 @@ class CPlayer {
   std::atomic<PlayerResult> lastError_{kResultOk};
   std::atomic<double> rate_{1.0};
   std::atomic<bool> rateDirty_{false};  // a rate not yet applied by a seek
+  // The stepped picture's start and where playing carries on from it;
+  // both negative while the pipeline's own picture is shown.
+  std::atomic<std::int64_t> steppedNs_{-1};
+  std::atomic<std::int64_t> resumeNs_{-1};
   // Where to carry on when the sound failed after the movie was ready.
   bool retryAfterReady_ = false;
   std::int64_t retryPosition_ = 0;

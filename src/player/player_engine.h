@@ -44,6 +44,12 @@ bool SetLayout(PlayerEngineState* s, int cx, int cy, int dx, int dy, float zoom,
 bool SaveSnapshot(PlayerEngineState* s, const QString& path);
 int Repaint(PlayerEngineState* s);
 bool Relayout(PlayerEngineState* s);
+// Pauses a playing movie, then shows the next (+1) or the previous (-1)
+// picture of the stream: GetPosition is then that picture's frame and the
+// picture painted and saved is that one. False, with nothing changed, at
+// the first picture backwards, at the last forwards, without an open movie
+// or for any other direction.
+bool StepPicture(PlayerEngineState* s, int direction);
 
 // The next rate code of the main window's faster or slower command: 0 while
 // the engine is not ready, 1 while not playing.

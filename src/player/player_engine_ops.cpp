@@ -38,5 +38,6 @@ PlayerEngineOps MakePlayerEngineOps() {
       SaveSnapshot,
       Repaint,
       Relayout,
+      StepPicture,
   };
 }

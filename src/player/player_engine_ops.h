@@ -41,6 +41,10 @@ struct PlayerEngineOps {
   bool (*SaveSnapshot)(PlayerEngineState*, const QString& path);
   int (*Repaint)(PlayerEngineState*);
   bool (*Relayout)(PlayerEngineState*);
+  // Beyond the 33 slots: the next (+1) or previous (-1) picture of the
+  // movie, paused. True when the picture changed; the views then follow
+  // GetPosition.
+  bool (*StepPicture)(PlayerEngineState*, int direction);
 };
 
 // Returns the table filled with the engine's operations.

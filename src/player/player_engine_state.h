@@ -12,6 +12,7 @@
 
 #include "container/sensor_track.h"
 #include "player/layout.h"
+#include "player/picture_stepper.h"
 #include "player/player.h"
 
 class CMovieStatic;
@@ -80,6 +81,12 @@ struct PlayerEngineState {
   LayoutRect pictureRect;
   bool hasLayout = false;
   bool rotate180 = false;
+  // Stepping picture by picture: the open movie's path, the bound of the
+  // cache of pictures for stepping backwards (EngineInit reads it from the
+  // settings file), and the stepper, made at the first step of a movie.
+  std::filesystem::path moviePath;
+  std::size_t stepCacheBytes = 0;
+  std::unique_ptr<PictureStepper> stepper;
 };
 
 // Waits counted by the engine's locks: incremented just before each wait on

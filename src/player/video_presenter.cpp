@@ -4,6 +4,7 @@
 #include <gst/video/video.h>
 
 #include <QPainter>
+#include <chrono>
 
 namespace {
 
@@ -37,6 +38,18 @@ class MappedFrame {
 };
 
 }  // namespace
+
+std::optional<std::int64_t> StreamTimeOf(GstSample* sample) {
+  GstBuffer* buffer = gst_sample_get_buffer(sample);
+  const GstSegment* segment = gst_sample_get_segment(sample);
+  if (buffer == nullptr || segment == nullptr || !GST_BUFFER_PTS_IS_VALID(buffer)) return {};
+  guint64 time = 0;
+  if (gst_segment_to_stream_time_full(segment, GST_FORMAT_TIME, GST_BUFFER_PTS(buffer), &time) !=
+      1) {
+    return {};
+  }
+  return static_cast<std::int64_t>(time);
+}
 
 VideoPresenter::~VideoPresenter() { Clear(); }
 
@@ -93,18 +106,30 @@ void VideoPresenter::Store(GstSample* sample) {
     if (newest_ != nullptr) gst_sample_unref(newest_);
     newest_ = sample;
     callback = frameCallback_;
+    ++framesShown_;
   }
-  ++framesShown_;
+  arrived_.notify_all();
   if (callback) callback();
 }
 
-GstSample* VideoPresenter::TakeRef() const {
+GstSample* VideoPresenter::TakeNewest() const {
   std::lock_guard lock(mutex_);
   return newest_ != nullptr ? gst_sample_ref(newest_) : nullptr;
 }
 
+void VideoPresenter::Show(GstSample* sample) { Store(gst_sample_ref(sample)); }
+
+GstSample* VideoPresenter::WaitForPictureAfter(std::uint64_t shown, int timeoutMs) const {
+  std::unique_lock lock(mutex_);
+  if (!arrived_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                         [&] { return framesShown_.load() > shown && newest_ != nullptr; })) {
+    return nullptr;
+  }
+  return gst_sample_ref(newest_);
+}
+
 QSize VideoPresenter::VideoSize() const {
-  GstSample* sample = TakeRef();
+  GstSample* sample = TakeNewest();
   if (sample == nullptr) return {};
   GstVideoInfo info;
   QSize size;
@@ -117,7 +142,7 @@ QSize VideoPresenter::VideoSize() const {
 }
 
 double VideoPresenter::FrameRate() const {
-  GstSample* sample = TakeRef();
+  GstSample* sample = TakeNewest();
   if (sample == nullptr) return 0.0;
   GstVideoInfo info;
   double rate = 0.0;
@@ -130,7 +155,7 @@ double VideoPresenter::FrameRate() const {
 }
 
 QImage VideoPresenter::CurrentImage() const {
-  GstSample* sample = TakeRef();
+  GstSample* sample = TakeNewest();
   if (sample == nullptr) return {};
   QImage image;
   {
@@ -142,7 +167,7 @@ QImage VideoPresenter::CurrentImage() const {
 }
 
 bool VideoPresenter::Paint(QPainter& painter, const QRect& target, bool rotate180) const {
-  GstSample* sample = TakeRef();
+  GstSample* sample = TakeNewest();
   if (sample == nullptr) return false;
   bool painted = false;
   {

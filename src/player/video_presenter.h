@@ -7,11 +7,17 @@
 #include <QRect>
 #include <QSize>
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <mutex>
+#include <optional>
 
 class QPainter;
+
+// The stream time of a picture (nanoseconds from the movie's start), or
+// nothing when it has none.
+std::optional<std::int64_t> StreamTimeOf(GstSample* sample);
 
 // Receives the decoded pictures of the player's pipeline through an appsink
 // (32-bit BGRx, shown at their presentation time by the sink's clock) and
@@ -42,6 +48,15 @@ class VideoPresenter {
   // Forgets the newest picture.
   void Clear();
 
+  // A new reference to the newest picture; null while there is none.
+  GstSample* TakeNewest() const;
+  // Makes `sample` (a picture of the same stream, another reference taken)
+  // the newest picture, as if the pipeline had just shown it.
+  void Show(GstSample* sample);
+  // Waits up to `timeoutMs` for a picture after the first `shown` ones;
+  // a new reference to the newest picture then, else null.
+  GstSample* WaitForPictureAfter(std::uint64_t shown, int timeoutMs) const;
+
   // Pictures that reached the screen since the last Clear (prerolled
   // pictures included).
   std::uint64_t FramesShown() const { return framesShown_.load(); }
@@ -50,9 +65,9 @@ class VideoPresenter {
   static GstFlowReturn OnNewPreroll(GstAppSink* sink, gpointer self);
   static GstFlowReturn OnNewSample(GstAppSink* sink, gpointer self);
   void Store(GstSample* sample);
-  GstSample* TakeRef() const;
 
   mutable std::mutex mutex_;
+  mutable std::condition_variable arrived_;
   GstSample* newest_ = nullptr;
   std::function<void()> frameCallback_;
   std::atomic<std::uint64_t> framesShown_{0};

@@ -103,6 +103,14 @@ TEST(SettingsFile, ReadersApplyTheirDefaults) {
     WriteFile(SettingsFilePath(), QByteArray("[DISPLAY]\r\nTIME_OFFSET=") + c.text + "\r\n");
     EXPECT_EQ(ReadTimeOffset(), c.seconds) << c.text;
   }
+  const struct {
+    const char* text;
+    int megabytes;
+  } caches[] = {{"", 300}, {" 64 ", 64}, {"8", 16}, {"100000", 4096}, {"1.5", 300}, {"many", 300}};
+  for (const auto& c : caches) {
+    WriteFile(SettingsFilePath(), QByteArray("[PLAYER]\r\nSTEP_CACHE_MB=") + c.text + "\r\n");
+    EXPECT_EQ(ReadStepCacheMegabytes(), c.megabytes) << c.text;
+  }
   QFile::remove(SettingsFilePath());
   EXPECT_EQ(ReadVolumeLevel(), 65535);
   EXPECT_FALSE(ReadKeepAspect());

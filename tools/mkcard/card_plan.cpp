@@ -85,6 +85,8 @@ std::vector<RecordingPlan> PlanCard(const CardOptions& options) {
       plan.seconds = options.seconds;
       plan.fpsNum = options.fpsNum;
       plan.fpsDen = options.fpsDen;
+      plan.gop =
+          options.gop > 0 ? options.gop : (options.fpsNum + options.fpsDen / 2) / options.fpsDen;
       // Frames whose start lies inside the recording's length.
       const long long scaled = static_cast<long long>(options.seconds) * options.fpsNum;
       plan.frames = static_cast<int>((scaled + options.fpsDen - 1) / options.fpsDen);

@@ -18,6 +18,7 @@ struct CardOptions {
   int height = 360;
   int fpsNum = 30;  // frame rate fpsNum / fpsDen (30000/1001 for 29.97)
   int fpsDen = 1;
+  int gop = 0;  // pictures from one keyframe to the next; 0: one second's worth
   std::uint64_t seed = 1;
   std::string triggers = "AMGPS";  // assigned in card order, cycled
   char quality = 'H';              // 'H' or 'N'
@@ -59,6 +60,7 @@ struct RecordingPlan {
   int frames = 0;  // video frames: ceil(seconds * fps)
   int fpsNum = 30;
   int fpsDen = 1;
+  int gop = 0;  // pictures from one keyframe to the next
   int width = 0;
   int height = 0;
   int toneHz = 0;     // the sine tone of the sound track

@@ -74,6 +74,7 @@ std::string UsageText() {
          "  --seconds S      length of each recording (default 10)\n"
          "  --size WxH       picture size, even numbers (default 640x360)\n"
          "  --fps R          frame rate: 30, 60, 29.97, 30000/1001, ... (default 30)\n"
+         "  --gop N          a keyframe every N pictures (default: one second's worth)\n"
          "  --seed N         seed of the synthesised drive (default 1)\n"
          "  --triggers L     trigger letters from AMGPS, given to the recordings in\n"
          "                   card order and repeated (default AMGPS)\n"
@@ -134,6 +135,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
       ok = ReadSize(value, o);
     } else if (arg == "--fps") {
       ok = ReadRate(value, o);
+    } else if (arg == "--gop") {
+      ok = ReadInt(value, 1, 7200, o.gop);
     } else if (arg == "--seed") {
       ok = ReadNumber(value, 0, UINT64_MAX, o.seed);
     } else if (arg == "--triggers") {

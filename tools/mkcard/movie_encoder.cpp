@@ -43,7 +43,7 @@ std::string FilterGraph(const RecordingPlan& plan) {
 
 std::vector<std::string> EncoderCommand(const RecordingPlan& plan,
                                         const std::filesystem::path& output) {
-  const int gop = (plan.fpsNum + plan.fpsDen / 2) / plan.fpsDen;
+  const int gop = std::max(plan.gop, 1);
   // clang-format off
   return {"ffmpeg", "-nostdin", "-hide_banner", "-loglevel", "error", "-y",
           // Fixed thread counts, so that the bytes do not depend on the machine.

@@ -9,10 +9,10 @@
 namespace mkcard {
 
 // Returns the ffmpeg command line that encodes the picture and sound of
-// `plan` into a QuickTime file at `output`: H.264 with a one-second GOP and a
-// 90 kHz time scale (first track) and AAC (second track). The picture is the
-// test pattern with the frame number written on it and the frame barcode
-// across the top; the sound a sine tone. The same plan gives the same bytes.
+// `plan` into a QuickTime file at `output`: H.264 with a keyframe every
+// plan.gop pictures and a 90 kHz time scale (first track) and AAC (second track). The picture is
+// the test pattern with the frame number written on it and the frame barcode across the top; the
+// sound a sine tone. The same plan gives the same bytes.
 std::vector<std::string> EncoderCommand(const RecordingPlan& plan,
                                         const std::filesystem::path& output);
 

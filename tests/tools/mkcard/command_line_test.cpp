@@ -15,7 +15,8 @@ TEST(CommandLine, ReadsEveryOption) {
       {"--folders",  "2",       "--files",   "7",           "--seconds", "3",
        "--size",     "320x180", "--fps",     "29.97",       "--seed",    "18446744073709551615",
        "--triggers", "GS",      "--quality", "N",           "--records", "16",
-       "--numbered", "3",       "--extras",  "--no-csmend", "out"});
+       "--numbered", "3",       "--extras",  "--no-csmend", "--gop",     "12",
+       "out"});
   ASSERT_EQ(line.error, "");
   const mkcard::CardOptions& o = line.options;
   EXPECT_EQ(line.outdir, "out");
@@ -31,6 +32,7 @@ TEST(CommandLine, ReadsEveryOption) {
   EXPECT_EQ(o.quality, 'N');
   EXPECT_EQ(o.records, 16);
   EXPECT_EQ(o.numbered, 3);
+  EXPECT_EQ(o.gop, 12);
   EXPECT_TRUE(o.extras);
   EXPECT_TRUE(o.noCsmend);
   EXPECT_FALSE(o.cutShort);
@@ -68,6 +70,7 @@ TEST(CommandLine, RefusesBadArguments) {
       {"--quality", "L", "out"},
       {"--records", "65536", "out"},
       {"--seed", "12a", "out"},
+      {"--gop", "0", "out"},
       {"--cut-short", "--plain", "out"},
       {"--wobble", "out"},
       {"out", "other"},

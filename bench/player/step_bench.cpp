@@ -1,0 +1,184 @@
+// Stepping picture by picture in the engine on a generated 1080p30
+// recording (a keyframe every 30 pictures): the time from the request to
+// the new picture ready to paint, 100 steps forwards and 100 backwards,
+// median and worst, next to an exact seek to the same pictures in the same
+// run; and the process's resident memory before and after, beside the
+// bound of the cache of pictures.
+//
+// Run: build with -DKESTREL_BENCH=ON, then build/<dir>/bench/player/step_bench
+// (KESTREL_BENCH_DIR keeps the generated card between runs).
+#include <benchmark/benchmark.h>
+#include <gst/gst.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QString>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "mkcard/card_plan.h"
+#include "mkcard/card_writer.h"
+#include "mkcard/frame_barcode.h"
+#include "player/movie_static.h"
+#include "player/player_engine.h"
+#include "player/player_engine_ops.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr int kSteps = 100;
+constexpr int kBackFrom = 200;  // backwards from here, clear of the forward steps
+
+std::string BenchMovie() {
+  static const std::string path = [] {
+    static QTemporaryDir temp;
+    const char* kept = std::getenv("KESTREL_BENCH_DIR");
+    const std::filesystem::path dir = kept != nullptr ? kept : temp.path().toStdString();
+    mkcard::CardOptions options;
+    options.folders = 1;
+    options.files = 1;
+    options.seconds = 10;
+    options.width = 1920;
+    options.height = 1080;
+    const mkcard::RecordingPlan plan = mkcard::PlanCard(options).front();
+    const std::filesystem::path movie = dir / plan.path;
+    if (!std::filesystem::exists(movie)) {
+      const std::string error = mkcard::WriteCard(options, dir);
+      if (!error.empty()) std::fprintf(stderr, "card: %s\n", error.c_str());
+    }
+    return movie.string();
+  }();
+  return path;
+}
+
+double ResidentMb() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("VmRSS:", 0) == 0) return std::stod(line.substr(6)) / 1024.0;
+  }
+  return -1;
+}
+
+int PictureNumber(const QImage& image) {
+  const QImage grey = image.convertToFormat(QImage::Format_Grayscale8);
+  const auto code = mkcard::ReadFrameBarcode(grey.constBits(), grey.width(), grey.height(),
+                                             static_cast<int>(grey.bytesPerLine()));
+  return code ? code->frame : -1;
+}
+
+double Milliseconds(Clock::duration d) {
+  return std::chrono::duration<double, std::milli>(d).count();
+}
+
+double Median(std::vector<double> v) {
+  if (v.empty()) return 0;
+  std::sort(v.begin(), v.end());
+  return v[v.size() / 2];
+}
+
+double Worst(const std::vector<double>& v) {
+  return v.empty() ? 0 : *std::max_element(v.begin(), v.end());
+}
+
+void BM_StepPictures(benchmark::State& state) {
+  CPlayer::SetAudioSinkDescription("fakesink sync=true");
+  CMovieStatic surface;
+  surface.resize(960, 540);
+  surface.show();
+  const PlayerEngineOps ops = MakePlayerEngineOps();
+  PlayerEngineState engine;
+  ops.EngineInit(&engine, &surface, QString::fromUtf8("メイリオ"));
+  engine.engineReady = 1;
+  for (auto _ : state) {
+    if (!ops.OpenMovie(&engine, QString::fromStdString(BenchMovie()))) {
+      state.SkipWithError("the movie did not open");
+      break;
+    }
+    engine.player->WaitForSeek();
+    const double residentBefore = ResidentMb();
+    int wrong = 0;
+    // One step, timed from the request to the picture ready to paint.
+    auto step = [&](int direction, int expected) {
+      const auto start = Clock::now();
+      const bool stepped = ops.StepPicture(&engine, direction);
+      const double took = Milliseconds(Clock::now() - start);
+      if (!stepped || PictureNumber(engine.player->CurrentImage()) != expected) ++wrong;
+      return took;
+    };
+
+    std::vector<double> forward;
+    ops.SeekToFrame(&engine, 0);
+    for (int i = 1; i <= kSteps; ++i) forward.push_back(step(+1, i));
+
+    // Backwards from a fresh seek: a step that refills the cache is one at a
+    // group's start (or the first), the others come from the cache.
+    std::vector<double> within, boundary;
+    engine.player->SeekPaused(static_cast<std::int64_t>((kBackFrom + 0.5) / 30.0 * 1e7));
+    engine.player->WaitForSeek();
+    for (int i = 1; i <= kSteps; ++i) {
+      const int refills = engine.stepper != nullptr ? engine.stepper->Refills() : 0;
+      const double took = step(-1, kBackFrom - i);
+      (engine.stepper->Refills() != refills ? boundary : within).push_back(took);
+    }
+    const double residentAfter = ResidentMb();
+    const double cachePeak = static_cast<double>(engine.stepper->cache().PeakBytes()) / 1048576.0;
+    const double cacheBound = static_cast<double>(engine.stepper->cache().Bound()) / 1048576.0;
+
+    // The same pictures by exact seeks while paused.
+    std::vector<double> seeks;
+    for (int i = 1; i <= kSteps; ++i) {
+      const int picture = kBackFrom - i;
+      const auto target = static_cast<std::int64_t>((picture + 0.5) / 30.0 * 1e7);
+      const auto start = Clock::now();
+      engine.player->SeekPaused(target);
+      engine.player->WaitForSeek();
+      seeks.push_back(Milliseconds(Clock::now() - start));
+      if (PictureNumber(engine.player->CurrentImage()) != picture) ++wrong;
+    }
+    ops.CloseMovie(&engine);
+    const double residentClosed = ResidentMb();
+
+    const double seekMedian = Median(seeks);
+    state.counters["fwd_median_ms"] = Median(forward);
+    state.counters["fwd_worst_ms"] = Worst(forward);
+    state.counters["back_within_median_ms"] = Median(within);
+    state.counters["back_within_worst_ms"] = Worst(within);
+    state.counters["back_boundary_median_ms"] = Median(boundary);
+    state.counters["back_boundary_worst_ms"] = Worst(boundary);
+    state.counters["back_boundary_steps"] = static_cast<double>(boundary.size());
+    state.counters["seek_median_ms"] = seekMedian;
+    state.counters["seek_worst_ms"] = Worst(seeks);
+    state.counters["fwd_median_per_seek"] = Median(forward) / seekMedian;
+    state.counters["back_within_median_per_seek"] = Median(within) / seekMedian;
+    state.counters["back_boundary_worst_per_seek"] = Worst(boundary) / seekMedian;
+    state.counters["rss_before_mb"] = residentBefore;
+    state.counters["rss_after_mb"] = residentAfter;
+    state.counters["rss_closed_mb"] = residentClosed;
+    state.counters["cache_peak_mb"] = cachePeak;
+    state.counters["cache_bound_mb"] = cacheBound;
+    state.counters["wrong_pictures"] = wrong;
+  }
+  ops.EngineShutdown(&engine);
+  CPlayer::SetAudioSinkDescription("");
+}
+BENCHMARK(BM_StepPictures)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  gst_init(&argc, &argv);
+  QApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

@@ -1,0 +1,59 @@
+#include "player/picture_cache.h"
+
+std::size_t PictureCache::SizeOf(GstSample* sample) {
+  GstBuffer* buffer = gst_sample_get_buffer(sample);
+  return buffer != nullptr ? gst_buffer_get_size(buffer) : 0;
+}
+
+void PictureCache::Put(std::int64_t picture, GstSample* sample, std::int64_t shown) {
+  const std::size_t size = SizeOf(sample);
+  std::lock_guard lock(mutex_);
+  if (size > bound_ || pictures_.contains(picture)) return;
+  while (bytes_ + size > bound_) DropFarthest(shown);
+  // A copy of the pixels: a pipeline's own pictures go back to its pool
+  // when dropped, and the pool would keep every one it ever lent out.
+  GstBuffer* pixels = gst_buffer_copy_deep(gst_sample_get_buffer(sample));
+  pictures_.emplace(picture, gst_sample_new(pixels, gst_sample_get_caps(sample),
+                                            gst_sample_get_segment(sample), nullptr));
+  gst_buffer_unref(pixels);
+  bytes_ += size;
+  peak_ = std::max(peak_, bytes_);
+}
+
+void PictureCache::DropFarthest(std::int64_t shown) {
+  // The farthest is at one end of the ordered map.
+  auto first = pictures_.begin();
+  auto last = std::prev(pictures_.end());
+  auto victim = shown - first->first >= last->first - shown ? first : last;
+  bytes_ -= SizeOf(victim->second);
+  gst_sample_unref(victim->second);
+  pictures_.erase(victim);
+}
+
+GstSample* PictureCache::Take(std::int64_t picture) const {
+  std::lock_guard lock(mutex_);
+  const auto found = pictures_.find(picture);
+  return found != pictures_.end() ? gst_sample_ref(found->second) : nullptr;
+}
+
+bool PictureCache::Holds(std::int64_t picture) const {
+  std::lock_guard lock(mutex_);
+  return pictures_.contains(picture);
+}
+
+void PictureCache::Clear() {
+  std::lock_guard lock(mutex_);
+  for (auto& [picture, sample] : pictures_) gst_sample_unref(sample);
+  pictures_.clear();
+  bytes_ = 0;
+}
+
+std::size_t PictureCache::Bytes() const {
+  std::lock_guard lock(mutex_);
+  return bytes_;
+}
+
+std::size_t PictureCache::PeakBytes() const {
+  std::lock_guard lock(mutex_);
+  return peak_;
+}

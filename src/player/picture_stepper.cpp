@@ -1,0 +1,112 @@
+#include "player/picture_stepper.h"
+
+#include <algorithm>
+
+#include "container/movie_file.h"
+#include "player/player.h"
+
+std::unique_ptr<PictureStepper> PictureStepper::Create(CPlayer& player,
+                                                       const std::filesystem::path& movie,
+                                                       std::size_t cacheBytes) {
+  const std::unique_ptr<MovieFile> file = MovieFile::Open(movie, false);
+  if (file == nullptr) return nullptr;
+  std::optional<PictureTable> table = ReadPictureTable(*file);
+  if (!table) return nullptr;
+  return std::unique_ptr<PictureStepper>(
+      new PictureStepper(player, movie, std::move(*table), cacheBytes));
+}
+
+PictureStepper::PictureStepper(CPlayer& player, const std::filesystem::path& movie,
+                               PictureTable table, std::size_t cacheBytes)
+    : player_(player), table_(std::move(table)), cache_(cacheBytes), decoder_(movie.string()) {}
+
+bool PictureStepper::Step(int direction) {
+  GstSample* current = player_.presenter().TakeNewest();
+  if (current == nullptr) return false;
+  const std::optional<std::int64_t> stepped = player_.SteppedTime();
+  const std::optional<std::int64_t> time = stepped ? stepped : StreamTimeOf(current);
+  if (!time) {
+    gst_sample_unref(current);
+    return false;
+  }
+  const std::int64_t shown = table_.PictureAt(*time);
+  // Without a stepped picture the pipeline's own is on screen.
+  if (!stepped) pipelinePicture_ = shown;
+  const std::int64_t target = shown + direction;
+  if (target < 0 || target >= table_.count) {
+    gst_sample_unref(current);
+    return false;
+  }
+  const std::size_t pictureBytes = gst_buffer_get_size(gst_sample_get_buffer(current));
+  cache_.Put(shown, current, target);
+  gst_sample_unref(current);
+
+  if (GstSample* cached = cache_.Take(target)) {
+    Show(cached, target);
+    gst_sample_unref(cached);
+    return true;
+  }
+  if (direction > 0 && pipelinePicture_ == shown && StepPipelineTo(target)) return true;
+  if (direction < 0 && Refill(target, pictureBytes)) return true;
+  return SeekTo(target);
+}
+
+void PictureStepper::Show(GstSample* sample, std::int64_t picture) {
+  player_.ShowStepped(sample, table_.StartNs(picture),
+                      table_.StartNs(picture) + table_.LengthNs() / 2);
+}
+
+bool PictureStepper::StepPipelineTo(std::int64_t picture) {
+  GstSample* next = player_.StepPipeline();
+  if (next == nullptr) {
+    pipelinePicture_ = -1;
+    return false;
+  }
+  const std::optional<std::int64_t> time = StreamTimeOf(next);
+  pipelinePicture_ = time ? table_.PictureAt(*time) : -1;
+  const bool arrived = pipelinePicture_ == picture;
+  if (arrived) {
+    cache_.Put(picture, next, picture);
+    Show(next, picture);
+  }
+  gst_sample_unref(next);
+  return arrived;
+}
+
+bool PictureStepper::Refill(std::int64_t picture, std::size_t pictureBytes) {
+  // From the keyframe before, as many pictures as the cache holds beside
+  // the one shown.
+  const auto room =
+      static_cast<std::int64_t>(cache_.Bound() / std::max<std::size_t>(pictureBytes, 1));
+  const std::int64_t first =
+      std::max(table_.KeyAtOrBefore(picture), picture - std::max<std::int64_t>(room - 1, 1) + 1);
+  const std::int64_t half = table_.LengthNs() / 2;
+  // The whole stretch is about to be shown: room is made away from its middle.
+  const std::int64_t middle = (first + picture) / 2;
+  ++refills_;
+  const bool decoded = decoder_.Decode(
+      table_.StartNs(first) + half, table_.StartNs(picture) + half, [&](GstSample* sample) {
+        const std::optional<std::int64_t> time = StreamTimeOf(sample);
+        if (time) {
+          cache_.Put(table_.PictureAt(*time), sample, middle);
+        }
+      });
+  GstSample* wanted = decoded ? cache_.Take(picture) : nullptr;
+  if (wanted == nullptr) return false;
+  Show(wanted, picture);
+  gst_sample_unref(wanted);
+  return true;
+}
+
+bool PictureStepper::SeekTo(std::int64_t picture) {
+  const std::int64_t half = table_.LengthNs() / 2;
+  if (Failed(player_.SeekPaused((table_.StartNs(picture) + half) / 100))) return false;
+  player_.WaitForSeek();
+  GstSample* sought = player_.presenter().TakeNewest();
+  if (sought == nullptr) return false;
+  pipelinePicture_ = picture;
+  cache_.Put(picture, sought, picture);
+  Show(sought, picture);
+  gst_sample_unref(sought);
+  return true;
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+
+#include "container/picture_table.h"
+#include "player/group_decoder.h"
+#include "player/picture_cache.h"
+
+class CPlayer;
+
+// Steps the paused player to the next or the previous picture of its movie.
+// Forwards the pipeline takes a step; backwards the picture comes from a
+// cache of decoded pictures, which a second pipeline fills with the
+// pictures from the keyframe before when it lacks the one wanted. Called
+// on the user-interface thread only.
+class PictureStepper {
+ public:
+  // Null when the movie's sample tables give no pictures.
+  static std::unique_ptr<PictureStepper> Create(CPlayer& player, const std::filesystem::path& movie,
+                                                std::size_t cacheBytes);
+
+  // Shows the picture after (+1) or before (-1) the one shown. False, with
+  // nothing changed, at the ends, without a picture shown, or when the
+  // picture cannot be had.
+  bool Step(int direction);
+  // Frees the cached pictures (the player is going to play).
+  void ReleasePictures() { cache_.Clear(); }
+
+  const PictureCache& cache() const { return cache_; }
+  // Stretches decoded by the second pipeline so far.
+  int Refills() const { return refills_; }
+
+ private:
+  PictureStepper(CPlayer& player, const std::filesystem::path& movie, PictureTable table,
+                 std::size_t cacheBytes);
+
+  void Show(GstSample* sample, std::int64_t picture);
+  bool StepPipelineTo(std::int64_t picture);
+  bool Refill(std::int64_t picture, std::size_t pictureBytes);
+  bool SeekTo(std::int64_t picture);
+
+  CPlayer& player_;
+  PictureTable table_;
+  PictureCache cache_;
+  GroupDecoder decoder_;
+  // The picture the playing pipeline holds while a cached one is shown; -1
+  // when not known.
+  std::int64_t pipelinePicture_ = -1;
+  int refills_ = 0;
+};
