@@ -42,12 +42,13 @@ void CKestrelDlg::OnDelete() {
   const std::vector<FileEntry> ticked =
       select.exec() == QDialog::Accepted ? select.Ticked() : std::vector<FileEntry>{};
   if (ticked.empty()) {
+    // The recording that was focused opens again.
     {
       std::lock_guard lock(*mutexCache_);
-      currentIndex_ = -1;
+      currentIndex_ = focused;
     }
     fileList_->openMode = 0;
-    if (focused < fileList_->entryCount()) fileList_->SelectRow(focused);
+    SelectRecording(true);
     EndCommandBeforeWork();
     return;
   }
@@ -93,6 +94,14 @@ void CKestrelDlg::FinishDelete() {
   }
   fileList_->openMode = 0;
   filer_->Relist();
+  // The first recording opens, also when the list's choice did not move.
+  if (fileList_->entryCount() > 0 && currentIndex_ < 0) {
+    {
+      std::lock_guard lock(*mutexCache_);
+      currentIndex_ = 0;
+    }
+    SelectRecording(true);
+  }
   if (fileList_->entryCount() == 0) {
     SetZoomMode(false);
     csvExportAvailable_ = false;
