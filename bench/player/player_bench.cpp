@@ -14,18 +14,15 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QString>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <random>
 #include <thread>
 
-#include "mkcard/card_plan.h"
-#include "mkcard/card_writer.h"
+#include "bench_movie.h"
 #include "mkcard/frame_barcode.h"
 #include "player/movie_static.h"
 #include "player/player.h"
@@ -36,34 +33,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-struct Movie {
-  std::string path;
-  int frames = 0;
-  double fps = 30.0;
-};
-
-// The 1080p30 recording, written once per run.
-const Movie& BenchMovie() {
-  static const Movie movie = [] {
-    static QTemporaryDir temp;
-    const char* kept = std::getenv("KESTREL_BENCH_DIR");
-    const std::filesystem::path dir = kept != nullptr ? kept : temp.path().toStdString();
-    mkcard::CardOptions options;
-    options.folders = 1;
-    options.files = 1;
-    options.seconds = 10;
-    options.width = 1920;
-    options.height = 1080;
-    const mkcard::RecordingPlan plan = mkcard::PlanCard(options).front();
-    Movie result{(dir / plan.path).string(), plan.frames, 30.0};
-    if (!std::filesystem::exists(result.path)) {
-      const std::string error = mkcard::WriteCard(options, dir);
-      if (!error.empty()) std::fprintf(stderr, "card: %s\n", error.c_str());
-    }
-    return result;
-  }();
-  return movie;
-}
+using Movie = BenchMovieFile;
 
 double CpuSeconds(int who) {
   rusage usage{};

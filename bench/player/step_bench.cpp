@@ -13,17 +13,14 @@
 #include <QApplication>
 #include <QImage>
 #include <QString>
-#include <QTemporaryDir>
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
-#include "mkcard/card_plan.h"
-#include "mkcard/card_writer.h"
+#include "bench_movie.h"
 #include "mkcard/frame_barcode.h"
 #include "player/movie_static.h"
 #include "player/player_engine.h"
@@ -35,28 +32,6 @@ using Clock = std::chrono::steady_clock;
 
 constexpr int kSteps = 100;
 constexpr int kBackFrom = 200;  // backwards from here, clear of the forward steps
-
-std::string BenchMovie() {
-  static const std::string path = [] {
-    static QTemporaryDir temp;
-    const char* kept = std::getenv("KESTREL_BENCH_DIR");
-    const std::filesystem::path dir = kept != nullptr ? kept : temp.path().toStdString();
-    mkcard::CardOptions options;
-    options.folders = 1;
-    options.files = 1;
-    options.seconds = 10;
-    options.width = 1920;
-    options.height = 1080;
-    const mkcard::RecordingPlan plan = mkcard::PlanCard(options).front();
-    const std::filesystem::path movie = dir / plan.path;
-    if (!std::filesystem::exists(movie)) {
-      const std::string error = mkcard::WriteCard(options, dir);
-      if (!error.empty()) std::fprintf(stderr, "card: %s\n", error.c_str());
-    }
-    return movie.string();
-  }();
-  return path;
-}
 
 double ResidentMb() {
   std::ifstream status("/proc/self/status");
@@ -98,7 +73,7 @@ void BM_StepPictures(benchmark::State& state) {
   ops.EngineInit(&engine, &surface, QString::fromUtf8("メイリオ"));
   engine.engineReady = 1;
   for (auto _ : state) {
-    if (!ops.OpenMovie(&engine, QString::fromStdString(BenchMovie()))) {
+    if (!ops.OpenMovie(&engine, QString::fromStdString(BenchMovie().path))) {
       state.SkipWithError("the movie did not open");
       break;
     }

@@ -35,20 +35,17 @@ struct TitleButton {
   ButtonArt art;
   int tooltip;
   int fromRight;  // the left edge, from the client's right
-  int width;
 };
 
-// Close, minimise and the window size, 18 pixels high at the top.
+// Close, minimise and the window size, at the top.
 constexpr TitleButton kTitleButtons[3] = {
-    {kCmdClose, ButtonArt::kClose, 0, 56, 46},
-    {kCmdMinimise, ButtonArt::kMinimise, 137, 108, 26},
-    {kCmdWindowSize, ButtonArt::kSize, 8, 82, 26},
+    {kCmdClose, ButtonArt::kClose, 0, 56},
+    {kCmdMinimise, ButtonArt::kMinimise, 137, 108},
+    {kCmdWindowSize, ButtonArt::kSize, 8, 82},
 };
-constexpr int kTitleButtonHeight = 18;
 
-// 32 x 32 buttons, 47 pixels apart, 35 pixels above the bottom; the file
+// Buttons 47 pixels apart, 35 pixels above the bottom; the file
 // group (from the tenth button on) 30 pixels further right.
-constexpr int kButtonSize = 32;
 constexpr int kButtonLeft = 20;
 constexpr int kButtonStep = 47;
 constexpr int kButtonBottom = 35;
@@ -75,7 +72,7 @@ ListedSource ListedSourceOf(SourceKind kind) {
 }  // namespace
 
 void CKestrelDlg::CreateControlBar() {
-  const QSize barFrame(kButtonSize, kButtonSize);
+  const QSize barFrame = ButtonArtSize(ButtonArt::kPlay);
   for (int i = 0; i < kBarButtonCount; ++i) {
     auto* button = new CSkinButton(this);
     const int command = kFirstBarCommand + i;
@@ -91,7 +88,7 @@ void CKestrelDlg::CreateControlBar() {
   for (int i = 0; i < 3; ++i) {
     const TitleButton& t = kTitleButtons[i];
     auto* button = new CSkinButton(this);
-    const QSize frame(t.width, kTitleButtonHeight);
+    const QSize frame = ButtonArtSize(t.art);
     button->Create(ButtonStrip(t.art, frame), QRect(QPoint(0, 0), frame), t.command);
     button->setToolTip(UiText(t.tooltip));
     button->setAccessibleName(button->toolTip());

@@ -1,13 +1,14 @@
 #include <gtest/gtest.h>
 
-#include <QFile>
 #include <QApplication>
+#include <QFile>
 #include <QImageReader>
 #include <QMessageBox>
 #include <QTimer>
 #include <QWidget>
 #include <fstream>
 
+#include "engine_fixture.h"
 #include "fake_surface_owner.h"
 #include "hidden_decoders.h"
 #include "message_recorder.h"
@@ -47,7 +48,7 @@ long ResidentKb() {
   return -1;
 }
 
-class EngineTest : public ::testing::Test {
+class EngineTest : public EngineFixture<MainWindowStandIn> {
  protected:
   static void SetUpTestSuite() {
     card30_ = new GeneratedCard(SmallCard(2, 3));
@@ -72,38 +73,10 @@ class EngineTest : public ::testing::Test {
     }
   }
 
-  void SetUp() override {
-    CPlayer::SetAudioSinkDescription("fakesink sync=true");
-    surface_ = new CMovieStatic(&window_);
-    surface_->setGeometry(0, 0, 320, 180);
-    surface_->setOwner(&owner_);
-    window_.resize(400, 300);
-    window_.show();
-    ops_ = MakePlayerEngineOps();
-    ASSERT_TRUE(ops_.EngineInit(&state_, surface_, QString::fromUtf8("メイリオ")));
-    state_.engineReady = 1;
-  }
-  void TearDown() override {
-    ops_.CloseMovie(&state_);
-    ops_.EngineShutdown(&state_);
-    CPlayer::SetAudioSinkDescription("");
-  }
-
-  // Opens `path` and waits for the surface to hand the ready message on.
-  bool OpenReady(const QString& path) {
-    if (!ops_.OpenMovie(&state_, path)) return false;
-    return WaitUntil([&] { return owner_.opened > 0; }, kTimeout);
-  }
-
   static GeneratedCard* card30_;
   static GeneratedCard* card2997_;
   static GeneratedCard* card15_;
   static GeneratedCard* card16_;
-  MainWindowStandIn window_;
-  CMovieStatic* surface_ = nullptr;
-  FakeOwner owner_;
-  PlayerEngineOps ops_{};
-  PlayerEngineState state_;
 };
 
 GeneratedCard* EngineTest::card30_ = nullptr;

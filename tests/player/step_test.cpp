@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+#include "engine_fixture.h"
 #include "fake_surface_owner.h"
 #include "message_recorder.h"
 #include "player/movie_static.h"
@@ -11,40 +12,15 @@
 
 namespace {
 
-constexpr int kTimeout = 20000;
 constexpr int kGop = 12;
 
-class StepTest : public ::testing::Test {
+class StepTest : public EngineFixture<> {
  protected:
-  void SetUp() override {
-    CPlayer::SetAudioSinkDescription("fakesink sync=true");
-    surface_ = new CMovieStatic(&window_);
-    surface_->setGeometry(0, 0, 320, 180);
-    surface_->setOwner(&owner_);
-    window_.resize(400, 300);
-    window_.show();
-    ops_ = MakePlayerEngineOps();
-    ASSERT_TRUE(ops_.EngineInit(&state_, surface_, QString::fromUtf8("メイリオ")));
-    state_.engineReady = 1;
-  }
-  void TearDown() override {
-    ops_.CloseMovie(&state_);
-    ops_.EngineShutdown(&state_);
-    CPlayer::SetAudioSinkDescription("");
-  }
-
   bool OpenReady(const QString& path) {
     owner_.opened = 0;
-    if (!ops_.OpenMovie(&state_, path)) return false;
-    return WaitUntil([&] { return owner_.opened > 0; }, kTimeout);
+    return EngineFixture::OpenReady(path);
   }
   int Shown() { return FrameNumberOf(state_.player->CurrentImage()); }
-
-  QWidget window_;
-  CMovieStatic* surface_ = nullptr;
-  FakeOwner owner_;
-  PlayerEngineOps ops_{};
-  PlayerEngineState state_;
 };
 
 // A recording of 3 s with a keyframe every kGop pictures.
