@@ -55,7 +55,9 @@ bool AnyTooLarge(const AtomNode& node) {
 // Buffered output to a file descriptor, with streaming copies from sources.
 class Output {
  public:
-  explicit Output(int fd) : fd_(fd) { buffer_.reserve(kCopyBlock); }
+  Output(int fd, const std::atomic<bool>* running) : fd_(fd), running_(running) {
+    buffer_.reserve(kCopyBlock);
+  }
 
   bool Write(const void* bytes, std::size_t length) {
     const auto* p = static_cast<const std::uint8_t*>(bytes);
@@ -87,6 +89,12 @@ class Output {
     bool ok = Flush();
     std::vector<std::uint8_t> block(kCopyBlock);
     while (ok && length > 0) {
+      if (running_ != nullptr && !running_->load()) {
+        cancelled_ = true;
+        why = "cancelled";
+        ok = false;
+        break;
+      }
       const std::size_t want =
           static_cast<std::size_t>(std::min<std::uint64_t>(length, kCopyBlock));
       const ssize_t got = ReadAt(source, std::span(block.data(), want), offset);
@@ -113,6 +121,7 @@ class Output {
   }
 
   const std::string& error() const { return error_; }
+  bool cancelled() const { return cancelled_; }
 
  private:
   bool WriteAll(const std::uint8_t* p, std::size_t length) {
@@ -122,6 +131,8 @@ class Output {
   }
 
   int fd_;
+  const std::atomic<bool>* running_;
+  bool cancelled_ = false;
   std::vector<std::uint8_t> buffer_;
   std::string error_;
 };
@@ -184,10 +195,12 @@ JoinLimit CheckJoinedTree(const AtomNode& root, const JoinAtoms& atoms) {
   return position + kHeaderSize == atoms.mdat->offset ? JoinLimit::kNone : JoinLimit::kMediaMoved;
 }
 
-bool WriteJoinedTree(const AtomNode& root, int fd, std::string& why) {
-  Output out(fd);
+bool WriteJoinedTree(const AtomNode& root, int fd, std::string& why,
+                     const std::atomic<bool>* running, bool* cancelled) {
+  Output out(fd, running);
   if (!WriteNode(root, out, why) || !out.Flush()) {
     if (why.empty()) why = out.error();
+    if (cancelled != nullptr) *cancelled = out.cancelled();
     return false;
   }
   return true;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -23,5 +24,8 @@ JoinLimit CheckJoinedTree(const AtomNode& root, const JoinAtoms& atoms);
 // written, copied leaf contents, the media of every joined file streamed
 // from its file (the further files without their first 8 bytes), and one
 // sensor track of all records. Returns false with the reason when a source
-// cannot be read whole or the output cannot be written (a full disk).
-bool WriteJoinedTree(const AtomNode& root, int fd, std::string& why);
+// cannot be read whole or the output cannot be written (a full disk), and
+// false with `cancelled` set when `running` (if given) is cleared: it is
+// looked at before every block of media copied.
+bool WriteJoinedTree(const AtomNode& root, int fd, std::string& why,
+                     const std::atomic<bool>* running = nullptr, bool* cancelled = nullptr);

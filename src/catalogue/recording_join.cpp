@@ -45,10 +45,13 @@ bool OpenPart(const std::filesystem::path& path, Part& part, std::string& why) {
 }
 
 // Writes the joined tree to a temporary file in the output's folder and
-// renames it into place, flushed to the disk first.
-bool WriteOutput(const AtomNode& root, const std::filesystem::path& output, std::string& why) {
+// renames it into place, flushed to the disk first. A cancel while the media
+// are copied sets `cancelled`; the temporary file goes with the failure.
+bool WriteOutput(const AtomNode& root, const std::filesystem::path& output,
+                 const std::atomic<bool>* running, bool& cancelled, std::string& why) {
   OutputFile file;
-  if (!file.Create(output, why) || !WriteJoinedTree(root, file.fd(), why)) return false;
+  if (!file.Create(output, why) || !WriteJoinedTree(root, file.fd(), why, running, &cancelled))
+    return false;
   // The viewer lists only recorder movies: a join it would not list is no
   // join of recordings.
   if (!RecordingSizeOf(file.fd())) {
@@ -131,7 +134,10 @@ JoinResult RunJoin(const std::vector<std::filesystem::path>& inputs,
       return Fail(result, JoinError::kFailed,
                   "the first recording's media does not follow its file type atom");
   }
-  if (!WriteOutput(parts[0].movie->root, output, why)) return Fail(result, JoinError::kFailed, why);
+  bool cancelled = false;
+  if (!WriteOutput(parts[0].movie->root, output, options.running, cancelled, why)) {
+    return Fail(result, cancelled ? JoinError::kCancelled : JoinError::kFailed, why);
+  }
   if (options.sink != nullptr) options.sink->Post(JoinOptions::kProgress, count, count);
   if (options.rememberFolder) options.rememberFolder(folder);
   return result;

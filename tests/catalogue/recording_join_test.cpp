@@ -238,6 +238,11 @@ TEST_F(RecordingJoin, FailuresLeaveNothingBehind) {
   ActingSink sink(nullptr);
   check(Join(recordings_, output, {.sink = &sink, .running = &running}), JoinError::kCancelled);
   EXPECT_EQ(sink.messages.back(), (std::array<std::intptr_t, 3>{0x8516, 0, 1}));
+  // Cancelled after the last merge, while the media are copied.
+  running = true;
+  ActingSink stopping([&] { running = false; });
+  check(Join({recordings_[0], recordings_[1]}, output, {.sink = &stopping, .running = &running}),
+        JoinError::kCancelled);
 
   // A recording deleted or cut after it was read, before its media is copied.
   for (bool cut : {false, true}) {

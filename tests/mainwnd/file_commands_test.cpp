@@ -1,21 +1,28 @@
-// The main window's delete command on the command worker: the files go to
-// the trash of their own file system, a cancelled choice reopens.
+// The main window's file commands on the command worker: the join with its
+// progress, cancel and failure; delete to the trash of the file's own file system.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <QDir>
+#include <QFileDialog>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
+#include <numeric>
 
+#include "app/app_message.h"
+#include "app/settings_file.h"
 #include "app/shared_fonts.h"
 #include "browser/file_list_ctrl.h"
 #include "browser/file_select_dlg.h"
 #include "browser/filer_container.h"
 #include "card_source.h"
+#include "container/movie_file.h"
 #include "controls/skin_button.h"
+#include "controls/skin_progress_bar_ctrl.h"
 #include "mainwnd/command_ids.h"
 #include "mainwnd/kestrel_dlg.h"
+#include "mainwnd/main_messages.h"
 #include "modal_script.h"
 #include "scoped_work_folder.h"
 #include "scratch_mount.h"
@@ -27,6 +34,23 @@ constexpr int kOpenMs = 20000;
 QStringList Names(const QString& folder) {
   return QDir(folder).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden, QDir::Name);
 }
+
+// Presses the to-start button when the first progress of a worker reaches
+// the window.
+struct CancelOnFirstProgress : QObject {
+  explicit CancelOnFirstProgress(CKestrelDlg* window) : dlg(window) {
+    dlg->installEventFilter(this);
+  }
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (!fired && event->type() == static_cast<QEvent::Type>(WM_APP_WORK_PROGRESS)) {
+      fired = true;
+      dlg->commandButton(kCmdToStart)->click();
+    }
+    return false;
+  }
+  CKestrelDlg* dlg;
+  bool fired = false;
+};
 
 class FileCommands : public ::testing::Test {
  protected:
@@ -60,10 +84,91 @@ class FileCommands : public ::testing::Test {
       select->accept();
     };
   }
+  static std::function<void(QFileDialog*)> SaveAs(const QString& path) {
+    return [path](QFileDialog* dialog) {
+      dialog->selectFile(path);
+      QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
+    };
+  }
 
   ScopedWorkFolder work_;
   std::unique_ptr<CKestrelDlg> dlg_;
 };
+
+// Fills the folder of `recording` with `count` copies of it under recorder
+// names of their own, a card large enough for a join to take a while.
+void CopyRecording(const QString& recording, int count) {
+  const QFileInfo source(recording);
+  const QString trigger = source.completeBaseName().right(2);
+  for (int k = 0; k < count; ++k) {
+    const QString name = QStringLiteral("061209%1%2%3.MOV")
+                             .arg(k / 60, 2, 10, QChar('0'))
+                             .arg(k % 60, 2, 10, QChar('0'))
+                             .arg(trigger);
+    ASSERT_TRUE(QFile::copy(recording, source.dir().filePath(name))) << name.toStdString();
+  }
+}
+
+TEST_F(FileCommands, JoinShowsItsProgressAndCanBeCancelledOrRefused) {
+  CardSource card(1, 10);
+  ASSERT_TRUE(card.ok()) << card.error();
+  constexpr int kCopies = 60;
+  CopyRecording(card.Path(0), kCopies);
+  Open(card, SourceKind::kCard, card.root(), 0);
+  ASSERT_EQ(dlg_->fileList()->entryCount(), kCopies + 1);
+  const QString out = work_.filePath(QStringLiteral("joined"));
+  ASSERT_TRUE(QDir().mkpath(out));
+  std::vector<int> all(kCopies + 1);
+  std::iota(all.begin(), all.end(), 0);
+
+  // The whole card joined, the progress bar followed on the way.
+  std::vector<int> seen;
+  QTimer watch;
+  QObject::connect(&watch, &QTimer::timeout, [&] {
+    if (dlg_->progressBar()->isVisible()) seen.push_back(dlg_->progressBar()->pos());
+  });
+  watch.start(1);
+  ModalScript join;
+  join.Then<CFileSelectDlg>(Tick(all)).Then<QFileDialog>(SaveAs(out + "/all.mov")).Box();
+  Run(kCmdJoin, join);
+  watch.stop();
+  EXPECT_EQ(join.boxes, std::vector<QString>{"完了しました。"});
+  ASSERT_FALSE(seen.empty());
+  EXPECT_EQ(seen.back(), 100);
+  EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
+  EXPECT_FALSE(dlg_->progressBar()->isVisible()) << "hidden once the join is done";
+  EXPECT_EQ(ReadIniString(QStringLiteral("FOLDERPATH"), QStringLiteral("CONNECT_FOLDER")), out);
+  const auto joined = MovieFile::Open((out + "/all.mov").toStdString(), false);
+  ASSERT_NE(joined, nullptr) << Names(out).join(" ").toStdString();
+  const std::int64_t frames = MovieFile::Open(card.Path(0).toStdString(), false)->FrameCount();
+  EXPECT_EQ(joined->FrameCount(), frames * (kCopies + 1));
+
+  // Cancelled with the to-start button as soon as the first progress
+  // arrives: no output and no temporary file.
+  CancelOnFirstProgress cancel(dlg_.get());
+  ModalScript cancelled;
+  cancelled.Then<CFileSelectDlg>(Tick(all)).Then<QFileDialog>(SaveAs(out + "/cancelled.mov"));
+  Run(kCmdJoin, cancelled);
+  EXPECT_TRUE(cancel.fired);
+  EXPECT_TRUE(cancelled.boxes.empty()) << "a cancelled join ends quietly";
+  EXPECT_EQ(Names(out), QStringList{"all.mov"});
+
+  // No room on the disk: the failure, and nothing left there.
+  ScratchMount small(256 << 10);
+  if (!small.ok()) GTEST_SKIP() << small.error();
+  const QString full = QString::fromStdString(small.path().string());
+  ModalScript refused;
+  refused.Then<CFileSelectDlg>(Tick(all)).Then<QFileDialog>(SaveAs(full + "/x.mov")).Box();
+  Run(kCmdJoin, refused);
+  EXPECT_EQ(refused.boxes, std::vector<QString>{"動画の連結に失敗しました。"});
+  EXPECT_TRUE(Names(full).isEmpty());
+
+  // The joined movie plays in the viewer.
+  ASSERT_TRUE(dlg_->ListSource(SourceKind::kFile, out + "/all.mov"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return dlg_->openComplete(); }, kOpenMs));
+  dlg_->commandButton(kCmdPlayPause)->click();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return dlg_->engineState()->playState == 2; }, kOpenMs));
+}
 
 // Trash folders of the test's own: the home trash under XDG_DATA_HOME.
 class TrashHome {
@@ -130,6 +235,19 @@ TEST_F(FileCommands, DeleteMovesTheTickedFilesToTheTrashAndNeverLosesOne) {
   EXPECT_EQ(Names(mediumTrash + "/files"), QStringList{first});
   EXPECT_EQ(Names(mediumTrash + "/info"), QStringList{first + ".trashinfo"});
   EXPECT_EQ(Names(trash.files()).size(), 2) << "not moved across to the home trash";
+
+  // A read-only medium: the file stays, the failure is shown.
+  ASSERT_TRUE(medium.MakeReadOnly());
+  const QStringList before = Names(root);
+  Open(card, SourceKind::kFolder, root, 0);
+  ModalScript readOnly;
+  readOnly.Then<CFileSelectDlg>(Tick({0})).Box();
+  Run(kCmdDelete, readOnly);
+  EXPECT_EQ(readOnly.boxes, std::vector<QString>{"動画ファイルの削除に失敗しました。"});
+  EXPECT_EQ(Names(root), before);
+  EXPECT_EQ(dlg_->fileList()->entryCount(), 1);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return dlg_->openComplete(); }, kOpenMs))
+      << "the recording opens again";
 }
 
 }  // namespace

@@ -13,9 +13,15 @@
 class ModalScript {
  public:
   ModalScript() {
+    newest_ = this;
     QObject::connect(&timer_, &QTimer::timeout, [this] { Poll(); });
     timer_.start(20);
   }
+  ~ModalScript() {
+    if (newest_ == this) newest_ = nullptr;
+  }
+  ModalScript(const ModalScript&) = delete;
+  ModalScript& operator=(const ModalScript&) = delete;
 
   template <class Dialog>
   ModalScript& Then(std::function<void(Dialog*)> act) {
@@ -31,7 +37,7 @@ class ModalScript {
   ModalScript& Box(QMessageBox::StandardButton button = QMessageBox::Ok) {
     return Then<QMessageBox>([this, button](QMessageBox* box) {
       boxes.push_back(box->text());
-      box->button(button)->click();
+      Answer(box, button);
     });
   }
 
@@ -39,17 +45,29 @@ class ModalScript {
   std::vector<QString> boxes;
 
  private:
+  // Clicks `button` when the box has it, else its No, Cancel or Ok, else
+  // closes it as a rejection (a question the script did not foresee).
+  static void Answer(QMessageBox* box, QMessageBox::StandardButton button) {
+    for (QMessageBox::StandardButton choice :
+         {button, QMessageBox::No, QMessageBox::Cancel, QMessageBox::Ok}) {
+      if (QAbstractButton* found = box->button(choice)) {
+        found->click();
+        return;
+      }
+    }
+    box->reject();
+  }
   void Poll() {
     QWidget* modal = QApplication::activeModalWidget();
-    if (modal == nullptr || modal == last_ || steps_.empty()) return;
-    if (!steps_.front()(modal)) {
+    // Only the newest script answers; one that is done still closes the
+    // boxes that come after its steps.
+    if (modal == nullptr || modal == last_ || newest_ != this) return;
+    if (steps_.empty() || !steps_.front()(modal)) {
       // A box nobody expected: keep its text and close it, so the test
       // fails on its checks instead of hanging.
       if (auto* box = qobject_cast<QMessageBox*>(modal)) {
         boxes.push_back(box->text());
-        box->button(box->standardButtons().testFlag(QMessageBox::Cancel) ? QMessageBox::Cancel
-                                                                         : QMessageBox::Ok)
-            ->click();
+        Answer(box, QMessageBox::Cancel);
       }
       last_ = modal;
       return;
@@ -61,4 +79,5 @@ class ModalScript {
   QTimer timer_;
   std::deque<std::function<bool(QWidget*)>> steps_;
   QPointer<QWidget> last_;
+  static inline ModalScript* newest_ = nullptr;
 };
