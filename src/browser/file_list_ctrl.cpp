@@ -22,6 +22,7 @@ constexpr int kTextIndent = 4;
 
 CFileListCtrl::CFileListCtrl(QWidget* parent) : QListWidget(parent) {
   setObjectName(QString::number(kControlId));
+  setAccessibleName(QStringLiteral("ファイル一覧"));
   setSelectionMode(QAbstractItemView::SingleSelection);
   setUniformItemSizes(true);
   setFont(fontNormal());

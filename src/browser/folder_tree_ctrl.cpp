@@ -36,6 +36,7 @@ QPixmap DrawFolderIcon() {
 
 CFolderTreeCtrl::CFolderTreeCtrl(QWidget* parent) : QTreeWidget(parent) {
   setObjectName(QString::number(kControlId));
+  setAccessibleName(QStringLiteral("フォルダ一覧"));
   setHeaderHidden(true);
   setColumnCount(1);
   setFont(fontNormal());

@@ -1,5 +1,6 @@
 #include "controls/skin_button.h"
 
+#include <QEvent>
 #include <QPainter>
 
 namespace {
@@ -66,6 +67,11 @@ void CSkinButton::paintEvent(QPaintEvent*) {
   if (strip_.isNull()) return;
   const QRect source(QPoint(frameSize_.width() * CurrentFrame(), 0), frameSize_);
   p.drawImage(QPoint(0, 0), strip_, source);
+}
+
+bool CSkinButton::event(QEvent* event) {
+  if (event->type() == QEvent::ToolTipChange) setAccessibleName(toolTip());
+  return QAbstractButton::event(event);
 }
 
 void CSkinButton::enterEvent(QEnterEvent* event) {

@@ -39,6 +39,8 @@ class CSkinButton : public QAbstractButton {
   void paintEvent(QPaintEvent* event) override;
   void enterEvent(QEnterEvent* event) override;
   void leaveEvent(QEvent* event) override;
+  // The tooltip is the button's accessible name as well.
+  bool event(QEvent* event) override;
 
  private:
   int id_ = 0;

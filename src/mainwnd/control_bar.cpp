@@ -79,7 +79,6 @@ void CKestrelDlg::CreateControlBar() {
     button->Create(ButtonStrip(kBarButtons[i].art, barFrame), QRect(QPoint(0, 0), barFrame),
                    command);
     button->setToolTip(UiText(kBarButtons[i].tooltip));
-    button->setAccessibleName(button->toolTip());
     button->setEnabled(false);
     connect(button, &CSkinButton::clicked, this, [this, command] { OnCommand(command); });
     barButtons_[i] = button;
@@ -91,7 +90,6 @@ void CKestrelDlg::CreateControlBar() {
     const QSize frame = ButtonArtSize(t.art);
     button->Create(ButtonStrip(t.art, frame), QRect(QPoint(0, 0), frame), t.command);
     button->setToolTip(UiText(t.tooltip));
-    button->setAccessibleName(button->toolTip());
     const int command = t.command;
     connect(button, &CSkinButton::clicked, this, [this, command] { OnCommand(command); });
     titleButtons_[i] = button;
@@ -125,7 +123,6 @@ void CKestrelDlg::SetPlayButtonLook(bool pauseLook) {
   playButton_->ReplaceBitmap(
       ButtonStrip(pauseLook ? ButtonArt::kPause : ButtonArt::kPlay, playButton_->size()));
   playButton_->setToolTip(UiText(pauseLook ? kPauseText : kPlayText));
-  playButton_->setAccessibleName(playButton_->toolTip());
   playButton_->setProperty("pauseLook", pauseLook);
 }
 

@@ -121,6 +121,7 @@ CInfoDlg::CInfoDlg(QWidget* parent) : QWidget(parent) {
   for (int axis = 0; axis < 3; ++axis) {
     auto* button = new QPushButton(this);
     button->setObjectName(QString::number(kFirstToggleId + axis));
+    button->setAccessibleName(QString::fromUtf8(kAxisLabels[axis]));
     button->setCheckable(true);
     button->setChecked(true);
     button->setFont(fontSmall());
