@@ -51,14 +51,6 @@ void CKestrelDlg::ToggleFullScreen(bool toggle) {
   }
 }
 
-void CKestrelDlg::ReapplyLayout() {
-  if (fullScreen_ && !openComplete_) {
-    ToggleFullScreen(false);
-    return;
-  }
-  ApplyWindowMode();
-}
-
 void CKestrelDlg::EnterFullScreen() {
   const QRect screenArea = screen() != nullptr ? screen()->geometry() : geometry();
   setMinimumSize(0, 0);

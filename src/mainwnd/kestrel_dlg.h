@@ -411,12 +411,13 @@ class CKestrelDlg : public QDialog, public CMovieStaticOwner {
   // Window modes, full screen and zoom (main_layout.cpp, full_screen.cpp,
   // zoom_view.cpp).
  public:
-  // Lays the window out for its window mode (0, 1 or 2) at the saved
-  // position; while full screen, the full-screen layout instead.
+  // Lays the window out for its window mode (0, 1 or 2), with the mode's
+  // default zoom view; while full screen, the full-screen layout instead,
+  // and without an open movie full screen is left.
   void ApplyWindowMode();
-  // The current layout again: full screen stays (its layout re-applied)
-  // while a movie is open and is left otherwise; else ApplyWindowMode.
-  void ReapplyLayout();
+  // The current layout again, as the end of the movie and a lost source
+  // re-apply it (the same as ApplyWindowMode).
+  void ReapplyLayout() { ApplyWindowMode(); }
   // The size button (command 15): the next window mode, kept on the screen.
   void OnWindowSize();
   // The full-screen request of a double-click on the picture (also the f

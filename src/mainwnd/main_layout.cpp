@@ -93,6 +93,11 @@ void CKestrelDlg::CreateChildControls() {
 }
 
 void CKestrelDlg::ApplyWindowMode() {
+  // Without an open movie there is nothing to show full screen.
+  if (fullScreen_ && !openComplete_) {
+    ToggleFullScreen(false);
+    return;
+  }
   if (fullScreen_) {
     PlaceFullScreenChildren();
   } else {
@@ -138,6 +143,7 @@ void CKestrelDlg::PlaceWindowModeChildren() {
 }
 
 void CKestrelDlg::OnWindowSize() {
+  if (fullScreen_) return;
   windowMode_ = NextWindowMode(windowMode_);
   setUpdatesEnabled(false);
   PlaceWindowModeChildren();

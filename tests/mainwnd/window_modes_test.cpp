@@ -257,6 +257,16 @@ TEST_F(WindowModes, FullScreenKeepsClearOfTheEndAndRestoresTheMode) {
   EXPECT_EQ(dlg_->playButton()->property("pauseLook").toBool(), engine->playState == 2);
   EXPECT_EQ(engine->videoRect, (LayoutRect{0, 0, dlg_->videoSurface()->contentsRect().width(),
                                            dlg_->videoSurface()->contentsRect().height()}));
+
+  // Closing the movie in full screen leaves it: nothing is left to show.
+  DoubleClickPicture();
+  ASSERT_TRUE(dlg_->fullScreen());
+  dlg_->CloseRecording();
+  EXPECT_FALSE(dlg_->fullScreen());
+  EXPECT_EQ(dlg_->videoSurface()->fullScreen, 0);
+  EXPECT_EQ(engine->aspectMode, 0);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return dlg_->size() == QSize(1120, 700); }, 2000));
+  ExpectModeLayout(*dlg_, 2);
 }
 
 TEST_F(WindowModes, HoldsZoomAboutTheHeldPointAndReturnToTheDefault) {
