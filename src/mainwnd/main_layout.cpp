@@ -120,10 +120,10 @@ void CKestrelDlg::PlaceWindowModeChildren() {
   Place(infoDlg_, layout.infoPanel);
   compactInfoRect_ = layout.compactInfo;
   Place(gSensorDlg_, layout.graph);
-  map_->mapWindow()->setGeometry(layout.map.rect.isEmpty() ? map_->mapWindow()->geometry()
-                                                           : layout.map.rect);
-  // The map area's drawing shows the map in mode 0 when it can.
-  if (!layout.map.shown) {
+  // In mode 0 the map area's drawing shows the map when it can.
+  if (layout.map.shown) {
+    map_->mapWindow()->setGeometry(layout.map.rect);
+  } else {
     map_->ShowMap(false);
     map_->mapWindow()->hide();
   }
