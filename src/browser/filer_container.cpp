@@ -29,6 +29,8 @@ constexpr int kCountWidth = 90;
 constexpr int kListsTop = kFilterTop + kFilterRowHeight + 4;
 constexpr int kTreeWidth = 150;
 constexpr int kGap = 4;
+// The filters' spacing in the narrow column.
+constexpr int kNarrowFilterStep = 45;
 const QColor kBackground(0xF0, 0xF0, 0xF0);
 
 // UI text slots of the trigger labels, in filter order (A, G, M, P, S).
@@ -146,15 +148,38 @@ QString CFilerContainer::CountText(int rows) {
   return text.replace(QStringLiteral("%d"), QString::number(rows));
 }
 
+void CFilerContainer::SetLayoutMode(int mode) {
+  layoutMode_ = mode == 1 ? 1 : 0;
+  resizeEvent(nullptr);
+}
+
 void CFilerContainer::resizeEvent(QResizeEvent*) {
   const int w = width();
   const int h = height();
+  const bool narrow = layoutMode_ == 1;
   pathField_->setGeometry(0, 0, w, kPathHeight);
-  countLabel_->setGeometry(w - kCountWidth - kGap, kFilterTop, kCountWidth, kFilterRowHeight);
-  const int listsHeight = std::max(0, h - kListsTop);
+  const int step = narrow ? kNarrowFilterStep : kFilterStep;
+  for (std::size_t i = 0; i < buttons_.size(); ++i) {
+    const int x = kFilterLeft + step * static_cast<int>(i);
+    buttons_[i]->move(x, kFilterTop + 2);
+    letters_[i]->setGeometry(x + kFilterSize + kLetterGap, kFilterTop,
+                             step - kFilterSize - kLetterGap, kFilterRowHeight);
+  }
+  // The narrow column has no room for the count beside the filters.
+  const int countTop = narrow ? kFilterTop + kFilterRowHeight : kFilterTop;
+  countLabel_->setGeometry(w - kCountWidth - kGap, countTop, kCountWidth, kFilterRowHeight);
+  const int listsTop = narrow ? kListsTop + kFilterRowHeight : kListsTop;
+  const int listsHeight = std::max(0, h - listsTop);
+  if (narrow) {
+    const int treeHeight = listsHeight / 3;
+    tree_->setGeometry(0, listsTop, w, treeHeight);
+    list_->setGeometry(0, listsTop + treeHeight + kGap, w,
+                       std::max(0, listsHeight - treeHeight - kGap));
+    return;
+  }
   const int treeWidth = std::min(kTreeWidth, w / 3);
-  tree_->setGeometry(0, kListsTop, treeWidth, listsHeight);
-  list_->setGeometry(treeWidth + kGap, kListsTop, std::max(0, w - treeWidth - kGap), listsHeight);
+  tree_->setGeometry(0, listsTop, treeWidth, listsHeight);
+  list_->setGeometry(treeWidth + kGap, listsTop, std::max(0, w - treeWidth - kGap), listsHeight);
 }
 
 bool CFilerContainer::RestoreSource() {

@@ -90,6 +90,12 @@ class CFilerContainer : public QWidget {
   CSkinButton* filterButton(int index) const { return buttons_.at(index); }
   QLabel* countLabel() const { return countLabel_; }
 
+  // The panel's own layout: 0 the tree beside the list (the wide panel
+  // beside the small video), 1 the narrow column beside the medium video,
+  // with the tree above the list and the count under the filters.
+  void SetLayoutMode(int mode);
+  int layoutMode() const { return layoutMode_; }
+
   // The count label's text for `rows` rows.
   static QString CountText(int rows);
 
@@ -130,4 +136,5 @@ class CFilerContainer : public QWidget {
   std::array<CSkinButton*, kTypeLetters.size()> buttons_{};
   std::array<QLabel*, kTypeLetters.size()> letters_{};
   QLabel* countLabel_ = nullptr;
+  int layoutMode_ = 0;
 };

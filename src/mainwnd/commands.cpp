@@ -75,6 +75,9 @@ void CKestrelDlg::OnCommand(int command) {
     case kCmdMinimise:
       showMinimized();
       break;
+    case kCmdWindowSize:
+      OnWindowSize();
+      break;
     default:
       break;
   }
@@ -146,15 +149,6 @@ void CKestrelDlg::OnZoomMode() {
   SetZoomMode(!zoomMode_);
 }
 
-void CKestrelDlg::SetZoomMode(bool on) {
-  zoomMode_ = on;
-  video_->setZoomMode(on ? 1 : 0);
-  commandButton(kCmdZoom)->SetLatched(on);
-  infoDlg_->update();
-  filer_->update();
-  if (!on) ApplyZoomView(1);
-}
-
 void CKestrelDlg::ResetToEmptyView() {
   ops_.SetRate(engine_.get(), 1);
   CloseRecording();
@@ -184,6 +178,7 @@ void CKestrelDlg::OnChooseSource() {
 }
 
 bool CKestrelDlg::ListSource(SourceKind kind, const QString& path) {
+  SetZoomMode(false);
   const bool listed = filer_->ApplySource(kind, path);
   SetListedSourceCsv();
   UpdateButtons();

@@ -34,23 +34,14 @@ struct TitleButton {
   int command;
   ButtonArt art;
   int tooltip;
-  int fromRight;  // the left edge, from the client's right
 };
 
 // Close, minimise and the window size, at the top.
 constexpr TitleButton kTitleButtons[3] = {
-    {kCmdClose, ButtonArt::kClose, 0, 56},
-    {kCmdMinimise, ButtonArt::kMinimise, 137, 108},
-    {kCmdWindowSize, ButtonArt::kSize, 8, 82},
+    {kCmdClose, ButtonArt::kClose, 0},
+    {kCmdMinimise, ButtonArt::kMinimise, 137},
+    {kCmdWindowSize, ButtonArt::kSize, 8},
 };
-
-// Buttons 47 pixels apart, 35 pixels above the bottom; the file
-// group (from the tenth button on) 30 pixels further right.
-constexpr int kButtonLeft = 20;
-constexpr int kButtonStep = 47;
-constexpr int kButtonBottom = 35;
-constexpr int kGroupGap = 30;
-constexpr int kPlaybackGroupSize = 9;
 
 constexpr int kPauseText = 11;
 constexpr int kPlayText = 12;
@@ -96,19 +87,6 @@ void CKestrelDlg::CreateControlBar() {
   }
 }
 
-void CKestrelDlg::PlaceControlBar() {
-  const QRect client = rect();
-  for (int i = 0; i < kBarButtonCount; ++i) {
-    const int x = kButtonLeft + kButtonStep * i + (i >= kPlaybackGroupSize ? kGroupGap : 0);
-    barButtons_[i]->move(x, client.height() - kButtonBottom);
-    barButtons_[i]->show();
-  }
-  for (int i = 0; i < 3; ++i) {
-    titleButtons_[i]->move(client.width() - kTitleButtons[i].fromRight, 0);
-    titleButtons_[i]->show();
-  }
-}
-
 CSkinButton* CKestrelDlg::commandButton(int command) const {
   if (command >= kFirstBarCommand && command < kFirstBarCommand + kBarButtonCount) {
     return barButtons_[command - kFirstBarCommand];
@@ -132,7 +110,8 @@ void CKestrelDlg::SetListedSourceCsv() {
 }
 
 void CKestrelDlg::UpdateButtons() {
-  if (filer_->isHidden()) return;
+  // The bar is hidden in full screen; mode 2 hides only the browser.
+  if (fullScreen_) return;
   for (CSkinButton* button : titleButtons_) button->setEnabled(true);
   ButtonInputs in;
   in.recordings = fileList_->entryCount();

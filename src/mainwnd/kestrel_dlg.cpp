@@ -31,6 +31,8 @@ constexpr auto kEngineFaceName = "メイリオ";
 // Where the window draws its title.
 const QRect kTitleRect(QPoint(10, 4), QPoint(400, 30));
 const QColor kBackground(0x20, 0x20, 0x20);
+// The line around the recording browser.
+const QColor kBrowserFrame(0x88, 0x88, 0x88);
 
 }  // namespace
 
@@ -156,15 +158,24 @@ bool CKestrelDlg::event(QEvent* event) {
 void CKestrelDlg::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.fillRect(rect(), kBackground);
+  // Full screen shows the picture alone; the children paint themselves,
+  // the picture by the engine's painter (black while no movie is open).
+  if (fullScreen_) return;
   painter.setFont(fontNormal());
   painter.setPen(Qt::white);
   painter.drawText(kTitleRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                    windowTitle());
   DrawMapArea(painter);
+  if (windowMode_ == 2) {
+    infoDlg_->DrawContents(painter, compactInfoRect_);
+  } else if (filer_->isVisible()) {
+    painter.setPen(kBrowserFrame);
+    painter.drawRect(filer_->geometry().adjusted(-1, -1, 0, 0));
+  }
 }
 
 void CKestrelDlg::mousePressEvent(QMouseEvent* event) {
-  if (event->button() == Qt::LeftButton) {
+  if (event->button() == Qt::LeftButton && !fullScreen_) {
     dragging_ = true;
     dragOffset_ = event->globalPosition().toPoint() - frameGeometry().topLeft();
   }
@@ -183,12 +194,4 @@ void CKestrelDlg::mouseReleaseEvent(QMouseEvent* event) {
 
 void CKestrelDlg::OnGraphNotify(std::intptr_t, std::intptr_t) {
   // The GStreamer player has no filter graph: nothing arrives here.
-}
-
-void CKestrelDlg::OnZoomClick(int, const QPoint&) {
-  // Zoom mode belongs to the window's display modes.
-}
-
-void CKestrelDlg::OnToggleFullScreen() {
-  // Full screen belongs to the window's display modes.
 }

@@ -18,6 +18,7 @@
 #include "browser/source_rules.h"
 #include "catalogue/catalogue.h"
 #include "container/event_marks.h"
+#include "mainwnd/window_layout_rules.h"
 #include "player/movie_static_owner.h"
 #include "player/player_engine_ops.h"
 #include "player/player_engine_state.h"
@@ -177,6 +178,8 @@ class CKestrelDlg : public QDialog, public CMovieStaticOwner {
  protected:
   bool event(QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
@@ -187,23 +190,19 @@ class CKestrelDlg : public QDialog, public CMovieStaticOwner {
   void OnMediaOpened(std::intptr_t wParam, std::intptr_t lParam) override;
   void OnGraphNotify(std::intptr_t wParam, std::intptr_t lParam) override;
   void OnPopupMenu(const QPoint& screenPoint) override;
-  void OnZoomClick(int keyFlags, const QPoint& point) override;
-  void OnToggleFullScreen() override;
 
   // Start-up of the window, in order (main_window.cpp).
   void OnInitDialog();
   void Shutdown();
 
-  // Child windows and their places (main_layout.cpp).
+  // Child windows (main_layout.cpp).
   void CreateChildControls();
-  void ApplyWindowMode();
   void SetPlayButtonLook(bool pauseLook);
   void EnableControls(bool enable);
   void EnablePlaybackControls(bool enable);
 
   // The control bar and the title buttons (control_bar.cpp).
   void CreateControlBar();
-  void PlaceControlBar();
   void UpdateButtons();
   // Every control of the window, for a command that writes files.
   void EnableAllControls(bool enable);
@@ -226,7 +225,6 @@ class CKestrelDlg : public QDialog, public CMovieStaticOwner {
   // Back to normal speed, the volume and the rate label, the start of the
   // movie shown and stopped: the prelude of the file commands.
   void RewindForWork();
-  void SetZoomMode(bool on);
   // Empties the view: normal speed, the recording closed, the play look.
   void ResetToEmptyView();
 
@@ -251,7 +249,6 @@ class CKestrelDlg : public QDialog, public CMovieStaticOwner {
   void OnBrowserRowsRebuilt();
   // Stops and closes the open recording, back at normal speed.
   void StopAndClose();
-  void ApplyZoomView(int repaint);
 
   // The open pipeline (playback_open.cpp).
   void OnListRowSelected(int row);
@@ -410,4 +407,57 @@ class CKestrelDlg : public QDialog, public CMovieStaticOwner {
 
   bool dragging_ = false;
   QPoint dragOffset_;
+
+  // Window modes, full screen and zoom (main_layout.cpp, full_screen.cpp,
+  // zoom_view.cpp).
+ public:
+  // Lays the window out for its window mode (0, 1 or 2), with the mode's
+  // default zoom view; while full screen, the full-screen layout instead,
+  // and without an open movie full screen is left.
+  void ApplyWindowMode();
+  // The current layout again, as the end of the movie and a lost source
+  // re-apply it (the same as ApplyWindowMode).
+  void ReapplyLayout() { ApplyWindowMode(); }
+  // The size button (command 15): the next window mode, kept on the screen.
+  void OnWindowSize();
+  // The full-screen request of a double-click on the picture (also the f
+  // and Esc keys): toggles when no command has disabled the controls, the
+  // list is not empty and the open is complete; otherwise it re-applies the
+  // current state.
+  void OnToggleFullScreen() override;
+  // Enters or leaves full screen (toggle) or re-applies the current state;
+  // full screen is not entered within the last 10 frames.
+  void ToggleFullScreen(bool toggle);
+  bool fullScreen() const { return fullScreen_; }
+  // Zoom mode (command 38008) on or off; off also resets the zoom view.
+  void SetZoomMode(bool on);
+  // The mode's default zoom view, not yet given to the engine.
+  void ResetZoomView();
+  // A hold at `point` of the video surface in zoom mode: one zoom step.
+  void ZoomStep(const QPoint& point);
+  const ZoomView& zoomView() const { return zoomView_; }
+  // The window's top-left corner outside full screen.
+  QPoint savedPosition() const { return savedPosition_; }
+
+ private:
+  // The video surface's hold (0x825F).
+  void OnZoomClick(int keyFlags, const QPoint& point) override;
+  // Places every child for the window mode, without the engine's layout.
+  void PlaceWindowModeChildren();
+  void EnterFullScreen();
+  // `movieClosed`: leaving because the movie closed, so the play button
+  // keeps its look.
+  void LeaveFullScreen(bool movieClosed);
+  // The full-screen layout: every child hidden but the picture, which
+  // fills the screen.
+  void PlaceFullScreenChildren();
+  // Gives the engine the zoom view, repainting the picture when asked.
+  void ApplyZoomView(int repaint);
+
+  ZoomView zoomView_ = DefaultZoomView(0);
+  QPoint savedPosition_;
+  // The information panel's compact form of mode 2, drawn by the window
+  // and repainted with every frame by its view.
+  QRect compactInfoRect_;
+  std::unique_ptr<FrameView> compactInfoView_;
 };

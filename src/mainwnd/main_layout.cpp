@@ -1,12 +1,19 @@
-// The main window's child windows and their places in the normal layout.
+// The main window's child windows and their places in the three window
+// modes, the size button that cycles the modes, and the saved position.
+#include <QScreen>
 #include <QShortcut>
 
 #include "app/shared_fonts.h"
+#include "app/ui_text.h"
 #include "browser/file_list_ctrl.h"
 #include "browser/filer_container.h"
+#include "controls/skin_button.h"
 #include "controls/skin_progress_bar_ctrl.h"
 #include "controls/skin_slider_ctrl.h"
+#include "mainwnd/command_ids.h"
 #include "mainwnd/kestrel_dlg.h"
+#include "map/google_map_dlg2.h"
+#include "map/google_map_dlg_wrap.h"
 #include "player/movie_static.h"
 #include "views/g_sensor_dlg.h"
 #include "views/info_dlg.h"
@@ -14,23 +21,26 @@
 
 namespace {
 
-// The video area of window mode 0 and its default zoom centre.
-const QRect kVideoArea(6, 24, 656, 373);
-const QPoint kZoomCentre(328, 186);
 constexpr int kSliderHeight = 10;
-constexpr int kInfoGap = 10;
-constexpr int kInfoHeight = 67;
-// The G-sensor graph under the information panel, down to 117 pixels above
-// the bottom.
-constexpr int kGraphGap = 77;
-constexpr int kGraphBottom = 117;
-// The recording list beside the video, under the map's place.
-constexpr int kMapHeight = 392;
-constexpr int kBrowserMargin = 6;
-// The browser ends above the control bar (35 pixels above the bottom).
-constexpr int kButtonBottom = 35;
 const QRect kRateLabelRect(420, 4, 220, 18);
 constexpr int kVolumeMax = 65535;
+
+// Places a child as `place` says: moved where the place has a rectangle,
+// shown or hidden.
+void Place(QWidget* child, const PanelPlace& place) {
+  if (!place.rect.isEmpty()) child->setGeometry(place.rect);
+  child->setVisible(place.shown);
+}
+
+// Repaints the window's compact information strip with every frame.
+class CompactInfoRepaint : public FrameView {
+ public:
+  explicit CompactInfoRepaint(std::function<void()> repaint) : repaint_(std::move(repaint)) {}
+  void ShowFrame(const FrameValues&) override { repaint_(); }
+
+ private:
+  std::function<void()> repaint_;
+};
 
 }  // namespace
 
@@ -49,6 +59,10 @@ void CKestrelDlg::CreateChildControls() {
 
   infoDlg_ = new CInfoDlg(this);
   frameViews_.push_back(infoDlg_);
+  compactInfoView_ = std::make_unique<CompactInfoRepaint>([this] {
+    if (!compactInfoRect_.isEmpty()) update(compactInfoRect_);
+  });
+  frameViews_.push_back(compactInfoView_.get());
   auto* eventList = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_E), this);
   connect(eventList, &QShortcut::activated, this, &CKestrelDlg::OpenEventList);
   infoDlg_->setMessageTarget(this);
@@ -79,31 +93,83 @@ void CKestrelDlg::CreateChildControls() {
 }
 
 void CKestrelDlg::ApplyWindowMode() {
-  const QRect client = rect();
-  video_->setGeometry(kVideoArea);
-  seekSlider_->setGeometry(kVideoArea.left(), kVideoArea.bottom() + 1, kVideoArea.width(),
-                           kSliderHeight);
-  infoDlg_->setGeometry(kVideoArea.left(), kVideoArea.bottom() + 1 + kInfoGap, kVideoArea.width(),
-                        kInfoHeight);
-  infoDlg_->SetPanelLayout(0);
-  const int videoBottom = kVideoArea.bottom() + 1;
-  gSensorDlg_->setGeometry(kVideoArea.left(), videoBottom + kGraphGap, kVideoArea.width(),
-                           client.height() - videoBottom - kGraphBottom);
-  gSensorDlg_->show();
-  const int browserLeft = kVideoArea.right() + 1 + kBrowserMargin;
-  const int browserTop = kVideoArea.top() + kMapHeight + kBrowserMargin;
-  filer_->setGeometry(browserLeft, browserTop, client.width() - browserLeft - kBrowserMargin,
-                      client.height() - kButtonBottom - kBrowserMargin - browserTop);
-  PlaceControlBar();
-  volumeSlider_->setGeometry(client.width() - 120, client.height() - 30, 100, 20);
-  volumeSlider_->show();
-  rateLabel_->setGeometry(kRateLabelRect);
+  // Without an open movie there is nothing to show full screen.
+  if (fullScreen_ && !openComplete_) {
+    ToggleFullScreen(false);
+    return;
+  }
+  if (fullScreen_) {
+    PlaceFullScreenChildren();
+  } else {
+    PlaceWindowModeChildren();
+  }
+  ResetZoomView();
   ApplyZoomView(0);
   UpdateRateLabel();
+  update();
 }
 
-void CKestrelDlg::ApplyZoomView(int repaint) {
-  ops_.SetLayout(engine_.get(), kZoomCentre.x(), kZoomCentre.y(), 0, 0, 1.0f, repaint);
+void CKestrelDlg::PlaceWindowModeChildren() {
+  const WindowLayout layout = WindowLayoutFor(windowMode_);
+  setFixedSize(kWidth, kHeight);
+  // The picture has its sunken edge outside full screen.
+  video_->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+  Place(video_, layout.video);
+  Place(seekSlider_, layout.seekSlider);
+  infoDlg_->SetPanelLayout(layout.infoLayout);
+  Place(infoDlg_, layout.infoPanel);
+  compactInfoRect_ = layout.compactInfo;
+  Place(gSensorDlg_, layout.graph);
+  // In mode 0 the map area's drawing shows the map when it can.
+  if (layout.map.shown) {
+    map_->mapWindow()->setGeometry(layout.map.rect);
+  } else {
+    map_->ShowMap(false);
+    map_->mapWindow()->hide();
+  }
+  filer_->SetLayoutMode(layout.browserLayout);
+  Place(filer_, layout.browser);
+  for (int i = 0; i < kBarButtonCount; ++i) Place(barButtons_[i], layout.barButtons[i]);
+  Place(commandButton(kCmdClose), layout.titleButtons[kTitleClose]);
+  Place(commandButton(kCmdWindowSize), layout.titleButtons[kTitleSize]);
+  Place(commandButton(kCmdMinimise), layout.titleButtons[kTitleMinimise]);
+  CSkinButton* size = commandButton(kCmdWindowSize);
+  size->setToolTip(UiText(WindowSizeTooltip(windowMode_)));
+  size->setAccessibleName(size->toolTip());
+  Place(volumeSlider_, layout.volumeSlider);
+  rateLabel_->setGeometry(kRateLabelRect);
+  rateLabel_->show();
+  rateLabel_->raise();
+}
+
+void CKestrelDlg::OnWindowSize() {
+  if (fullScreen_) return;
+  windowMode_ = NextWindowMode(windowMode_);
+  setUpdatesEnabled(false);
+  PlaceWindowModeChildren();
+  setUpdatesEnabled(true);
+  ResetZoomView();
+  ApplyZoomView(0);
+  UpdateRateLabel();
+  UpdateButtons();
+  if (const QScreen* shown = screen()) {
+    move(KeepInsideArea(QRect(pos(), size()), shown->availableGeometry()));
+  }
+  update();
+}
+
+void CKestrelDlg::moveEvent(QMoveEvent* event) {
+  if (!fullScreen_) savedPosition_ = pos();
+  QDialog::moveEvent(event);
+}
+
+void CKestrelDlg::resizeEvent(QResizeEvent* event) {
+  // A window manager may give the full-screen size later than asked.
+  if (fullScreen_) {
+    video_->setGeometry(rect());
+    ApplyZoomView(0);
+  }
+  QDialog::resizeEvent(event);
 }
 
 void CKestrelDlg::FillBrowserFromSavedSource() { filer_->RestoreSource(); }

@@ -18,7 +18,7 @@
 namespace {
 
 // The map's place in window mode 0: right of the video, at its top.
-const QRect kMapRect(663, 24, 452, 392);
+const QRect kMapRect = WindowLayoutFor(0).map.rect;
 
 bool IsParkingName(const std::string& name) {
   return name.size() > 11 && name[10] == '_' && (name[11] == 'P' || name[11] == 'S');
@@ -140,14 +140,20 @@ void CKestrelDlg::DrawMapArea(QPainter& painter) {
     state.parking = IsParkingName(fileList_->entries()[currentIndex_].name);
   }
   const MapAreaContent content = ChooseMapAreaContent(state);
-  if (content == MapAreaContent::kMap) {
+  // Only window mode 0 has room for the map, and full screen shows the
+  // picture alone.
+  const bool mapPlace = windowMode_ == 0 && !fullScreen_;
+  if (content == MapAreaContent::kMap && mapPlace) {
     map_->ShowMap(true);
     pictureShown_ = false;
     return;
   }
   map_->ShowMap(false);
-  pictureShown_ = true;
-  painter.drawImage(kMapRect.topLeft(), MapAreaPicture(content, kMapRect.size()));
+  map_->mapWindow()->hide();
+  pictureShown_ = content != MapAreaContent::kMap && mapPlace;
+  if (pictureShown_) {
+    painter.drawImage(kMapRect.topLeft(), MapAreaPicture(content, kMapRect.size()));
+  }
 }
 
 void CKestrelDlg::MapTickWhileStill() {

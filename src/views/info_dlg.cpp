@@ -41,12 +41,12 @@ PanelPlaces PlacesFor(int layout, const QRect& area) {
               {right - 250, top + 50, 150, 44},      {right - 96, top + 62, 70, 28},
               {area.left() + 520, top + 12, 26, 26}, {area.left() + 552, top + 12, 44, 26},
               {area.left() + 602, top + 12, 26, 26}, true};
-    case 2:
-      return {{area.left() + 10, top + 6},          120,
-              {area.left() + 10, top + 22},         {right - 250, top + 4, 240, 22},
-              {right - 190, top + 28, 110, 30},     {right - 76, top + 34, 60, 22},
-              {area.left() + 380, top + 8, 18, 18}, {area.left() + 402, top + 8, 34, 18},
-              {area.left() + 440, top + 8, 18, 18}, false};
+    case 2:  // one strip, 38 pixels high: the values, the icons, the date, the speed
+      return {{area.left() + 4, top + 12},           96,
+              {area.left() + 4, top + 14},           {area.left() + 376, top, 150, 36},
+              {right - 116, top + 2, 66, 32},        {right - 46, top + 10, 44, 22},
+              {area.left() + 292, top + 10, 18, 18}, {area.left() + 314, top + 10, 34, 18},
+              {area.left() + 352, top + 10, 18, 18}, false};
     default:
       return {{area.left() + 42, top + 41},         120,
               {area.left() + 26, top + 4},          {right - 232, top + 6, 224, 24},

@@ -1,0 +1,335 @@
+// The window's three modes, full screen and zoom on the real window with
+// the real engine and a generated card. The tests run on a 1280 x 800
+// screen (the offscreen platform's configuration beside this file). With
+// KESTREL_SHOT_DIR set, the full-screen case saves what the window shows in
+// each mode there.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QScreen>
+#include <QStyleHints>
+#include <QTest>
+#include <cmath>
+#include <memory>
+
+#include "app/settings_file.h"
+#include "app/shared_fonts.h"
+#include "app/ui_text.h"
+#include "browser/file_list_ctrl.h"
+#include "browser/filer_container.h"
+#include "card_source.h"
+#include "controls/skin_button.h"
+#include "controls/skin_slider_ctrl.h"
+#include "mainwnd/command_ids.h"
+#include "mainwnd/kestrel_dlg.h"
+#include "mainwnd/window_layout_rules.h"
+#include "map/google_map_dlg2.h"
+#include "map/google_map_dlg_wrap.h"
+#include "player/movie_static.h"
+#include "player/player_engine_state.h"
+#include "scoped_work_folder.h"
+#include "views/g_sensor_dlg.h"
+#include "views/info_dlg.h"
+
+namespace {
+
+constexpr int kOpenMs = 20000;
+
+void ExpectPlace(const QWidget* child, const PanelPlace& place, const char* name) {
+  SCOPED_TRACE(name);
+  EXPECT_EQ(child->isVisible(), place.shown);
+  if (!place.rect.isEmpty()) {
+    EXPECT_EQ(child->geometry(), place.rect);
+  }
+}
+
+// Every child of the window where the rules of `mode` put it.
+void ExpectModeLayout(const CKestrelDlg& dlg, int mode) {
+  SCOPED_TRACE(testing::Message() << "mode " << mode);
+  const WindowLayout layout = WindowLayoutFor(mode);
+  EXPECT_EQ(dlg.size(), QSize(1120, 700));
+  ExpectPlace(dlg.videoSurface(), layout.video, "video");
+  ExpectPlace(dlg.seekSlider(), layout.seekSlider, "seek slider");
+  ExpectPlace(dlg.infoDlg(), layout.infoPanel, "information panel");
+  EXPECT_EQ(dlg.infoDlg()->panelLayout(), mode);
+  ExpectPlace(dlg.gSensorDlg(), layout.graph, "graph");
+  ExpectPlace(dlg.filer(), layout.browser, "browser");
+  EXPECT_EQ(dlg.filer()->layoutMode(), layout.browserLayout);
+  ExpectPlace(dlg.volumeSlider(), layout.volumeSlider, "volume slider");
+  // Mode 0 shows the map or a still picture in its place; the others never.
+  const QWidget* map = dlg.map()->mapWindow();
+  if (mode == 0) {
+    EXPECT_EQ(map->geometry(), layout.map.rect);
+  } else {
+    EXPECT_FALSE(map->isVisible());
+  }
+  for (int i = 0; i < kBarButtonCount; ++i) {
+    ExpectPlace(dlg.commandButton(kFirstBarCommand + i), layout.barButtons[i], "bar button");
+  }
+  ExpectPlace(dlg.commandButton(kCmdClose), layout.titleButtons[kTitleClose], "close");
+  ExpectPlace(dlg.commandButton(kCmdWindowSize), layout.titleButtons[kTitleSize], "size");
+  ExpectPlace(dlg.commandButton(kCmdMinimise), layout.titleButtons[kTitleMinimise], "minimise");
+  EXPECT_EQ(dlg.commandButton(kCmdWindowSize)->accessibleName(), UiText(WindowSizeTooltip(mode)));
+  EXPECT_EQ(dlg.zoomView(), DefaultZoomView(mode));
+}
+
+QStringList VisibleBarButtons(const CKestrelDlg& dlg) {
+  QStringList names;
+  for (int i = 0; i < kBarButtonCount; ++i) {
+    const CSkinButton* button = dlg.commandButton(kFirstBarCommand + i);
+    if (button->isVisible()) names << button->accessibleName();
+  }
+  return names;
+}
+
+int Ink(const QImage& image, const QRect& area, QRgb background) {
+  int ink = 0;
+  for (int y = area.top(); y <= area.bottom(); ++y) {
+    for (int x = area.left(); x <= area.right(); ++x) ink += image.pixel(x, y) != background;
+  }
+  return ink;
+}
+
+void SaveShot(CKestrelDlg& dlg, const char* name) {
+  const QString folder = qEnvironmentVariable("KESTREL_SHOT_DIR");
+  if (folder.isEmpty()) return;
+  QTest::qWait(300);  // a few pictures of the playing movie
+  dlg.grab().save(folder + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".png"));
+}
+
+class WindowModes : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { card_ = new CardSource(1, 8); }
+  static void TearDownTestSuite() {
+    delete card_;
+    card_ = nullptr;
+  }
+  void SetUp() override {
+    ASSERT_TRUE(card_->ok()) << card_->error();
+    dlg_ = std::make_unique<CKestrelDlg>();
+    dlg_->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(dlg_.get()));
+  }
+  void TearDown() override {
+    dlg_.reset();
+    DeleteSharedFonts();
+  }
+
+  bool OpenFirst() {
+    if (!dlg_->ListSource(SourceKind::kCard, card_->root())) return false;
+    dlg_->fileList()->SelectRow(0);
+    return QTest::qWaitFor([&] { return dlg_->openComplete() && dlg_->tickRunning(); }, kOpenMs);
+  }
+  void ClickSize() { QTest::mouseClick(dlg_->commandButton(kCmdWindowSize), Qt::LeftButton); }
+  void DoubleClickPicture() {
+    const QPoint at(200, 150);
+    // The test's double-click ends pressed; the user's release ends its latch.
+    QTest::mouseDClick(dlg_->videoSurface(), Qt::LeftButton, Qt::NoModifier, at);
+    QTest::mouseRelease(dlg_->videoSurface(), Qt::LeftButton, Qt::NoModifier, at);
+    EXPECT_EQ(dlg_->videoSurface()->doubleClickLatch(), 0);
+  }
+  int Position() { return dlg_->engineOps().GetPosition(dlg_->engineState()); }
+  // Triggers the popup menu's item `text` of the picture.
+  bool ChooseFromPopup(const QString& text) {
+    bool chosen = false;
+    QTimer::singleShot(100, [&] {
+      auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+      if (menu == nullptr) return;
+      for (QAction* action : menu->actions()) {
+        if (action->text() != text) continue;
+        chosen = true;
+        menu->setActiveAction(action);
+        QTest::keyClick(menu, Qt::Key_Return);
+        return;
+      }
+      menu->close();
+    });
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(10, 10),
+                            dlg_->videoSurface()->mapToGlobal(QPoint(10, 10)));
+    QApplication::sendEvent(dlg_->videoSurface(), &event);
+    return QTest::qWaitFor([&] { return chosen; }, 1000);
+  }
+
+  static inline CardSource* card_ = nullptr;
+  ScopedWorkFolder work_;
+  std::unique_ptr<CKestrelDlg> dlg_;
+};
+
+TEST_F(WindowModes, SizeButtonCyclesTheModesInsideTheScreen) {
+  const QRect area = dlg_->screen()->availableGeometry();
+  ASSERT_TRUE(area.width() >= 1120 && area.height() >= 700)
+      << "a screen the window fits on, not " << area.width() << "x" << area.height();
+  ExpectModeLayout(*dlg_, 0);
+  dlg_->move(area.left() - 300, area.top() - 60);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return dlg_->savedPosition() == dlg_->pos(); }, 2000));
+
+  const QStringList seven = {UiText(20), UiText(13), UiText(12), UiText(17),
+                             UiText(4),  UiText(9),  UiText(21)};
+  for (const int mode : {1, 2, 0}) {
+    ClickSize();
+    ASSERT_EQ(dlg_->windowMode(), mode);
+    ExpectModeLayout(*dlg_, mode);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return area.contains(dlg_->frameGeometry()); }, 2000))
+        << "at " << dlg_->x() << "," << dlg_->y();
+    EXPECT_EQ(dlg_->savedPosition(), dlg_->pos());
+    if (mode == 2) {
+      EXPECT_EQ(VisibleBarButtons(*dlg_), seven);
+      // The information panel's compact form is drawn in its strip.
+      const QImage shown = dlg_->grab().toImage().convertToFormat(QImage::Format_RGB32);
+      const QRect strip = WindowLayoutFor(2).compactInfo;
+      EXPECT_GT(Ink(shown, strip, shown.pixel(strip.topLeft())), 100);
+    } else {
+      EXPECT_EQ(VisibleBarButtons(*dlg_).size(), 13);
+    }
+  }
+  EXPECT_EQ(dlg_->pos(), area.topLeft()) << "the corner that was off the screen came back";
+}
+
+TEST_F(WindowModes, FullScreenKeepsClearOfTheEndAndRestoresTheMode) {
+  ASSERT_TRUE(OpenFirst());
+  PlayerEngineState* engine = dlg_->engineState();
+  const int frames = static_cast<int>(dlg_->engineOps().GetFrameCount(engine));
+  ASSERT_GT(frames, 100);
+  dlg_->OnCommand(kCmdPlayPause);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return engine->playState == 2; }, kOpenMs));
+  SaveShot(*dlg_, "mode0");
+  ClickSize();
+  SaveShot(*dlg_, "mode1");
+  ClickSize();
+  SaveShot(*dlg_, "mode2");
+  ASSERT_EQ(dlg_->windowMode(), 2);
+
+  // Within the last 10 frames the double-click leaves the window as it is.
+  dlg_->OnCommand(kCmdPlayPause);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return engine->playState == 3; }, kOpenMs));
+  dlg_->engineOps().SeekToFrame(engine, frames - 5);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Position() >= frames - 10; }, kOpenMs));
+  DoubleClickPicture();
+  EXPECT_FALSE(dlg_->fullScreen());
+  EXPECT_EQ(dlg_->videoSurface()->fullScreen, 0);
+  ExpectModeLayout(*dlg_, 2);
+
+  dlg_->SeekTo(0);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Position() < frames - 10; }, kOpenMs));
+  dlg_->OnCommand(kCmdPlayPause);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return engine->playState == 2; }, kOpenMs));
+  const QPoint saved = dlg_->pos();
+  DoubleClickPicture();
+  ASSERT_TRUE(dlg_->fullScreen());
+  EXPECT_EQ(dlg_->videoSurface()->fullScreen, 1);
+  const QRect screen = dlg_->screen()->geometry();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return dlg_->geometry() == screen; }, 2000));
+  EXPECT_EQ(dlg_->videoSurface()->geometry(), QRect(QPoint(0, 0), screen.size()));
+  EXPECT_EQ(dlg_->videoSurface()->frameShape(), QFrame::NoFrame);
+  for (const QObject* object : dlg_->children()) {
+    const auto* child = qobject_cast<const QWidget*>(object);
+    if (child == nullptr || child == dlg_->videoSurface() || child->isWindow()) continue;
+    // Only the rate label may remain, under the picture.
+    if (child->isVisible()) {
+      EXPECT_LT(child->y() + child->height(), 30) << child->metaObject()->className();
+    }
+  }
+  EXPECT_TRUE(dlg_->keepAspect()) << "a first run keeps the aspect";
+  EXPECT_EQ(engine->aspectMode, 1);
+  SaveShot(*dlg_, "full");
+
+  // Stretch, then keep the aspect again, through the popup menu.
+  ASSERT_TRUE(ChooseFromPopup(UiText(92)));
+  EXPECT_EQ(engine->aspectMode, 0);
+  EXPECT_FALSE(dlg_->keepAspect());
+  EXPECT_EQ(ReadIniString(QStringLiteral("DISPLAY"), QStringLiteral("ASPECT")), "off");
+  ASSERT_TRUE(ChooseFromPopup(UiText(91)));
+  EXPECT_EQ(engine->aspectMode, 1);
+  EXPECT_EQ(ReadIniString(QStringLiteral("DISPLAY"), QStringLiteral("ASPECT")), "on");
+
+  // Leaving returns the engine to stretch, the window to mode 2 where it
+  // was, and the play button to the look of the play state.
+  DoubleClickPicture();
+  ASSERT_FALSE(dlg_->fullScreen());
+  EXPECT_EQ(engine->aspectMode, 0);
+  EXPECT_TRUE(dlg_->keepAspect());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return dlg_->size() == QSize(1120, 700); }, 2000));
+  EXPECT_EQ(dlg_->pos(), saved);
+  ExpectModeLayout(*dlg_, 2);
+  EXPECT_EQ(dlg_->videoSurface()->frameShape(), QFrame::StyledPanel);
+  EXPECT_EQ(dlg_->playButton()->property("pauseLook").toBool(), engine->playState == 2);
+  EXPECT_EQ(engine->videoRect, (LayoutRect{0, 0, dlg_->videoSurface()->contentsRect().width(),
+                                           dlg_->videoSurface()->contentsRect().height()}));
+
+  // Closing the movie in full screen leaves it: nothing is left to show.
+  DoubleClickPicture();
+  ASSERT_TRUE(dlg_->fullScreen());
+  dlg_->CloseRecording();
+  EXPECT_FALSE(dlg_->fullScreen());
+  EXPECT_EQ(dlg_->videoSurface()->fullScreen, 0);
+  EXPECT_EQ(engine->aspectMode, 0);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return dlg_->size() == QSize(1120, 700); }, 2000));
+  ExpectModeLayout(*dlg_, 2);
+}
+
+TEST_F(WindowModes, HoldsZoomAboutTheHeldPointAndReturnToTheDefault) {
+  ASSERT_TRUE(OpenFirst());
+  PlayerEngineState* engine = dlg_->engineState();
+  CMovieStatic* video = dlg_->videoSurface();
+  QTest::mouseClick(dlg_->commandButton(kCmdZoom), Qt::LeftButton);
+  ASSERT_TRUE(dlg_->zoomMode());
+  EXPECT_EQ(video->zoomMode(), 1);
+
+  const QRect client = video->contentsRect();
+  const LayoutRect whole{0, 0, client.width(), client.height()};
+  const int interval = QGuiApplication::styleHints()->mouseDoubleClickInterval();
+  const QPoint holds[] = {{120, 70}, {400, 260}, {500, 300}, {60, 300}};
+  const float factors[] = {2.0f, 3.0f, 1.0f, 2.0f};
+  for (int i = 0; i < 4; ++i) {
+    SCOPED_TRACE(i);
+    const LayoutRect before = engine->videoRect;
+    const float z = engine->zoom;
+    const QPoint at = holds[i];
+    // The press comes a double-click time after the last, so that it is a
+    // press of its own; it zooms once held that long.
+    QTest::mousePress(video, Qt::LeftButton, Qt::NoModifier, at, interval + 50);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine->zoom == factors[i]; }, interval * 4));
+    QTest::mouseRelease(video, Qt::LeftButton, Qt::NoModifier, at);
+    EXPECT_EQ(dlg_->zoomView().zoom, factors[i]);
+    const QPoint p = at - client.topLeft();
+    if (factors[i] == 1.0f) {
+      EXPECT_EQ(dlg_->zoomView(), DefaultZoomView(0)) << "past 3 the mode's default";
+      EXPECT_EQ(engine->videoRect, whole);
+      continue;
+    }
+    // The centre as the rule gives it, and the source pixel under the hold
+    // still under it.
+    const float px = static_cast<float>(p.x());
+    const float py = static_cast<float>(p.y());
+    const float w = static_cast<float>(client.width());
+    const int centreX = static_cast<int>(
+        w + px - std::trunc((px * (z - 1) + static_cast<float>(before.right)) / z));
+    const int centreY =
+        static_cast<int>(py - std::trunc((py * (z - 1) + static_cast<float>(before.top)) / z));
+    EXPECT_EQ(engine->zoomCentreX, centreX);
+    EXPECT_EQ(engine->zoomCentreY, centreY);
+    EXPECT_EQ(engine->panX, p.x() - centreX);
+    EXPECT_EQ(engine->panY, p.y() - centreY);
+    const LayoutRect& after = engine->videoRect;
+    EXPECT_NEAR(after.width(), client.width() * double(factors[i]), 2.0);
+    EXPECT_NEAR(double(p.x() - before.left) / before.width(),
+                double(p.x() - after.left) / after.width(), 2.0 / after.width());
+    EXPECT_NEAR(double(p.y() - before.top) / before.height(),
+                double(p.y() - after.top) / after.height(), 2.0 / after.height());
+  }
+
+  // Zoom mode off: the default view again, and a hold no longer zooms.
+  QTest::mouseClick(dlg_->commandButton(kCmdZoom), Qt::LeftButton);
+  ASSERT_FALSE(dlg_->zoomMode());
+  EXPECT_EQ(dlg_->zoomView(), DefaultZoomView(0));
+  EXPECT_EQ(engine->videoRect, whole);
+  QTest::mousePress(video, Qt::LeftButton, Qt::NoModifier, holds[0], interval + 50);
+  QTest::qWait(interval * 2);
+  QTest::mouseRelease(video, Qt::LeftButton, Qt::NoModifier, holds[0]);
+  EXPECT_EQ(engine->zoom, 1.0f);
+  EXPECT_EQ(engine->videoRect, whole);
+}
+
+}  // namespace
