@@ -1,5 +1,6 @@
 #include "views/key_help_dlg.h"
 
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QPushButton>
 #include <QTableWidget>
@@ -14,6 +15,7 @@ constexpr auto kKeyColumn = "キー";
 constexpr auto kActionColumn = "操作";
 constexpr auto kCloseText = "閉じる";
 constexpr int kWidth = 360;
+constexpr int kRowPadding = 6;
 
 QTableWidgetItem* Cell(const QString& text) {
   auto* item = new QTableWidgetItem(text);
@@ -33,6 +35,7 @@ CKeyHelpDlg::CKeyHelpDlg(const std::vector<KeyHelpRow>& rows, QWidget* parent) :
   table_->setHorizontalHeaderLabels(
       {QString::fromUtf8(kKeyColumn), QString::fromUtf8(kActionColumn)});
   table_->verticalHeader()->hide();
+  table_->verticalHeader()->setDefaultSectionSize(QFontMetrics(font()).height() + kRowPadding);
   table_->setSelectionMode(QAbstractItemView::NoSelection);
   table_->setFocusPolicy(Qt::NoFocus);
   for (int row = 0; row < table_->rowCount(); ++row) {

@@ -209,6 +209,10 @@ class Keys : public ::testing::Test {
       ASSERT_EQ(engine()->playState, 0);
       return;
     }
+    // A movie playing into its end goes on with the next recording first.
+    ASSERT_TRUE(WaitFor([&] {
+      return engine()->playState != 2 || Position() + 100 < engine::GetFrameCount(engine());
+    }));
     if (dlg_->currentIndex() != kRow) dlg_->fileList()->SelectRow(kRow);
     ASSERT_TRUE(WaitFor([&] {
       return dlg_->currentIndex() == kRow && dlg_->openComplete() && dlg_->tickRunning();
@@ -496,11 +500,11 @@ TEST_F(Keys, PictureStepsShowTheNextPictureWithItsRecordTime) {
     QTest::simulateEvent(surface, true, Qt::Key_Comma, Qt::NoModifier, QStringLiteral(","), true);
   }
   EXPECT_LE(start - Picture(), 2) << "fifteen queued repeats";
-  QTest::qWait(300);
+  QTest::qWait(400);
   QTest::keyRelease(surface, Qt::Key_Comma);
   const qint64 elapsed = held.elapsed();
   const int released = Picture();
-  EXPECT_GE(start - released, 4) << "the step repeats";
+  EXPECT_GE(start - released, 3) << "the step repeats";
   EXPECT_LE(start - released, elapsed / 30 + 2) << "at most one step a picture time";
   QTest::qWait(200);
   EXPECT_EQ(Picture(), released) << "nothing more after the release";
