@@ -433,8 +433,9 @@ class CKestrelDlg : public QDialog, public CMovieStaticOwner {
   // button would be enabled, the picture steps and seeks with an open movie.
   bool KeyActionAvailable(int action);
   void RunKeyAction(int action);
-  // One picture forward (+1) or back (-1), paused, the views following.
-  void StepPictureBy(int direction);
+  // One picture forward (+1) or back (-1), paused, the views following;
+  // false when there was none to show.
+  bool StepPictureBy(int direction);
   // A step key held down: steps follow at the picture rate from the first
   // repeat of the key until its release, never faster than they are shown.
   void StartStepRepeat(int direction);

@@ -3,10 +3,10 @@
 // Nothing acts while a dialog is open or a command worker runs.
 #include <QApplication>
 #include <QKeyEvent>
+#include <algorithm>
 #include <cmath>
 
 #include "browser/file_list_ctrl.h"
-#include "controls/skin_slider_ctrl.h"
 #include "mainwnd/button_rules.h"
 #include "mainwnd/command_ids.h"
 #include "mainwnd/kestrel_dlg.h"
@@ -150,16 +150,17 @@ void CKestrelDlg::RunKeyAction(int action) {
   }
 }
 
-void CKestrelDlg::StepPictureBy(int direction) {
-  if (!NeedsOpenMovie() || engine_->engineReady == 0) return;
+bool CKestrelDlg::StepPictureBy(int direction) {
+  if (!NeedsOpenMovie() || engine_->engineReady == 0) return false;
   // As the pause command: a movie playing fast is paused at normal speed.
   if (engine_->playState == 2 && engine_->rateCode != 1) ops_.SetRate(engine_.get(), 1);
-  if (!ops_.StepPicture(engine_.get(), direction)) return;
+  if (!ops_.StepPicture(engine_.get(), direction)) return false;
   UpdateRateLabel();
   SyncViewsToFrame(ops_.GetPosition(engine_.get()));
   SetPlayButtonLook(false);
   PushMapStatus(1);
   UpdateButtons();
+  return true;
 }
 
 void CKestrelDlg::StartStepRepeat(int direction) {
@@ -171,14 +172,15 @@ void CKestrelDlg::StartStepRepeat(int direction) {
 }
 
 void CKestrelDlg::OnStepRepeat() {
-  const int before = ops_.GetPosition(engine_.get());
   const bool held = sinceStepRepeatKey_.isValid() && sinceStepRepeatKey_.elapsed() < kHoldLostMs;
   const int action = stepRepeatDirection_ > 0 ? kKeyStepForward : kKeyStepBack;
-  if (held && KeysActive() && KeyActionAvailable(action)) StepPictureBy(stepRepeatDirection_);
-  // At either end of the movie, or when the key is no longer held, the
-  // repeat ends. The timer's next round comes only after this step is
-  // painted, so steps never queue up behind the picture.
-  if (!held || ops_.GetPosition(engine_.get()) == before) stepRepeat_.stop();
+  const bool stepped =
+      held && KeysActive() && KeyActionAvailable(action) && StepPictureBy(stepRepeatDirection_);
+  // At either end of the movie, when the key is no longer held or the keys
+  // no longer act, the repeat ends. A step slower than the timer delays its next round rather
+  // than queueing rounds behind it, and the key's own repeats only keep the
+  // hold alive, so no more steps are made than pictures are shown.
+  if (!stepped) stepRepeat_.stop();
 }
 
 void CKestrelDlg::SeekBySeconds(int seconds) {
