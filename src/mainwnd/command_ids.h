@@ -19,6 +19,10 @@ enum CommandId : int {
   kCmdCsv = 38012,
   kCmdObdMeters = 38013,
   kCmdEventList = 38014,
+  // The movie popup menu's picture steps and key help.
+  kCmdStepForward = 38015,
+  kCmdStepBack = 38016,
+  kCmdKeyHelp = 38017,
   kCmdFullScreenAspect = 38200,
   kCmdClose = 13,
   kCmdMinimise = 14,

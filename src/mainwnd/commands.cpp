@@ -69,6 +69,15 @@ void CKestrelDlg::OnCommand(int command) {
     case kCmdFullScreenAspect:
       OnFullScreenAspect();
       break;
+    case kCmdStepForward:
+      StepPictureBy(1);
+      break;
+    case kCmdStepBack:
+      StepPictureBy(-1);
+      break;
+    case kCmdKeyHelp:
+      ShowKeyHelp();
+      break;
     case kCmdClose:
       close();
       break;

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QBasicTimer>
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QPoint>
 #include <QPointer>
@@ -33,6 +35,7 @@ class CFilerContainer;
 class CEventListDlg;
 class CGSensorDlg;
 class CInfoDlg;
+class CKeyHelpDlg;
 class CMovieStatic;
 class CObdDlg;
 class CSettingDlg;
@@ -460,4 +463,43 @@ class CKestrelDlg : public QDialog, public CMovieStaticOwner {
   // and repainted with every frame by its view.
   QRect compactInfoRect_;
   std::unique_ptr<FrameView> compactInfoView_;
+
+  // The keyboard (key_commands.cpp): the keys of the key table, while the
+  // window or the video surface has the focus and neither a dialog nor a
+  // command worker runs.
+ public:
+  // The key help while it is open.
+  CKeyHelpDlg* keyHelpDlg() const { return keyHelpDlg_; }
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  void keyReleaseEvent(QKeyEvent* event) override;
+  void timerEvent(QTimerEvent* event) override;
+
+ private:
+  // No dialog is open and no command works: the keys may act.
+  bool KeysActive() const;
+  // Whether the binding's action may run now: a command only when its
+  // button would be enabled, the picture steps and seeks with an open movie.
+  bool KeyActionAvailable(int action);
+  void RunKeyAction(int action);
+  // One picture forward (+1) or back (-1), paused, the views following;
+  // false when there was none to show.
+  bool StepPictureBy(int direction);
+  // A step key held down: steps follow at the picture rate from the first
+  // repeat of the key until its release, never faster than they are shown.
+  void StartStepRepeat(int direction);
+  void OnStepRepeat();
+  void SeekBySeconds(int seconds);
+  void SetNormalRate();
+  void ToggleMute();
+  void ShowKeyHelp();
+
+  QBasicTimer stepRepeat_;
+  int stepRepeatDirection_ = 0;
+  // Since the last repeat of the held step key.
+  QElapsedTimer sinceStepRepeatKey_;
+  // The volume before mute; empty while not muted.
+  std::optional<int> mutedLevel_;
+  CKeyHelpDlg* keyHelpDlg_ = nullptr;
 };

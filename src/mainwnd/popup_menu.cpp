@@ -35,6 +35,12 @@ QString ItemText(PopupText text) {
       return UiText(140);
     case PopupText::kEventList:
       return QStringLiteral("イベント一覧");
+    case PopupText::kStepForward:
+      return QStringLiteral("1コマ進む");
+    case PopupText::kStepBack:
+      return QStringLiteral("1コマ戻る");
+    case PopupText::kKeyHelp:
+      return QStringLiteral("キー操作一覧");
     case PopupText::kSeparator:
       break;
   }

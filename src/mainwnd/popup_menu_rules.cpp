@@ -32,6 +32,16 @@ void AddViewerItems(std::vector<PopupItem>& items) {
   items.push_back({kCmdEventList, PopupText::kEventList});
 }
 
+// What the keys do beside the commands: the picture steps, which need an
+// open movie (stopped, playing or paused), and the list of the keys.
+void AddKeyItems(std::vector<PopupItem>& items, const PopupInputs& in) {
+  const bool open = in.engineReady && in.playState != 0;
+  AddSeparator(items);
+  items.push_back({kCmdStepForward, PopupText::kStepForward, !open});
+  items.push_back({kCmdStepBack, PopupText::kStepBack, !open});
+  items.push_back({kCmdKeyHelp, PopupText::kKeyHelp});
+}
+
 std::vector<PopupItem> RecorderItems(const PopupInputs& in) {
   std::vector<PopupItem> items;
   const int state = in.engineReady ? in.playState : 0;
@@ -62,5 +72,6 @@ std::vector<PopupItem> RecorderItems(const PopupInputs& in) {
 std::vector<PopupItem> PopupMenuItems(const PopupInputs& in) {
   std::vector<PopupItem> items = RecorderItems(in);
   AddViewerItems(items);
+  AddKeyItems(items, in);
   return items;
 }

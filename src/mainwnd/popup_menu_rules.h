@@ -23,10 +23,13 @@ enum class PopupText {
   kSnapshot,
   kSettings,
   kSource,
-  kKeepAspect,  // "フルスクリーン（縦横比を維持）"
-  kStretch,     // "フルスクリーン（ストレッチ）"
-  kObdMeters,   // "車両情報"
-  kEventList,   // "イベント一覧"
+  kKeepAspect,   // "フルスクリーン（縦横比を維持）"
+  kStretch,      // "フルスクリーン（ストレッチ）"
+  kObdMeters,    // "車両情報"
+  kEventList,    // "イベント一覧"
+  kStepForward,  // "1コマ進む"
+  kStepBack,     // "1コマ戻る"
+  kKeyHelp,      // "キー操作一覧"
 };
 
 struct PopupItem {
@@ -36,5 +39,6 @@ struct PopupItem {
 };
 
 // Every menu ends, after a separator, with the vehicle meters and the event
-// list of the whole source.
+// list of the whole source, and after another with the picture steps (greyed
+// without an open movie) and the key help.
 std::vector<PopupItem> PopupMenuItems(const PopupInputs& in);

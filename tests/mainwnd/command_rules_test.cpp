@@ -101,7 +101,10 @@ std::string Menu(const PopupInputs& in) {
 }
 
 TEST(PopupMenuRules, ItemsByEngineStateWindowModeAndFullScreen) {
-  const std::string tail = " - 38013 38014";
+  // The viewer's items, then the picture steps (greyed without a movie) and
+  // the key help.
+  const std::string tail = " - 38013 38014 - 38015 38016 38017";
+  const std::string closedTail = " - 38013 38014 - 38015* 38016* 38017";
   struct Case {
     const char* what;
     PopupInputs in;
@@ -118,8 +121,8 @@ TEST(PopupMenuRules, ItemsByEngineStateWindowModeAndFullScreen) {
     return p;
   };
   const Case cases[] = {
-      {"not ready", in(false, 2, 1, 0, false), "38011 - 38009" + tail},
-      {"closed, mode 2", in(true, 0, 1, 2, false), "38011" + tail},
+      {"not ready", in(false, 2, 1, 0, false), "38011 - 38009" + closedTail},
+      {"closed, mode 2", in(true, 0, 1, 2, false), "38011" + closedTail},
       {"stopped", in(true, 1, 1, 0, false), "38002 - 38006 38011 - 38009" + tail},
       {"stopped, mode 2", in(true, 1, 1, 2, false), "38002 - 38006 38011" + tail},
       {"stopped, full screen", in(true, 1, 1, 0, true), "38002 38200(keep)" + tail},

@@ -1,0 +1,224 @@
+// The main window's keys: each press is looked up in the key table and runs
+// its command, with the command's own preconditions, or its key action.
+// Nothing acts while a dialog is open or a command worker runs.
+#include <QApplication>
+#include <QKeyEvent>
+#include <algorithm>
+#include <cmath>
+
+#include "browser/file_list_ctrl.h"
+#include "mainwnd/button_rules.h"
+#include "mainwnd/command_ids.h"
+#include "mainwnd/kestrel_dlg.h"
+#include "mainwnd/key_table.h"
+#include "views/key_help_dlg.h"
+
+namespace {
+
+// Without a repeat of the held key for this long, it is no longer held (its
+// release went to another window).
+constexpr qint64 kHoldLostMs = 500;
+
+bool IsBarCommand(int action) {
+  return action >= kFirstBarCommand && action < kFirstBarCommand + kBarButtonCount;
+}
+
+int StepDirection(int action) {
+  if (action == kKeyStepForward) return 1;
+  if (action == kKeyStepBack) return -1;
+  return 0;
+}
+
+}  // namespace
+
+void CKestrelDlg::keyPressEvent(QKeyEvent* event) {
+  const KeyBinding* binding = FindKeyBinding(event->key(), event->modifiers());
+  if (binding == nullptr) {
+    QDialog::keyPressEvent(event);
+    return;
+  }
+  // Every key of the table is the window's, Esc too: the dialog's own Esc
+  // would close the program.
+  event->accept();
+  if (!KeysActive() || !KeyActionAvailable(binding->action)) return;
+  const int direction = StepDirection(binding->action);
+  if (direction != 0 && event->isAutoRepeat()) {
+    sinceStepRepeatKey_.start();
+    if (!stepRepeat_.isActive() || direction != stepRepeatDirection_) StartStepRepeat(direction);
+    return;
+  }
+  stepRepeat_.stop();
+  RunKeyAction(binding->action);
+}
+
+void CKestrelDlg::keyReleaseEvent(QKeyEvent* event) {
+  const KeyBinding* binding = FindKeyBinding(event->key(), event->modifiers());
+  if (binding == nullptr) {
+    QDialog::keyReleaseEvent(event);
+    return;
+  }
+  event->accept();
+  if (!event->isAutoRepeat() && StepDirection(binding->action) != 0) stepRepeat_.stop();
+}
+
+void CKestrelDlg::timerEvent(QTimerEvent* event) {
+  if (event->timerId() != stepRepeat_.timerId()) {
+    QDialog::timerEvent(event);
+    return;
+  }
+  OnStepRepeat();
+}
+
+bool CKestrelDlg::KeysActive() const {
+  return !commandRunning_ && !controlsDisabledByCommand_ &&
+         QApplication::activeModalWidget() == nullptr &&
+         QApplication::activePopupWidget() == nullptr;
+}
+
+bool CKestrelDlg::KeyActionAvailable(int action) {
+  if (IsBarCommand(action)) {
+    // The command runs when its button would be enabled. The source kind
+    // matters only to the join and delete buttons, which have no key.
+    ButtonInputs in;
+    in.recordings = fileList_->entryCount();
+    in.currentIndex = currentIndex_;
+    in.engineReady = engine_->engineReady != 0;
+    in.playState = engine_->playState;
+    in.trackLoaded = engine_->trackLoaded != 0;
+    in.rateCode = engine_->rateCode;
+    in.windowMode = windowMode_;
+    in.fullScreen = fullScreen_;
+    in.csvAvailable = csvExportAvailable_;
+    return BarButtonStates(in)[static_cast<std::size_t>(action - kFirstBarCommand)].enabled;
+  }
+  switch (action) {
+    case kKeyStepForward:
+    case kKeyStepBack:
+      return NeedsOpenMovie();
+    case kKeyNormalRate:
+      return NeedsOpenMovie() && engine_->rateCode != 1;
+    case kKeyNextEvent:
+    case kKeyPrevEvent:
+      return openComplete_;
+    case kKeyLeaveFullScreen:
+      return fullScreen_;
+    case kKeyFullScreen:
+    case kKeyMute:
+    case kKeyHelp:
+      return true;
+    default:
+      // The seeks: what the seek slider allows.
+      return SeekSeconds(action) != 0 && NeedsOpenMovie() && !busy_;
+  }
+}
+
+void CKestrelDlg::RunKeyAction(int action) {
+  if (IsBarCommand(action)) {
+    OnCommand(action);
+    return;
+  }
+  if (const int seconds = SeekSeconds(action); seconds != 0) {
+    SeekBySeconds(seconds);
+    return;
+  }
+  switch (action) {
+    case kKeyStepForward:
+    case kKeyStepBack:
+      StepPictureBy(StepDirection(action));
+      break;
+    case kKeyNormalRate:
+      SetNormalRate();
+      break;
+    case kKeyNextEvent:
+      OnNextEvent();
+      break;
+    case kKeyPrevEvent:
+      OnPrevEvent();
+      break;
+    case kKeyFullScreen:
+    case kKeyLeaveFullScreen:
+      OnToggleFullScreen();
+      break;
+    case kKeyMute:
+      ToggleMute();
+      break;
+    case kKeyHelp:
+      ShowKeyHelp();
+      break;
+    default:
+      break;
+  }
+}
+
+bool CKestrelDlg::StepPictureBy(int direction) {
+  if (!NeedsOpenMovie() || engine_->engineReady == 0) return false;
+  // As the pause command: a movie playing fast is paused at normal speed.
+  if (engine_->playState == 2 && engine_->rateCode != 1) ops_.SetRate(engine_.get(), 1);
+  if (!ops_.StepPicture(engine_.get(), direction)) return false;
+  UpdateRateLabel();
+  SyncViewsToFrame(ops_.GetPosition(engine_.get()));
+  SetPlayButtonLook(false);
+  PushMapStatus(1);
+  UpdateButtons();
+  return true;
+}
+
+void CKestrelDlg::StartStepRepeat(int direction) {
+  const float unit = ops_.GetFrameUnit(engine_.get());
+  if (unit <= 0) return;
+  stepRepeatDirection_ = direction;
+  stepRepeat_.start(std::max(1, static_cast<int>(std::lround(unit))), this);
+  OnStepRepeat();
+}
+
+void CKestrelDlg::OnStepRepeat() {
+  const bool held = sinceStepRepeatKey_.isValid() && sinceStepRepeatKey_.elapsed() < kHoldLostMs;
+  const int action = stepRepeatDirection_ > 0 ? kKeyStepForward : kKeyStepBack;
+  const bool stepped =
+      held && KeysActive() && KeyActionAvailable(action) && StepPictureBy(stepRepeatDirection_);
+  // At either end of the movie, when the key is no longer held or the keys
+  // no longer act, the repeat ends. A step slower than the timer delays its next round rather
+  // than queueing rounds behind it, and the key's own repeats only keep the
+  // hold alive, so no more steps are made than pictures are shown.
+  if (!stepped) stepRepeat_.stop();
+}
+
+void CKestrelDlg::SeekBySeconds(int seconds) {
+  const float unit = ops_.GetFrameUnit(engine_.get());
+  if (unit <= 0) return;
+  const std::int64_t count = ops_.GetFrameCount(engine_.get());
+  const auto frames = static_cast<std::int64_t>(std::llround(seconds * 1000.0 / unit));
+  const std::int64_t target = std::clamp<std::int64_t>(ops_.GetPosition(engine_.get()) + frames, 0,
+                                                       std::max<std::int64_t>(count - 1, 0));
+  SeekTo(static_cast<int>(target));
+}
+
+void CKestrelDlg::SetNormalRate() {
+  ops_.SetRate(engine_.get(), 1);
+  UpdateButtons();
+  UpdateRateLabel();
+}
+
+void CKestrelDlg::ToggleMute() {
+  // Muted is the slider at 0 since the mute key; a level set on the slider
+  // meanwhile ends the mute, and the key mutes again.
+  if (mutedLevel_ && volumeLevel_ == 0) {
+    const int level = *mutedLevel_;
+    mutedLevel_.reset();
+    SetVolumeLevel(level);
+    return;
+  }
+  mutedLevel_ = volumeLevel_;
+  SetVolumeLevel(0);
+}
+
+void CKestrelDlg::ShowKeyHelp() {
+  std::vector<KeyHelpRow> rows;
+  for (const KeyBinding& binding : KeyBindings()) {
+    rows.push_back({KeyLabel(binding), QString::fromUtf8(binding.help)});
+  }
+  CKeyHelpDlg dialog(rows, this);
+  keyHelpDlg_ = &dialog;
+  dialog.exec();
+  keyHelpDlg_ = nullptr;
+}

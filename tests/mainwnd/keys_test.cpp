@@ -1,0 +1,521 @@
+// The main window's keys on a generated card with the real engine: every key
+// of the table in every play state, no key while a dialog is open or a
+// command works, the picture steps read back from the picture's barcode, and
+// the key help.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QDateTime>
+#include <QFileDialog>
+#include <QMenu>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTest>
+#include <array>
+#include <cmath>
+#include <memory>
+
+#include "app/settings_file.h"
+#include "app/shared_fonts.h"
+#include "browser/file_list_ctrl.h"
+#include "browser/file_select_dlg.h"
+#include "card_source.h"
+#include "controls/skin_button.h"
+#include "controls/skin_slider_ctrl.h"
+#include "mainwnd/command_ids.h"
+#include "mainwnd/event_walk.h"
+#include "mainwnd/kestrel_dlg.h"
+#include "mainwnd/key_table.h"
+#include "mkcard/frame_barcode.h"
+#include "modal_script.h"
+#include "player/movie_static.h"
+#include "player/player.h"
+#include "player/player_engine.h"
+#include "scoped_work_folder.h"
+#include "views/g_sensor_dlg.h"
+#include "views/info_dlg.h"
+#include "views/info_values.h"
+#include "views/key_help_dlg.h"
+
+namespace {
+
+constexpr int kOpenMs = 20000;
+// The middle recording of three, so that both neighbours exist.
+constexpr int kRow = 1;
+// 6.3 s into the 12 s recording: every seek but the 60 s ones stays inside.
+constexpr int kStartFrame = 210;
+constexpr int kVolume = 30000;
+
+enum State { kClosed, kStopped, kPaused, kPlaying };
+
+enum class Effect {
+  kNothing,
+  kPlays,
+  kPauses,
+  kStepsForward,
+  kStepsBack,
+  kSeeks,
+  kSlower,
+  kFaster,
+  kNormalRate,
+  kToStart,
+  kPrevious,
+  kNext,
+  kNextEvent,
+  kPrevEvent,
+  kAsksFolder,
+  kZoom,
+  kMute,
+  kHelp,
+};
+
+struct KeyCase {
+  Qt::Key key;
+  Qt::KeyboardModifiers modifiers;
+  std::array<Effect, 4> effects;  // closed, stopped, paused, playing
+  int seconds = 0;                // of a seek
+};
+
+using E = Effect;
+const KeyCase kCases[] = {
+    {Qt::Key_Space, {}, {E::kNothing, E::kPlays, E::kPlays, E::kPauses}},
+    {Qt::Key_Period, {}, {E::kNothing, E::kStepsForward, E::kStepsForward, E::kStepsForward}},
+    {Qt::Key_Comma, {}, {E::kNothing, E::kStepsBack, E::kStepsBack, E::kStepsBack}},
+    {Qt::Key_Left, {}, {E::kNothing, E::kSeeks, E::kSeeks, E::kSeeks}, -5},
+    {Qt::Key_Right, {}, {E::kNothing, E::kSeeks, E::kSeeks, E::kSeeks}, 5},
+    {Qt::Key_Left, Qt::ShiftModifier, {E::kNothing, E::kSeeks, E::kSeeks, E::kSeeks}, -1},
+    {Qt::Key_Right, Qt::ShiftModifier, {E::kNothing, E::kSeeks, E::kSeeks, E::kSeeks}, 1},
+    {Qt::Key_Left, Qt::ControlModifier, {E::kNothing, E::kSeeks, E::kSeeks, E::kSeeks}, -60},
+    {Qt::Key_Right, Qt::ControlModifier, {E::kNothing, E::kSeeks, E::kSeeks, E::kSeeks}, 60},
+    {Qt::Key_BracketLeft, {}, {E::kNothing, E::kNothing, E::kNothing, E::kSlower}},
+    {Qt::Key_BracketRight, {}, {E::kNothing, E::kNothing, E::kNothing, E::kFaster}},
+    {Qt::Key_Backspace, {}, {E::kNothing, E::kNothing, E::kNothing, E::kNormalRate}},
+    {Qt::Key_Home, {}, {E::kNothing, E::kNothing, E::kToStart, E::kToStart}},
+    {Qt::Key_PageUp, {}, {E::kNothing, E::kPrevious, E::kPrevious, E::kPrevious}},
+    {Qt::Key_PageDown, {}, {E::kNothing, E::kNext, E::kNext, E::kNext}},
+    {Qt::Key_E, {}, {E::kNothing, E::kNextEvent, E::kNextEvent, E::kNextEvent}},
+    {Qt::Key_E, Qt::ShiftModifier, {E::kNothing, E::kPrevEvent, E::kPrevEvent, E::kPrevEvent}},
+    {Qt::Key_S, {}, {E::kNothing, E::kAsksFolder, E::kAsksFolder, E::kAsksFolder}},
+    {Qt::Key_Z, {}, {E::kNothing, E::kZoom, E::kZoom, E::kZoom}},
+    {Qt::Key_M, {}, {E::kMute, E::kMute, E::kMute, E::kMute}},
+    {Qt::Key_Question, {}, {E::kHelp, E::kHelp, E::kHelp, E::kHelp}},
+    {Qt::Key_F1, {}, {E::kHelp, E::kHelp, E::kHelp, E::kHelp}},
+    // Outside full screen Esc does nothing; above all it does not close the
+    // window as a dialog's Esc would.
+    {Qt::Key_Escape, {}, {E::kNothing, E::kNothing, E::kNothing, E::kNothing}},
+};
+
+// Closes every modal dialog that opens, except `kept`, and keeps the class
+// names of those it closed.
+class ModalCatcher {
+ public:
+  explicit ModalCatcher(QWidget* kept = nullptr) : kept_(kept) {
+    QObject::connect(&timer_, &QTimer::timeout, [this] {
+      auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+      if (dialog == nullptr || dialog == kept_) return;
+      seen.push_back(QString::fromLatin1(dialog->metaObject()->className()));
+      dialog->reject();
+    });
+    timer_.start(20);
+  }
+  QStringList seen;
+
+ private:
+  QWidget* kept_;
+  QTimer timer_;
+};
+
+// What the keys change that the window shows, beside the picture.
+struct Shown {
+  int playState = 0;
+  int rateCode = 0;
+  QString rateLabel;
+  int index = -1;
+  int slider = 0;
+  int volume = 0;
+  bool zoom = false;
+  bool pauseLook = false;
+  bool visible = false;
+  bool operator==(const Shown&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Shown& s) {
+  return out << "state " << s.playState << " rate " << s.rateCode << " '"
+             << s.rateLabel.toStdString() << "' index " << s.index << " slider " << s.slider
+             << " volume " << s.volume << " zoom " << s.zoom << " pause look " << s.pauseLook
+             << " visible " << s.visible;
+}
+
+// The time of the record the recorder wrote for `picture` of a 30 fps
+// recording (its clock plus the seconds it says the clock is behind), as
+// the information panel writes a time.
+QString RecordTime(const mkcard::RecordingPlan& plan, int picture) {
+  const mkcard::SensorSample& record = plan.samples.at(static_cast<std::size_t>(picture * 10 / 30));
+  const mkcard::LocalClock& c = record.clock;
+  const QDateTime clock(QDate(c.year, c.month, c.day), QTime(c.hour, c.minute, c.second));
+  return clock.addSecs(std::max(record.addSeconds, 0))
+      .toString(QStringLiteral("yyyy/MM/dd HH:mm:ss"));
+}
+
+class Keys : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { card_ = new CardSource(3, 12); }
+  static void TearDownTestSuite() {
+    delete card_;
+    card_ = nullptr;
+  }
+  void SetUp() override {
+    ASSERT_TRUE(card_->ok()) << card_->error();
+    dlg_ = std::make_unique<CKestrelDlg>();
+    dlg_->show();
+    ASSERT_TRUE(dlg_->ListSource(SourceKind::kCard, card_->root()));
+    dlg_->SetVolumeLevel(kVolume);
+  }
+  void TearDown() override {
+    dlg_.reset();
+    DeleteSharedFonts();
+  }
+
+  PlayerEngineState* engine() const { return dlg_->engineState(); }
+  int Position() const { return engine::GetPosition(engine()); }
+  bool WaitFor(const std::function<bool()>& done) { return QTest::qWaitFor(done, kOpenMs); }
+  // The generator's number of the picture the engine shows; -1 unreadable.
+  int Picture() const {
+    if (engine()->player == nullptr) return -1;
+    const QImage grey = engine()->player->CurrentImage().convertToFormat(QImage::Format_Grayscale8);
+    const auto code = mkcard::ReadFrameBarcode(grey.constBits(), grey.width(), grey.height(),
+                                               static_cast<int>(grey.bytesPerLine()));
+    return code ? code->frame : -1;
+  }
+  Shown Now() const {
+    Shown s;
+    s.playState = engine()->playState;
+    s.rateCode = engine()->rateCode;
+    s.rateLabel = dlg_->rateLabelText();
+    s.index = dlg_->currentIndex();
+    s.slider = dlg_->seekSlider()->pos();
+    s.volume = dlg_->volumeSlider()->pos();
+    s.zoom = dlg_->zoomMode();
+    s.pauseLook = dlg_->playButton()->property("pauseLook").toBool();
+    s.visible = dlg_->isVisible();
+    return s;
+  }
+
+  // Brings the window to `state` at kStartFrame of recording kRow at x1,
+  // zoom off; kClosed is the fresh window with nothing opened.
+  void Prepare(State state) {
+    if (state == kClosed) {
+      ASSERT_EQ(dlg_->currentIndex(), -1);
+      ASSERT_EQ(engine()->playState, 0);
+      return;
+    }
+    // A movie playing into its end goes on with the next recording first.
+    ASSERT_TRUE(WaitFor([&] {
+      return engine()->playState != 2 || Position() + 100 < engine::GetFrameCount(engine());
+    }));
+    if (dlg_->currentIndex() != kRow) dlg_->fileList()->SelectRow(kRow);
+    ASSERT_TRUE(WaitFor([&] {
+      return dlg_->currentIndex() == kRow && dlg_->openComplete() && dlg_->tickRunning();
+    }));
+    if (dlg_->zoomMode()) dlg_->OnCommand(kCmdZoom);
+    if (engine()->playState == 2) dlg_->OnCommand(kCmdPlayPause);
+    ASSERT_TRUE(WaitFor([&] { return engine()->playState != 2; }));
+    if (state == kStopped && engine()->playState == 3) dlg_->OnCommand(kCmdToStart);
+    if (state != kStopped && engine()->playState == 1) {
+      dlg_->OnCommand(kCmdPlayPause);
+      ASSERT_TRUE(WaitFor([&] { return engine()->playState == 2; }));
+      dlg_->OnCommand(kCmdPlayPause);
+    }
+    ASSERT_TRUE(WaitFor([&] { return engine()->playState == (state == kStopped ? 1 : 3); }));
+    dlg_->SeekTo(kStartFrame);
+    ASSERT_TRUE(WaitFor([&] { return Position() == kStartFrame && Picture() >= 0; }));
+    if (state == kPlaying) {
+      dlg_->OnCommand(kCmdPlayPause);
+      ASSERT_TRUE(WaitFor([&] { return engine()->playState == 2; }));
+    }
+    ASSERT_EQ(engine()->rateCode, 1);
+    ASSERT_EQ(dlg_->volumeSlider()->pos(), kVolume);
+  }
+
+  // Presses the case's key on `target` and checks what it did in `state`.
+  void PressAndCheck(const KeyCase& c, State state, QWidget* target) {
+    const Effect effect = c.effects[state];
+    if (effect == E::kNormalRate) {
+      dlg_->OnCommand(kCmdFaster);
+      ASSERT_EQ(dlg_->rateLabelText(), QStringLiteral("再生速度x2.0"));
+    }
+    const Shown before = Now();
+    const int picture = Picture();
+    const int position = Position();
+    const int cursor = static_cast<int>(dlg_->gSensorDlg()->cursorFrame());
+    const std::int64_t count = engine::GetFrameCount(engine());
+    ModalCatcher catcher;
+    QTest::keyClick(target, c.key, c.modifiers);
+    const Shown after = Now();
+    const bool still = state != kPlaying;
+    const QStringList noDialog;
+    switch (effect) {
+      case E::kNothing:
+        EXPECT_EQ(after, before);
+        if (still) {
+          EXPECT_EQ(Picture(), picture);
+        }
+        EXPECT_EQ(catcher.seen, noDialog);
+        break;
+      case E::kPlays:
+        EXPECT_TRUE(WaitFor([&] { return engine()->playState == 2; }));
+        EXPECT_TRUE(Now().pauseLook);
+        break;
+      case E::kPauses:
+        EXPECT_TRUE(WaitFor([&] { return engine()->playState == 3; }));
+        EXPECT_FALSE(Now().pauseLook);
+        break;
+      case E::kStepsForward:
+      case E::kStepsBack: {
+        const int direction = effect == E::kStepsForward ? 1 : -1;
+        EXPECT_EQ(after.playState, 3);
+        EXPECT_FALSE(after.pauseLook);
+        EXPECT_EQ(after.slider, Position()) << "the views follow the picture";
+        EXPECT_EQ(dlg_->infoDlg()->values().frame, Position());
+        if (still) {
+          EXPECT_EQ(Picture(), picture + direction);
+        }
+        break;
+      }
+      case E::kSeeks: {
+        const double unit = engine::GetFrameUnit(engine());
+        const std::int64_t expected = std::clamp<std::int64_t>(
+            position + std::llround(c.seconds * 1000.0 / unit), 0, count - 1);
+        EXPECT_LE(std::abs(after.slider - expected), still ? 0 : 2) << expected;
+        EXPECT_EQ(after.playState, before.playState);
+        if (still) {
+          const std::int64_t reached = std::min<std::int64_t>(expected, count - 20);
+          EXPECT_TRUE(WaitFor([&] { return Position() == reached; })) << Position();
+        }
+        break;
+      }
+      case E::kSlower:
+        EXPECT_EQ(after.rateLabel, QStringLiteral("再生速度x0.5"));
+        EXPECT_EQ(after.playState, 2);
+        break;
+      case E::kFaster:
+        EXPECT_EQ(after.rateLabel, QStringLiteral("再生速度x2.0"));
+        EXPECT_EQ(after.playState, 2);
+        break;
+      case E::kNormalRate:
+        EXPECT_EQ(after.rateCode, 1);
+        EXPECT_EQ(after.rateLabel, QString());
+        EXPECT_EQ(after.playState, 2);
+        break;
+      case E::kToStart:
+        EXPECT_EQ(after.playState, 1);
+        EXPECT_EQ(after.slider, 0);
+        EXPECT_TRUE(WaitFor([&] { return Position() == 0; }));
+        break;
+      case E::kPrevious:
+      case E::kNext: {
+        const int row = effect == E::kPrevious ? kRow - 1 : kRow + 1;
+        EXPECT_TRUE(WaitFor([&] { return dlg_->currentIndex() == row && dlg_->openComplete(); }));
+        break;
+      }
+      case E::kNextEvent:
+      case E::kPrevEvent: {
+        ASSERT_FALSE(dlg_->eventList().empty());
+        const auto frame = effect == E::kNextEvent
+                               ? NextEventFrame(dlg_->eventList(), {}, cursor)
+                               : PreviousEventFrame(dlg_->eventList(), {}, cursor, count);
+        ASSERT_TRUE(frame.has_value());
+        EXPECT_EQ(after.slider, *frame);
+        EXPECT_EQ(dlg_->gSensorDlg()->cursorFrame(), *frame);
+        break;
+      }
+      case E::kAsksFolder:
+        EXPECT_EQ(catcher.seen, QStringList{"QFileDialog"});
+        EXPECT_NE(engine()->playState, 2) << "the snapshot pauses";
+        break;
+      case E::kZoom:
+        EXPECT_TRUE(after.zoom);
+        EXPECT_TRUE(dlg_->commandButton(kCmdZoom)->latched());
+        break;
+      case E::kMute:
+        EXPECT_EQ(after.volume, 0);
+        EXPECT_EQ(dlg_->volumeLevel(), 0);
+        QTest::keyClick(target, c.key, c.modifiers);
+        EXPECT_EQ(dlg_->volumeSlider()->pos(), kVolume) << "back to the level before";
+        EXPECT_EQ(dlg_->volumeLevel(), kVolume);
+        break;
+      case E::kHelp:
+        EXPECT_EQ(catcher.seen, QStringList{"CKeyHelpDlg"});
+        break;
+    }
+  }
+
+  // Presses every key of the table on the window and on the video surface
+  // and checks that none changed anything.
+  void ExpectNoKeyActs() {
+    ModalCatcher catcher(QApplication::activeModalWidget());
+    for (const KeyBinding& binding : KeyBindings()) {
+      for (QWidget* target : std::array<QWidget*, 2>{dlg_.get(), dlg_->videoSurface()}) {
+        SCOPED_TRACE(KeyLabel(binding).toStdString());
+        const Shown before = Now();
+        const int picture = Picture();
+        QTest::keyClick(target, static_cast<Qt::Key>(binding.key),
+                        Qt::KeyboardModifiers(binding.modifiers));
+        EXPECT_EQ(Now(), before);
+        EXPECT_EQ(Picture(), picture);
+      }
+    }
+    EXPECT_EQ(catcher.seen, QStringList());
+  }
+
+  static inline CardSource* card_ = nullptr;
+  ScopedWorkFolder work_;
+  std::unique_ptr<CKestrelDlg> dlg_;
+};
+
+TEST_F(Keys, EveryKeyInEveryPlayStateRunsItsCommandOrNothing) {
+  // The cases cover the table: every key but full screen, whose mode is
+  // the window's display modes'.
+  for (const KeyBinding& binding : KeyBindings()) {
+    const bool covered = std::any_of(std::begin(kCases), std::end(kCases), [&](const KeyCase& c) {
+      return c.key == binding.key && static_cast<int>(c.modifiers.toInt()) == binding.modifiers;
+    });
+    EXPECT_TRUE(covered || binding.key == Qt::Key_F) << KeyLabel(binding).toStdString();
+  }
+  int pressed = 0;
+  for (State state : {kClosed, kStopped, kPaused, kPlaying}) {
+    for (const KeyCase& c : kCases) {
+      // Every other press goes to the video surface, which has the focus
+      // after a click on the picture.
+      QWidget* target =
+          pressed++ % 2 == 0 ? static_cast<QWidget*>(dlg_.get()) : dlg_->videoSurface();
+      SCOPED_TRACE(testing::Message() << "state " << state << ", key "
+                                      << QKeySequence(c.key | c.modifiers).toString().toStdString()
+                                      << " on " << target->metaObject()->className());
+      ASSERT_NO_FATAL_FAILURE(Prepare(state));
+      ASSERT_NO_FATAL_FAILURE(PressAndCheck(c, state, target));
+    }
+  }
+}
+
+TEST_F(Keys, KeyHelpListsTheTableAndNoKeyActsOverADialogOrWhileACommandWorks) {
+  ASSERT_NO_FATAL_FAILURE(Prepare(kPaused));
+  // The key help, modal over the window: exactly the table's rows.
+  bool listed = false;
+  QTimer::singleShot(50, [&] {
+    CKeyHelpDlg* help = dlg_->keyHelpDlg();
+    ASSERT_NE(help, nullptr);
+    EXPECT_EQ(QApplication::activeModalWidget(), help);
+    const std::span<const KeyBinding> table = KeyBindings();
+    ASSERT_EQ(help->table()->rowCount(), static_cast<int>(table.size()));
+    for (std::size_t row = 0; row < table.size(); ++row) {
+      const int r = static_cast<int>(row);
+      EXPECT_EQ(help->table()->item(r, 0)->text(), KeyLabel(table[row]));
+      EXPECT_EQ(help->table()->item(r, 1)->text(), QString::fromUtf8(table[row].help));
+    }
+    EXPECT_EQ(help->table()->item(1, 1)->text(), QStringLiteral("1コマ進む"));
+    EXPECT_FALSE(help->table()->accessibleName().isEmpty());
+    EXPECT_EQ(help->closeButton()->accessibleName(), QStringLiteral("閉じる"));
+    ExpectNoKeyActs();
+    listed = true;
+    QTest::keyClick(help, Qt::Key_Escape);
+  });
+  QTest::keyClick(dlg_.get(), Qt::Key_Question);
+  EXPECT_TRUE(listed);
+  EXPECT_EQ(dlg_->keyHelpDlg(), nullptr) << "Esc closed it";
+  QTimer::singleShot(50, [&] { dlg_->keyHelpDlg()->closeButton()->click(); });
+  QTest::keyClick(dlg_->videoSurface(), Qt::Key_F1);
+  EXPECT_EQ(dlg_->keyHelpDlg(), nullptr) << "its button closed it";
+
+  // A join on the command worker: from its start to its end no key acts.
+  // It proposes the first ticked recording's name in the join folder.
+  WriteIniString(QStringLiteral("FOLDERPATH"), QStringLiteral("CONNECT_FOLDER"), work_.path());
+  const QString output = work_.filePath(QFileInfo(card_->Path(0)).fileName());
+  ModalScript join;
+  join.Then<CFileSelectDlg>([](CFileSelectDlg* select) {
+        select->SetTicked(0, true);
+        select->SetTicked(1, true);
+        select->accept();
+      })
+      .Then<QFileDialog>([](QFileDialog* dialog) { QMetaObject::invokeMethod(dialog, "accept"); });
+  dlg_->commandButton(kCmdJoin)->click();
+  ASSERT_TRUE(join.done());
+  ASSERT_TRUE(dlg_->commandRunning());
+  ExpectNoKeyActs();
+  ModalScript done;
+  done.Box();
+  ASSERT_TRUE(WaitFor([&] { return done.done() && !dlg_->commandRunning(); }));
+  EXPECT_EQ(done.boxes, std::vector<QString>{"完了しました。"});
+  EXPECT_TRUE(QFileInfo::exists(output));
+}
+
+TEST_F(Keys, PictureStepsShowTheNextPictureWithItsRecordTime) {
+  ASSERT_NO_FATAL_FAILURE(Prepare(kPaused));
+  const mkcard::RecordingPlan& plan = card_->Plan(kRow);
+  QWidget* surface = dlg_->videoSurface();
+  // Five pictures before the 6th second, so that the steps cross it. That
+  // second begins with a frame of the engine; where a second begins inside
+  // a 30 ms frame, its first picture is shown at that frame, whose start,
+  // and so the panel's time, lies in the second before.
+  dlg_->SeekTo(195);
+  ASSERT_TRUE(WaitFor([&] { return Position() == 195; }));
+  const int start = Picture();
+  ASSERT_EQ(start, 175);
+  const auto expectShown = [&](int picture) {
+    ASSERT_EQ(Picture(), picture);
+    EXPECT_EQ(dlg_->seekSlider()->pos(), Position());
+    EXPECT_EQ(InfoDateTimeText(dlg_->infoDlg()->values()), RecordTime(plan, picture))
+        << "picture " << picture;
+  };
+  for (int i = 1; i <= 10; ++i) {
+    QTest::keyClick(surface, Qt::Key_Period);
+    ASSERT_NO_FATAL_FAILURE(expectShown(start + i));
+  }
+  for (int i = 9; i >= 0; --i) {
+    QTest::keyClick(surface, Qt::Key_Comma);
+    ASSERT_NO_FATAL_FAILURE(expectShown(start + i));
+  }
+
+  // The popup menu's steps do the same.
+  const auto choose = [&](const QString& text) {
+    QTimer::singleShot(100, [&] {
+      auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+      ASSERT_NE(menu, nullptr);
+      for (QAction* action : menu->actions()) {
+        if (action->text() == text) menu->setActiveAction(action);
+      }
+      QTest::keyClick(menu, Qt::Key_Return);
+    });
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(10, 10),
+                            surface->mapToGlobal(QPoint(10, 10)));
+    QApplication::sendEvent(surface, &event);
+  };
+  choose(QStringLiteral("1コマ進む"));
+  ASSERT_NO_FATAL_FAILURE(expectShown(start + 1));
+  choose(QStringLiteral("1コマ戻る"));
+  ASSERT_NO_FATAL_FAILURE(expectShown(start));
+
+  // Held down, the step back repeats at the picture rate while the key
+  // repeats and stops with its release. Repeats that queued up while a step
+  // was decoding are no queue of steps.
+  QElapsedTimer held;
+  held.start();
+  QTest::keyPress(surface, Qt::Key_Comma);
+  for (int i = 0; i < 15; ++i) {
+    QTest::simulateEvent(surface, true, Qt::Key_Comma, Qt::NoModifier, QStringLiteral(","), true);
+  }
+  EXPECT_LE(start - Picture(), 2) << "fifteen queued repeats";
+  QTest::qWait(400);
+  QTest::keyRelease(surface, Qt::Key_Comma);
+  const qint64 elapsed = held.elapsed();
+  const int released = Picture();
+  EXPECT_GE(start - released, 3) << "the step repeats";
+  EXPECT_LE(start - released, elapsed / 30 + 2) << "at most one step a picture time";
+  QTest::qWait(200);
+  EXPECT_EQ(Picture(), released) << "nothing more after the release";
+  EXPECT_EQ(dlg_->seekSlider()->pos(), Position());
+  EXPECT_EQ(InfoDateTimeText(dlg_->infoDlg()->values()), RecordTime(plan, released));
+}
+
+}  // namespace
