@@ -68,6 +68,7 @@ enum class Effect {
   kZoom,
   kMute,
   kHelp,
+  kFullScreen,
 };
 
 struct KeyCase {
@@ -101,6 +102,7 @@ const KeyCase kCases[] = {
     {Qt::Key_M, {}, {E::kMute, E::kMute, E::kMute, E::kMute}},
     {Qt::Key_Question, {}, {E::kHelp, E::kHelp, E::kHelp, E::kHelp}},
     {Qt::Key_F1, {}, {E::kHelp, E::kHelp, E::kHelp, E::kHelp}},
+    {Qt::Key_F, {}, {E::kNothing, E::kFullScreen, E::kFullScreen, E::kFullScreen}},
     // Outside full screen Esc does nothing; above all it does not close the
     // window as a dialog's Esc would.
     {Qt::Key_Escape, {}, {E::kNothing, E::kNothing, E::kNothing, E::kNothing}},
@@ -348,6 +350,15 @@ class Keys : public ::testing::Test {
       case E::kHelp:
         EXPECT_EQ(catcher.seen, QStringList{"CKeyHelpDlg"});
         break;
+      case E::kFullScreen: {
+        EXPECT_TRUE(dlg_->fullScreen());
+        EXPECT_FALSE(dlg_->seekSlider()->isVisible());
+        QTest::keyClick(target, Qt::Key_Escape);
+        EXPECT_FALSE(dlg_->fullScreen()) << "Esc leaves it";
+        EXPECT_EQ(dlg_->videoSurface()->geometry(), QRect(6, 24, 656, 373));
+        EXPECT_TRUE(dlg_->seekSlider()->isVisible());
+        break;
+      }
     }
   }
 
@@ -375,13 +386,12 @@ class Keys : public ::testing::Test {
 };
 
 TEST_F(Keys, EveryKeyInEveryPlayStateRunsItsCommandOrNothing) {
-  // The cases cover the table: every key but full screen, whose mode is
-  // the window's display modes'.
+  // The cases cover the table.
   for (const KeyBinding& binding : KeyBindings()) {
     const bool covered = std::any_of(std::begin(kCases), std::end(kCases), [&](const KeyCase& c) {
       return c.key == binding.key && static_cast<int>(c.modifiers.toInt()) == binding.modifiers;
     });
-    EXPECT_TRUE(covered || binding.key == Qt::Key_F) << KeyLabel(binding).toStdString();
+    EXPECT_TRUE(covered) << KeyLabel(binding).toStdString();
   }
   int pressed = 0;
   for (State state : {kClosed, kStopped, kPaused, kPlaying}) {
