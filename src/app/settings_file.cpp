@@ -71,6 +71,10 @@ std::int64_t ReadTimeOffset() {
   return ok ? std::clamp(seconds, -kCentury, kCentury) : 0;
 }
 
+QString ReadTimeZone() {
+  return ReadIniString(QStringLiteral("DISPLAY"), QStringLiteral("TIME_ZONE")).trimmed();
+}
+
 bool ReadHardwareDecode() {
   return ReadIniString(QStringLiteral("DECODE"), QStringLiteral("HW")) == u"on";
 }

@@ -53,6 +53,11 @@ bool ReadHardwareDecode();
 // drifts; 0 when absent or not a whole number, and kept within a century.
 std::int64_t ReadTimeOffset();
 
+// "DISPLAY"/"TIME_ZONE": the IANA zone the recorder's clock is in (such as
+// "Asia/Tokyo"), without blanks around it; empty when not set, which means
+// the system's zone.
+QString ReadTimeZone();
+
 // "UPDATE"/"SERVER": the update check's host (and port), without blanks
 // around it; empty (no check) when not set.
 QString ReadUpdateServer();

@@ -23,6 +23,7 @@ enum CommandId : int {
   kCmdStepForward = 38015,
   kCmdStepBack = 38016,
   kCmdKeyHelp = 38017,
+  kCmdGpxExport = 38018,
   kCmdFullScreenAspect = 38200,
   kCmdClose = 13,
   kCmdMinimise = 14,

@@ -66,6 +66,9 @@ void CKestrelDlg::OnCommand(int command) {
     case kCmdEventList:
       OpenEventList();
       break;
+    case kCmdGpxExport:
+      OnGpxExport();
+      break;
     case kCmdFullScreenAspect:
       OnFullScreenAspect();
       break;

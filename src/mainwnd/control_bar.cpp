@@ -109,10 +109,7 @@ void CKestrelDlg::SetListedSourceCsv() {
       CsvAvailableFor(ListedSourceOf(filer_->sourceKind()), fileList_->entryCount());
 }
 
-void CKestrelDlg::UpdateButtons() {
-  // The bar is hidden in full screen; mode 2 hides only the browser.
-  if (fullScreen_) return;
-  for (CSkinButton* button : titleButtons_) button->setEnabled(true);
+ButtonStates CKestrelDlg::CurrentButtonStates() const {
   ButtonInputs in;
   in.recordings = fileList_->entryCount();
   in.currentIndex = currentIndex_;
@@ -124,7 +121,14 @@ void CKestrelDlg::UpdateButtons() {
   in.fullScreen = fullScreen_;
   in.source = ListedSourceOf(filer_->sourceKind());
   in.csvAvailable = csvExportAvailable_;
-  const ButtonStates states = BarButtonStates(in);
+  return BarButtonStates(in);
+}
+
+void CKestrelDlg::UpdateButtons() {
+  // The bar is hidden in full screen; mode 2 hides only the browser.
+  if (fullScreen_) return;
+  for (CSkinButton* button : titleButtons_) button->setEnabled(true);
+  const ButtonStates states = CurrentButtonStates();
   for (int i = 0; i < kBarButtonCount; ++i) {
     barButtons_[i]->setEnabled(states[i].enabled);
     barButtons_[i]->SetHiddenFlag(!states[i].shown);

@@ -6,6 +6,7 @@
 #include <QPainter>
 
 #include "app/app_message.h"
+#include "app/recorder_time_zone.h"
 #include "app/settings_file.h"
 #include "app/shared_fonts.h"
 #include "browser/file_list_ctrl.h"
@@ -70,6 +71,7 @@ void CKestrelDlg::OnInitDialog() {
   keepAspect_ = ReadKeepAspect();
   volumeLevel_ = ReadVolumeLevel();
   infoDlg_->SetTimeOffset(ReadTimeOffset());
+  UseRecorderTimeZone(ReadTimeZone());
 
   ApplyWindowMode();
   SyncViewsToFrame(0);

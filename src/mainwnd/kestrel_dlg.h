@@ -20,6 +20,7 @@
 #include "browser/source_rules.h"
 #include "catalogue/catalogue.h"
 #include "container/event_marks.h"
+#include "mainwnd/button_rules.h"
 #include "mainwnd/window_layout_rules.h"
 #include "player/movie_static_owner.h"
 #include "player/player_engine_ops.h"
@@ -207,6 +208,8 @@ class CKestrelDlg : public QDialog, public CMovieStaticOwner {
   // The control bar and the title buttons (control_bar.cpp).
   void CreateControlBar();
   void UpdateButtons();
+  // What every control-bar button would be now.
+  ButtonStates CurrentButtonStates() const;
   // Every control of the window, for a command that writes files.
   void EnableAllControls(bool enable);
   void SetListedSourceCsv();
@@ -224,6 +227,7 @@ class CKestrelDlg : public QDialog, public CMovieStaticOwner {
   void OnJoin();
   void OnDelete();
   void OnCsvExport();
+  void OnGpxExport();
   void OnFullScreenAspect();
   // Back to normal speed, the volume and the rate label, the start of the
   // movie shown and stopped: the prelude of the file commands.

@@ -77,19 +77,8 @@ bool CKestrelDlg::KeysActive() const {
 
 bool CKestrelDlg::KeyActionAvailable(int action) {
   if (IsBarCommand(action)) {
-    // The command runs when its button would be enabled. The source kind
-    // matters only to the join and delete buttons, which have no key.
-    ButtonInputs in;
-    in.recordings = fileList_->entryCount();
-    in.currentIndex = currentIndex_;
-    in.engineReady = engine_->engineReady != 0;
-    in.playState = engine_->playState;
-    in.trackLoaded = engine_->trackLoaded != 0;
-    in.rateCode = engine_->rateCode;
-    in.windowMode = windowMode_;
-    in.fullScreen = fullScreen_;
-    in.csvAvailable = csvExportAvailable_;
-    return BarButtonStates(in)[static_cast<std::size_t>(action - kFirstBarCommand)].enabled;
+    // The command runs when its button would be enabled.
+    return CurrentButtonStates()[static_cast<std::size_t>(action - kFirstBarCommand)].enabled;
   }
   switch (action) {
     case kKeyStepForward:
@@ -105,7 +94,10 @@ bool CKestrelDlg::KeyActionAvailable(int action) {
     case kKeyFullScreen:
     case kKeyMute:
     case kKeyHelp:
+    case kCmdEventList:
       return true;
+    case kCmdGpxExport:
+      return fileList_->entryCount() > 0;
     default:
       // The seeks: what the seek slider allows.
       return SeekSeconds(action) != 0 && NeedsOpenMovie() && !busy_;
@@ -144,6 +136,10 @@ void CKestrelDlg::RunKeyAction(int action) {
       break;
     case kKeyHelp:
       ShowKeyHelp();
+      break;
+    case kCmdEventList:
+    case kCmdGpxExport:
+      OnCommand(action);
       break;
     default:
       break;

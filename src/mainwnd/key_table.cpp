@@ -11,7 +11,7 @@ constexpr int kNone = Qt::NoModifier;
 constexpr int kShift = Qt::ShiftModifier;
 constexpr int kCtrl = Qt::ControlModifier;
 
-constexpr std::array<KeyBinding, 24> kBindings = {{
+constexpr std::array<KeyBinding, 26> kBindings = {{
     {Qt::Key_Space, kNone, kCmdPlayPause, "再生／一時停止"},
     {Qt::Key_Period, kNone, kKeyStepForward, "1コマ進む"},
     {Qt::Key_Comma, kNone, kKeyStepBack, "1コマ戻る"},
@@ -30,6 +30,8 @@ constexpr std::array<KeyBinding, 24> kBindings = {{
     {Qt::Key_E, kNone, kKeyNextEvent, "次のイベント"},
     {Qt::Key_E, kShift, kKeyPrevEvent, "前のイベント"},
     {Qt::Key_S, kNone, kCmdSnapshot, "静止画"},
+    {Qt::Key_E, kCtrl, kCmdEventList, "イベント一覧"},
+    {Qt::Key_G, kNone, kCmdGpxExport, "GPX出力"},
     {Qt::Key_F, kNone, kKeyFullScreen, "フルスクリーン"},
     {Qt::Key_Escape, kNone, kKeyLeaveFullScreen, "フルスクリーン解除"},
     {Qt::Key_Z, kNone, kCmdZoom, "拡大"},

@@ -1,7 +1,6 @@
 // The main window's child windows and their places in the three window
 // modes, the size button that cycles the modes, and the saved position.
 #include <QScreen>
-#include <QShortcut>
 
 #include "app/shared_fonts.h"
 #include "app/ui_text.h"
@@ -63,8 +62,6 @@ void CKestrelDlg::CreateChildControls() {
     if (!compactInfoRect_.isEmpty()) update(compactInfoRect_);
   });
   frameViews_.push_back(compactInfoView_.get());
-  auto* eventList = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_E), this);
-  connect(eventList, &QShortcut::activated, this, &CKestrelDlg::OpenEventList);
   infoDlg_->setMessageTarget(this);
   CreateMetersWindow();
 

@@ -4,6 +4,7 @@
 #include <QMenu>
 
 #include "app/ui_text.h"
+#include "browser/file_list_ctrl.h"
 #include "mainwnd/kestrel_dlg.h"
 #include "mainwnd/popup_menu_rules.h"
 
@@ -35,6 +36,8 @@ QString ItemText(PopupText text) {
       return UiText(140);
     case PopupText::kEventList:
       return QStringLiteral("イベント一覧");
+    case PopupText::kGpxExport:
+      return QStringLiteral("GPX出力");
     case PopupText::kStepForward:
       return QStringLiteral("1コマ進む");
     case PopupText::kStepBack:
@@ -58,6 +61,7 @@ void CKestrelDlg::OnPopupMenu(const QPoint& screenPoint) {
   in.aspectMode = engine_->aspectMode;
   in.windowMode = windowMode_;
   in.fullScreen = fullScreen_;
+  in.listEmpty = fileList_->entryCount() == 0;
   QMenu menu(this);
   menu.setObjectName(QStringLiteral("movie popup menu"));
   menu.setAccessibleName(menu.objectName());

@@ -25,11 +25,13 @@ void AddTail(std::vector<PopupItem>& items, const PopupInputs& in) {
   }
 }
 
-// The items after the recorder's own: the meters and the event list.
-void AddViewerItems(std::vector<PopupItem>& items) {
+// The items after the recorder's own: the meters, the event list and the
+// GPX export of the source.
+void AddViewerItems(std::vector<PopupItem>& items, const PopupInputs& in) {
   AddSeparator(items);
   items.push_back({kCmdObdMeters, PopupText::kObdMeters});
   items.push_back({kCmdEventList, PopupText::kEventList});
+  items.push_back({kCmdGpxExport, PopupText::kGpxExport, in.listEmpty});
 }
 
 // What the keys do beside the commands: the picture steps, which need an
@@ -71,7 +73,7 @@ std::vector<PopupItem> RecorderItems(const PopupInputs& in) {
 
 std::vector<PopupItem> PopupMenuItems(const PopupInputs& in) {
   std::vector<PopupItem> items = RecorderItems(in);
-  AddViewerItems(items);
+  AddViewerItems(items, in);
   AddKeyItems(items, in);
   return items;
 }

@@ -11,6 +11,7 @@ struct PopupInputs {
   int aspectMode = 0;
   int windowMode = 0;
   bool fullScreen = false;
+  bool listEmpty = true;  // the recording list
 };
 
 enum class PopupText {
@@ -27,6 +28,7 @@ enum class PopupText {
   kStretch,      // "フルスクリーン（ストレッチ）"
   kObdMeters,    // "車両情報"
   kEventList,    // "イベント一覧"
+  kGpxExport,    // "GPX出力"
   kStepForward,  // "1コマ進む"
   kStepBack,     // "1コマ戻る"
   kKeyHelp,      // "キー操作一覧"
@@ -38,7 +40,8 @@ struct PopupItem {
   bool greyed = false;
 };
 
-// Every menu ends, after a separator, with the vehicle meters and the event
-// list of the whole source, and after another with the picture steps (greyed
+// Every menu ends, after a separator, with the vehicle meters, the event
+// list of the whole source and its GPX export (greyed with an empty list),
+// and after another with the picture steps (greyed
 // without an open movie) and the key help.
 std::vector<PopupItem> PopupMenuItems(const PopupInputs& in);

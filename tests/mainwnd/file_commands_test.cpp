@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
@@ -17,7 +18,10 @@
 #include "browser/file_select_dlg.h"
 #include "browser/filer_container.h"
 #include "card_source.h"
+#include "catalogue/gpx_export.h"
+#include "catalogue/source_entries.h"
 #include "container/movie_file.h"
+#include "container/sensor_track.h"
 #include "controls/skin_button.h"
 #include "controls/skin_progress_bar_ctrl.h"
 #include "mainwnd/command_ids.h"
@@ -70,7 +74,10 @@ class FileCommands : public ::testing::Test {
   // Runs `command` with `script` answering its dialogs, until the worker
   // has ended and the controls are back.
   void Run(int command, ModalScript& script) {
-    dlg_->commandButton(command)->click();
+    Run([&] { dlg_->commandButton(command)->click(); }, script);
+  }
+  void Run(const std::function<void()>& start, ModalScript& script) {
+    start();
     ASSERT_TRUE(QTest::qWaitFor(
         [&] { return script.done() && !dlg_->commandRunning() && dlg_->fileList()->isEnabled(); },
         kOpenMs));
@@ -84,9 +91,13 @@ class FileCommands : public ::testing::Test {
       select->accept();
     };
   }
+  // Types the whole path into the save dialog's file name, as a person can,
+  // and accepts it.
   static std::function<void(QFileDialog*)> SaveAs(const QString& path) {
     return [path](QFileDialog* dialog) {
-      dialog->selectFile(path);
+      auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+      ASSERT_NE(name, nullptr);
+      name->setText(path);
       QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
     };
   }
@@ -168,6 +179,50 @@ TEST_F(FileCommands, JoinShowsItsProgressAndCanBeCancelledOrRefused) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return dlg_->openComplete(); }, kOpenMs));
   dlg_->commandButton(kCmdPlayPause)->click();
   EXPECT_TRUE(QTest::qWaitFor([&] { return dlg_->engineState()->playState == 2; }, kOpenMs));
+}
+
+// Gives the process back its zone when the viewer has set the recorder's.
+struct ZoneRestore {
+  ~ZoneRestore() {
+    if (previous.isNull()) {
+      unsetenv("TZ");
+    } else {
+      setenv("TZ", previous.constData(), 1);
+    }
+    tzset();
+  }
+  QByteArray previous = qgetenv("TZ");
+};
+
+TEST_F(FileCommands, GpxOfTheWholeSourceInUtcFromTheRecordersZone) {
+  ZoneRestore zone;
+  WriteIniString(QStringLiteral("DISPLAY"), QStringLiteral("TIME_ZONE"),
+                 QStringLiteral("Asia/Tokyo"));
+  CardSource card(3, 2, 2);
+  Open(card, SourceKind::kCard, card.root(), 0);
+  const QString out = work_.filePath(QStringLiteral("route.gpx"));
+  ModalScript gpx;
+  gpx.Then<QFileDialog>(SaveAs(out)).Box();
+  // The g key, as the popup menu's item does.
+  Run([&] { QTest::keyClick(dlg_.get(), Qt::Key_G); }, gpx);
+  EXPECT_EQ(gpx.boxes, std::vector<QString>{"完了しました。"});
+  EXPECT_EQ(ReadIniString(QStringLiteral("FOLDERPATH"), QStringLiteral("GPX_FOLDER")).toStdString(),
+            work_.path().toStdString());
+
+  // Every recording of the card, both folders, as the core writes them.
+  Catalogue catalogue;
+  std::vector<GpxTrack> tracks;
+  for (const FileEntry& entry : CollectSource(catalogue, card.root().toStdString())) {
+    tracks.push_back({entry.name, {}});
+    ASSERT_TRUE(SensorTrack::LoadRoute(std::span(&entry.path, 1), &tracks.back().positions));
+  }
+  ASSERT_EQ(tracks.size(), 6u);
+  QFile file(out);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  const QByteArray written = file.readAll();
+  EXPECT_EQ(written.toStdString(), GpxText(tracks));
+  // The recorder's 08:30 in Tokyo is 23:30 UTC the day before.
+  EXPECT_TRUE(written.contains("<time>2024-06-11T23:30:0")) << written.left(2000).toStdString();
 }
 
 // Trash folders of the test's own: the home trash under XDG_DATA_HOME.

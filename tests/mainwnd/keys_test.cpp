@@ -33,6 +33,7 @@
 #include "player/player.h"
 #include "player/player_engine.h"
 #include "scoped_work_folder.h"
+#include "views/event_list_dlg.h"
 #include "views/g_sensor_dlg.h"
 #include "views/info_dlg.h"
 #include "views/info_values.h"
@@ -69,6 +70,8 @@ enum class Effect {
   kMute,
   kHelp,
   kFullScreen,
+  kEventList,
+  kAsksGpxFile,
 };
 
 struct KeyCase {
@@ -103,6 +106,8 @@ const KeyCase kCases[] = {
     {Qt::Key_Question, {}, {E::kHelp, E::kHelp, E::kHelp, E::kHelp}},
     {Qt::Key_F1, {}, {E::kHelp, E::kHelp, E::kHelp, E::kHelp}},
     {Qt::Key_F, {}, {E::kNothing, E::kFullScreen, E::kFullScreen, E::kFullScreen}},
+    {Qt::Key_E, Qt::ControlModifier, {E::kEventList, E::kEventList, E::kEventList, E::kEventList}},
+    {Qt::Key_G, {}, {E::kAsksGpxFile, E::kAsksGpxFile, E::kAsksGpxFile, E::kAsksGpxFile}},
     // Outside full screen Esc does nothing; above all it does not close the
     // window as a dialog's Esc would.
     {Qt::Key_Escape, {}, {E::kNothing, E::kNothing, E::kNothing, E::kNothing}},
@@ -349,6 +354,16 @@ class Keys : public ::testing::Test {
         break;
       case E::kHelp:
         EXPECT_EQ(catcher.seen, QStringList{"CKeyHelpDlg"});
+        break;
+      case E::kEventList:
+        ASSERT_NE(dlg_->eventListDlg(), nullptr);
+        EXPECT_TRUE(dlg_->eventListDlg()->isVisible());
+        dlg_->eventListDlg()->close();
+        break;
+      case E::kAsksGpxFile:
+        EXPECT_EQ(catcher.seen, QStringList{"QFileDialog"});
+        EXPECT_EQ(after.playState, before.playState) << "the export leaves playback alone";
+        EXPECT_TRUE(WaitFor([&] { return dlg_->fileList()->isEnabled(); })) << "the window is back";
         break;
       case E::kFullScreen: {
         EXPECT_TRUE(dlg_->fullScreen());

@@ -1,0 +1,84 @@
+// The GPX export of the open source: the route of every recording of the
+// card, folder or file that is listed, written as one GPX file the user
+// names, on the command worker with progress. Times are UTC from the zone
+// the recorder's clock is in ("DISPLAY"/"TIME_ZONE").
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+
+#include "app/app_message.h"
+#include "app/settings_file.h"
+#include "browser/file_list_ctrl.h"
+#include "browser/filer_container.h"
+#include "catalogue/gpx_export.h"
+#include "catalogue/source_entries.h"
+#include "container/sensor_track.h"
+#include "mainwnd/kestrel_dlg.h"
+#include "mainwnd/main_messages.h"
+
+namespace {
+
+const char kFailedText[] = "GPXファイルの出力に失敗しました。";
+
+// The output, asked with the save dialog in the folder of the last export;
+// "" when cancelled.
+QString AskGpxPath(QWidget* owner, const QString& sourcePath) {
+  QFileDialog dialog(owner);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setDefaultSuffix(QStringLiteral("gpx"));
+  dialog.setNameFilters({QStringLiteral("GPX Files(*.gpx)"), QStringLiteral("All Files(*.*)")});
+  const QDir folder(ReadIniString(QStringLiteral("FOLDERPATH"), QStringLiteral("GPX_FOLDER")));
+  const QFileInfo source(sourcePath);
+  dialog.selectFile(
+      folder.filePath((source.isDir() ? source.fileName() : source.completeBaseName()) + ".gpx"));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return dialog.selectedFiles().front();
+}
+
+}  // namespace
+
+void CKestrelDlg::OnGpxExport() {
+  const QString source = filer_->sourcePath();
+  if (source.isEmpty() || fileList_->entryCount() == 0) return;
+  BeginCommand();
+  const QString output = AskGpxPath(this, source);
+  if (output.isEmpty()) {
+    EndCommandBeforeWork();
+    return;
+  }
+  const std::filesystem::path sourcePath = QFile::encodeName(source).toStdString();
+  const std::filesystem::path outputPath = QFile::encodeName(output).toStdString();
+  const GpxOptions options{.offsetSeconds = ReadTimeOffset()};
+  ShowProgressBar(true);
+  StartCommandWorker([this, sourcePath, outputPath, options] {
+    Catalogue catalogue;
+    const std::vector<FileEntry> entries = CollectSource(catalogue, sourcePath);
+    const auto total = static_cast<std::intptr_t>(entries.size());
+    std::vector<GpxTrack> tracks;
+    bool ok = true;
+    for (const FileEntry& entry : entries) {
+      if (!commandRunning_) break;
+      GpxTrack track{entry.name, {}};
+      ok = SensorTrack::LoadRoute(std::span(&entry.path, 1), &track.positions);
+      if (!ok) break;
+      tracks.push_back(std::move(track));
+      PostAppMessage(this, WM_APP_WORK_PROGRESS, static_cast<std::intptr_t>(tracks.size()), total);
+    }
+    std::string why;
+    const bool cancelled = !commandRunning_;
+    ok = ok && !cancelled && WriteGpx(tracks, outputPath, options, why);
+    {
+      std::lock_guard lock(workOutcomeMutex_);
+      if (ok) {
+        workOutcome_.rememberKey = QStringLiteral("GPX_FOLDER");
+        workOutcome_.rememberFolder = QFile::decodeName(outputPath.parent_path().c_str());
+        workOutcome_.done = true;
+      } else if (!cancelled) {
+        workOutcome_.errorText = QString::fromUtf8(kFailedText);
+      }
+    }
+    commandRunning_ = false;
+    PostAppMessage(this, WM_APP_WORK_DONE, 0, 0);
+  });
+}
