@@ -5,7 +5,9 @@
 //    next to the time the recording itself takes at x4 (its length / 4),
 //    as ratios (a stall shows as a long longest);
 //  - the resident memory (VmRSS) after the opens of the first ten and of the
-//    last ten recordings, and their ratio (growth shows as a ratio above 1).
+//    last ten recordings, and their ratio (growth shows as a ratio above 1),
+//    beside the ratio from the second ten on, once the start-up has filled
+//    its caches.
 //
 // Run: build with -DKESTREL_BENCH=ON, then
 //   QT_QPA_PLATFORM=offscreen build/<dir>/bench/mainwnd/continuous_play_bench
@@ -115,7 +117,10 @@ int main(int argc, char* argv[]) {
     const int rate = dlg.engineState()->rateCode;
     // The end: the last recording rewound and stopped.
     const bool ended = QTest::qWaitFor(
-        [&] { return dlg.currentIndex() == kRecordings - 1 && dlg.engineState()->playState == 1; },
+        [&] {
+          return static_cast<int>(openedAt.size()) == kRecordings && dlg.openComplete() &&
+                 dlg.engineState()->playState == 1;
+        },
         kRecordings * 10000);
     const qint64 total = clock.elapsed();
     if (!ended || rate != 4 || static_cast<int>(openedAt.size()) != kRecordings) {
@@ -145,6 +150,13 @@ int main(int argc, char* argv[]) {
                 longest / median);
     std::printf("resident memory: first ten %.0f kB, last ten %.0f kB, ratio %.3f\n", firstTen,
                 lastTen, lastTen / firstTen);
+    std::printf("  after the first ten (start-up's caches filled): second ten to last ten %.3f\n",
+                lastTen / Mean(rss, kTen, kTen));
+    std::printf("  by ten:");
+    for (std::size_t i = 0; i + kTen <= rss.size(); i += kTen) {
+      std::printf(" %.0f", Mean(rss, i, kTen));
+    }
+    std::printf(" kB\n");
   }
   DeleteSharedFonts();
   return failures == 0 ? 0 : 1;
