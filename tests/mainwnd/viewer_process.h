@@ -41,13 +41,11 @@ class ViewerProcess {
   }
   bool Running() const { return process_.state() == QProcess::Running; }
   qint64 pid() const { return process_.processId(); }
-  // Milliseconds until the process ended, from now; -1 when it had not ended
-  // after `timeoutMs`.
-  qint64 MsToExit(int timeoutMs) {
-    QElapsedTimer clock;
-    clock.start();
+  // Milliseconds from `since` (started before the test asked the viewer to
+  // end) until the process ended; -1 when it had not ended after `timeoutMs`.
+  qint64 MsToExit(const QElapsedTimer& since, int timeoutMs) {
     if (!QTest::qWaitFor([&] { return !Running(); }, timeoutMs)) return -1;
-    return clock.elapsed();
+    return since.elapsed();
   }
   bool ExitedCleanly() const {
     return process_.exitStatus() == QProcess::NormalExit && process_.exitCode() == 0;
