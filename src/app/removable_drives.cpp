@@ -4,25 +4,9 @@
 #include <QFile>
 #include <QFileInfo>
 
-namespace {
+#include "app/mount_point.h"
 
-// Mount points in the mount table write blanks, tabs, line breaks and
-// backslashes as three-digit octal escapes.
-QString UnescapeMountPoint(const QByteArray& field) {
-  QByteArray out;
-  for (qsizetype i = 0; i < field.size(); ++i) {
-    bool octal = false;
-    const int code =
-        (field[i] == '\\' && i + 3 < field.size()) ? field.mid(i + 1, 3).toInt(&octal, 8) : 0;
-    if (octal) {
-      out.append(static_cast<char>(code));
-      i += 3;
-    } else {
-      out.append(field[i]);
-    }
-  }
-  return QFile::decodeName(out);
-}
+namespace {
 
 QByteArray FirstLine(const QString& path) {
   QFile file(path);

@@ -2,8 +2,10 @@
 
 #include <QFileInfo>
 #include <QPainter>
+#include <QSignalBlocker>
 
 #include "app/app_message.h"
+#include "app/mount_point.h"
 #include "app/removable_drives.h"
 #include "app/settings_file.h"
 #include "app/shared_fonts.h"
@@ -192,6 +194,14 @@ bool CFilerContainer::RestoreSource() {
 }
 
 bool CFilerContainer::ApplySource(SourceKind kind, const QString& path) {
+  applying_ = true;
+  const bool applied = ApplySourceNow(kind, path);
+  applying_ = false;
+  return applied;
+}
+
+bool CFilerContainer::ApplySourceNow(SourceKind kind, const QString& path) {
+  const QString previous = path_;
   ClearLists();
   kind_ = kind;
   origin_ = path;
@@ -213,7 +223,12 @@ bool CFilerContainer::ApplySource(SourceKind kind, const QString& path) {
   // Only a source that exists is watched: a missing one is no loss.
   const bool exists = kind != SourceKind::kNone && QFileInfo::exists(path_);
   watcher_.SetPath(exists ? path_.toStdString() : std::string());
-  if (!exists) return false;
+  if (!exists) {
+    // A source that has vanished keeps the mount point it had.
+    if (path_ != previous) sourceMountPoint_.clear();
+    return false;
+  }
+  sourceMountPoint_ = MountPointOf(path_, mountInfoPath_);
   return kind == SourceKind::kFile ? ApplyFile(path_) : ApplyFolder(path_);
 }
 
@@ -291,6 +306,15 @@ bool CFilerContainer::SelectNextFolder() {
   if (next == nullptr) return false;
   tree_->setCurrentItem(next);
   return true;
+}
+
+void CFilerContainer::ChooseFolderQuietly(QTreeWidgetItem* item) {
+  if (item == nullptr) return;
+  {
+    const QSignalBlocker quiet(tree_);
+    tree_->setCurrentItem(item);
+  }
+  ShowFolder(CFolderTreeCtrl::FolderOf(item));
 }
 
 void CFilerContainer::SetFilter(int index, bool on) {

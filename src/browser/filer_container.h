@@ -16,6 +16,7 @@
 class CFileListCtrl;
 class CFolderTreeCtrl;
 class CSkinButton;
+class QTreeWidgetItem;
 class MessageSink;
 
 // The recording browser's panel: the folder tree of the open source, the
@@ -65,6 +66,12 @@ class CFilerContainer : public QWidget {
   void ShowFolder(const QString& folder);
   // Chooses the folder item after the chosen one; false when there is none.
   bool SelectNextFolder();
+  // Chooses `item` of the folder tree and lists its recordings without
+  // reporting a change of folder.
+  void ChooseFolderQuietly(QTreeWidgetItem* item);
+  // Whether a source is being applied: the tree's first choice then is the
+  // program's, not a change of folder.
+  bool applyingSource() const { return applying_; }
 
   // Type filter `index` (0..4 for A, G, M, P, S): latches or releases its
   // button, rebuilds the rows and selects the first.
@@ -79,6 +86,9 @@ class CFilerContainer : public QWidget {
   const QString& sourcePath() const { return path_; }
   // The firmware version of the recorder that wrote the card, "%d.%d.%d".
   const QString& recorderVersion() const { return recorderVersion_; }
+  // The mount point that held the source when it was last applied while it
+  // existed; it stays known after the source has vanished.
+  const QString& sourceMountPoint() const { return sourceMountPoint_; }
   // The recordings of the chosen folder, before the type filter.
   const std::vector<FileEntry>& folderEntries() const { return entries_; }
   const std::vector<FileEntry>& folderLines() const { return folderLines_; }
@@ -110,6 +120,7 @@ class CFilerContainer : public QWidget {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
+  bool ApplySourceNow(SourceKind kind, const QString& path);
   bool ApplyFolder(const QString& root);
   bool ApplyFile(const QString& file);
   void ReadRecorderVersion();
@@ -121,6 +132,8 @@ class CFilerContainer : public QWidget {
   QString origin_;  // the drive, folder or file as applied
   QString path_;
   QString recorderVersion_;
+  QString sourceMountPoint_;
+  bool applying_ = false;
   std::vector<FileEntry> entries_;
   std::vector<FileEntry> folderLines_;
   TypeSwitches shown_{true, true, true, true, true};

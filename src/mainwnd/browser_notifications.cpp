@@ -1,6 +1,7 @@
 // What the recording browser reports to the main window: its source has
 // vanished (0x84B1), or its rows were rebuilt (another folder, a filter, a
 // sort order).
+#include "app/mount_point.h"
 #include "browser/file_list_ctrl.h"
 #include "browser/filer_container.h"
 #include "mainwnd/kestrel_dlg.h"
@@ -18,12 +19,19 @@ void CKestrelDlg::StopAndClose() {
 
 void CKestrelDlg::OnSourceLost() {
   openComplete_ = false;
+  // A vanished source has nothing to go on with.
+  continuousPlay_ = false;
   infoDlg_->SetEventWord(0);
   StopAndClose();
   UpdateRateLabel();
+  // Known from when the source was there: the medium itself may be gone.
+  const QString lostMount = filer_->sourceMountPoint();
   filer_->Relist();
   csvExportAvailable_ = false;
   UpdateButtons();
+  SetZoomMode(false);
+  // A viewer started from the medium that went away ends with it.
+  if (RunsFromLostMedium(programMountPoint_, lostMount)) done(QDialog::Rejected);
 }
 
 void CKestrelDlg::OnBrowserRowsRebuilt() {

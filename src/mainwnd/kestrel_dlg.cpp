@@ -1,11 +1,13 @@
-// The main window's start-up and shutdown, its own painting and dragging, and
-// the dispatch of the messages posted to it.
+// The main window's start-up, its own painting and dragging, and the
+// dispatch of the messages posted to it.
 #include "mainwnd/kestrel_dlg.h"
 
+#include <QCoreApplication>
 #include <QMouseEvent>
 #include <QPainter>
 
 #include "app/app_message.h"
+#include "app/mount_point.h"
 #include "app/recorder_time_zone.h"
 #include "app/settings_file.h"
 #include "app/shared_fonts.h"
@@ -19,6 +21,7 @@
 #include "map/google_map_dlg_wrap.h"
 #include "map/map_position_view.h"
 #include "map/web_engine_check.h"
+#include "player/engine_messages.h"
 #include "player/movie_static.h"
 #include "player/player_engine.h"
 #include "views/g_sensor_dlg.h"
@@ -58,6 +61,8 @@ void CKestrelDlg::OnInitDialog() {
   CreateSharedFonts();
   setWindowTitle(QString::fromLatin1(kTitle));
   CreateChildControls();
+  connect(filer_, &CFilerContainer::folderChanged, this, &CKestrelDlg::OnFolderChosen);
+  programMountPoint_ = MountPointOf(QCoreApplication::applicationFilePath());
   CreateSettingsOnFirstRun();
 
   ops_ = MakePlayerEngineOps();
@@ -86,31 +91,35 @@ void CKestrelDlg::OnInitDialog() {
   if (mapUnavailable_) StartUpdateCheck();
 }
 
-void CKestrelDlg::Shutdown() {
-  if (shutDown_) return;
-  shutDown_ = true;
-  commandRunning_ = false;
-  if (commandWorker_.joinable()) commandWorker_.join();
-  filer_->StopWatcher();
-  openDelay_.stop();
-  openWatchdog_.stop();
-  if (engine_ == nullptr) return;
-  if (engine_->playState != 3) ops_.Pause(engine_.get());
-  StopCurrent();
-  ops_.SetRate(engine_.get(), 1);
-  CloseRecording();
-  tick_.stop();
-  SetBusy(false);
-  engine_->engineReady = 0;
-  ops_.EngineShutdown(engine_.get());
-}
-
 bool CKestrelDlg::event(QEvent* event) {
   auto* message = dynamic_cast<AppMessageEvent*>(event);
   if (message == nullptr) return QDialog::event(event);
+  // After the shutdown the engine is gone: nothing is handled any more.
+  if (shutDown_) return true;
   const auto w = message->wParam();
   const auto l = message->lParam();
   switch (message->message()) {
+    case WM_APP_ADVANCE:
+      AdvanceWithinFolder();
+      break;
+    case WM_APP_REFRESH:
+      OnRefresh(w, l);
+      break;
+    case WM_SLOW_FRAME:
+      if (engine_->engineReady != 0) ops_.SeekToFrame(engine_.get(), l);
+      break;
+    case WM_SLOW_END:
+      AdvanceWithinFolder();
+      break;
+    case WM_APP_RELAYOUT:
+      OnRelayout();
+      break;
+    case WM_APP_OPEN_FINISHED:
+      OnOpenFinished(w, l);
+      break;
+    case WM_APP_FOLDER_CHANGED:
+      OnFolderChanged();
+      break;
     case WM_APP_TRACK_LOADED:
       CompleteOpen(w, l);
       break;
@@ -127,8 +136,6 @@ bool CKestrelDlg::event(QEvent* event) {
       break;
     case CGoogleMapDlgWrap::WM_APP_MAP_MARK_CLICKED:
       OnMapMarkClicked(static_cast<int>(l));
-      break;
-    case CObdDlg::kMessageClosed:
       break;
     case CUpdateCheck::kMessageUpdateFound:
       OnUpdateFound();
@@ -151,7 +158,11 @@ bool CKestrelDlg::event(QEvent* event) {
     case WM_APP_ICON_KIND:
       OnIconKind(static_cast<int>(w), static_cast<int>(l));
       break;
+    case CObdDlg::kMessageClosed:
+      break;
     default:
+      // 0x8002, 0x825D, 0x825E and the list's double click (0x8385) mean
+      // nothing here.
       break;
   }
   return true;
@@ -192,8 +203,4 @@ void CKestrelDlg::mouseMoveEvent(QMouseEvent* event) {
 void CKestrelDlg::mouseReleaseEvent(QMouseEvent* event) {
   dragging_ = false;
   QDialog::mouseReleaseEvent(event);
-}
-
-void CKestrelDlg::OnGraphNotify(std::intptr_t, std::intptr_t) {
-  // The GStreamer player has no filter graph: nothing arrives here.
 }

@@ -422,9 +422,6 @@ class CKestrelDlg : public QDialog, public CMovieStaticOwner {
   // default zoom view; while full screen, the full-screen layout instead,
   // and without an open movie full screen is left.
   void ApplyWindowMode();
-  // The current layout again, as the end of the movie and a lost source
-  // re-apply it (the same as ApplyWindowMode).
-  void ReapplyLayout() { ApplyWindowMode(); }
   // The size button (command 15): the next window mode, kept on the screen.
   void OnWindowSize();
   // The full-screen request of a double-click on the picture (also the f
@@ -506,4 +503,43 @@ class CKestrelDlg : public QDialog, public CMovieStaticOwner {
   // The volume before mute; empty while not muted.
   std::optional<int> mutedLevel_;
   CKeyHelpDlg* keyHelpDlg_ = nullptr;
+
+  // Notifications, end of movie, continuous play across folders and the
+  // shutdown (window_messages.cpp, continuous_play.cpp,
+  // browser_notifications.cpp, shutdown.cpp).
+ public:
+  // Playback goes on across folders: set when the last recording of a
+  // folder ended, cleared once the next folder's first recording plays.
+  bool continuousPlay() const { return continuousPlay_; }
+  // The shutdown has run: the engine is down and no message is handled.
+  bool shutDown() const { return shutDown_; }
+  // The mount point that holds the program's own executable.
+  const QString& programMountPoint() const { return programMountPoint_; }
+  // Ends the window after its shutdown (closing it, the close command, a
+  // lost medium that the program runs from).
+  void done(int result) override;
+
+ private:
+  // WM_APP_REFRESH: the seek slider's range (lParam -1), or frame lParam
+  // shown again, with the picture placed anew when wParam is 1.
+  void OnRefresh(std::intptr_t wParam, std::intptr_t lParam);
+  // WM_APP_RELAYOUT: the picture placed again with the zoom view, unpainted.
+  void OnRelayout();
+  // 0x8262: an open finished (lParam 1), the wait over, the play button set
+  // from wParam (1 playing).
+  void OnOpenFinished(std::intptr_t wParam, std::intptr_t lParam);
+  // The advance of WM_APP+1, WM_SLOW_END and the graph's completion: the
+  // next recording of the list, but no next folder.
+  void AdvanceWithinFolder();
+  // After the last recording of a folder: the next folder of the tree, or,
+  // with none, the end of continuous playback.
+  void ContinueWithNextFolder();
+  // The tree's choice moved: WM_APP_FOLDER_CHANGED is posted unless the
+  // source is being applied.
+  void OnFolderChosen();
+  // WM_APP_FOLDER_CHANGED: the chosen folder's first recording opens, or the
+  // first of the next folder that has recordings.
+  void OnFolderChanged();
+
+  QString programMountPoint_;
 };

@@ -1,6 +1,6 @@
 // Playback: the 30 ms tick that keeps the views on the engine's frame, the
-// frame-to-record sync, seeking, the play controls, the end of a movie, the
-// sliders and the volume.
+// frame-to-record sync, seeking, the play controls, the sliders and the
+// volume.
 #include <QSignalBlocker>
 #include <QThread>
 #include <algorithm>
@@ -187,44 +187,6 @@ void CKestrelDlg::CloseRecording() {
   ApplyWindowMode();
 }
 
-void CKestrelDlg::OnEndOfMovie(std::intptr_t, std::intptr_t) {
-  SyncViewsToFrame(static_cast<int>(ops_.GetFrameCount(engine_.get())) - 1);
-  atEndOfMovie_ = true;
-  AdvanceToNext();
-  // Without a next folder to go on with, continuous playback ends here.
-  continuousPlay_ = false;
-  atEndOfMovie_ = false;
-}
-
-void CKestrelDlg::AdvanceToNext() {
-  std::lock_guard lock(*mutexCache_);
-  const int next = currentIndex_ + 1;
-  if (currentIndex_ >= 0 && next < fileList_->entryCount()) {
-    fileList_->openMode = 1;
-    {
-      const QSignalBlocker quiet(fileList_);
-      fileList_->SelectRow(next);
-    }
-    currentIndex_ = next;
-    seekSlider_->ReleaseCapture();
-    seekSlider_->SetPos(0);
-    SelectRecording(true);
-    return;
-  }
-  // The last recording: back to its start, stopped, at normal speed.
-  if (engine_->rateCode != 1) {
-    ops_.SetRate(engine_.get(), 1);
-  } else {
-    ops_.Pause(engine_.get());
-  }
-  UpdateRateLabel();
-  ops_.SeekToFrameAlt(engine_.get(), 0);
-  SyncViewsToFrame(0);
-  atEndOfMovie_ = false;
-  StopCurrent();
-  continuousPlay_ = true;
-}
-
 void CKestrelDlg::SetVolumeLevel(int level) {
   volumeLevel_ = std::clamp(level, 0, kVolumeMax);
   WriteIniString(QStringLiteral("DISPLAY"), QStringLiteral("VOLUME"),
@@ -239,17 +201,26 @@ void CKestrelDlg::OnSliderMessage(int message, int id, int position) {
     return;
   }
   if (id != kSeekSliderId || busy_ || !openComplete_) return;
+  // A press away from the thumb puts the movie there at once; a drag that
+  // starts on the thumb moves only the views until the release.
+  const bool clickToPosition = seekSlider_->pressedOutsideThumb();
   switch (message) {
     case CSkinSliderCtrl::kMessagePress:
       stateAtSliderPress_ = engine_->engineReady != 0 ? engine_->playState.load() : 0;
       if (stateAtSliderPress_ != 3) ops_.Pause(engine_.get());
+      if (clickToPosition) {
+        SeekTo(position);
+        if (stateAtSliderPress_ == 2) ops_.Play(engine_.get());
+      }
       break;
     case CSkinSliderCtrl::kMessageDrag:
-      SyncViewsToFrame(position);
+      if (!clickToPosition) SyncViewsToFrame(position);
       break;
     case CSkinSliderCtrl::kMessageRelease:
-      SeekTo(position);
-      if (stateAtSliderPress_ == 2) ops_.Play(engine_.get());
+      if (!clickToPosition) {
+        SeekTo(position);
+        if (stateAtSliderPress_ == 2) ops_.Play(engine_.get());
+      }
       break;
     default:
       break;

@@ -410,7 +410,7 @@ TEST_F(LongPlayback, ViewsWaitForTheEngineToArriveNearASeekTarget) {
   EXPECT_TRUE(QTest::qWaitFor([&] { return dlg->pendingSyncFrame() == -1; }, 2000));
 }
 
-TEST_F(LongPlayback, SeekSliderDragFollowsTheThumbAndSeeksOnRelease) {
+TEST_F(LongPlayback, SeekSliderDragFromTheThumbSeeksOnReleaseAndAClickBesideItSeeksAtOnce) {
   auto dlg = WindowOn(card_->dcim());
   ASSERT_TRUE(OpenRow(*dlg, 0));
   PlayerEngineState* engine = dlg->engineState();
@@ -420,16 +420,42 @@ TEST_F(LongPlayback, SeekSliderDragFollowsTheThumbAndSeeksOnRelease) {
   const auto frameAt = [&](int x) {
     return CSkinSliderCtrl::PositionAt(x, slider->width(), slider->rangeMin(), slider->rangeMax());
   };
-  QTest::mousePress(slider, Qt::LeftButton, Qt::NoModifier, QPoint(200, 5));
+  // The thumb is as wide as the slider is high.
+  const int thumbX = CSkinSliderCtrl::ThumbLeft(slider->pos(), slider->width(), slider->height(),
+                                                slider->rangeMin(), slider->rangeMax()) +
+                     slider->height() / 2;
+
+  // A drag from the thumb: the views follow it, the movie waits paused.
+  QTest::mousePress(slider, Qt::LeftButton, Qt::NoModifier, QPoint(thumbX, 5));
+  ASSERT_FALSE(slider->pressedOutsideThumb());
   ASSERT_TRUE(QTest::qWaitFor([&] { return engine->playState == 3; }, 2000)) << "paused";
   QTest::mouseMove(slider, QPoint(400, 5));
   ASSERT_TRUE(QTest::qWaitFor([&] { return dlg->infoDlg()->values().frame == frameAt(400); }, 2000))
       << "the views follow the thumb";
+  QTest::qWait(300);
+  EXPECT_LT(engine::GetPosition(engine), frameAt(400) - 100) << "no seek before the release";
   QTest::mouseRelease(slider, Qt::LeftButton, Qt::NoModifier, QPoint(400, 5));
   ASSERT_TRUE(QTest::qWaitFor([&] { return engine->playState == 2; }, 2000)) << "plays again";
-  EXPECT_TRUE(QTest::qWaitFor(
+  ASSERT_TRUE(QTest::qWaitFor(
       [&] { return engine::GetPosition(engine) >= frameAt(400) && dlg->pendingSyncFrame() == -1; },
       kOpenMs));
+
+  // A press away from the thumb seeks there at once and plays on; the drag
+  // and release after it change nothing.
+  QTest::mousePress(slider, Qt::LeftButton, Qt::NoModifier, QPoint(100, 5));
+  ASSERT_TRUE(slider->pressedOutsideThumb());
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] {
+        const std::int32_t at = engine::GetPosition(engine);
+        return engine->playState == 2 && at >= frameAt(100) && at < frameAt(400);
+      },
+      kOpenMs));
+  QTest::mouseMove(slider, QPoint(500, 5));
+  QTest::mouseRelease(slider, Qt::LeftButton, Qt::NoModifier, QPoint(500, 5));
+  QTest::qWait(500);
+  EXPECT_EQ(engine->playState, 2);
+  EXPECT_LT(engine::GetPosition(engine), frameAt(400));
+  EXPECT_LT(dlg->infoDlg()->values().frame, frameAt(400));
 }
 
 TEST_F(LongPlayback, SeekStopsShortOfTheEndButShowsTheFrame) {
