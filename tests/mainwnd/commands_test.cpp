@@ -24,29 +24,19 @@
 #include "modal_script.h"
 #include "player/movie_static.h"
 #include "player/player_engine.h"
-#include "scoped_work_folder.h"
 #include "scratch_mount.h"
+#include "window_on_card.h"
 
 namespace {
 
 constexpr int kOpenMs = 20000;
 
-class Commands : public ::testing::Test {
+class Commands : public WindowOnCard<3, 5> {
  protected:
-  static void SetUpTestSuite() { card_ = new CardSource(3, 5); }
-  static void TearDownTestSuite() {
-    delete card_;
-    card_ = nullptr;
-  }
   void SetUp() override {
-    ASSERT_TRUE(card_->ok()) << card_->error();
-    dlg_ = std::make_unique<CKestrelDlg>();
-    dlg_->show();
+    WindowOnCard::SetUp();
+    if (HasFatalFailure()) return;
     ASSERT_TRUE(dlg_->ListSource(SourceKind::kCard, card_->root()));
-  }
-  void TearDown() override {
-    dlg_.reset();
-    DeleteSharedFonts();
   }
 
   bool OpenRow(int row) {
@@ -76,10 +66,6 @@ class Commands : public ::testing::Test {
     QApplication::sendEvent(dlg_->videoSurface(), &event);
     return items;
   }
-
-  static inline CardSource* card_ = nullptr;
-  ScopedWorkFolder work_;
-  std::unique_ptr<CKestrelDlg> dlg_;
 };
 
 std::optional<mkcard::FrameBarcode> BarcodeOf(const QString& jpeg) {
@@ -112,9 +98,9 @@ TEST_F(Commands, ButtonsAndPopupMenuFollowThePlayState) {
         << widget->metaObject()->className() << " " << widget->objectName().toStdString();
   }
   EXPECT_GE(controls, 13 + 3 + 2) << "the bar, the title buttons and the two sliders at least";
-  EXPECT_EQ(PopupMenu(),
-            QStringList({"再生", "-", "静止画", "設定", "-", "参照", "-", "車両情報",
-                         "イベント一覧", "GPX出力", "-", "1コマ進む", "1コマ戻る", "キー操作一覧"}));
+  EXPECT_EQ(PopupMenu(), QStringList({"再生", "-", "静止画", "設定", "-", "参照", "-", "車両情報",
+                                      "イベント一覧", "GPX出力", "-", "1コマ進む", "1コマ戻る",
+                                      "キー操作一覧"}));
 
   Click(kCmdPlayPause);
   ASSERT_TRUE(QTest::qWaitFor([&] { return dlg_->engineState()->playState == 2; }, kOpenMs));

@@ -32,12 +32,12 @@
 #include "player/movie_static.h"
 #include "player/player.h"
 #include "player/player_engine.h"
-#include "scoped_work_folder.h"
 #include "views/event_list_dlg.h"
 #include "views/g_sensor_dlg.h"
 #include "views/info_dlg.h"
 #include "views/info_values.h"
 #include "views/key_help_dlg.h"
+#include "window_on_card.h"
 
 namespace {
 
@@ -165,23 +165,13 @@ QString RecordTime(const mkcard::RecordingPlan& plan, int picture) {
       .toString(QStringLiteral("yyyy/MM/dd HH:mm:ss"));
 }
 
-class Keys : public ::testing::Test {
+class Keys : public WindowOnCard<3, 12> {
  protected:
-  static void SetUpTestSuite() { card_ = new CardSource(3, 12); }
-  static void TearDownTestSuite() {
-    delete card_;
-    card_ = nullptr;
-  }
   void SetUp() override {
-    ASSERT_TRUE(card_->ok()) << card_->error();
-    dlg_ = std::make_unique<CKestrelDlg>();
-    dlg_->show();
+    WindowOnCard::SetUp();
+    if (HasFatalFailure()) return;
     ASSERT_TRUE(dlg_->ListSource(SourceKind::kCard, card_->root()));
     dlg_->SetVolumeLevel(kVolume);
-  }
-  void TearDown() override {
-    dlg_.reset();
-    DeleteSharedFonts();
   }
 
   PlayerEngineState* engine() const { return dlg_->engineState(); }
@@ -394,10 +384,6 @@ class Keys : public ::testing::Test {
     }
     EXPECT_EQ(catcher.seen, QStringList());
   }
-
-  static inline CardSource* card_ = nullptr;
-  ScopedWorkFolder work_;
-  std::unique_ptr<CKestrelDlg> dlg_;
 };
 
 TEST_F(Keys, EveryKeyInEveryPlayStateRunsItsCommandOrNothing) {

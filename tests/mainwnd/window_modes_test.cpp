@@ -29,9 +29,9 @@
 #include "map/google_map_dlg_wrap.h"
 #include "player/movie_static.h"
 #include "player/player_engine_state.h"
-#include "scoped_work_folder.h"
 #include "views/g_sensor_dlg.h"
 #include "views/info_dlg.h"
+#include "window_on_card.h"
 
 namespace {
 
@@ -99,22 +99,12 @@ void SaveShot(CKestrelDlg& dlg, const char* name) {
   dlg.grab().save(folder + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".png"));
 }
 
-class WindowModes : public ::testing::Test {
+class WindowModes : public WindowOnCard<1, 8> {
  protected:
-  static void SetUpTestSuite() { card_ = new CardSource(1, 8); }
-  static void TearDownTestSuite() {
-    delete card_;
-    card_ = nullptr;
-  }
   void SetUp() override {
-    ASSERT_TRUE(card_->ok()) << card_->error();
-    dlg_ = std::make_unique<CKestrelDlg>();
-    dlg_->show();
+    WindowOnCard::SetUp();
+    if (HasFatalFailure()) return;
     ASSERT_TRUE(QTest::qWaitForWindowExposed(dlg_.get()));
-  }
-  void TearDown() override {
-    dlg_.reset();
-    DeleteSharedFonts();
   }
 
   bool OpenFirst() {
@@ -151,10 +141,6 @@ class WindowModes : public ::testing::Test {
     QApplication::sendEvent(dlg_->videoSurface(), &event);
     return QTest::qWaitFor([&] { return chosen; }, 1000);
   }
-
-  static inline CardSource* card_ = nullptr;
-  ScopedWorkFolder work_;
-  std::unique_ptr<CKestrelDlg> dlg_;
 };
 
 TEST_F(WindowModes, SizeButtonCyclesTheModesInsideTheScreen) {
