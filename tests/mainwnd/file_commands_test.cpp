@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QTemporaryDir>
@@ -179,6 +180,30 @@ TEST_F(FileCommands, JoinShowsItsProgressAndCanBeCancelledOrRefused) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return dlg_->openComplete(); }, kOpenMs));
   dlg_->commandButton(kCmdPlayPause)->click();
   EXPECT_TRUE(QTest::qWaitFor([&] { return dlg_->engineState()->playState == 2; }, kOpenMs));
+
+  // The window closed while a join works: the join stops, nothing is left.
+  Open(card, SourceKind::kCard, card.root(), 0);
+  QElapsedTimer closing;
+  struct CloseOnFirstProgress : CancelOnFirstProgress {
+    using CancelOnFirstProgress::CancelOnFirstProgress;
+    bool eventFilter(QObject*, QEvent* event) override {
+      if (!fired && event->type() == static_cast<QEvent::Type>(WM_APP_WORK_PROGRESS)) {
+        fired = true;
+        timer->start();
+        dlg->close();
+      }
+      return false;
+    }
+    QElapsedTimer* timer = nullptr;
+  } closer(dlg_.get());
+  closer.timer = &closing;
+  ModalScript closed;
+  closed.Then<CFileSelectDlg>(Tick(all)).Then<QFileDialog>(SaveAs(out + "/closed.mov"));
+  dlg_->commandButton(kCmdJoin)->click();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return dlg_->shutDown(); }, kOpenMs));
+  EXPECT_LT(closing.elapsed(), 2000);
+  EXPECT_FALSE(dlg_->commandRunning());
+  EXPECT_EQ(Names(out), QStringList{"all.mov"});
 }
 
 // Gives the process back its zone when the viewer has set the recorder's.
