@@ -70,8 +70,9 @@ void CKestrelDlg::timerEvent(QTimerEvent* event) {
 }
 
 bool CKestrelDlg::KeysActive() const {
-  return !commandRunning_ && !controlsDisabledByCommand_ &&
-         QApplication::activeModalWidget() == nullptr &&
+  // A command disables the controls from its first dialog until its worker
+  // is done.
+  return !controlsDisabledByCommand_ && QApplication::activeModalWidget() == nullptr &&
          QApplication::activePopupWidget() == nullptr;
 }
 

@@ -21,21 +21,14 @@ void CKestrelDlg::Shutdown() {
   // The worker reads the lists emptied below: it stops at its next item and
   // is waited for first.
   FinishCommandWorker();
-  openDelay_.stop();
-  openWatchdog_.stop();
-
-  if (engine_->engineReady != 0 && engine_->playState != 3) ops_.Pause(engine_.get());
-  StopCurrent();
 
   continuousPlay_ = false;
-  ops_.SetRate(engine_.get(), 1);
-  CloseRecording();
+  StopAndClose();
   SetPlayButtonLook(false);
   UpdateButtons();
   filer_->ClearLists();
 
   tick_.stop();
-  SetBusy(false);
   engine_->engineReady = 0;
   ops_.EngineShutdown(engine_.get());
 
