@@ -94,6 +94,7 @@ std::vector<RecordingPlan> PlanCard(const CardOptions& options) {
       plan.height = options.height;
       plan.toneHz = 300 + 25 * (plan.cardIndex % 32);
       plan.beep = options.beep;
+      plan.longerSoundMs = options.longerSoundMs;
       plan.header = HeaderFor(plan.trigger, options.quality);
       // A file cut short has lost its sensor track with its tail.
       if (plan.kind != FileKind::kCutShort) plan.samples = std::move(samples[i]);

@@ -29,6 +29,7 @@ struct CardOptions {
   bool noCsmend = false;           // every recording is written as kNoCsmend
   bool plain = false;              // every recording is written as kPlainMovie
   bool beep = false;               // each recording starts with a white picture and a beep
+  int longerSoundMs = 0;           // the sound runs this long past the pictures
 };
 
 enum class FileKind {
@@ -65,6 +66,7 @@ struct RecordingPlan {
   int height = 0;
   int toneHz = 0;     // the sine tone of the sound track
   bool beep = false;  // the tone only sounds for the first 100 ms; the first picture is white
+  int longerSoundMs = 0;  // the sound runs this long past the pictures
   LocalClock start;   // local start time (the decoded time of record 0)
   HeaderFields header;
   std::vector<SensorSample> samples;  // the records of the udat payload, in file order

@@ -88,6 +88,8 @@ std::string UsageText() {
          "  --plain          write every recording as plain ffmpeg output\n"
          "  --beep           start each recording with a white picture and a 100 ms beep,\n"
          "                   silent after it, to measure where each recording begins\n"
+         "  --longer-sound MS\n"
+         "                   let the sound run MS milliseconds past the pictures\n"
          "  --help           show this text\n";
 }
 
@@ -148,6 +150,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
       ok = ReadInt(value, 0, 65535, o.records);
     } else if (arg == "--numbered") {
       ok = ReadInt(value, 0, 999, o.numbered);
+    } else if (arg == "--longer-sound") {
+      ok = ReadInt(value, 0, 999, o.longerSoundMs);
     } else {
       line.error = "unknown option " + arg;
       return line;

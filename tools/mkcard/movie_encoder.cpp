@@ -17,7 +17,8 @@ std::string Rate(const RecordingPlan& plan) {
 // The filter graph: the barcode is a 24-block row whose blocks are white for
 // the set bits of frame + (recording << 16), scaled up without smoothing and
 // laid over the top of the test pattern. A beeping recording's first picture
-// is white and its tone stops after 100 ms.
+// is white and its tone stops after 100 ms. The tone lasts as long as the
+// pictures, or longer by plan.longerSoundMs.
 std::string FilterGraph(const RecordingPlan& plan) {
   const std::string size = std::to_string(plan.width) + "x" + std::to_string(plan.height);
   const std::string rate = Rate(plan);
@@ -35,8 +36,8 @@ std::string FilterGraph(const RecordingPlan& plan) {
          ":fontsize=" + std::to_string(fontSize) + ":fontcolor=white:box=1:boxcolor=black" +
          (plan.beep ? ",drawbox=color=white:t=fill:enable='eq(n,0)'" : "") + ",format=yuv420p[v];" +
          "sine=frequency=" + std::to_string(plan.toneHz) +
-         ":sample_rate=48000:duration=" + std::to_string(plan.seconds) +
-         (plan.beep ? ",volume=volume=0:enable='gte(t,0.1)'" : "") + "[a]";
+         ":sample_rate=48000:duration=" + std::to_string(plan.seconds * 1000 + plan.longerSoundMs) +
+         "ms" + (plan.beep ? ",volume=volume=0:enable='gte(t,0.1)'" : "") + "[a]";
 }
 
 }  // namespace
