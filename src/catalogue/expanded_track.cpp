@@ -65,23 +65,6 @@ std::optional<ExpandedTrack> ExpandTrack(const AtomBytes& stts, const AtomBytes&
   return track;
 }
 
-void DropFront(ExpandedTrack& track, std::size_t count) {
-  count = std::min(count, track.SampleCount());
-  std::size_t chunk = 0;
-  for (std::size_t sample = 0; sample < count; ++sample) {
-    while (track.chunks[chunk].samples == 0) ++chunk;
-    track.chunks[chunk].offset += track.SizeOf(sample);
-    --track.chunks[chunk].samples;
-  }
-  std::erase_if(track.chunks, [](const ExpandedTrack::Chunk& c) { return c.samples == 0; });
-  track.deltas.erase(track.deltas.begin(),
-                     track.deltas.begin() + static_cast<std::ptrdiff_t>(count));
-  if (track.constantSize == 0) {
-    track.sizes.erase(track.sizes.begin(),
-                      track.sizes.begin() + static_cast<std::ptrdiff_t>(count));
-  }
-}
-
 void DropBack(ExpandedTrack& track, std::size_t count) {
   count = std::min(count, track.SampleCount());
   for (std::size_t dropped = 0; dropped < count;) {

@@ -8,7 +8,7 @@
 
 // One track's sample tables with a value per sample and per chunk, for
 // changes that the compact tables cannot take in place (samples taken out
-// at the front or the back of a chunk).
+// at the back of a chunk).
 struct ExpandedTrack {
   struct Chunk {
     std::uint32_t offset = 0;
@@ -34,9 +34,8 @@ std::optional<ExpandedTrack> ExpandTrack(const AtomBytes& stts, const AtomBytes&
                                          const AtomBytes& stsc, const AtomBytes& stco,
                                          std::size_t maxSamples);
 
-// Takes `count` samples off the front or the back of the track; a chunk that
-// loses all its samples goes with them.
-void DropFront(ExpandedTrack& track, std::size_t count);
+// Takes `count` samples off the back of the track; a chunk that loses all
+// its samples goes with them.
 void DropBack(ExpandedTrack& track, std::size_t count);
 
 // Appends `more`, whose chunks move by `chunkShift`; false when an offset

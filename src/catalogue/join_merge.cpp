@@ -195,16 +195,19 @@ SoundTables SoundTablesOf(const TrackAtoms& track) {
   return {track.stts->data, track.stsz->data, track.stsc->data, track.stco->data, track.elst->data};
 }
 
-// A sound track with its edit list: joined at the seams without the
-// encoder's priming and padding.
+// A sound track with its edit list: joined at the seams so that each
+// recording's sound plays with its pictures, which begin `pictures` after
+// a's.
 bool JoinSound(const TrackAtoms& a, const TrackAtoms& b, std::uint32_t movieScale,
-               std::int64_t chunkShift, JoinedTrack& out, std::string& why) {
+               std::uint32_t pictures, std::int64_t chunkShift, JoinedTrack& out,
+               std::string& why) {
   if (a.ctts || a.stss || a.sdtp) {
     why = "a sound track has sample tables the join does not write";
     return false;
   }
-  std::optional<SoundTables> joined = JoinSoundTrack(
-      SoundTablesOf(a), SoundTablesOf(b), ReadWord(a.mdhd->data, 12), movieScale, chunkShift, why);
+  std::optional<SoundTables> joined =
+      JoinSoundTrack(SoundTablesOf(a), SoundTablesOf(b), ReadWord(a.mdhd->data, 12), movieScale,
+                     pictures, chunkShift, why);
   if (!joined) return false;
   out.stts = std::move(joined->stts);
   out.stsz = std::move(joined->stsz);
@@ -216,7 +219,8 @@ bool JoinSound(const TrackAtoms& a, const TrackAtoms& b, std::uint32_t movieScal
 }
 
 bool JoinTrack(const TrackAtoms& a, const TrackAtoms& b, std::uint32_t movieScale,
-               std::int64_t chunkShift, JoinedTrack& out, std::string& why) {
+               std::uint32_t pictures, std::int64_t chunkShift, JoinedTrack& out,
+               std::string& why) {
   const std::uint32_t samplesBefore = *SampleCount(a.stsz->data);
   const std::uint32_t chunksBefore = *EntryCount(a.stco->data, 4);
   out.tkhd = a.tkhd->data;
@@ -226,7 +230,7 @@ bool JoinTrack(const TrackAtoms& a, const TrackAtoms& b, std::uint32_t movieScal
     why = "the joined duration would overflow";
     return false;
   }
-  if (a.elst && IsSound(a)) return JoinSound(a, b, movieScale, chunkShift, out, why);
+  if (a.elst && IsSound(a)) return JoinSound(a, b, movieScale, pictures, chunkShift, out, why);
   if (a.elst && !Take(GrowMediaEdit(a.elst->data, b.elst->data, true), out.elst)) {
     why = "the recordings' edit lists differ or have a form the join does not write";
     return false;
@@ -242,6 +246,31 @@ bool JoinTrack(const TrackAtoms& a, const TrackAtoms& b, std::uint32_t movieScal
   }
   why = "a joined sample table would overflow";
   return false;
+}
+
+// How long a track plays, in the movie's time scale, after the empty edits
+// in front of it: its media edit, or without an edit list its header's
+// duration.
+std::uint32_t PlayLength(const TrackAtoms& track) {
+  const std::optional<std::vector<Edit>> edits =
+      track.elst ? ReadEdits(track.elst->data) : std::nullopt;
+  const std::optional<Edit> media = edits ? MediaEdit(*edits) : std::nullopt;
+  return media ? media->duration : ReadWord(track.tkhd->data, 20);
+}
+
+// How long a's pictures play: b's pictures, and with them b's sound, begin
+// that long after a's. Without a picture track, the sound's own length.
+std::uint32_t PicturesLength(const JoinAtoms& a) {
+  constexpr std::uint32_t kPictureHandler = 0x76696465;  // 'vide'
+  for (const TrackAtoms& track : a.tracks) {
+    if (track.hdlr->data.size() >= 12 && ReadWord(track.hdlr->data, 8) == kPictureHandler) {
+      return PlayLength(track);
+    }
+  }
+  for (const TrackAtoms& track : a.tracks) {
+    if (IsSound(track)) return PlayLength(track);
+  }
+  return 0;
 }
 
 // True when every chunk of the track with its samples lies in the media
@@ -327,10 +356,11 @@ bool Merge(JoinAtoms& a, JoinAtoms& b, std::string& why) {
   // was and where it lands.
   const std::int64_t chunkShift = static_cast<std::int64_t>(a.mdat->offset + a.mdat->size) -
                                   static_cast<std::int64_t>(b.mdat->offset + 8);
+  const std::uint32_t pictures = PicturesLength(a);
   std::vector<JoinedTrack> joined(a.tracks.size());
   for (std::size_t i = 0; i < a.tracks.size(); ++i) {
-    if (!JoinTrack(a.tracks[i], b.tracks[i], ReadWord(a.mvhd->data, 12), chunkShift, joined[i],
-                   why)) {
+    if (!JoinTrack(a.tracks[i], b.tracks[i], ReadWord(a.mvhd->data, 12), pictures, chunkShift,
+                   joined[i], why)) {
       return false;
     }
   }
