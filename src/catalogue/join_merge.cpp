@@ -98,7 +98,7 @@ bool FindTrack(AtomNode& trak, TrackAtoms& track, std::string& why) {
   if (!EntryCount(track.stts->data, 8) || !EntryCount(track.stco->data, 4) ||
       !EntryCount(track.stsc->data, 12) || !SampleCount(track.stsz->data) ||
       (track.stss && !EntryCount(track.stss->data, 4)) ||
-      (track.ctts && !EntryCount(track.ctts->data, 8))) {
+      (track.ctts && !EntryCount(track.ctts->data, 8)) || !DescriptionCount(track.stsd->data)) {
     why = "a sample table claims more entries than it holds";
     return false;
   }
@@ -106,6 +106,10 @@ bool FindTrack(AtomNode& trak, TrackAtoms& track, std::string& why) {
   if (SamplesInChunks(track.stsc->data, *EntryCount(track.stco->data, 4)) != samples ||
       TimedSamples(track.stts->data) != samples) {
     why = "a track's sample tables disagree on its number of samples";
+    return false;
+  }
+  if (!DescriptionsWithin(track.stsc->data, *DescriptionCount(track.stsd->data))) {
+    why = "a track's chunks name a sample description it does not have";
     return false;
   }
   if (track.stss && !SyncSamplesWithin(track.stss->data, samples)) {

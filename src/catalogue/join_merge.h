@@ -31,7 +31,8 @@ struct JoinAtoms {
 // Finds the atoms of a recording that can take part in a join: one `mdat`
 // in front of the `moov`, whose first 8 bytes hold no samples, one `udat`
 // that holds its records, and per track the sample tables in the 32-bit
-// forms, every table complete. Returns false with the reason otherwise.
+// forms, every table complete, its chunks naming only sample descriptions
+// the track has. Returns false with the reason otherwise.
 bool FindJoinAtoms(MovieFile& movie, JoinAtoms& atoms, std::string& why);
 
 // Merges recording `b` into `a`, the head of the join: b's media (without

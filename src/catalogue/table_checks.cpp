@@ -52,6 +52,28 @@ bool ChunksWithin(const AtomBytes& stsc, const AtomBytes& stsz, const AtomBytes&
   return true;
 }
 
+std::optional<std::uint32_t> DescriptionCount(const AtomBytes& stsd) {
+  if (stsd.size() < kHeader) return std::nullopt;
+  const std::uint32_t count = ReadWord(stsd, 4);
+  std::size_t at = kHeader;
+  for (std::uint32_t i = 0; i < count; ++i) {
+    if (stsd.size() - at < 8) return std::nullopt;
+    const std::uint32_t size = ReadWord(stsd, at);  // each description is an atom
+    if (size < 8 || size > stsd.size() - at) return std::nullopt;
+    at += size;
+  }
+  return count;
+}
+
+bool DescriptionsWithin(const AtomBytes& stsc, std::uint32_t descriptions) {
+  const std::uint32_t entries = ReadWord(stsc, 4);
+  for (std::size_t e = 0; e < entries; ++e) {
+    const std::uint32_t description = ReadWord(stsc, kHeader + e * 12 + 8);
+    if (description == 0 || description > descriptions) return false;
+  }
+  return true;
+}
+
 bool SyncSamplesWithin(const AtomBytes& stss, std::uint64_t sampleCount) {
   const std::uint32_t entries = ReadWord(stss, 4);
   for (std::size_t e = 0; e < entries; ++e) {

@@ -21,6 +21,14 @@ std::optional<std::uint64_t> TimedSamples(const AtomBytes& stts);
 bool ChunksWithin(const AtomBytes& stsc, const AtomBytes& stsz, const AtomBytes& stco,
                   std::uint64_t begin, std::uint64_t end);
 
+// The number of sample descriptions of an `stsd`, when it holds as many as
+// its count says.
+std::optional<std::uint32_t> DescriptionCount(const AtomBytes& stsd);
+
+// True when every `stsc` entry names one of the track's `descriptions`
+// sample descriptions (numbered from 1). The table is well formed.
+bool DescriptionsWithin(const AtomBytes& stsc, std::uint32_t descriptions);
+
 // True when every sync sample number lies in 1..sampleCount.
 bool SyncSamplesWithin(const AtomBytes& stss, std::uint64_t sampleCount);
 

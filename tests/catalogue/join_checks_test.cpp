@@ -41,9 +41,36 @@ std::uint64_t ContentAt(const fs::path& file, std::initializer_list<std::string_
   return node->offset;
 }
 
+// The content offset of table `name` of track `track` (0: pictures, 1: sound).
+std::uint64_t TrackTable(const fs::path& file, std::size_t track, std::string_view name) {
+  const std::unique_ptr<MovieFile> movie = MovieFile::Open(file, true);
+  const AtomNode* moov = nullptr;
+  for (const AtomNode& child : movie->root.children) {
+    if (child.Name() == "moov") moov = &child;
+  }
+  EXPECT_NE(moov, nullptr);
+  for (const AtomNode& trak : moov ? moov->children : movie->root.children) {
+    if (trak.Name() != "trak" || track-- > 0) continue;
+    const AtomNode* node = &trak;
+    for (std::string_view step :
+         {std::string_view("mdia"), std::string_view("minf"), std::string_view("stbl"), name}) {
+      for (const AtomNode& child : node->children) {
+        if (child.Name() == step) {
+          node = &child;
+          break;
+        }
+      }
+    }
+    EXPECT_EQ(node->Name(), name);
+    return node->offset;
+  }
+  ADD_FAILURE() << "no such track";
+  return 0;
+}
+
 // The picture track's table `name`.
 std::uint64_t PictureTable(const fs::path& file, std::string_view name) {
-  return ContentAt(file, {"moov", "trak", "mdia", "minf", "stbl", name});
+  return TrackTable(file, 0, name);
 }
 
 void PutWord(const fs::path& file, std::uint64_t at, std::uint32_t value) {
@@ -171,6 +198,37 @@ TEST_F(JoinChecks, RefusesTablesThatDisagreeBeforeWritingAnything) {
     }
     EXPECT_FALSE(fs::exists(output)) << c.what;
     EXPECT_EQ(std::distance(fs::directory_iterator(out_.path()), {}), 1) << c.what;
+  }
+}
+
+TEST_F(JoinChecks, RefusesChunksOfASampleDescriptionTheTrackLacks) {
+  struct Case {
+    std::size_t track;  // 0: pictures, 1: sound
+    bool first;         // damages the first recording, else the second
+    std::uint32_t description;
+  };
+  // Each track holds one sample description, number 1.
+  const Case cases[] = {{0, false, 0}, {0, false, 2}, {0, true, 0xFFFFFFFF},
+                        {1, false, 0}, {1, true, 2},  {1, false, 0xFFFFFFFF}};
+  for (const Case& c : cases) {
+    const std::string what = (c.track == 0 ? "pictures, " : "sound, ") +
+                             std::string(c.first ? "first" : "second") +
+                             " recording, description " + std::to_string(c.description);
+    const fs::path damaged = Copy(c.first ? 0 : 1, "damaged.MOV");
+    const std::uint64_t stsc = TrackTable(damaged, c.track, "stsc");
+    ASSERT_EQ(GetWord(damaged, stsc + 16), 1u) << what;
+    PutWord(damaged, stsc + 16, c.description);
+    const fs::path output = out_.path() / "joined.MOV";
+    const JoinResult result =
+        Join({c.first ? damaged : recordings_[0], c.first ? recordings_[1] : damaged}, output);
+    EXPECT_EQ(result.error, JoinError::kFailed) << what;
+    EXPECT_EQ(result.why, damaged.string() +
+                              ": a track's chunks name a sample description it "
+                              "does not have")
+        << what;
+    EXPECT_FALSE(fs::exists(output)) << what;
+    EXPECT_EQ(std::distance(fs::directory_iterator(out_.path()), {}), 1) << what;
+    fs::remove(output);
   }
 }
 
