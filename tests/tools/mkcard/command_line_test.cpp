@@ -12,11 +12,11 @@ using mkcard::ParseCommandLine;
 
 TEST(CommandLine, ReadsEveryOption) {
   const CommandLine line = ParseCommandLine(
-      {"--folders",  "2",       "--files",   "7",           "--seconds", "3",
-       "--size",     "320x180", "--fps",     "29.97",       "--seed",    "18446744073709551615",
-       "--triggers", "GS",      "--quality", "N",           "--records", "16",
-       "--numbered", "3",       "--extras",  "--no-csmend", "--gop",     "12",
-       "out"});
+      {"--folders",      "2",       "--files",   "7",           "--seconds", "3",
+       "--size",         "320x180", "--fps",     "29.97",       "--seed",    "18446744073709551615",
+       "--triggers",     "GS",      "--quality", "N",           "--records", "16",
+       "--numbered",     "3",       "--extras",  "--no-csmend", "--gop",     "12",
+       "--longer-sound", "8",       "out"});
   ASSERT_EQ(line.error, "");
   const mkcard::CardOptions& o = line.options;
   EXPECT_EQ(line.outdir, "out");
@@ -33,6 +33,7 @@ TEST(CommandLine, ReadsEveryOption) {
   EXPECT_EQ(o.records, 16);
   EXPECT_EQ(o.numbered, 3);
   EXPECT_EQ(o.gop, 12);
+  EXPECT_EQ(o.longerSoundMs, 8);
   EXPECT_TRUE(o.extras);
   EXPECT_TRUE(o.noCsmend);
   EXPECT_FALSE(o.cutShort);
@@ -71,6 +72,7 @@ TEST(CommandLine, RefusesBadArguments) {
       {"--records", "65536", "out"},
       {"--seed", "12a", "out"},
       {"--gop", "0", "out"},
+      {"--longer-sound", "1000", "out"},
       {"--cut-short", "--plain", "out"},
       {"--wobble", "out"},
       {"out", "other"},
