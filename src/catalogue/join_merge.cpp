@@ -52,11 +52,14 @@ bool IsVersion0(const AtomNode* node, std::size_t length) {
   return node != nullptr && node->data.size() >= length && node->data[0] == 0;
 }
 
-constexpr std::uint32_t kSoundHandler = 0x736F756E;  // 'soun'
+constexpr std::uint32_t kSoundHandler = 0x736F756E;    // 'soun'
+constexpr std::uint32_t kPictureHandler = 0x76696465;  // 'vide'
 
-bool IsSound(const TrackAtoms& track) {
-  return track.hdlr->data.size() >= 12 && ReadWord(track.hdlr->data, 8) == kSoundHandler;
+bool HasHandler(const TrackAtoms& track, std::uint32_t handler) {
+  return track.hdlr->data.size() >= 12 && ReadWord(track.hdlr->data, 8) == handler;
 }
+
+bool IsSound(const TrackAtoms& track) { return HasHandler(track, kSoundHandler); }
 
 // The duration of the track's first sample, the frame duration of a picture
 // track.
@@ -265,11 +268,8 @@ std::uint32_t PlayLength(const TrackAtoms& track) {
 // How long a's pictures play: b's pictures, and with them b's sound, begin
 // that long after a's. Without a picture track, the sound's own length.
 std::uint32_t PicturesLength(const JoinAtoms& a) {
-  constexpr std::uint32_t kPictureHandler = 0x76696465;  // 'vide'
   for (const TrackAtoms& track : a.tracks) {
-    if (track.hdlr->data.size() >= 12 && ReadWord(track.hdlr->data, 8) == kPictureHandler) {
-      return PlayLength(track);
-    }
+    if (HasHandler(track, kPictureHandler)) return PlayLength(track);
   }
   for (const TrackAtoms& track : a.tracks) {
     if (IsSound(track)) return PlayLength(track);
