@@ -1,5 +1,6 @@
 #include "app/kestrel_app.h"
 
+#include <QApplication>
 #include <QTimer>
 #include <memory>
 
@@ -18,7 +19,13 @@ void CKestrelApp::Run(const QString& source) {
       QTimer::singleShot(0, window, [window, problem] { ShowErrorBox(window, problem); });
     }
   }
-  dialog->exec();
+  // The window is an ordinary top-level window of the application's event
+  // loop, not modal to anything: its keys and the windows it opens (the
+  // update dialog, the meters) take input while it is up.
+  QObject::connect(dialog.get(), &QDialog::finished, qApp, &QCoreApplication::quit,
+                   Qt::QueuedConnection);
+  dialog->show();
+  QApplication::exec();
   DeleteSharedFonts();
   dialog.reset();
 }

@@ -3,6 +3,7 @@
 // Nothing acts while a dialog is open or a command worker runs.
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <algorithm>
 #include <cmath>
 
@@ -29,7 +30,35 @@ int StepDirection(int action) {
   return 0;
 }
 
+// A text field that can be typed into keeps its keys; the window's read-only
+// path field does not.
+bool KeyStaysWithField(const QWidget* focus) {
+  const auto* field = qobject_cast<const QLineEdit*>(focus);
+  return field != nullptr && !field->isReadOnly();
+}
+
 }  // namespace
+
+// Wherever the focus is in the window (the list, the folder tree, a filter
+// button, the path field), a key of the table acts as on the window itself:
+// the controls would otherwise take Space, the arrows, Home and the pages.
+bool CKestrelDlg::eventFilter(QObject* watched, QEvent* event) {
+  const bool press = event->type() == QEvent::KeyPress;
+  if (!press && event->type() != QEvent::KeyRelease) return QDialog::eventFilter(watched, event);
+  const auto* widget = qobject_cast<const QWidget*>(watched);
+  if (widget == nullptr || widget == this || widget->window() != this ||
+      KeyStaysWithField(widget)) {
+    return QDialog::eventFilter(watched, event);
+  }
+  auto* key = static_cast<QKeyEvent*>(event);
+  if (FindKeyBinding(key->key(), key->modifiers()) == nullptr) return false;
+  if (press) {
+    keyPressEvent(key);
+  } else {
+    keyReleaseEvent(key);
+  }
+  return true;
+}
 
 void CKestrelDlg::keyPressEvent(QKeyEvent* event) {
   const KeyBinding* binding = FindKeyBinding(event->key(), event->modifiers());
@@ -71,8 +100,10 @@ void CKestrelDlg::timerEvent(QTimerEvent* event) {
 
 bool CKestrelDlg::KeysActive() const {
   // A command disables the controls from its first dialog until its worker
-  // is done.
-  return !controlsDisabledByCommand_ && QApplication::activeModalWidget() == nullptr &&
+  // is done. A dialog is open when a modal window other than this one is: the
+  // window itself may have been run modally.
+  const QWidget* modal = QApplication::activeModalWidget();
+  return !controlsDisabledByCommand_ && (modal == nullptr || modal == this) &&
          QApplication::activePopupWidget() == nullptr;
 }
 

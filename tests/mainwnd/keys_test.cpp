@@ -397,10 +397,11 @@ TEST_F(Keys, EveryKeyInEveryPlayStateRunsItsCommandOrNothing) {
   int pressed = 0;
   for (State state : {kClosed, kStopped, kPaused, kPlaying}) {
     for (const KeyCase& c : kCases) {
-      // Every other press goes to the video surface, which has the focus
-      // after a click on the picture.
-      QWidget* target =
-          pressed++ % 2 == 0 ? static_cast<QWidget*>(dlg_.get()) : dlg_->videoSurface();
+      // The presses go in turn to the window, to the video surface, which has
+      // the focus after a click on the picture, and to the list, which has it
+      // after a click on a row.
+      QWidget* const targets[] = {dlg_.get(), dlg_->videoSurface(), dlg_->fileList()};
+      QWidget* target = targets[pressed++ % 3];
       SCOPED_TRACE(testing::Message() << "state " << state << ", key "
                                       << QKeySequence(c.key | c.modifiers).toString().toStdString()
                                       << " on " << target->metaObject()->className());
@@ -408,6 +409,18 @@ TEST_F(Keys, EveryKeyInEveryPlayStateRunsItsCommandOrNothing) {
       ASSERT_NO_FATAL_FAILURE(PressAndCheck(c, state, target));
     }
   }
+}
+
+// The window itself run as a modal dialog is no dialog over the window.
+TEST_F(Keys, TheWindowRunModallyTakesItsKeys) {
+  ASSERT_NO_FATAL_FAILURE(Prepare(kPaused));
+  dlg_->hide();
+  dlg_->setWindowModality(Qt::ApplicationModal);
+  dlg_->show();
+  ASSERT_EQ(QApplication::activeModalWidget(), dlg_.get());
+  const int picture = Picture();
+  QTest::keyClick(dlg_.get(), Qt::Key_Period);
+  EXPECT_TRUE(WaitFor([&] { return Picture() == picture + 1; }));
 }
 
 TEST_F(Keys, KeyHelpListsTheTableAndNoKeyActsOverADialogOrWhileACommandWorks) {
