@@ -2,7 +2,7 @@
 // dispatch of the messages posted to it.
 #include "mainwnd/kestrel_dlg.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -51,6 +51,7 @@ CKestrelDlg::CKestrelDlg(QWidget* parent) : QDialog(parent, Qt::Window | Qt::Fra
   connect(&openDelay_, &QTimer::timeout, this, &CKestrelDlg::OpenSelected);
   connect(&openWatchdog_, &QTimer::timeout, this, &CKestrelDlg::OnOpenWatchdog);
   OnInitDialog();
+  qApp->installEventFilter(this);
 }
 
 CKestrelDlg::~CKestrelDlg() { Shutdown(); }
@@ -79,6 +80,9 @@ void CKestrelDlg::OnInitDialog() {
   UseRecorderTimeZone(ReadTimeZone());
 
   ApplyWindowMode();
+  // The meters window takes the size of the information panel and the
+  // G-sensor graph under it as they are at start-up.
+  metersSize_ = QSize(infoDlg_->width(), infoDlg_->height() + gSensorDlg_->height());
   SyncViewsToFrame(0);
   SetVolumeLevel(volumeLevel_);
 

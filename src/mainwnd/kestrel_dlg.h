@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QPoint>
 #include <QPointer>
+#include <QSize>
 #include <QTimer>
 #include <array>
 #include <atomic>
@@ -399,6 +400,7 @@ class CKestrelDlg : public QDialog, public CMovieStaticOwner {
   bool zoomMode_ = false;
   QLabel* rateLabel_ = nullptr;
   CObdDlg* obdDlg_ = nullptr;
+  QSize metersSize_;  // the meters window's size, taken at start-up
   QPointer<CUpdateDialog> updateDialog_;
   // Last, so that its thread has stopped before the rest goes.
   CUpdateCheck updateCheck_;
@@ -473,6 +475,9 @@ class CKestrelDlg : public QDialog, public CMovieStaticOwner {
   CKeyHelpDlg* keyHelpDlg() const { return keyHelpDlg_; }
 
  protected:
+  // Keys pressed on the window's children come to the window's key table
+  // first (see key_commands.cpp).
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void keyReleaseEvent(QKeyEvent* event) override;
   void timerEvent(QTimerEvent* event) override;
