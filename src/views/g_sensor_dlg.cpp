@@ -167,6 +167,16 @@ void CGSensorDlg::paintEvent(QPaintEvent*) {
   painter.drawImage(0, 0, Render());
 }
 
+// The graph takes the presses of the buttons it acts on, so that their
+// releases come back to it rather than to the window behind it.
+void CGSensorDlg::mousePressEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton || event->button() == Qt::RightButton) {
+    event->accept();
+    return;
+  }
+  QWidget::mousePressEvent(event);
+}
+
 void CGSensorDlg::mouseReleaseEvent(QMouseEvent* event) {
   if (messageTarget_ != nullptr) {
     if (event->button() == Qt::LeftButton) PostAppMessage(messageTarget_, kMessagePrevEvent);

@@ -59,6 +59,7 @@ class CGSensorDlg : public QWidget, public FrameView {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
 
  private:

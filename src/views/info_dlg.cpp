@@ -1,5 +1,6 @@
 #include "views/info_dlg.h"
 
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -184,6 +185,42 @@ void CInfoDlg::OnToggle(int axis) {
   if (messageTarget_ != nullptr) {
     PostAppMessage(messageTarget_, kMessageAxisToggle, axis, axisShown_[axis]);
   }
+}
+
+int CInfoDlg::AxisLabelAt(QPoint point) const {
+  // Only the panel's own layout shows the toggles.
+  if (layout_ != 0) return -1;
+  const PanelPlaces places = PlacesFor(layout_, rect());
+  const QFontMetrics metrics(fontSmall());
+  for (int axis = 0; axis < 3; ++axis) {
+    const QPoint baseline = places.axisLabel + QPoint(places.axisStep * axis, 0);
+    const QRect label(baseline.x(), baseline.y() - metrics.ascent(),
+                      metrics.horizontalAdvance(QString::fromUtf8(kAxisLabels[axis])),
+                      metrics.height());
+    if (label.contains(point)) return axis;
+  }
+  return -1;
+}
+
+// A click on an axis's label toggles the axis as its toggle does.
+void CInfoDlg::mousePressEvent(QMouseEvent* event) {
+  pressedLabel_ = event->button() == Qt::LeftButton ? AxisLabelAt(event->position().toPoint()) : -1;
+  if (pressedLabel_ < 0) {
+    QWidget::mousePressEvent(event);
+    return;
+  }
+  event->accept();
+}
+
+void CInfoDlg::mouseReleaseEvent(QMouseEvent* event) {
+  const int pressed = pressedLabel_;
+  pressedLabel_ = -1;
+  if (pressed < 0 || event->button() != Qt::LeftButton) {
+    QWidget::mouseReleaseEvent(event);
+    return;
+  }
+  event->accept();
+  if (AxisLabelAt(event->position().toPoint()) == pressed) OnToggle(pressed);
 }
 
 void CInfoDlg::paintEvent(QPaintEvent*) {

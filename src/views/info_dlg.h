@@ -58,12 +58,17 @@ class CInfoDlg : public QWidget, public FrameView {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
 
  private:
   void OnToggle(int axis);
+  // The axis whose label (beside its toggle) lies under `point`, or -1.
+  int AxisLabelAt(QPoint point) const;
 
   InfoValues values_;
   int layout_ = 0;
+  int pressedLabel_ = -1;
   std::array<std::int32_t, 3> axisShown_{1, 1, 1};
   std::array<QPushButton*, 3> toggles_{};
   QObject* messageTarget_ = nullptr;
