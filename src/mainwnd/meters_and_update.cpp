@@ -28,8 +28,7 @@ void CKestrelDlg::CreateMetersWindow() {
 
 void CKestrelDlg::ShowObdMeters() {
   obdDlg_->SetOwner(this);
-  // As high as the information panel and the G-sensor graph under it.
-  obdDlg_->Start(infoDlg_->width(), infoDlg_->height() + gSensorDlg_->height());
+  obdDlg_->Start(metersSize_.width(), metersSize_.height());
   obdDlg_->show();
   obdDlg_->raise();
 }
@@ -44,7 +43,8 @@ bool CKestrelDlg::StartUpdateCheck() {
 void CKestrelDlg::OnUpdateFound() {
   const QString text = updateCheck_.TakeLinkText();
   if (text.isEmpty()) return;
-  auto* dialog = new CUpdateDialog(text);
+  // The dialog is the window's own, above it and taking input beside it.
+  auto* dialog = new CUpdateDialog(text, false, this);
   dialog->setAttribute(Qt::WA_DeleteOnClose);
   dialog->setWindowTitle(UiText(kUpdateTitleText));
   dialog->show();

@@ -5,7 +5,9 @@
 #include <QPainter>
 #include <QScreen>
 #include <QStyle>
+#include <QTextDocumentFragment>
 #include <QUrl>
+#include <algorithm>
 
 #include "app/shared_fonts.h"
 #include "app/ui_text.h"
@@ -18,6 +20,8 @@ constexpr int kCloseText = 0;
 constexpr QSize kTemplateSize(480, 260);
 constexpr QSize kStandAloneSize(640, 320);
 constexpr int kLinkMargin = 15;
+// The dialog's height beyond its text: the margins and the button strip.
+constexpr int kTextAreaSlack = 85;
 constexpr int kButtonAreaHeight = 50;
 constexpr QSize kButtonSize(90, 28);
 constexpr int kButtonRightGap = 20;
@@ -38,7 +42,8 @@ CUpdateDialog::CUpdateDialog(const QString& linkText, bool standAlone, QWidget* 
   link_->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
   link_->setOpenExternalLinks(false);
   link_->setText(RichTextOf(linkText));
-  link_->setAccessibleName(UiText(kTitleText));
+  // A screen reader reads the message itself, without its markup.
+  link_->setAccessibleName(QTextDocumentFragment::fromHtml(link_->text()).toPlainText());
   link_->setStyleSheet(QStringLiteral("background: white; color: black;"));
   connect(link_, &QLabel::linkActivated, this, &CUpdateDialog::OnLinkClicked);
 
@@ -46,15 +51,23 @@ CUpdateDialog::CUpdateDialog(const QString& linkText, bool standAlone, QWidget* 
   close_->setAccessibleName(UiText(kCloseText));
   connect(close_, &QPushButton::clicked, this, &QDialog::close);
 
-  const QSize size = standAlone ? kStandAloneSize : kTemplateSize;
+  QSize size = standAlone ? kStandAloneSize : kTemplateSize;
+  // The dialog grows to hold its whole text (two updates are two blocks),
+  // within the screen.
+  const int textWidth = size.width() - 2 * kLinkMargin;
+  const int textHeight = link_->heightForWidth(textWidth);
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  const int screenHeight = screen != nullptr ? screen->availableGeometry().height() : size.height();
+  size.setHeight(std::clamp(textHeight + kTextAreaSlack, size.height(),
+                            std::max(size.height(), screenHeight)));
   resize(size);
   if (standAlone) {
     setWindowIcon(style()->standardIcon(QStyle::SP_MessageBoxInformation));
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    if (screen != nullptr) {
       move(screen->availableGeometry().center() - QPoint(size.width() / 2, size.height() / 2));
     }
   }
-  link_->setGeometry(kLinkMargin, kLinkMargin, size.width() - 2 * kLinkMargin, size.height() - 85);
+  link_->setGeometry(kLinkMargin, kLinkMargin, textWidth, size.height() - kTextAreaSlack);
   close_->setGeometry(size.width() - kButtonRightGap - kButtonSize.width(),
                       size.height() - kButtonBottomGap - kButtonSize.height(), kButtonSize.width(),
                       kButtonSize.height());

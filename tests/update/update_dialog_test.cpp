@@ -1,4 +1,5 @@
 #include "update/update_dialog.h"
+#include "update/version_rules.h"
 
 #include <gtest/gtest.h>
 
@@ -83,6 +84,31 @@ TEST(UpdateDialog, OpensOnlyWebLinksInTheDesktopBrowser) {
   std::sort(opened.begin(), opened.end());  // QUrl writes the scheme in lower case
   EXPECT_EQ(opened, (std::vector<std::string>{kPage.toStdString(), "https://127.0.0.1:9/last"}));
   qputenv("PATH", path);
+}
+
+}  // namespace
+
+namespace {
+
+// The text of two updates, firmware and viewer, as the check composes it,
+// holds every line: the viewer's block is not cut off below the dialog.
+TEST(UpdateDialog, HoldsTheWholeTextOfTwoUpdates) {
+  UpdateFindings both;
+  both.firmwareUpdate = true;
+  both.currentFirmware = "1.0.0";
+  both.newFirmware = "1.2.0";
+  both.viewerUpdate = true;
+  both.currentViewer = "2.0.0.0";
+  both.newViewer = "2.1.0.0";
+  const UpdateMessageTexts texts{UiText(107).toStdString(), UiText(109).toStdString(),
+                                 UiText(110).toStdString(), UiText(111).toStdString(),
+                                 UiText(112).toStdString()};
+  CUpdateDialog dlg(QString::fromStdString(UpdateMessage(both, texts, "127.0.0.1:9")));
+  const QLabel* link = dlg.linkControl();
+  EXPECT_TRUE(link->text().contains(UiText(112)));
+  EXPECT_LE(link->heightForWidth(link->width()), link->height());
+  EXPECT_LT(link->geometry().bottom(), dlg.closeButton()->geometry().top());
+  EXPECT_EQ(dlg.width(), 480);
 }
 
 }  // namespace
