@@ -1,10 +1,12 @@
 #include "controls/skin_slider_ctrl.h"
 
+#include <QAccessible>
 #include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
 
 #include "app/app_message.h"
+#include "controls/skin_slider_accessible.h"
 #include "player/off_screen_dc.h"
 
 namespace {
@@ -45,6 +47,7 @@ QImage Keyed(const QImage& image) {
 CSkinSliderCtrl::CSkinSliderCtrl(int id, QWidget* parent) : QWidget(parent), id_(id) {
   setObjectName(QStringLiteral("movie slider"));
   setAttribute(Qt::WA_OpaquePaintEvent);
+  SkinSliderAccessible::InstallFactory();
   show();
 }
 
@@ -58,8 +61,13 @@ void CSkinSliderCtrl::LoadImages(const QImage& filled, const QImage& empty, cons
 }
 
 void CSkinSliderCtrl::SetPos(int position) {
+  const bool moved = position != position_;
   position_ = position;
   if (isVisible()) repaint();
+  if (moved && QAccessible::isActive()) {
+    QAccessibleValueChangeEvent change(this, position);
+    QAccessible::updateAccessibility(&change);
+  }
 }
 
 void CSkinSliderCtrl::ReleaseCapture() {

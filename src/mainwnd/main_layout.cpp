@@ -55,6 +55,7 @@ void CKestrelDlg::CreateChildControls() {
   video_ = new CMovieStatic(this);
   video_->setObjectName(QString::number(CMovieStatic::kControlId));
   video_->setOwner(this);
+  video_->setAccessibleName(QStringLiteral("映像"));
 
   infoDlg_ = new CInfoDlg(this);
   frameViews_.push_back(infoDlg_);
@@ -71,7 +72,9 @@ void CKestrelDlg::CreateChildControls() {
 
   seekSlider_ = new CSkinSliderCtrl(kSeekSliderId, this);
   LoadDefaultSliderImages(*seekSlider_, kSliderHeight);
+  seekSlider_->setAccessibleName(QStringLiteral("再生位置"));
   volumeSlider_ = new CSkinSliderCtrl(kVolumeSliderId, this);
+  volumeSlider_->setAccessibleName(QStringLiteral("音量"));
   volumeSlider_->SetRangeMax(kVolumeMax);
   LoadDefaultSliderImages(*volumeSlider_, 20);
 
