@@ -36,7 +36,12 @@ void CKestrelDlg::OnSourceLost() {
 
 void CKestrelDlg::OnBrowserRowsRebuilt() {
   // The open recording's row number means nothing in the new rows.
-  if (currentIndex_ < 0 && !openDelay_.isActive() && !openComplete_) return;
+  if (currentIndex_ < 0 && !openDelay_.isActive() && !openComplete_) {
+    // Nothing is open: the buttons still follow the rows (a filter may have
+    // left none).
+    UpdateButtons();
+    return;
+  }
   StopAndClose();
   SetPlayButtonLook(false);
   if (fileList_->entryCount() == 0) infoDlg_->SetEventWord(0);

@@ -7,7 +7,7 @@ ButtonState& Of(ButtonStates& states, int command) { return states[command - kFi
 }  // namespace
 
 bool CsvAvailableFor(ListedSource source, int recordings) {
-  return source == ListedSource::kCard && recordings > 0;
+  return source != ListedSource::kNone && recordings > 0;
 }
 
 ButtonStates BarButtonStates(const ButtonInputs& in) {
@@ -29,7 +29,8 @@ ButtonStates BarButtonStates(const ButtonInputs& in) {
   Of(states, kCmdNext).enabled = !single && in.currentIndex + 1 != in.recordings;
   Of(states, kCmdSnapshot).enabled = in.trackLoaded;
   Of(states, kCmdSnapshot).shown = in.windowMode != 2;
-  Of(states, kCmdJoin).enabled = in.source == ListedSource::kCard;
+  // Recordings copied to a folder, or one file, join as those of a card do.
+  Of(states, kCmdJoin).enabled = in.source != ListedSource::kNone;
   Of(states, kCmdZoom).enabled = in.trackLoaded;
   Of(states, kCmdSource).enabled = true;
   Of(states, kCmdDelete).enabled = in.source != ListedSource::kFile;

@@ -32,6 +32,6 @@ using ButtonStates = std::array<ButtonState, kBarButtonCount>;
 
 ButtonStates BarButtonStates(const ButtonInputs& in);
 
-// Whether the CSV export is available after a source was listed: only a
-// memory card with at least one recording.
+// Whether the CSV export is available after a source was listed: a card, a
+// folder or a file with at least one recording.
 bool CsvAvailableFor(ListedSource source, int recordings);

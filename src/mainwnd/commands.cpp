@@ -180,6 +180,16 @@ void CKestrelDlg::OnChooseSource() {
   openDelay_.stop();
   ResetToEmptyView();
   fileList_->openMode = 0;
+  // The list is made anew and its first recording opens, so that a cancel
+  // leaves a recording to play.
+  filer_->Relist();
+  if (fileList_->entryCount() > 0) {
+    {
+      std::lock_guard lock(*mutexCache_);
+      currentIndex_ = 0;
+    }
+    SelectRecording(true);
+  }
   CSourceOpenDlg dialog(this);
   if (dialog.exec() == QDialog::Accepted) {
     const BrowserSource choice = dialog.choice();

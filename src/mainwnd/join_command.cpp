@@ -17,6 +17,17 @@
 namespace {
 
 constexpr int kJoinText = 44;  // "動画連結"
+constexpr int kJoinFailedText = 95;  // "動画の連結に失敗しました。"
+constexpr int kSizeOverText = 139;  // "サイズオーバーです。"
+constexpr int kFewerFilesText = 142;  // "ファイル数を減らしてください。"
+
+// The failure's message in the window's wording.
+QString JoinFailureMessage(JoinError error) {
+  if (error == JoinError::kSizeOver || error == JoinError::kTooManyRecords) {
+    return UiText(kSizeOverText) + UiText(kFewerFilesText);
+  }
+  return UiText(kJoinFailedText);
+}
 
 // The join's output, asked with the save dialog; "" when cancelled.
 QString AskOutputPath(QWidget* owner, const QString& proposal) {
@@ -81,8 +92,7 @@ void CKestrelDlg::OnJoin() {
       workOutcome_.rememberFolder = QFileInfo(output).absolutePath();
       workOutcome_.done = true;
     } else if (result.error != JoinError::kCancelled) {
-      const std::string_view text = JoinFailureText(result.error);
-      workOutcome_.errorText = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+      workOutcome_.errorText = JoinFailureMessage(result.error);
     }
     if (!result.firstOpened) workOutcome_.clearRewind = true;
   });

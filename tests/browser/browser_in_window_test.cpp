@@ -56,7 +56,7 @@ TEST_F(BrowserInWindow, SavedFolderListedThroughTheBrowser) {
   ASSERT_EQ(filer->folderTree()->root()->childCount(), 2);
   EXPECT_EQ(dlg.fileList()->count(), 3);
   EXPECT_EQ(dlg.currentIndex(), -1) << "nothing opens by itself";
-  EXPECT_FALSE(dlg.csvExportAvailable()) << "only a memory card is listed as CSV";
+  EXPECT_TRUE(dlg.csvExportAvailable()) << "a folder's recordings are listed as CSV too";
 }
 
 TEST_F(BrowserInWindow, AnotherFolderClosesTheOpenRecordingAndOpensItsFirst) {

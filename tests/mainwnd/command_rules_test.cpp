@@ -28,7 +28,7 @@ ButtonInputs Listed(int state, int index = 1, ListedSource source = ListedSource
   in.playState = state;
   in.trackLoaded = true;
   in.source = source;
-  in.csvAvailable = source == ListedSource::kCard;
+  in.csvAvailable = CsvAvailableFor(source, in.recordings);
   return in;
 }
 
@@ -74,15 +74,16 @@ TEST(ButtonRules, EachButtonByListPlayStateRateModeAndSource) {
       {"below x0.5", slowest, "xxx.xxxxxxxxx"},
       {"at -1", slow, "xxxxxxxxxxxxx"},
       {"mode 2 hides the snapshot", mode2, "xxx..xhxxxxxx"},
-      {"folder", Listed(2, 1, ListedSource::kFolder), "xxxxxxx.xxxx."},
-      {"file", Listed(2, 0, ListedSource::kFile), "x.xxxxx.xx.x."},
+      {"folder", Listed(2, 1, ListedSource::kFolder), "xxxxxxxxxxxxx"},
+      {"file", Listed(2, 0, ListedSource::kFile), "x.xxxxxxxx.xx"},
   };
   for (const Case& c : cases) EXPECT_EQ(Bar(c.in), c.bar) << c.what;
 
   EXPECT_TRUE(CsvAvailableFor(ListedSource::kCard, 1));
   EXPECT_FALSE(CsvAvailableFor(ListedSource::kCard, 0));
-  EXPECT_FALSE(CsvAvailableFor(ListedSource::kFolder, 5));
-  EXPECT_FALSE(CsvAvailableFor(ListedSource::kFile, 1));
+  EXPECT_TRUE(CsvAvailableFor(ListedSource::kFolder, 5));
+  EXPECT_TRUE(CsvAvailableFor(ListedSource::kFile, 1));
+  EXPECT_FALSE(CsvAvailableFor(ListedSource::kFolder, 0));
   EXPECT_FALSE(CsvAvailableFor(ListedSource::kNone, 0));
 }
 
