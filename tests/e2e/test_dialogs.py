@@ -1,0 +1,82 @@
+"""The windows a person opens from the main window: the update dialog against
+a version server on 127.0.0.1, the source dialog, the settings dialog, the
+event list and the meters, each shown, read and closed through the X server."""
+
+import shutil
+
+import pytest
+
+from conftest import start_viewer
+from viewer import PLAY, RECORDING, Player, wait_for
+
+
+def closed(viewer, title):
+    return lambda: title not in [w.name for w in viewer.windows()]
+
+
+def test_update_dialog_is_read_and_closed(desktop, programs, card, version_server):
+    port = version_server.server_address[1]
+    viewer = start_viewer(desktop, programs, card, ["[UPDATE]", "SERVER=127.0.0.1:%d" % port])
+    try:
+        dialog = viewer.window("ソフトの更新情報", timeout=60)
+        text = viewer.find_all(dialog, role="label")[0]
+        # Both updates, the viewer's last, are there and within the dialog.
+        assert "ビューワーソフト" in text.name and "9.9.9.9" in text.name, text.name
+        close = viewer.find("閉じる", "push button", root=dialog)
+        dx, dy, dw, dh = viewer.extents(dialog)
+        tx, ty, tw, th = viewer.extents(text)
+        assert dy <= ty and ty + th <= viewer.extents(close)[1] <= dy + dh
+        viewer.click(close)
+        wait_for(closed(viewer, "ソフトの更新情報"), what="the update dialog closed")
+        assert len(version_server.asked) == 2
+    finally:
+        viewer.stop()
+        shutil.rmtree(viewer.work, ignore_errors=True)
+
+
+@pytest.mark.parametrize("answer", ["キャンセル", "OK"])
+def test_source_dialog(viewer, player, answer):
+    player.paused_at(RECORDING, 0.5)
+    viewer.click(player.button("参照"))
+    dialog = viewer.window("参照先")
+    viewer.click(viewer.find(answer, "push button", root=dialog))
+    wait_for(closed(viewer, "参照先"), what="the source dialog closed")
+    # Either way the list holds the folder's recordings and one of them is
+    # open, ready to play.
+    rows = viewer.find_all(viewer.main_window(), role="list item")
+    assert len(rows) == 3
+    wait_for(lambda: viewer.state(player.button(PLAY), "enabled"), what="play enabled")
+
+
+@pytest.mark.parametrize("answer", ["キャンセル", "OK"])
+def test_settings_dialog(viewer, player, answer):
+    viewer.click(player.button("設定"))
+    dialog = viewer.window("設定")
+    viewer.click(viewer.find(answer, "push button", root=dialog))
+    wait_for(closed(viewer, "設定"), what="the settings dialog closed")
+
+
+def test_event_list_lists_and_closes(viewer, player):
+    player.paused_at(RECORDING, 0.5)
+    viewer.focus()
+    viewer.key("ctrl+e")
+    window = viewer.window("イベント一覧")
+    table = viewer.find("イベント一覧", "table", root=window)
+    # The card's events, as kestrel-cli lists them.
+    wait_for(lambda: table.queryTable().nRows == 20, what="the card's 20 events")
+    viewer.xdotool("windowfocus", "--sync", viewer.xdotool(
+        "search", "--all", "--pid", viewer.process.pid, "--name", "^イベント一覧$").split()[0])
+    viewer.key("Escape")
+    wait_for(closed(viewer, "イベント一覧"), what="the event list closed")
+
+
+def test_meters_window_from_the_popup_menu(viewer, player):
+    player.paused_at(RECORDING, 0.5)
+    viewer.click(player.video(), button=3)
+    viewer.click(viewer.find("車両情報", "menu item"))
+    meters = viewer.window("車両情報")
+    lists = viewer.find_all(meters, role="combo box")
+    assert [n.name for n in lists] == ["車両情報 1", "車両情報 2", "車両情報 3"]
+    x, y, w, h = viewer.extents(meters)
+    window = viewer.extents(viewer.main_window())
+    assert (w, h) != (0, 0) and x >= window[0]
