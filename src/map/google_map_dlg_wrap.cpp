@@ -34,7 +34,8 @@ void CGoogleMapDlgWrap::Create(QWidget* parent, QObject* owner, const TileSource
 int CGoogleMapDlgWrap::reachable() const { return watcher_ ? watcher_->reachable() : 0; }
 
 void CGoogleMapDlgWrap::OnReachableChanged(int now) {
-  if (now == 0) pageInitialised_ = 0;
+  // Only the page's reports change page-initialised: an outage too short for
+  // the page to see leaves its map, and so the flag, as they are.
   PushToPage("connect:" + std::to_string(now));
 }
 
@@ -54,6 +55,11 @@ void CGoogleMapDlgWrap::SetFrameNumber(int frame) {
   if (frame == frameNumber_) return;
   frameNumber_ = frame;
   PushToPage("relJpgNum:\"" + GetRelJpgNum() + '"');
+  // The page's loop moves the marker only while playing: a seek while paused
+  // or stopped moves it here, at once.
+  if (pageInitialised_ != 0 && mapWindow_ != nullptr && !mapWindow_->mapStatus.isEmpty()) {
+    RunScript("orbitgrplist.MoveMarker()");
+  }
 }
 
 void CGoogleMapDlgWrap::RunScript(const std::string& text) {
@@ -93,6 +99,8 @@ bool CGoogleMapDlgWrap::ShowMap(bool show) {
 }
 
 int CGoogleMapDlgWrap::ConnectTest() {
+  // The page asks when it finds the service unreachable, and then drops its
+  // map.
   const int now = reachable();
   if (now == 0) pageInitialised_ = 0;
   return now;

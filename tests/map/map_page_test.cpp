@@ -69,15 +69,22 @@ TEST(MapPageTest, DrawsTracksMarksAndTheMovingMarker) {
   EXPECT_EQ(page.log().messages.back().second, 11);
   EXPECT_DOUBLE_EQ(page.Eval("g_marker.getLatLng().lat").toDouble(), -33.9005);
 
-  // "PAUSE" holds the marker; playing again lets the loop move it.
+  // "PAUSE" holds the page's loop, but a seek moves the marker at once;
+  // playing again lets the loop move it.
   CGoogleMapDlg2& window = *page.map().mapWindow();
   window.latitude = -33.9;
   window.longitude = -70.6;
   window.mapStatus = QStringLiteral("PAUSE");
-  page.map().SetFrameNumber(10);
+  window.PostUpdateMessage();
+  page.map().RunScript("kestrelPush({relJpgNum: \"10\"})");
   QTest::qWait(2500);
   EXPECT_DOUBLE_EQ(page.Eval("g_marker.getLatLng().lat").toDouble(), -33.9005);
+  for (const auto& [frame, lat] : {std::pair{13, -33.9018}, {10, -33.9}, {12, -33.9005}}) {
+    page.map().SetFrameNumber(frame);
+    EXPECT_DOUBLE_EQ(page.Eval("g_marker.getLatLng().lat").toDouble(), lat) << frame;
+  }
   page.map().SetMapStatus(0);
+  page.map().SetFrameNumber(10);
   EXPECT_TRUE(
       WaitFor([&] { return page.Eval("g_marker.getLatLng().lat").toDouble() == -33.9; }, 4000));
 
@@ -195,6 +202,30 @@ TEST(MapPageTest, ServerLostAndBack) {
   page.map().RebuildTrack(0);
   EXPECT_EQ(page.Eval("[g_map !== null, orbitgrplist.grplist.points.length]").toList(),
             (QVariantList{true, 7}));
+}
+
+// Page-initialised is the page's: an outage that the page's loop does not
+// see leaves its map, and so the host keeps sending it statements.
+TEST(MapPageTest, AnOutageThePageMissesLeavesItInitialised) {
+  TileServer server;
+  ASSERT_TRUE(server.Start());
+  const quint16 port = server.port();
+  MapPage page(ServerSource(server));
+  ASSERT_TRUE(page.WaitInitialised());
+  // The page's one-second loop is held while the service goes and comes back.
+  page.Eval("window.heldShow = show; show = function () { window.showHeld = true; }; 0");
+  ASSERT_TRUE(WaitFor([&] { return page.Eval("window.showHeld === true").toBool(); }, 3000));
+  server.Stop();
+  ASSERT_TRUE(WaitFor([&] { return page.map().reachable() == 0; }, 5000));
+  ASSERT_TRUE(server.Start(port));
+  ASSERT_TRUE(WaitFor([&] { return page.map().reachable() == 1; }, 5000));
+  page.Eval("show = heldShow; show(); 0");
+  QTest::qWait(1500);
+  EXPECT_TRUE(page.Eval("g_isInitConnect").toBool());
+  EXPECT_TRUE(page.map().pageInitialised());
+  page.map().SetGroupTrack(Line(35, 139, 0.0005, 4, 0));
+  page.map().RebuildTrack(0);
+  EXPECT_EQ(page.Eval("orbitgrplist.grpline.length").toInt(), 1);
 }
 
 // An MBTiles file shows the map with no network; a corrupt one is an
