@@ -6,6 +6,7 @@
 #include "map/google_map_dlg2.h"
 #include "map/inet_connection_async.h"
 #include "map/map_statements.h"
+#include "map/web_engine_check.h"
 
 CGoogleMapDlgWrap::CGoogleMapDlgWrap() = default;
 
@@ -25,6 +26,9 @@ void CGoogleMapDlgWrap::Create(QWidget* parent, QObject* owner, const TileSource
     QMetaObject::invokeMethod(
         window.data(), [this, now] { OnReachableChanged(now); }, Qt::QueuedConnection);
   });
+  // Without a web engine that can start the window stays empty: not one of
+  // its objects is made.
+  if (!IsWebView2RuntimeInstalled()) return;
   // What reached the page before it had loaded is lost: it gets it again.
   mapWindow_->StartWebView([this] {
     PushToPage("connect:" + std::to_string(reachable()) + ",relJpgNum:\"" + GetRelJpgNum() + '"');

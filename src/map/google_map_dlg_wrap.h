@@ -32,7 +32,8 @@ class CGoogleMapDlgWrap : public IHostWebViewFuncs {
   CGoogleMapDlgWrap& operator=(const CGoogleMapDlgWrap&) = delete;
 
   // Creates the map window as a child of `parent`, with the tile source,
-  // starts the watcher and the web view; `owner` gets the map's messages.
+  // starts the watcher and, when the web engine can start, the web view;
+  // `owner` gets the map's messages.
   void Create(QWidget* parent, QObject* owner, const TileSource& source);
 
   // What the page reads: the group track, the current recording's track.
