@@ -127,7 +127,7 @@ void CKestrelDlg::PushMapStatus(int state) {
 void CKestrelDlg::DrawMapArea(QPainter& painter) {
   MapAreaState state;
   state.positionSet = mapPositionSet_;
-  state.reachable = map_->ConnectTest() != 0;
+  state.reachable = map_->reachable() != 0;
   state.indexValid = IndexValid();
   state.mapUnavailable = mapUnavailable_;
   state.mapPageReady = mapPageReady_;
@@ -157,6 +157,6 @@ void CKestrelDlg::DrawMapArea(QPainter& painter) {
 }
 
 void CKestrelDlg::MapTickWhileStill() {
-  const bool reachable = map_->ConnectTest() != 0;
+  const bool reachable = map_->reachable() != 0;
   if (pictureShown_ || !reachable) update(kMapRect);
 }

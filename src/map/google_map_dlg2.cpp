@@ -1,11 +1,9 @@
 #include "map/google_map_dlg2.h"
 
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QWebChannel>
-#include <QWebEnginePage>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 
@@ -14,29 +12,24 @@
 #include "map/map_pins.h"
 #include "map/map_profile.h"
 #include "map/map_statements.h"
+#include "map/map_web_page.h"
 
 namespace {
 
 const QUrl kPageUrl(QStringLiteral("qrc:/map/map_page.html"));
 
-// The page with the values it needs from the start: the library's address,
-// the tile source and the pins.
-QString PageText(IHostWebViewFuncs* funcs, const TileSource& source) {
-  QFile file(QStringLiteral(":/map/map_page.html"));
-  if (!file.open(QIODevice::ReadOnly)) return {};
+// The values the page needs from the start, as JSON text: the library's
+// address, the tile source and the pins.
+QString PageConfig(IHostWebViewFuncs* funcs, const TileSource& source) {
   QJsonObject tiles{{QStringLiteral("url"), source.pageTemplate()},
                     {QStringLiteral("attribution"), source.attribution()},
                     {QStringLiteral("minZoom"), source.minZoom()},
                     {QStringLiteral("maxZoom"), source.maxZoom()}};
   QJsonObject config{{QStringLiteral("mapUrl"), QString::fromStdString(funcs->GetMapURL())},
-                     {QStringLiteral("connect"), funcs->ConnectTest()},
                      {QStringLiteral("tiles"), tiles},
                      {QStringLiteral("icons"), QJsonArray::fromStringList(PinDataUrls())},
                      {QStringLiteral("shadow"), PinShadowDataUrl()}};
-  const QString push = QStringLiteral("kestrelPush(") +
-                       QString::fromUtf8(QJsonDocument(config).toJson(QJsonDocument::Compact)) +
-                       QStringLiteral(");");
-  return QString::fromUtf8(file.readAll()).replace(QStringLiteral("/*@KESTREL_CONFIG@*/"), push);
+  return QString::fromUtf8(QJsonDocument(config).toJson(QJsonDocument::Compact));
 }
 
 }  // namespace
@@ -55,12 +48,12 @@ void CGoogleMapDlg2::StartWebView(std::function<void()> loaded) {
   if (holder_.started) return;
   holder_.started = true;
   auto* view = new QWebEngineView(this);
-  auto* page = new QWebEnginePage(MapProfile(source_), view);
+  auto* page = new MapWebPage(MapProfile(source_), kPageUrl, view);
   page->settings()->setAttribute(QWebEngineSettings::JavascriptEnabled, true);
   page->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
   view->setPage(page);
   holder_.channel = new QWebChannel(page);
-  holder_.hostObject = new HostWebViewObject(funcs_, holder_.channel);
+  holder_.hostObject = new HostWebViewObject(funcs_, PageConfig(funcs_, source_), holder_.channel);
   connect(holder_.hostObject, &HostWebViewObject::messageReceived, this,
           &CGoogleMapDlg2::OnWebMessage);
   holder_.channel->registerObject(QStringLiteral("sample"), holder_.hostObject);
@@ -68,7 +61,7 @@ void CGoogleMapDlg2::StartWebView(std::function<void()> loaded) {
   connect(view, &QWebEngineView::loadFinished, this, [loaded](bool) { loaded(); });
   view->setGeometry(rect());
   view->setZoomFactor(kZoomFactor);
-  view->setHtml(PageText(funcs_, source_), kPageUrl);
+  view->load(kPageUrl);
   view->show();
   holder_.webView = view;
 }

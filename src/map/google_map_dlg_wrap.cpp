@@ -6,6 +6,7 @@
 #include "map/google_map_dlg2.h"
 #include "map/inet_connection_async.h"
 #include "map/map_statements.h"
+#include "map/web_engine_check.h"
 
 CGoogleMapDlgWrap::CGoogleMapDlgWrap() = default;
 
@@ -25,6 +26,9 @@ void CGoogleMapDlgWrap::Create(QWidget* parent, QObject* owner, const TileSource
     QMetaObject::invokeMethod(
         window.data(), [this, now] { OnReachableChanged(now); }, Qt::QueuedConnection);
   });
+  // Without a web engine that can start the window stays empty: not one of
+  // its objects is made.
+  if (!IsWebView2RuntimeInstalled()) return;
   // What reached the page before it had loaded is lost: it gets it again.
   mapWindow_->StartWebView([this] {
     PushToPage("connect:" + std::to_string(reachable()) + ",relJpgNum:\"" + GetRelJpgNum() + '"');
@@ -34,7 +38,8 @@ void CGoogleMapDlgWrap::Create(QWidget* parent, QObject* owner, const TileSource
 int CGoogleMapDlgWrap::reachable() const { return watcher_ ? watcher_->reachable() : 0; }
 
 void CGoogleMapDlgWrap::OnReachableChanged(int now) {
-  if (now == 0) pageInitialised_ = 0;
+  // Only the page's reports change page-initialised: an outage too short for
+  // the page to see leaves its map, and so the flag, as they are.
   PushToPage("connect:" + std::to_string(now));
 }
 
@@ -54,6 +59,11 @@ void CGoogleMapDlgWrap::SetFrameNumber(int frame) {
   if (frame == frameNumber_) return;
   frameNumber_ = frame;
   PushToPage("relJpgNum:\"" + GetRelJpgNum() + '"');
+  // The page's loop moves the marker only while playing: a seek while paused
+  // or stopped moves it here, at once.
+  if (pageInitialised_ != 0 && mapWindow_ != nullptr && !mapWindow_->mapStatus.isEmpty()) {
+    RunScript("orbitgrplist.MoveMarker()");
+  }
 }
 
 void CGoogleMapDlgWrap::RunScript(const std::string& text) {
@@ -93,6 +103,8 @@ bool CGoogleMapDlgWrap::ShowMap(bool show) {
 }
 
 int CGoogleMapDlgWrap::ConnectTest() {
+  // The page asks when it finds the service unreachable, and then drops its
+  // map.
   const int now = reachable();
   if (now == 0) pageInitialised_ = 0;
   return now;

@@ -32,13 +32,15 @@ class CGoogleMapDlgWrap : public IHostWebViewFuncs {
   CGoogleMapDlgWrap& operator=(const CGoogleMapDlgWrap&) = delete;
 
   // Creates the map window as a child of `parent`, with the tile source,
-  // starts the watcher and the web view; `owner` gets the map's messages.
+  // starts the watcher and, when the web engine can start, the web view;
+  // `owner` gets the map's messages.
   void Create(QWidget* parent, QObject* owner, const TileSource& source);
 
   // What the page reads: the group track, the current recording's track.
   void SetGroupTrack(std::vector<PositionRecord> positions);
   void SetGridSource(GridSource source) { gridSource_ = std::move(source); }
-  // The frame number of the playback position.
+  // The frame number of the playback position; while the map status is
+  // "pause" or "stop" the marker follows it at once.
   void SetFrameNumber(int frame);
   int frameNumber() const { return frameNumber_; }
 
@@ -49,8 +51,12 @@ class CGoogleMapDlgWrap : public IHostWebViewFuncs {
   void SetMapStatus(int state);
   bool ShowMap(bool show);
 
+  // Whether the page has its map, as the page last reported it: set by
+  // OnInitHtml, cleared by the page's ConnectTest.
   bool pageInitialised() const { return pageInitialised_ != 0; }
   bool mapShown() const { return mapShown_ != 0; }
+  // The watcher's reachable flag, for the main window (ConnectTest is the
+  // page's).
   int reachable() const;
   CGoogleMapDlg2* mapWindow() const { return mapWindow_; }
 

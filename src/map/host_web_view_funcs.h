@@ -7,7 +7,9 @@
 class IHostWebViewFuncs {
  public:
   virtual ~IHostWebViewFuncs() = default;
-  // The map service's reachable flag; 0 also clears the page-initialised flag.
+  // The map service's reachable flag, asked by the page when it finds the
+  // service unreachable and drops its map; 0 also clears the page-initialised
+  // flag, which only the page's calls change.
   virtual int ConnectTest() = 0;
   // The page has made its map.
   virtual void OnInitHtml() = 0;

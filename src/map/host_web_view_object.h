@@ -8,12 +8,15 @@ class IHostWebViewFuncs;
 // The map page's host object, published to the page as "sample" over the
 // web channel. The page's calls that return nothing arrive here; the values
 // it reads come from the page's own stand-in of this object, which the host
-// keeps filled (res/sample_facade.js).
+// keeps filled (res/sample_facade.js). The values the page needs from the
+// start (`config`, JSON text) come with the channel: they are data to the
+// page, never script.
 class HostWebViewObject : public QObject {
   Q_OBJECT
+  Q_PROPERTY(QString config MEMBER config_ CONSTANT)
  public:
-  explicit HostWebViewObject(IHostWebViewFuncs* funcs, QObject* parent = nullptr)
-      : QObject(parent), funcs_(funcs) {}
+  HostWebViewObject(IHostWebViewFuncs* funcs, const QString& config, QObject* parent = nullptr)
+      : QObject(parent), funcs_(funcs), config_(config) {}
 
   Q_INVOKABLE QString TestMethod(const QString& stringParameter, int integerParameter);
   Q_INVOKABLE int JS2C_ConnectTest();
@@ -35,4 +38,5 @@ class HostWebViewObject : public QObject {
 
  private:
   IHostWebViewFuncs* funcs_;
+  QString config_;
 };

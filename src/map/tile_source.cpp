@@ -1,33 +1,71 @@
 #include "map/tile_source.h"
 
-#include <QAtomicInt>
+#include <fcntl.h>
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSqlDatabase>
-#include <QSqlQuery>
-#include <QVariant>
+#include <chrono>
 
 #include "app/settings_file.h"
 
 namespace {
 
-// Runs `work` with a read-only SQLite connection to `path` of its own, so
-// that any thread may read the file.
-template <typename Work>
-auto WithMbTiles(const QString& path, Work work) -> decltype(work(std::declval<QSqlDatabase&>())) {
-  static QAtomicInt serial;
-  const QString name = QStringLiteral("kestrel-mbtiles-%1").arg(serial.fetchAndAddRelaxed(1));
-  decltype(work(std::declval<QSqlDatabase&>())) result{};
-  {
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-    db.setDatabaseName(path);
-    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=200"));
-    if (QFileInfo(path).isFile() && db.open()) result = work(db);
-    db.close();
+// A hostile or broken MBTiles file (an endless view, a table without index)
+// may keep a statement busy for ever: every statement gives up after this.
+constexpr int kQueryLimitMs = 800;
+
+using Clock = std::chrono::steady_clock;
+
+// Runs `sql` on the MBTiles file at `path`, read-only, with the parameters
+// that `bind` binds, and hands its first row to `row`. False when the file
+// is not a regular file or does not open, the statement fails, gives no row
+// or takes longer than kQueryLimitMs. Any thread may call it.
+template <typename Bind, typename Row>
+bool QueryFirstRow(const QString& path, const char* sql, Bind bind, Row row) {
+  if (!QFileInfo(path).isFile()) return false;
+  sqlite3* db = nullptr;
+  if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr) !=
+      SQLITE_OK) {
+    sqlite3_close(db);
+    return false;
   }
-  QSqlDatabase::removeDatabase(name);
-  return result;
+  sqlite3_busy_timeout(db, 200);
+  Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(kQueryLimitMs);
+  sqlite3_progress_handler(
+      db, 1000,
+      [](void* end) { return Clock::now() > *static_cast<const Clock::time_point*>(end) ? 1 : 0; },
+      &deadline);
+  sqlite3_stmt* statement = nullptr;
+  const bool found = sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) == SQLITE_OK &&
+                     bind(statement) && sqlite3_step(statement) == SQLITE_ROW;
+  if (found) row(statement);
+  sqlite3_finalize(statement);
+  sqlite3_close(db);
+  return found;
+}
+
+bool BindNothing(sqlite3_stmt*) { return true; }
+
+// The bytes of the regular file at `path`, at most kMaxTileBytes; empty for
+// anything else. A FIFO or a device never holds up the reader: the file is
+// opened without blocking and looked at before it is read.
+QByteArray ReadTileFile(const QString& path) {
+  const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return {};
+  struct stat status {};
+  QFile file;
+  if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) ||
+      status.st_size > TileSource::kMaxTileBytes ||
+      !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+    ::close(fd);
+    return {};
+  }
+  const QByteArray bytes = file.read(TileSource::kMaxTileBytes + 1);
+  return bytes.size() > TileSource::kMaxTileBytes ? QByteArray() : bytes;
 }
 
 QByteArray ImageType(const QByteArray& bytes) {
@@ -48,15 +86,18 @@ TileSource TileSource::FromSetting(const QString& setting) {
   }
   source.kind_ = QFileInfo(text).isDir() ? Kind::kFolder : Kind::kMbTiles;
   if (source.kind_ == Kind::kMbTiles) {
-    const auto zooms = WithMbTiles(text, [](QSqlDatabase& db) {
-      QSqlQuery query(QStringLiteral("SELECT MIN(zoom_level), MAX(zoom_level) FROM tiles"), db);
-      if (!query.next() || query.value(0).isNull()) return std::pair<int, int>(-1, -1);
-      return std::pair<int, int>(query.value(0).toInt(), query.value(1).toInt());
-    });
-    if (zooms.first >= 0) {
-      source.minZoom_ = zooms.first;
-      source.maxZoom_ = zooms.second;
-    }
+    // Some files keep the levels as text, some as numbers: both are levels.
+    QueryFirstRow(
+        text,
+        "SELECT MIN(CAST(zoom_level AS INTEGER)), MAX(CAST(zoom_level AS INTEGER)) FROM tiles",
+        BindNothing, [&](sqlite3_stmt* row) {
+          if (sqlite3_column_type(row, 0) == SQLITE_NULL) return;
+          const int low = sqlite3_column_int(row, 0);
+          const int high = sqlite3_column_int(row, 1);
+          if (low < 0) return;
+          source.minZoom_ = low;
+          source.maxZoom_ = high;
+        });
   }
   return source;
 }
@@ -92,10 +133,7 @@ bool TileSource::LocalReadable() const {
     return info.isDir() && info.isReadable() && QDir(text_).isReadable();
   }
   if (kind_ != Kind::kMbTiles) return false;
-  return WithMbTiles(text_, [](QSqlDatabase& db) {
-    QSqlQuery query(QStringLiteral("SELECT 1 FROM tiles LIMIT 1"), db);
-    return query.isActive();
-  });
+  return QueryFirstRow(text_, "SELECT 1 FROM tiles LIMIT 1", BindNothing, [](sqlite3_stmt*) {});
 }
 
 QByteArray TileSource::ReadLocalTile(int z, int x, int y, QByteArray* mimeType) const {
@@ -104,24 +142,31 @@ QByteArray TileSource::ReadLocalTile(int z, int x, int y, QByteArray* mimeType) 
   if (kind_ == Kind::kFolder) {
     const QString base = QStringLiteral("%1/%2/%3/%4").arg(text_).arg(z).arg(x).arg(y);
     for (const char* extension : {".png", ".jpg", ".jpeg"}) {
-      QFile file(base + QString::fromLatin1(extension));
-      if (file.open(QIODevice::ReadOnly)) {
-        bytes = file.read(4 * 1024 * 1024);
+      const QString path = base + QString::fromLatin1(extension);
+      if (QFileInfo::exists(path)) {
+        bytes = ReadTileFile(path);
         break;
       }
     }
   } else if (kind_ == Kind::kMbTiles) {
-    // MBTiles number the rows from the south (TMS).
+    // MBTiles number the rows from the south (TMS). A tile above the cap is
+    // not even read.
     const int row = (1 << z) - 1 - y;
-    bytes = WithMbTiles(text_, [&](QSqlDatabase& db) {
-      QSqlQuery query(db);
-      query.prepare(QStringLiteral(
-          "SELECT tile_data FROM tiles WHERE zoom_level = ? AND tile_column = ? AND tile_row = ?"));
-      query.addBindValue(z);
-      query.addBindValue(x);
-      query.addBindValue(row);
-      return query.exec() && query.next() ? query.value(0).toByteArray() : QByteArray();
-    });
+    QueryFirstRow(
+        text_,
+        "SELECT CASE WHEN length(tile_data) <= ?4 THEN tile_data END FROM tiles "
+        "WHERE zoom_level = ?1 AND tile_column = ?2 AND tile_row = ?3",
+        [&](sqlite3_stmt* query) {
+          return sqlite3_bind_int(query, 1, z) == SQLITE_OK &&
+                 sqlite3_bind_int(query, 2, x) == SQLITE_OK &&
+                 sqlite3_bind_int(query, 3, row) == SQLITE_OK &&
+                 sqlite3_bind_int64(query, 4, kMaxTileBytes) == SQLITE_OK;
+        },
+        [&](sqlite3_stmt* found) {
+          const void* data = sqlite3_column_blob(found, 0);
+          const int size = sqlite3_column_bytes(found, 0);
+          if (data != nullptr && size > 0) bytes = QByteArray(static_cast<const char*>(data), size);
+        });
   }
   *mimeType = ImageType(bytes);
   return mimeType->isEmpty() ? QByteArray() : bytes;

@@ -16,6 +16,8 @@ class TileSource {
   static constexpr auto kDefaultServer = "https://tile.openstreetmap.org/{z}/{x}/{y}.png";
   // The scheme through which the host serves local tiles to the page.
   static constexpr auto kLocalScheme = "kestrel-tiles";
+  // A local tile above this size is not served (nor read).
+  static constexpr qint64 kMaxTileBytes = 4 * 1024 * 1024;
 
   // The source named by `setting`; the default tile server when it is empty.
   static TileSource FromSetting(const QString& setting);
@@ -34,9 +36,11 @@ class TileSource {
   // The tile server's address probed by the reachability watcher.
   QUrl serverUrl() const { return QUrl(text_); }
   // Whether the local file or folder can be read now (MBTiles: its tile
-  // table answers). Safe on any thread.
+  // table answers within the query limit). Safe on any thread.
   bool LocalReadable() const;
-  // The tile z/x/y of the local source and its MIME type; empty when absent.
+  // The tile z/x/y of the local source and its MIME type; empty when absent,
+  // larger than kMaxTileBytes, not a regular file or not found within the
+  // query limit. It may wait on the disk: call it off the UI thread.
   QByteArray ReadLocalTile(int z, int x, int y, QByteArray* mimeType) const;
 
  private:

@@ -1,8 +1,12 @@
 #include "map/web_engine_check.h"
 
+#include <unistd.h>
+
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QLibraryInfo>
 #include <QMessageBox>
+#include <QRegularExpression>
 
 #include "app/ui_text.h"
 
@@ -13,7 +17,28 @@ constexpr int kNoticeText = 144;
 
 }  // namespace
 
+bool SandboxRefusesToStart(unsigned euid, const QProcessEnvironment& environment,
+                           const QStringList& arguments) {
+  if (euid != 0 || environment.contains(QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX"))) {
+    return false;
+  }
+  const QString flags = QStringLiteral("QTWEBENGINE_CHROMIUM_FLAGS");
+  QStringList engineArguments;
+  if (environment.contains(flags)) {
+    engineArguments = environment.value(flags).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+  } else {
+    const qsizetype start = arguments.indexOf(QRegularExpression(
+        QStringLiteral("^--webEngineArgs$"), QRegularExpression::CaseInsensitiveOption));
+    if (start >= 0) engineArguments = arguments.mid(start + 1);
+  }
+  return !engineArguments.contains(QStringLiteral("--no-sandbox"));
+}
+
 bool IsWebView2RuntimeInstalled() {
+  if (SandboxRefusesToStart(geteuid(), QProcessEnvironment::systemEnvironment(),
+                            QCoreApplication::arguments())) {
+    return false;
+  }
   const QString chosen = qEnvironmentVariable("QTWEBENGINEPROCESS_PATH");
   const QString helper = !chosen.isEmpty()
                              ? chosen

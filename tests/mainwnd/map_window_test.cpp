@@ -1,6 +1,7 @@
 // The map in the main window, with a local tile folder as its map service:
 // an opened recording's route and marks reach the page, a click on a mark
-// moves playback to it, and the play controls give the page its status.
+// moves playback to it, the play controls give the page its status, and
+// while paused the marker follows seeks.
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
@@ -80,6 +81,21 @@ TEST(MapWindow, RouteMarksAndClicksOfTheOpenRecording) {
     EXPECT_TRUE(QTest::qWaitFor(
         [&] { return Eval(dlg, "document.getElementById('map_status').value") == "pause"; },
         kWaitMs));
+
+    // While paused the marker follows a seek at once, to the record before
+    // the frame.
+    for (const int to : {0, frame, 0}) {
+      dlg.SeekTo(to);
+      EXPECT_TRUE(QTest::qWaitFor(
+          [&] {
+            return Eval(dlg,
+                        "(function () { var i = orbitgrplist.GetIndex(); return i >= 0 && "
+                        "g_marker.getLatLng().equals(orbitgrplist.gridlist.points[i]); })()")
+                .toBool();
+          },
+          3000))
+          << "seek to " << to;
+    }
   }
   DeleteSharedFonts();
 }

@@ -8,14 +8,20 @@
 #include <QTest>
 
 // The viewer program run as a process of its own, in a working folder of the
-// test's, with the web engine's sandbox off (tests run as root).
+// test's, with the web engine's sandbox off (tests run as root) unless
+// `sandboxOff` is false.
 class ViewerProcess {
  public:
   ViewerProcess(const QString& program, const QStringList& arguments, const QString& workFolder,
-                const QString& platform = QStringLiteral("offscreen")) {
+                const QString& platform = QStringLiteral("offscreen"), bool sandboxOff = true) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
-    environment.insert(QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX"), QStringLiteral("1"));
+    environment.remove(QStringLiteral("QTWEBENGINE_CHROMIUM_FLAGS"));
+    if (sandboxOff) {
+      environment.insert(QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX"), QStringLiteral("1"));
+    } else {
+      environment.remove(QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX"));
+    }
     process_.setProcessEnvironment(environment);
     process_.setWorkingDirectory(workFolder);
     process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);

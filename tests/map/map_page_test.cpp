@@ -5,113 +5,14 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTest>
-#include <QVariant>
-#include <QWebEnginePage>
-#include <QWebEngineView>
-#include <QWidget>
-#include <functional>
-#include <memory>
 
-#include "app/app_message.h"
 #include "map/google_map_dlg2.h"
-#include "map/google_map_dlg_wrap.h"
 #include "map/inet_connection_async.h"
 #include "map/map_pictures.h"
 #include "map/map_profile.h"
 #include "map/map_statements.h"
+#include "map_page_fixture.h"
 #include "temp_dir.h"
-#include "tile_server.h"
-
-namespace {
-
-// Stands in for the main window: keeps the map's messages.
-class MessageLog : public QObject {
- public:
-  bool event(QEvent* event) override {
-    if (auto* m = dynamic_cast<AppMessageEvent*>(event)) {
-      messages.push_back({m->message(), m->lParam()});
-      return true;
-    }
-    return QObject::event(event);
-  }
-  int CountOf(int message) const {
-    int n = 0;
-    for (const auto& m : messages) n += m.first == message ? 1 : 0;
-    return n;
-  }
-  std::vector<std::pair<int, std::intptr_t>> messages;
-};
-
-bool WaitFor(const std::function<bool()>& done, int ms) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!done()) {
-    if (timer.elapsed() > ms) return false;
-    QTest::qWait(20);
-  }
-  return true;
-}
-
-PositionRecord Point(double lat, double lng, int frame, int valid = 1) {
-  PositionRecord p;
-  p.latitude = lat;
-  p.longitude = lng;
-  p.frame = frame;
-  p.valid = valid;
-  return p;
-}
-
-// A map host with its page in a shown parent, as the main window has it.
-class MapPage {
- public:
-  explicit MapPage(const TileSource& source) {
-    parent_.resize(452, 392);
-    map_.Create(&parent_, &log_, source);
-    map_.mapWindow()->setGeometry(0, 0, 452, 392);
-    map_.mapWindow()->show();
-    parent_.show();
-  }
-  CGoogleMapDlgWrap& map() { return map_; }
-  MessageLog& log() { return log_; }
-  bool WaitInitialised(int ms = 15000) {
-    const int seen = log_.CountOf(CGoogleMapDlgWrap::WM_APP_MAP_READY);
-    return WaitFor(
-        [&] {
-          return map_.pageInitialised() &&
-                 log_.CountOf(CGoogleMapDlgWrap::WM_APP_MAP_READY) > seen - 1 && seen >= 0;
-        },
-        ms);
-  }
-  // Runs `script` after every statement sent before it and returns its value.
-  QVariant Eval(const QString& script) {
-    QVariant result;
-    bool done = false;
-    map_.mapWindow()->webView()->page()->runJavaScript(script, [&](const QVariant& value) {
-      result = value;
-      done = true;
-    });
-    EXPECT_TRUE(WaitFor([&] { return done; }, 20000)) << script.toStdString();
-    return result;
-  }
-
- private:
-  QWidget parent_;
-  MessageLog log_;
-  CGoogleMapDlgWrap map_;
-};
-
-TileSource ServerSource(const TileServer& server) {
-  return TileSource::FromSetting(
-      QStringLiteral("http://127.0.0.1:%1/{z}/{x}/{y}.png").arg(server.port()));
-}
-
-std::vector<PositionRecord> Line(double lat, double lng, double step, int count, int frame0) {
-  std::vector<PositionRecord> points;
-  for (int i = 0; i < count; ++i) points.push_back(Point(lat + step * i, lng, frame0 + 3 * i));
-  return points;
-}
-
-}  // namespace
 
 // One page, southern and western hemisphere: the tracks, their stretches,
 // the marker on the record before the frame, the map status, the offline
@@ -168,15 +69,22 @@ TEST(MapPageTest, DrawsTracksMarksAndTheMovingMarker) {
   EXPECT_EQ(page.log().messages.back().second, 11);
   EXPECT_DOUBLE_EQ(page.Eval("g_marker.getLatLng().lat").toDouble(), -33.9005);
 
-  // "PAUSE" holds the marker; playing again lets the loop move it.
+  // "PAUSE" holds the page's loop, but a seek moves the marker at once;
+  // playing again lets the loop move it.
   CGoogleMapDlg2& window = *page.map().mapWindow();
   window.latitude = -33.9;
   window.longitude = -70.6;
   window.mapStatus = QStringLiteral("PAUSE");
-  page.map().SetFrameNumber(10);
+  window.PostUpdateMessage();
+  page.map().RunScript("kestrelPush({relJpgNum: \"10\"})");
   QTest::qWait(2500);
   EXPECT_DOUBLE_EQ(page.Eval("g_marker.getLatLng().lat").toDouble(), -33.9005);
+  for (const auto& [frame, lat] : {std::pair{13, -33.9018}, {10, -33.9}, {12, -33.9005}}) {
+    page.map().SetFrameNumber(frame);
+    EXPECT_DOUBLE_EQ(page.Eval("g_marker.getLatLng().lat").toDouble(), lat) << frame;
+  }
   page.map().SetMapStatus(0);
+  page.map().SetFrameNumber(10);
   EXPECT_TRUE(
       WaitFor([&] { return page.Eval("g_marker.getLatLng().lat").toDouble() == -33.9; }, 4000));
 
@@ -294,6 +202,30 @@ TEST(MapPageTest, ServerLostAndBack) {
   page.map().RebuildTrack(0);
   EXPECT_EQ(page.Eval("[g_map !== null, orbitgrplist.grplist.points.length]").toList(),
             (QVariantList{true, 7}));
+}
+
+// Page-initialised is the page's: an outage that the page's loop does not
+// see leaves its map, and so the host keeps sending it statements.
+TEST(MapPageTest, AnOutageThePageMissesLeavesItInitialised) {
+  TileServer server;
+  ASSERT_TRUE(server.Start());
+  const quint16 port = server.port();
+  MapPage page(ServerSource(server));
+  ASSERT_TRUE(page.WaitInitialised());
+  // The page's one-second loop is held while the service goes and comes back.
+  page.Eval("window.heldShow = show; show = function () { window.showHeld = true; }; 0");
+  ASSERT_TRUE(WaitFor([&] { return page.Eval("window.showHeld === true").toBool(); }, 3000));
+  server.Stop();
+  ASSERT_TRUE(WaitFor([&] { return page.map().reachable() == 0; }, 5000));
+  ASSERT_TRUE(server.Start(port));
+  ASSERT_TRUE(WaitFor([&] { return page.map().reachable() == 1; }, 5000));
+  page.Eval("show = heldShow; show(); 0");
+  QTest::qWait(1500);
+  EXPECT_TRUE(page.Eval("g_isInitConnect").toBool());
+  EXPECT_TRUE(page.map().pageInitialised());
+  page.map().SetGroupTrack(Line(35, 139, 0.0005, 4, 0));
+  page.map().RebuildTrack(0);
+  EXPECT_EQ(page.Eval("orbitgrplist.grpline.length").toInt(), 1);
 }
 
 // An MBTiles file shows the map with no network; a corrupt one is an

@@ -64,10 +64,13 @@ void TileServer::OnConnection() {
         }
         requests_.append(request);
         static const QByteArray tile = BlankTile();
-        socket->write(
-            "HTTP/1.1 200 OK\r\nContent-Type: image/png\r\nCache-Control: max-age=86400\r\n"
-            "Content-Length: " +
-            QByteArray::number(tile.size()) + "\r\n\r\n" + tile);
+        const auto page = pages_.constFind(request.path);
+        const bool html = page != pages_.constEnd();
+        const QByteArray body = html ? *page : tile;
+        socket->write(QByteArray("HTTP/1.1 200 OK\r\nContent-Type: ") +
+                      (html ? "text/html" : "image/png") +
+                      "\r\nCache-Control: max-age=86400\r\nContent-Length: " +
+                      QByteArray::number(body.size()) + "\r\n\r\n" + body);
       }
     });
   }

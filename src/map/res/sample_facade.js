@@ -9,11 +9,23 @@
 // a result are forwarded to the host over the channel, queued until the
 // channel is open. The host's `update` message arrives as the channel's
 // webMessage signal and is handed to the listeners as an event whose data
-// is the parsed object.
+// is the parsed object. The values the page needs from the start (library
+// address, tile source, pins) come with the channel, as the host object's
+// `config` property: the page starts once they are here.
 var kestrelValues = {connect: 0, mapUrl: "", relJpgNum: "-1", gps: [0], grid: null, tiles: {}};
 var kestrelHost = null;
 var kestrelQueue = [];
 var kestrelListeners = [];
+var kestrelStarter = null;
+
+// Runs `start` as soon as the channel has brought the page's values.
+function kestrelStart(start) {
+  if (kestrelHost) {
+    start();
+  } else {
+    kestrelStarter = start;
+  }
+}
 
 function kestrelPush(values) {
   Object.assign(kestrelValues, values);
@@ -46,10 +58,12 @@ var sample = {
 
 new QWebChannel(qt.webChannelTransport, function (channel) {
   kestrelHost = channel.objects.sample;
+  kestrelPush(JSON.parse(kestrelHost.config));
   kestrelHost.webMessage.connect(function (json) {
     var message = {data: JSON.parse(json)};
     kestrelListeners.forEach(function (listener) { listener(message); });
   });
   kestrelQueue.forEach(function (call) { kestrelHost[call[0]].apply(kestrelHost, call[1]); });
   kestrelQueue = [];
+  if (kestrelStarter) kestrelStarter();
 });
