@@ -28,6 +28,7 @@ CFileSelectDlg::CFileSelectDlg(const std::vector<FileEntry>& entries, QWidget* p
   list_->setColumnCount(2);
   list_->setHeaderLabels({UiText(kNameColumnText), UiText(kSizeColumnText)});
   list_->setRootIsDecorated(false);
+  list_->setAccessibleName(QStringLiteral("ファイル一覧"));
   list_->setSelectionBehavior(QAbstractItemView::SelectRows);
   list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   list_->header()->setSectionResizeMode(0, QHeaderView::Stretch);
@@ -37,6 +38,8 @@ CFileSelectDlg::CFileSelectDlg(const std::vector<FileEntry>& entries, QWidget* p
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   okButton_ = buttons->button(QDialogButtonBox::Ok);
   okButton_->setDefault(true);
+  // The window's own wording, not Qt's.
+  buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("キャンセル"));
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   auto* layout = new QVBoxLayout(this);

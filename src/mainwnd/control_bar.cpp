@@ -134,6 +134,8 @@ void CKestrelDlg::UpdateButtons() {
     barButtons_[i]->SetHiddenFlag(!states[i].shown);
   }
   infoDlg_->setEnabled(true);
+  // The graph acts on clicks (previous and next event): the open disabled it.
+  gSensorDlg_->setEnabled(true);
   filer_->setEnabled(true);
   fileList_->setEnabled(true);
   seekSlider_->SetEnabledFlag(true);

@@ -91,8 +91,13 @@ def version_server():
 
 def start_viewer(desktop, programs, card, extra_settings=(), args=()):
     work = tempfile.mkdtemp(prefix="kestrel-e2e-work-")
+    # The map's tiles come from an empty folder of the work's: the map works
+    # without a network, blank.
+    tiles = os.path.join(work, "tiles")
+    os.mkdir(tiles)
     write_settings(work, ["[DISPLAY]", "INFOCHECK=31", "ASPECT=on", "VOLUME=65535",
-                          "[SOURCE]", "SELECT=FOLDER", "FOLDER=%s" % card, *extra_settings])
+                          "[SOURCE]", "SELECT=FOLDER", "FOLDER=%s" % card,
+                          "[MAP]", "TILE_URL=%s" % tiles, *extra_settings])
     viewer = Viewer(desktop, programs["viewer"], work, args)
     viewer.main_window()
     return viewer

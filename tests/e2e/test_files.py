@@ -2,7 +2,7 @@
 the picture on show, the GPX route of the source and a join of two
 recordings, each through the program's own dialogs typed into."""
 
-import os
+import json
 import subprocess
 import xml.dom.minidom
 
@@ -47,24 +47,28 @@ def test_gpx_of_the_source(viewer, player, tmp_path):
     viewer.focus()
     viewer.key("g")
     answer_file_dialog(viewer, str(out))
-    wait_for(out.exists, what="the GPX file")
+    confirm_done(viewer)
     document = xml.dom.minidom.parse(str(out))
-    # One track per recording of the folder.
-    assert len(document.getElementsByTagName("trk")) == 3
+    # One track per recording of the source, the card's two folders.
+    assert len(document.getElementsByTagName("trk")) == 6
 
 
 def test_join_of_two_recordings(viewer, player, programs, tmp_path):
     player.paused_at(RECORDING, 0.5)
     viewer.click(player.button("動画"))
     dialog = viewer.window("動画連結")
-    boxes = viewer.find_all(dialog, role="check box") or viewer.find_all(dialog, role="table cell")
-    # The open recording is ticked; tick the one after it too.
-    viewer.click(boxes[2])
+    # The open recording is ticked; tick the one after it too, by its box at
+    # the row's left.
+    ticked = viewer.find(RECORDING + ".MOV", "table cell", root=dialog)
+    after = viewer.find("0612083020_G.MOV", "table cell", root=dialog)
+    assert viewer.state(ticked, "checked") and not viewer.state(after, "checked")
+    x, y, w, h = viewer.extents(after)
+    viewer.click_at(x + h // 2 + 2, y + h // 2)
+    wait_for(lambda: viewer.state(after, "checked"), what="the second recording ticked")
     viewer.click(viewer.find("動画連結", "push button", root=dialog))
     out = tmp_path / "joined.MOV"
     answer_file_dialog(viewer, str(out))
     confirm_done(viewer)
-    info = subprocess.run([programs["cli"], "info", str(out)], check=True,
-                          capture_output=True, text=True).stdout
-    assert os.path.getsize(out) > 0 and '"frames": 600' in info.replace(" ", "").replace(
-        '"frames":600', '"frames": 600'), info[:400]
+    info = json.loads(subprocess.run([programs["cli"], "info", str(out)], check=True,
+                                     capture_output=True, text=True).stdout)
+    assert info["frame_count"] == 600 and info["record_count"] == 200, info

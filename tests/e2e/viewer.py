@@ -180,6 +180,30 @@ class Viewer:
         fx, fy = at or (0.5, 0.5)
         self.click_at(x + int(w * fx), y + int(h * fy), button, repeat)
 
+    def popup_menu(self, x, y):
+        """Right-clicks at (x, y) and returns the popup menu that shows: a
+        popup is no child of the application in the tree, so it is found, as
+        a screen reader finds it, by the event of its showing."""
+        import pyatspi
+        from gi.repository import GLib
+        shown = []
+
+        def seen(event):
+            if event.detail1 and event.source.getRoleName() == "popup menu":
+                shown.append(event.source)
+        pyatspi.Registry.registerEventListener(seen, "object:state-changed:showing")
+        try:
+            self.click_at(x, y, button=3)
+            context = GLib.MainContext.default()
+
+            def pump():
+                context.iteration(False)
+                return shown
+            wait_for(pump, 10, step=0.01, what="a popup menu")
+        finally:
+            pyatspi.Registry.deregisterEventListener(seen, "object:state-changed:showing")
+        return shown[-1]
+
     def press_and_hold(self, x, y, seconds, button=1):
         self.point(x, y)
         self.xdotool("mousedown", button)
