@@ -313,4 +313,40 @@ TEST_F(HostileFiles, SpecialFilesNamedLikeRecordingsAreSkippedOrRefused) {
   EXPECT_FALSE(fs::exists(dir_.path() / "route.gpx"));
 }
 
+TEST_F(HostileFiles, FolderLoopsListEachRecordingOnce) {
+  // A card of the two recordings, listed before and after links that lead
+  // back up the tree (a loop through the card's folder, one through the
+  // card itself) and a second name for the recordings' folder.
+  const fs::path dcim = dir_.path() / "DCIM";
+  const fs::path media = dcim / "100MEDIA";
+  fs::create_directories(media);
+  for (std::size_t i = 0; i < 2; ++i) fs::copy_file(Recording(i), media / Recording(i).filename());
+  const std::vector<std::vector<std::string>> commands = {
+      {"list", dir_.path().string()},
+      {"events", dir_.path().string(), "--json"},
+      {"list", media.string()},
+      {"events", media.string()},
+  };
+  std::vector<std::string> before;
+  for (const std::vector<std::string>& args : commands) {
+    const ChildRun run = RunCli(args, dir_.path(), 10);
+    ASSERT_EQ(run.status, 0) << Describe(args, run);
+    before.push_back(run.out);
+  }
+  ASSERT_EQ(std::count(before[0].begin(), before[0].end(), '\n'), 2) << before[0];
+
+  fs::create_directory_symlink(dcim, media / "up");
+  fs::create_directory_symlink("..", media / "parent");
+  fs::create_directory_symlink(".", dcim / "here");
+  fs::create_directory_symlink(media, dcim / "200MEDIA");
+  for (std::size_t i = 0; i < commands.size(); ++i) {
+    const ChildRun run = RunCli(commands[i], dir_.path(), 10);
+    const std::string said = Describe(commands[i], run);
+    EXPECT_EQ(run.status, 0) << said;
+    EXPECT_LT(run.seconds, 2.0) << said;
+    EXPECT_LT(run.peakKiB, 64 * 1024) << said;
+    EXPECT_EQ(run.out, before[i]) << said;
+  }
+}
+
 }  // namespace
