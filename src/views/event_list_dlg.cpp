@@ -159,7 +159,10 @@ bool CEventListDlg::event(QEvent* event) {
   const auto* message = static_cast<AppMessageEvent*>(event);
   if (message->wParam() != serial_) return true;  // from a scan since replaced
   if (found) {
-    if (message->lParam() > 0) recordingsTotal_ = static_cast<int>(message->lParam());
+    if (message->lParam() > 0) {  // the walk is done: the total is known
+      recordingsTotal_ = static_cast<int>(message->lParam());
+      ShowStatus();
+    }
     TakeFound();
     return true;
   }

@@ -58,7 +58,7 @@ class EventListTest : public ::testing::Test {
   static bool WaitFor(const std::function<bool()>& done) {
     QElapsedTimer clock;
     clock.start();
-    while (!done() && clock.elapsed() < 60000) QTest::qWait(5);
+    while (!done() && clock.elapsed() < 10000) QTest::qWait(5);
     return done();
   }
 
@@ -179,7 +179,9 @@ TEST_F(EventListTest, CancelStopsTheScanAtOnceAndKeepsWhatWasFound) {
   {
     HeldTrackLock held;
     dialog.Scan(Card(), EventChannelSwitches{}, 0);
-    QTest::qWait(50);
+    // The card is walked; the first recording's read waits for the lock.
+    ASSERT_TRUE(WaitFor([&] { return dialog.status()->text().startsWith("0 / 501 "); }))
+        << dialog.status()->text().toStdString();
     EXPECT_TRUE(dialog.scanning());
     EXPECT_TRUE(dialog.cancelButton()->isEnabled());
     // The click answers while the worker still stands: the window does not
@@ -208,7 +210,8 @@ TEST_F(EventListTest, ClosingTheWindowDuringAScanDoesNotWaitForIt) {
   {
     CEventListDlg dialog;
     dialog.Scan(Card(), EventChannelSwitches{}, 0);
-    QTest::qWait(50);
+    ASSERT_TRUE(WaitFor([&] { return dialog.status()->text().startsWith("0 / 501 "); }))
+        << dialog.status()->text().toStdString();
     ASSERT_TRUE(dialog.scanning());
     clock.start();
   }
