@@ -87,10 +87,8 @@ TEST(IniFile, ChangesOnlyTheLineOfTheKey) {
       {"new section after a last line without line end", "[A]\r\nX=1", "B", "K", "v",
        "[A]\r\nX=1\r\n[B]\r\nK=v\r\n"},
       {"bare LF file keeps bare LF", "[A]\nX=1\n", "A", "K", "v", "[A]\nX=1\nK=v\n"},
-      {"bare CR file keeps bare CR", "[A]\rX=1\r[B]\r", "A", "K", "v",
-       "[A]\rX=1\rK=v\r[B]\r"},
-      {"bare CR value replaced in place", "[A]\rK=1\rX=2\r", "A", "K", "3",
-       "[A]\rK=3\rX=2\r"},
+      {"bare CR file keeps bare CR", "[A]\rX=1\r[B]\r", "A", "K", "v", "[A]\rX=1\rK=v\r[B]\r"},
+      {"bare CR value replaced in place", "[A]\rK=1\rX=2\r", "A", "K", "3", "[A]\rK=3\rX=2\r"},
       {"new section after bare CR", "[A]\rX=1\r", "B", "K", "v", "[A]\rX=1\r[B]\rK=v\r"},
       {"only the first duplicate changes", "[A]\r\nK=1\r\nK=2\r\n", "A", "K", "3",
        "[A]\r\nK=3\r\nK=2\r\n"},
@@ -243,7 +241,6 @@ TEST_F(IniFileOnDisk, ConcurrentWritersLoseNoKey) {
     EXPECT_EQ(FindIniValue(text, "S", "b" + std::to_string(i)), "v") << i;
   }
 }
-
 
 // Not a settings file: each is refused at once, when read and when written,
 // and left as it is.
