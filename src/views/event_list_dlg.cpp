@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "app/app_message.h"
+#include "app/path_text.h"
 #include "catalogue/recorder_clock.h"
 #include "catalogue/source_entries.h"
 
@@ -209,7 +210,7 @@ void CEventListDlg::AddRow(const std::filesystem::path& path, const SourceEvent*
            Cell(e->hasPosition ? QString::number(e->speed, 'f', 0) + " km/h" : "-", speed)};
     row[kKind]->setData(static_cast<qlonglong>(e->offsetMs), kOffsetRole);
   }
-  row[kKind]->setData(QFile::decodeName(path.c_str()), kPathRole);
+  row[kKind]->setData(PathText(path), kPathRole);
   model_->appendRow(row);
 }
 
