@@ -56,7 +56,8 @@ std::optional<std::filesystem::path> CsvFileName(const std::vector<FileEntry>& e
   for (const FileEntry& entry : entries) {
     const std::unique_ptr<MovieFile> movie = MovieFile::Open(entry.path, false);
     const auto start = movie ? RecordingStart(*movie, offsetSeconds) : std::nullopt;
-    if (!start || !*start) continue;
+    if (!start) continue;              // unreadable: it is left out
+    if (!*start) return std::nullopt;  // read, but without records
     char name[64];
     if (std::strftime(name, sizeof name, "Dv_%Y%m%d_%H%M%S.csv", &**start) == 0)
       return std::nullopt;
@@ -88,7 +89,7 @@ CsvResult ExportCsv(const std::vector<FileEntry>& entries, const std::filesystem
   const std::optional<std::filesystem::path> path =
       CsvFileName(entries, folder, options.offsetSeconds);
   if (!path) {
-    return finish(Fail(CsvError::kCannotCreate, "no recording's start time can be read"));
+    return finish(Fail(CsvError::kCannotCreate, "no recording's start time can name the list"));
   }
   const std::optional<std::string> header = ToLocaleText(CsvHeaderLine());
   OutputFile file;

@@ -16,8 +16,9 @@
 // the first recording's start, one line per recording, in the locale's
 // character set with CR LF line ends and no byte-order mark.
 
-// The list's path in `folder`, named after the first recording whose start
-// can be read; nothing when none has one. `offsetSeconds` is added to the recorder's clock, here
+// The list's path in `folder`, named after the start of the first
+// recording that can be read (the unreadable ones before it are passed
+// over); nothing when it has no records or none can be read. `offsetSeconds` is added to the recorder's clock, here
 // and in the lines.
 std::optional<std::filesystem::path> CsvFileName(const std::vector<FileEntry>& entries,
                                                  const std::filesystem::path& folder,
