@@ -1,31 +1,54 @@
 #include "app/move_to_trash.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QByteArray>
 #include <QFile>
 #include <algorithm>
 #include <atomic>
+#include <optional>
 #include <string>
 
 #include "app/atomic_file.h"
 
 namespace {
 
-// Puts `name` (bytes, percent-encoded as the trash's records are) in place
-// of the last part of the "Path=" line of a trash record, which follows its
-// "[Trash Info]" line.
-bool RestoreName(const std::filesystem::path& record, const std::string& name) {
-  const QByteArray encoded = QByteArray::fromStdString(name).toPercentEncoding();
+// Whether Qt, which reads a path's bytes as UTF-8, gives back the same bytes.
+bool QtCanSpell(const std::filesystem::path& path) {
+  return QFile::encodeName(QFile::decodeName(path.c_str())).toStdString() == path.native();
+}
+
+std::optional<dev_t> DeviceOf(const std::filesystem::path& path) {
+  struct stat info {};
+  if (stat(path.c_str(), &info) != 0) return std::nullopt;
+  return info.st_dev;
+}
+
+// The nearest folder from `folder` up whose path Qt can spell, on the same
+// file system and writable; nothing when there is none.
+std::optional<std::filesystem::path> SpelledHolder(std::filesystem::path folder) {
+  const std::optional<dev_t> device = DeviceOf(folder);
+  for (; device; folder = folder.parent_path()) {
+    if (DeviceOf(folder) != device) return std::nullopt;
+    if (QtCanSpell(folder) && access(folder.c_str(), W_OK) == 0) return folder;
+    if (folder == folder.root_path()) break;
+  }
+  return std::nullopt;
+}
+
+// Gives the "Path=" line of a trash record, which follows its "[Trash Info]"
+// line, the path `original` (its bytes percent-encoded, as the records
+// keep them).
+bool RestorePath(const std::filesystem::path& record, const std::filesystem::path& original) {
+  const QByteArray encoded = QByteArray::fromStdString(original.native()).toPercentEncoding("/");
   return RewriteFileAtomically(
       record, [&](const std::optional<std::string>& old, std::string& out) {
         const std::size_t line = old ? old->find("\nPath=") : std::string::npos;
         if (line == std::string::npos) return false;
         const std::size_t value = line + 6;
         const std::size_t end = std::min(old->find('\n', value), old->size());
-        const std::size_t slash = old->rfind('/', end);
-        const std::size_t start = slash == std::string::npos || slash < value ? value : slash + 1;
-        out = old->substr(0, start) + encoded.toStdString() + old->substr(end);
+        out = old->substr(0, value) + encoded.toStdString() + old->substr(end);
         return true;
       });
 }
@@ -33,31 +56,33 @@ bool RestoreName(const std::filesystem::path& record, const std::string& name) {
 }  // namespace
 
 bool MoveToTrash(const std::filesystem::path& file) {
-  std::filesystem::path folder = file.parent_path();
-  if (folder.empty()) folder = ".";
+  std::error_code error;
+  const std::filesystem::path absolute = std::filesystem::absolute(file, error);
+  if (error) return false;
+  const std::filesystem::path folder = absolute.parent_path();
   if (access(folder.c_str(), W_OK) != 0) return false;
-  const QString text = QFile::decodeName(file.c_str());
-  if (QFile::encodeName(text).toStdString() == file.native()) return QFile::moveToTrash(text);
+  if (QtCanSpell(absolute)) return QFile::moveToTrash(QFile::decodeName(absolute.c_str()));
 
-  // Qt would trash the file whose name reads alike: the file goes under a
-  // plain name of its own first.
+  // Qt would trash the file whose path reads alike: the file first goes, on
+  // the same file system, under a plain name in a folder Qt can spell.
+  const std::optional<std::filesystem::path> holder = SpelledHolder(folder);
+  if (!holder) return false;
   static std::atomic<int> counter{0};
   const std::filesystem::path plain =
-      folder / (".kestrel-trash-" + std::to_string(getpid()) + "-" + std::to_string(++counter) +
-                file.extension().string());
-  std::error_code error;
+      *holder / (".kestrel-trash-" + std::to_string(getpid()) + "-" + std::to_string(++counter) +
+                 absolute.extension().string());
   if (std::filesystem::exists(plain, error) || error) return false;
-  std::filesystem::rename(file, plain, error);
+  std::filesystem::rename(absolute, plain, error);
   if (error) return false;
   QString inTrash;
   if (!QFile::moveToTrash(QFile::decodeName(plain.c_str()), &inTrash)) {
-    std::filesystem::rename(plain, file, error);
+    std::filesystem::rename(plain, absolute, error);
     return false;
   }
   // Trash/files/NAME is described by Trash/info/NAME.trashinfo.
   const std::filesystem::path trashed = QFile::encodeName(inTrash).toStdString();
-  const std::filesystem::path record =
-      trashed.parent_path().parent_path() / "info" / (trashed.filename().native() + ".trashinfo");
-  RestoreName(record, file.filename().native());
+  RestorePath(
+      trashed.parent_path().parent_path() / "info" / (trashed.filename().native() + ".trashinfo"),
+      absolute);
   return true;
 }

@@ -38,7 +38,7 @@ void CKestrelDlg::ShowEvent(const QString& path, qint64 offsetMs) {
   int row = RowOf(path);
   if (row < 0) {
     // The recording lies in another folder of the source.
-    filer_->ShowFolder(QFile::decodeName(PathOf(path).parent_path().c_str()));
+    filer_->ShowFolder(PathText(PathOf(path).parent_path()));
     row = RowOf(path);
   }
   if (row < 0) return;  // the list's type filter hides it

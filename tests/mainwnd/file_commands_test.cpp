@@ -333,13 +333,16 @@ TEST_F(FileCommands, DeleteMovesTheTickedFilesToTheTrashAndNeverLosesOne) {
 }
 
 // Two recordings whose names differ only where one holds bytes that are not
-// UTF-8 and the other U+FFFD, which Qt reads those bytes as: each plays as
+// UTF-8 and the other U+FFFD, which Qt reads those bytes as, in a folder
+// whose name is not UTF-8 either: the folder lists them, each plays as
 // itself, and ticking one trashes that one.
 TEST_F(FileCommands, TwinNamesThatAreNotUtf8PlayAndGoToTheTrashAsThemselves) {
   TrashHome trash;
   CardSource card(2, 2);
   QTemporaryDir folder;
-  const std::filesystem::path root = QFile::encodeName(folder.path()).toStdString();
+  const std::filesystem::path root =
+      std::filesystem::path(QFile::encodeName(folder.path()).toStdString()) / "\xfe\xff";
+  std::filesystem::create_directory(root);
   const std::filesystem::path raw = root /
                                     "0612\xff\xfe"
                                     "3005_M.MOV";
@@ -378,6 +381,9 @@ TEST_F(FileCommands, TwinNamesThatAreNotUtf8PlayAndGoToTheTrashAsThemselves) {
   ASSERT_EQ(trashed.size(), 1);
   EXPECT_TRUE(content(QFile::encodeName(trash.files() + "/" + trashed[0]).toStdString()) ==
               rawBytes);
+  const std::string record =
+      content(QFile::encodeName(trash.info() + "/" + trashed[0] + ".trashinfo").toStdString());
+  EXPECT_NE(record.find("%FE%FF/0612%FF%FE3005_M.MOV\n"), std::string::npos) << record;
 }
 
 }  // namespace
