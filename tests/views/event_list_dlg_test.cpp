@@ -58,7 +58,7 @@ class EventListTest : public ::testing::Test {
   static bool WaitFor(const std::function<bool()>& done) {
     QElapsedTimer clock;
     clock.start();
-    while (!done() && clock.elapsed() < 10000) QTest::qWait(5);
+    while (!done() && clock.elapsed() < 60000) QTest::qWait(5);
     return done();
   }
 
