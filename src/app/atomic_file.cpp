@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <random>
 #include <string_view>
 
@@ -32,7 +33,13 @@ class FileDescriptor {
   int fd_;
 };
 
+// Reads a regular file of at most kMaxRewrittenFileBytes from its start.
 bool ReadAll(int fd, std::string& out) {
+  struct stat status {};
+  if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) ||
+      static_cast<std::uintmax_t>(status.st_size) > kMaxRewrittenFileBytes) {
+    return false;
+  }
   char buffer[65536];
   for (;;) {
     const ssize_t n = read(fd, buffer, sizeof buffer);
@@ -42,7 +49,26 @@ bool ReadAll(int fd, std::string& out) {
       return false;
     }
     out.append(buffer, static_cast<size_t>(n));
+    if (out.size() > kMaxRewrittenFileBytes) return false;  // grew while read
   }
+}
+
+// Opens a file for reading without waiting for a FIFO's writer.
+int OpenForReading(const std::filesystem::path& file) {
+  return open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+}
+
+// The file that `file` leads to through symbolic links; nothing for a loop.
+std::optional<std::filesystem::path> LinkTarget(std::filesystem::path file) {
+  constexpr int kMaxLinks = 40;  // as the kernel follows them
+  for (int hop = 0; hop < kMaxLinks; ++hop) {
+    std::error_code error;
+    if (!std::filesystem::is_symlink(file, error)) return file;
+    const std::filesystem::path next = std::filesystem::read_symlink(file, error);
+    if (error) return std::nullopt;
+    file = next.is_absolute() ? next : file.parent_path() / next;
+  }
+  return std::nullopt;
 }
 
 bool WriteAll(int fd, std::string_view data) {
@@ -88,13 +114,16 @@ bool ReplaceFile(const std::filesystem::path& file, std::string_view content,
 }  // namespace
 
 std::optional<std::string> ReadWholeFile(const std::filesystem::path& file) {
-  FileDescriptor fd(open(file.c_str(), O_RDONLY | O_CLOEXEC));
+  FileDescriptor fd(OpenForReading(file));
   std::string content;
   if (fd.get() < 0 || !ReadAll(fd.get(), content)) return std::nullopt;
   return content;
 }
 
-bool RewriteFileAtomically(const std::filesystem::path& file, const FileEdit& edit) {
+bool RewriteFileAtomically(const std::filesystem::path& link, const FileEdit& edit) {
+  const std::optional<std::filesystem::path> target = LinkTarget(link);
+  if (!target) return false;
+  const std::filesystem::path& file = *target;
   std::filesystem::path folder = file.parent_path();
   if (folder.empty()) folder = ".";
   FileDescriptor folderFd(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
@@ -106,7 +135,7 @@ bool RewriteFileAtomically(const std::filesystem::path& file, const FileEdit& ed
 
   std::optional<std::string> old;
   std::optional<mode_t> mode;
-  FileDescriptor oldFd(open(file.c_str(), O_RDONLY | O_CLOEXEC));
+  FileDescriptor oldFd(OpenForReading(file));
   if (oldFd.get() >= 0) {
     struct stat status {};
     std::string content;
@@ -118,7 +147,9 @@ bool RewriteFileAtomically(const std::filesystem::path& file, const FileEdit& ed
   }
 
   std::string content;
-  if (!edit(old, content) || !ReplaceFile(file, content, mode)) return false;
+  if (!edit(old, content)) return false;
+  if (old == content) return true;
+  if (!ReplaceFile(file, content, mode)) return false;
   // Makes the rename itself durable; file systems that cannot flush a folder
   // say EINVAL, and the file is in place all the same.
   return fsync(folderFd.get()) == 0 || errno == EINVAL;

@@ -34,18 +34,19 @@ struct Line {
   size_t next;
 };
 
+// Lines end with CR LF, LF or a bare CR.
 std::vector<Line> SplitLines(std::string_view text) {
   std::vector<Line> lines;
   size_t pos = text.starts_with(kUtf8Bom) ? kUtf8Bom.size() : 0;
   while (pos < text.size()) {
-    const size_t newline = text.find('\n', pos);
-    if (newline == std::string_view::npos) {
+    const size_t end = text.find_first_of("\r\n", pos);
+    if (end == std::string_view::npos) {
       lines.push_back({pos, text.size(), text.size()});
       break;
     }
-    const size_t end = (newline > pos && text[newline - 1] == '\r') ? newline - 1 : newline;
-    lines.push_back({pos, end, newline + 1});
-    pos = newline + 1;
+    const bool crLf = text.substr(end, 2) == "\r\n";
+    lines.push_back({pos, end, end + (crLf ? 2 : 1)});
+    pos = lines.back().next;
   }
   return lines;
 }
@@ -143,11 +144,12 @@ std::string SetIniValue(std::string_view text, std::string_view section, std::st
                         std::string_view value) {
   const std::vector<Line> lines = SplitLines(text);
   const Location where = Locate(text, lines, section, key);
-  // New lines follow the file's own line ends: CR LF unless it uses bare LF.
-  const size_t firstBreak = text.find('\n');
-  const bool bareLf =
-      firstBreak != std::string_view::npos && (firstBreak == 0 || text[firstBreak - 1] != '\r');
-  const std::string_view eol = bareLf ? "\n" : "\r\n";
+  // New lines follow the file's own line ends: CR LF unless its first line
+  // ends with a bare LF or a bare CR.
+  std::string_view eol = "\r\n";
+  if (!lines.empty() && lines.front().next > lines.front().end) {
+    eol = text.substr(lines.front().end, lines.front().next - lines.front().end);
+  }
   const std::string entry = std::string(Trim(key)) + "=" + std::string(value);
   std::string out;
   out.reserve(text.size() + entry.size() + section.size() + 8);
@@ -169,7 +171,7 @@ std::string SetIniValue(std::string_view text, std::string_view section, std::st
     return out;
   }
   out.append(text);
-  if (!text.empty() && !text.ends_with('\n')) out.append(eol);
+  if (!text.empty() && !text.ends_with('\n') && !text.ends_with('\r')) out.append(eol);
   out.append("[").append(Trim(section)).append("]").append(eol);
   out.append(entry).append(eol);
   return out;

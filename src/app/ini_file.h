@@ -6,7 +6,7 @@
 #include <string_view>
 
 // The settings file format: a Windows-style INI file of "[SECTION]" lines and
-// "KEY=value" lines, UTF-8, with CR LF or LF line ends.
+// "KEY=value" lines, UTF-8, with CR LF, LF or bare CR line ends.
 //
 // Reading: sections and keys are found ignoring ASCII case; blanks around
 // section names, keys and values are ignored; one pair of surrounding quotes

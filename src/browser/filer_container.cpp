@@ -6,6 +6,7 @@
 
 #include "app/app_message.h"
 #include "app/mount_point.h"
+#include "app/path_text.h"
 #include "app/removable_drives.h"
 #include "app/settings_file.h"
 #include "app/shared_fonts.h"
@@ -77,8 +78,7 @@ std::vector<FileEntry> FolderRecordings(Catalogue& catalogue, const QString& fol
   std::vector<FileEntry> lines;
   NoTree tree;
   int counter = 0;
-  catalogue.ScanFolderForTree(folder.toStdString(), tree, nullptr, entries, lines, false, true,
-                              counter);
+  catalogue.ScanFolderForTree(PathOf(folder), tree, nullptr, entries, lines, false, true, counter);
   return entries;
 }
 
@@ -237,8 +237,8 @@ bool CFilerContainer::ApplyFolder(const QString& root) {
   QTreeWidgetItem* rootItem = tree_->SetRoot(root);
   std::vector<FileEntry> entries;
   int counter = 0;
-  catalogue_.ScanFolderForTree(root.toStdString(), *tree_, rootItem, entries, folderLines_, true,
-                               true, counter);
+  catalogue_.ScanFolderForTree(PathOf(root), *tree_, rootItem, entries, folderLines_, true, true,
+                               counter);
   rootItem->setExpanded(true);
   ReadRecorderVersion();
   // Choosing the first folder lists its recordings; without one the
@@ -265,8 +265,7 @@ void CFilerContainer::ReadRecorderVersion() {
   std::vector<FileEntry> lines = folderLines_;
   Order(lines);
   if (lines.empty()) return;
-  const std::vector<FileEntry> last =
-      FolderRecordings(catalogue_, QString::fromStdString(lines.back().path.string()));
+  const std::vector<FileEntry> last = FolderRecordings(catalogue_, PathText(lines.back().path));
   if (!last.empty()) recorderVersion_ = ::ReadRecorderVersion(last.front().path);
 }
 

@@ -2,9 +2,10 @@
 
 #include <QBitmap>
 #include <QDir>
-#include <QFileInfo>
+#include <QFile>
 #include <QPainter>
 
+#include "app/path_text.h"
 #include "app/shared_fonts.h"
 
 namespace {
@@ -78,9 +79,8 @@ QTreeWidgetItem* CFolderTreeCtrl::SetRoot(const QString& folder) {
 
 FolderTree::Item CFolderTreeCtrl::InsertItem(Item parent, const std::filesystem::path& folder) {
   auto* parentItem = static_cast<QTreeWidgetItem*>(parent);
-  const QString path = QString::fromStdString(folder.string());
-  auto* item = new QTreeWidgetItem(QStringList(QFileInfo(path).fileName()));
-  item->setData(0, kPathRole, path);
+  auto* item = new QTreeWidgetItem(QStringList(QFile::decodeName(folder.filename().c_str())));
+  item->setData(0, kPathRole, PathText(folder));
   item->setData(0, kMaskRole, 0);
   const QSignalBlocker quiet(this);
   if (parentItem != nullptr) {

@@ -106,14 +106,21 @@ void Catalogue::ScanFolderTriggered(const std::filesystem::path& folder,
 }
 
 void Catalogue::CollectAll(const std::filesystem::path& folder, std::vector<FileEntry>& entries,
-                           int& counter, int depth) {
-  if (depth == 0) scanCounter_ = 0;
+                           int& counter, const std::atomic<bool>* running) {
+  scanCounter_ = 0;
+  Walk walk{.running = running};
+  if (walk.visited.Enter(folder)) CollectFolder(folder, entries, counter, 0, walk);
+}
+
+void Catalogue::CollectFolder(const std::filesystem::path& folder, std::vector<FileEntry>& entries,
+                              int& counter, int depth, Walk& walk) {
   for (const ListedName& listed : ListFolderFoldersFirst(folder)) {
+    if (walk.running != nullptr && !walk.running->load()) return;
     if (listed.isFolder) {
-      if (depth >= kMaxDepth) continue;
+      if (depth >= kMaxDepth || !walk.visited.Enter(listed.path)) continue;
       std::vector<FileEntry> sub;
       int subCounter = 0;
-      CollectAll(listed.path, sub, subCounter, depth + 1);
+      CollectFolder(listed.path, sub, subCounter, depth + 1, walk);
       if (subCounter > 0) Order(sub);
       entries.insert(entries.end(), sub.begin(), sub.end());
       continue;
@@ -131,7 +138,9 @@ int TriggerMask(const std::filesystem::path& folder) { return SummarizeFolder(fo
 void Order(std::vector<FileEntry>& entries) {
   const auto numberedFirst = std::stable_partition(
       entries.begin(), entries.end(), [](const FileEntry& e) { return HasNumberPrefix(e.name); });
-  const auto byName = [](const FileEntry& a, const FileEntry& b) { return Utf16Less(a.name, b.name); };
+  const auto byName = [](const FileEntry& a, const FileEntry& b) {
+    return Utf16Less(a.name, b.name);
+  };
   std::sort(entries.begin(), numberedFirst, byName);
   std::sort(numberedFirst, entries.end(), byName);
 }

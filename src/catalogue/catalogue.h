@@ -1,9 +1,11 @@
 #pragma once
 
+#include <atomic>
 #include <filesystem>
 #include <vector>
 
 #include "catalogue/file_entry.h"
+#include "catalogue/folder_listing.h"
 #include "catalogue/folder_tree.h"
 
 // Turns a source folder into the ordered list of its recordings. One
@@ -36,13 +38,22 @@ class Catalogue {
   // in name order.
   void ScanFolderTriggered(const std::filesystem::path& folder, std::vector<FileEntry>& entries);
 
-  // Collects the recordings of `folder` and of its subfolders (subfolders
-  // first, each ordered when it holds files itself). `counter` counts every
-  // file directly in the folder.
+  // Collects the recordings of `folder` and of its subfolders down to
+  // kMaxDepth (subfolders first, each ordered when it holds files itself),
+  // entering each folder once however many names lead to it. `counter`
+  // counts every file directly in the folder. Clearing `running` stops the
+  // walk at the next file or folder, with what was collected so far.
   void CollectAll(const std::filesystem::path& folder, std::vector<FileEntry>& entries,
-                  int& counter, int depth = 0);
+                  int& counter, const std::atomic<bool>* running = nullptr);
 
  private:
+  struct Walk {
+    VisitedFolders visited;
+    const std::atomic<bool>* running = nullptr;
+  };
+  void CollectFolder(const std::filesystem::path& folder, std::vector<FileEntry>& entries,
+                     int& counter, int depth, Walk& walk);
+
   // Appends an entry for a recording whose size is known.
   void AddEntry(const std::filesystem::path& path, std::uint64_t size,
                 std::vector<FileEntry>& entries);

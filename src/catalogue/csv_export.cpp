@@ -27,19 +27,43 @@ CsvResult Fail(CsvError error, std::string why) {
   return result;
 }
 
+// The recording's line (UTF-8); nothing when its details cannot be read.
+std::optional<std::string> RecordingLine(const FileEntry& entry, std::int64_t offsetSeconds) {
+  TrackHeader header;
+  SensorTrack track;
+  track.LoadHeader(entry.path, &header);
+  const std::unique_ptr<MovieFile> movie = MovieFile::Open(entry.path, false);
+  if (!movie) return std::nullopt;
+  const MovieFile::FrameSize size = movie->GetFrameSize();
+  if (size.width < 0) return std::nullopt;
+  const auto start = RecordingStart(*movie, offsetSeconds);
+  if (!start) return std::nullopt;
+  CsvDetails details;
+  details.start = *start;
+  details.height = size.height;
+  details.frameCount = movie->FrameCount();
+  details.frameRate = movie->FrameRate();
+  details.quality = header.quality;
+  details.fileSize = movie->totalSize;
+  return CsvRecordingLine(entry.name, details);
+}
+
 }  // namespace
 
 std::optional<std::filesystem::path> CsvFileName(const std::vector<FileEntry>& entries,
                                                  const std::filesystem::path& folder,
                                                  std::int64_t offsetSeconds) {
-  if (entries.empty()) return std::nullopt;
-  const std::unique_ptr<MovieFile> movie = MovieFile::Open(entries.front().path, false);
-  if (!movie) return std::nullopt;
-  const auto start = RecordingStart(*movie, offsetSeconds);
-  if (!start || !*start) return std::nullopt;
-  char name[64];
-  if (std::strftime(name, sizeof name, "Dv_%Y%m%d_%H%M%S.csv", &**start) == 0) return std::nullopt;
-  return folder / name;
+  for (const FileEntry& entry : entries) {
+    const std::unique_ptr<MovieFile> movie = MovieFile::Open(entry.path, false);
+    const auto start = movie ? RecordingStart(*movie, offsetSeconds) : std::nullopt;
+    if (!start) continue;              // unreadable: it is left out
+    if (!*start) return std::nullopt;  // read, but without records
+    char name[64];
+    if (std::strftime(name, sizeof name, "Dv_%Y%m%d_%H%M%S.csv", &**start) == 0)
+      return std::nullopt;
+    return folder / name;
+  }
+  return std::nullopt;
 }
 
 bool CsvExists(const std::vector<FileEntry>& entries, const std::filesystem::path& folder,
@@ -50,23 +74,7 @@ bool CsvExists(const std::vector<FileEntry>& entries, const std::filesystem::pat
 }
 
 std::string CsvLine(const FileEntry& entry, std::int64_t offsetSeconds) {
-  TrackHeader header;
-  SensorTrack track;
-  track.LoadHeader(entry.path, &header);
-  const std::unique_ptr<MovieFile> movie = MovieFile::Open(entry.path, false);
-  if (!movie) return CsvPlaceholderLine(entry.name);
-  const MovieFile::FrameSize size = movie->GetFrameSize();
-  if (size.width < 0) return CsvPlaceholderLine(entry.name);
-  const auto start = RecordingStart(*movie, offsetSeconds);
-  if (!start) return CsvPlaceholderLine(entry.name);
-  CsvDetails details;
-  details.start = *start;
-  details.height = size.height;
-  details.frameCount = movie->FrameCount();
-  details.frameRate = movie->FrameRate();
-  details.quality = header.quality;
-  details.fileSize = movie->totalSize;
-  return CsvRecordingLine(entry.name, details);
+  return RecordingLine(entry, offsetSeconds).value_or(CsvPlaceholderLine(entry.name));
 }
 
 CsvResult ExportCsv(const std::vector<FileEntry>& entries, const std::filesystem::path& folder,
@@ -81,8 +89,7 @@ CsvResult ExportCsv(const std::vector<FileEntry>& entries, const std::filesystem
   const std::optional<std::filesystem::path> path =
       CsvFileName(entries, folder, options.offsetSeconds);
   if (!path) {
-    return finish(Fail(CsvError::kCannotCreate,
-                       entries.front().path.string() + ": its start time cannot be read"));
+    return finish(Fail(CsvError::kCannotCreate, "no recording's start time can name the list"));
   }
   const std::optional<std::string> header = ToLocaleText(CsvHeaderLine());
   OutputFile file;
@@ -95,15 +102,20 @@ CsvResult ExportCsv(const std::vector<FileEntry>& entries, const std::filesystem
   const auto count = static_cast<std::intptr_t>(entries.size());
   for (std::size_t i = 0; i < entries.size(); ++i) {
     if (options.running != nullptr && !options.running->load()) {
-      result = Fail(CsvError::kCancelled, "cancelled");
+      result.error = CsvError::kCancelled;
+      result.why = "cancelled";
       break;
     }
-    const std::optional<std::string> line =
-        ToLocaleText(CsvLine(entries[i], options.offsetSeconds));
+    std::optional<std::string> line = RecordingLine(entries[i], options.offsetSeconds);
+    if (!line) {
+      result.unreadable.push_back(entries[i].path);
+      line = CsvPlaceholderLine(entries[i].name);
+    }
+    line = ToLocaleText(*line);
     if (!line) {
       // The lines written so far stay in the file.
-      result = Fail(CsvError::kCannotCreate,
-                    entries[i].name + ": the line has no form in " + LocaleCharset());
+      result.error = CsvError::kCannotCreate;
+      result.why = entries[i].name + ": the line has no form in " + LocaleCharset();
       break;
     }
     if (!file.Write(*line, why)) return finish(Fail(CsvError::kCannotCreate, why));

@@ -16,8 +16,9 @@
 // the first recording's start, one line per recording, in the locale's
 // character set with CR LF line ends and no byte-order mark.
 
-// The list's path in `folder`; nothing when the first recording's start
-// cannot be read. `offsetSeconds` is added to the recorder's clock, here
+// The list's path in `folder`, named after the start of the first
+// recording that can be read (the unreadable ones before it are passed
+// over); nothing when it has no records or none can be read. `offsetSeconds` is added to the recorder's clock, here
 // and in the lines.
 std::optional<std::filesystem::path> CsvFileName(const std::vector<FileEntry>& entries,
                                                  const std::filesystem::path& folder,
@@ -43,6 +44,9 @@ struct CsvResult {
   CsvError error = CsvError::kNone;
   std::filesystem::path file;  // the list's path once it was created
   std::string why;             // one line for a terminal; empty on success
+  // The recordings whose details could not be read: each has the
+  // placeholder line, and the export is not whole.
+  std::vector<std::filesystem::path> unreadable;
 };
 
 struct CsvOptions {

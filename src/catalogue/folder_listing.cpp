@@ -1,5 +1,7 @@
 #include "catalogue/folder_listing.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <system_error>
 
@@ -23,7 +25,12 @@ std::vector<ListedName> ListFolder(const std::filesystem::path& folder) {
 
 std::vector<ListedName> ListFolderFoldersFirst(const std::filesystem::path& folder) {
   std::vector<ListedName> names = ListFolder(folder);
-  std::stable_partition(names.begin(), names.end(),
-                        [](const ListedName& n) { return n.isFolder; });
+  std::stable_partition(names.begin(), names.end(), [](const ListedName& n) { return n.isFolder; });
   return names;
+}
+
+bool VisitedFolders::Enter(const std::filesystem::path& folder) {
+  struct stat info {};
+  if (stat(folder.c_str(), &info) != 0) return false;
+  return seen_.emplace(info.st_dev, info.st_ino).second;
 }

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cctype>
+#include <functional>
 #include <set>
 
+#include "catalogue/folder_listing.h"
 #include "catalogue/recording_check.h"
 
 namespace {
@@ -20,9 +22,27 @@ bool NamedLikeMovie(const std::filesystem::path& path) {
   return extension == ".MOV";
 }
 
+bool Running(const std::atomic<bool>* running) { return running == nullptr || running->load(); }
+
+// Calls `consider` for every file of `folder` and its subfolders, as the
+// catalogue walks them: down to its depth limit, each folder once.
+void WalkFiles(const std::filesystem::path& folder, int depth, VisitedFolders& visited,
+               const std::atomic<bool>* running,
+               const std::function<void(const std::filesystem::path&)>& consider) {
+  for (const ListedName& listed : ListFolder(folder)) {
+    if (!Running(running)) return;
+    if (!listed.isFolder) {
+      consider(listed.path);
+    } else if (depth < Catalogue::kMaxDepth && visited.Enter(listed.path)) {
+      WalkFiles(listed.path, depth + 1, visited, running, consider);
+    }
+  }
+}
+
 }  // namespace
 
-std::vector<FileEntry> CollectSource(Catalogue& catalogue, const std::filesystem::path& source) {
+std::vector<FileEntry> CollectSource(Catalogue& catalogue, const std::filesystem::path& source,
+                                     const std::atomic<bool>* running) {
   std::vector<FileEntry> entries;
   std::error_code error;
   if (std::filesystem::is_regular_file(source, error)) {
@@ -30,29 +50,30 @@ std::vector<FileEntry> CollectSource(Catalogue& catalogue, const std::filesystem
     return entries;
   }
   int counter = 0;
-  catalogue.CollectAll(SourceRoot(source), entries, counter);
+  catalogue.CollectAll(SourceRoot(source), entries, counter, running);
   return entries;
 }
 
 std::vector<std::filesystem::path> RefusedMovies(const std::filesystem::path& source,
-                                                 const std::vector<FileEntry>& entries) {
+                                                 const std::vector<FileEntry>& entries,
+                                                 const std::atomic<bool>* running) {
   std::set<std::filesystem::path> taken;
   for (const FileEntry& entry : entries) taken.insert(entry.path.lexically_normal());
   std::vector<std::filesystem::path> refused;
-  const auto consider = [&](const std::filesystem::path& path) {
-    if (NamedLikeMovie(path) && !taken.contains(path.lexically_normal())) refused.push_back(path);
-  };
   std::error_code error;
+  const auto consider = [&](const std::filesystem::path& path) {
+    if (NamedLikeMovie(path) && std::filesystem::is_regular_file(path, error) &&
+        !taken.contains(path.lexically_normal())) {
+      refused.push_back(path);
+    }
+  };
   if (!std::filesystem::is_directory(source, error)) {
-    if (std::filesystem::is_regular_file(source, error)) consider(source);
+    consider(source);
     return refused;
   }
-  const auto options = std::filesystem::directory_options::follow_directory_symlink |
-                       std::filesystem::directory_options::skip_permission_denied;
-  for (auto it = std::filesystem::recursive_directory_iterator(SourceRoot(source), options, error);
-       !error && it != std::filesystem::recursive_directory_iterator(); it.increment(error)) {
-    if (it->is_regular_file(error)) consider(it->path());
-  }
+  const std::filesystem::path root = SourceRoot(source);
+  VisitedFolders visited;
+  if (visited.Enter(root)) WalkFiles(root, 0, visited, running, consider);
   std::sort(refused.begin(), refused.end());
   return refused;
 }

@@ -94,6 +94,9 @@ int RunCsv(std::span<char* const> args) {
   }
   if (result.error != CsvError::kNone) return Failure(CsvFailureText(result.error), result.why);
   std::printf("%s\n", result.file.c_str());
+  if (!result.unreadable.empty()) {
+    return Partial("listed without their details, which cannot be read", result.unreadable);
+  }
   return 0;
 }
 
@@ -131,19 +134,24 @@ int RunGpx(std::span<char* const> args) {
     }
   }
   if (inputs.empty() || output.empty()) return Usage(usage);
+  // A recording that cannot be read is left out; the others are written.
   std::vector<GpxTrack> tracks;
+  std::vector<std::filesystem::path> unreadable;
+  std::string why;
   for (const std::filesystem::path& input : inputs) {
     GpxTrack track{input.filename().string(), {}};
     if (!RecordingSize(input)) {
-      return Failure("the route cannot be read", input.string() + " is not a recorder movie");
+      why = input.string() + " is not a recorder movie";
+    } else if (!SensorTrack::LoadRoute(std::span(&input, 1), &track.positions)) {
+      why = input.string() + ": its sensor track is unreadable";
+    } else {
+      tracks.push_back(std::move(track));
+      continue;
     }
-    if (!SensorTrack::LoadRoute(std::span(&input, 1), &track.positions)) {
-      return Failure("the route cannot be read",
-                     input.string() + ": its sensor track is unreadable");
-    }
-    tracks.push_back(std::move(track));
+    unreadable.push_back(input);
   }
-  std::string why;
+  if (tracks.empty()) return Failure("the route cannot be read", why);
   if (!WriteGpx(tracks, output, options, why)) return Failure("the route cannot be written", why);
+  if (!unreadable.empty()) return Partial("left out, their routes cannot be read", unreadable);
   return 0;
 }

@@ -13,6 +13,14 @@ int Failure(std::string_view text, const std::string& why) {
   return 1;
 }
 
+int Partial(std::string_view text, const std::vector<std::filesystem::path>& leftOut) {
+  std::fprintf(stderr, "kestrel-cli: %.*s:\n", static_cast<int>(text.size()), text.data());
+  for (const std::filesystem::path& path : leftOut) {
+    std::fprintf(stderr, "  %s\n", TextField(path.string()).c_str());
+  }
+  return kPartialStatus;
+}
+
 std::string TextField(std::string_view text) {
   std::string field;
   for (const char c : text) {

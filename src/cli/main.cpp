@@ -51,6 +51,9 @@ void PrintHelp(int fd) {
     text.append("  ").append(command.name).append(" ").append(command.usage).append("\n      ");
     text.append(command.summary).append("\n");
   }
+  text.append(
+      "\nexit status: 0 done; 1 failed; 2 wrong arguments; 3 partly done: csv and gpx wrote\n"
+      "their file without the recordings that cannot be read, named on standard error.\n");
   Print(fd, text);
 }
 

@@ -2,14 +2,11 @@
 // desktop's trash (on a memory card, the card's own trash folder), never
 // deleted outright and never copied to another file system. A file that
 // cannot go to the trash stays where it is and ends the walk.
-#include <unistd.h>
-
-#include <QFile>
-#include <QFileInfo>
 #include <QPushButton>
 #include <QSignalBlocker>
 
 #include "app/app_message.h"
+#include "app/move_to_trash.h"
 #include "app/ui_text.h"
 #include "browser/file_list_ctrl.h"
 #include "browser/file_select_dlg.h"
@@ -28,18 +25,6 @@ bool Contains(const std::vector<FileEntry>& entries, const std::string& name) {
     if (entry.name == name) return true;
   }
   return false;
-}
-
-// Moves the file to the trash of its file system. A file whose folder cannot
-// be written to (a read-only or write-protected card) is refused at once:
-// the trash would not take it, and Qt's search for a free name in that
-// trash would not end.
-bool MoveToTrash(const std::filesystem::path& file) {
-  const QString path = QString::fromStdString(file.string());
-  if (access(QFile::encodeName(QFileInfo(path).absolutePath()).constData(), W_OK) != 0) {
-    return false;
-  }
-  return QFile::moveToTrash(path);
 }
 
 }  // namespace

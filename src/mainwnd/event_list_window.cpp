@@ -1,10 +1,10 @@
 // The event list of the open source: opened with Ctrl+E; a double-click on
 // an event opens its recording and seeks to the event.
 #include <QFile>
-#include <QFileInfo>
 #include <QKeySequence>
 #include <QShortcut>
 
+#include "app/path_text.h"
 #include "app/settings_file.h"
 #include "browser/file_list_ctrl.h"
 #include "browser/filer_container.h"
@@ -28,7 +28,7 @@ void CKestrelDlg::OpenEventList() {
 int CKestrelDlg::RowOf(const QString& path) const {
   const std::vector<FileEntry>& entries = fileList_->entries();
   for (std::size_t i = 0; i < entries.size(); ++i) {
-    if (QFile::decodeName(entries[i].path.c_str()) == path) return static_cast<int>(i);
+    if (PathText(entries[i].path) == path) return static_cast<int>(i);
   }
   return -1;
 }
@@ -38,7 +38,7 @@ void CKestrelDlg::ShowEvent(const QString& path, qint64 offsetMs) {
   int row = RowOf(path);
   if (row < 0) {
     // The recording lies in another folder of the source.
-    filer_->ShowFolder(QFileInfo(path).absolutePath());
+    filer_->ShowFolder(PathText(PathOf(path).parent_path()));
     row = RowOf(path);
   }
   if (row < 0) return;  // the list's type filter hides it

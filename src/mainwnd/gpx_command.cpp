@@ -8,6 +8,7 @@
 #include <QFileInfo>
 
 #include "app/app_message.h"
+#include "app/error_box.h"
 #include "app/settings_file.h"
 #include "browser/file_list_ctrl.h"
 #include "browser/filer_container.h"
@@ -20,6 +21,7 @@
 namespace {
 
 const char kFailedText[] = "GPXファイルの出力に失敗しました。";
+const char kLeftOutText[] = "次の録画は読み込めないため、出力しませんでした。";
 
 // The output, asked with the save dialog in the folder of the last export;
 // "" when cancelled.
@@ -55,25 +57,31 @@ void CKestrelDlg::OnGpxExport() {
     Catalogue catalogue;
     const std::vector<FileEntry> entries = CollectSource(catalogue, sourcePath);
     const auto total = static_cast<std::intptr_t>(entries.size());
+    // A recording that cannot be read is left out and named; the others
+    // are written.
     std::vector<GpxTrack> tracks;
-    bool ok = true;
-    for (const FileEntry& entry : entries) {
-      if (!commandRunning_) break;
-      GpxTrack track{entry.name, {}};
-      ok = SensorTrack::LoadRoute(std::span(&entry.path, 1), &track.positions);
-      if (!ok) break;
-      tracks.push_back(std::move(track));
-      PostAppMessage(this, WM_APP_WORK_PROGRESS, static_cast<std::intptr_t>(tracks.size()), total);
+    std::vector<std::filesystem::path> unreadable;
+    for (std::size_t i = 0; i < entries.size() && commandRunning_; ++i) {
+      GpxTrack track{entries[i].name, {}};
+      if (SensorTrack::LoadRoute(std::span(&entries[i].path, 1), &track.positions)) {
+        tracks.push_back(std::move(track));
+      } else {
+        unreadable.push_back(entries[i].path);
+      }
+      PostAppMessage(this, WM_APP_WORK_PROGRESS, static_cast<std::intptr_t>(i + 1), total);
     }
     std::string why;
     const bool cancelled = !commandRunning_;
-    ok = ok && !cancelled && WriteGpx(tracks, outputPath, options, why);
+    const bool ok = !cancelled && !tracks.empty() && WriteGpx(tracks, outputPath, options, why);
     {
       std::lock_guard lock(workOutcomeMutex_);
       if (ok) {
         workOutcome_.rememberKey = QStringLiteral("GPX_FOLDER");
         workOutcome_.rememberFolder = QFile::decodeName(outputPath.parent_path().c_str());
         workOutcome_.done = true;
+        if (!unreadable.empty()) {
+          workOutcome_.errorText = LeftOutMessage(QString::fromUtf8(kLeftOutText), unreadable);
+        }
       } else if (!cancelled) {
         workOutcome_.errorText = QString::fromUtf8(kFailedText);
       }

@@ -6,6 +6,7 @@
 
 #include "app/app_message.h"
 #include "app/error_box.h"
+#include "app/path_text.h"
 #include "app/ui_text.h"
 #include "browser/file_list_ctrl.h"
 #include "controls/skin_slider_ctrl.h"
@@ -32,7 +33,7 @@ bool CKestrelDlg::IndexValid() const {
 QString CKestrelDlg::EntryPath(int index) const {
   std::lock_guard lock(*mutexCache_);
   if (index < 0 || index >= fileList_->entryCount()) return {};
-  return QString::fromStdString(fileList_->entries()[index].path.string());
+  return PathText(fileList_->entries()[index].path);
 }
 
 void CKestrelDlg::SetBusy(bool busy) {
@@ -185,7 +186,7 @@ void CKestrelDlg::StartTrackLoader() {
     {
       std::lock_guard lock(*mutexCache_);
       if (!IndexValid()) return;
-      path = QString::fromStdString(fileList_->entries()[currentIndex_].path.string());
+      path = PathText(fileList_->entries()[currentIndex_].path);
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(kLoaderPauseMs));
     const bool preRead = engine::PrefetchTrack(engine_.get(), path);
@@ -201,7 +202,7 @@ void CKestrelDlg::StartPrefetcher() {
       std::lock_guard lock(*mutexCache_);
       const int next = currentIndex_ + 1;
       if (currentIndex_ < 0 || next >= fileList_->entryCount()) return;
-      path = QString::fromStdString(fileList_->entries()[next].path.string());
+      path = PathText(fileList_->entries()[next].path);
     }
     engine::PrefetchTrack(engine_.get(), path);
   });

@@ -1,9 +1,11 @@
 // The engine's life: start-up and shutdown, the recorder-file test, and
 // opening and closing a movie.
 #include <QCoreApplication>
-#include <QFile>
 #include <QPointer>
+#include <fstream>
+#include <string_view>
 
+#include "app/path_text.h"
 #include "app/settings_file.h"
 #include "catalogue/recording_check.h"
 #include "container/named_mutex.h"
@@ -22,14 +24,11 @@ constexpr int kOpenTimeoutMs = 10000;
 // The least number of sensor records a playable recording has.
 constexpr std::int64_t kMinimumRecords = 16;
 
-std::filesystem::path NativePath(const QString& path) { return path.toStdString(); }
-
 // True when bytes 4..7 of the file are "ftyp".
-bool StartsWithFtyp(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return false;
-  const QByteArray head = file.read(260);
-  return head.size() >= 8 && head.mid(4, 4) == "ftyp";
+bool StartsWithFtyp(const std::filesystem::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  char head[8] = {};
+  return file.read(head, sizeof head) && std::string_view(head + 4, 4) == "ftyp";
 }
 
 // Repaints the surface whenever the presenter has a new picture; queued to
@@ -96,14 +95,14 @@ int EngineShutdown(PlayerEngineState* s) {
 
 bool IsRecorderFile(PlayerEngineState* s, const QString& path) {
   if (s->engineReady == 0) return false;
-  return IsRecording(NativePath(path));
+  return IsRecording(PathOf(path));
 }
 
 bool OpenMovie(PlayerEngineState* s, const QString& path) {
   if (s->engineReady == 0) return false;
   EngineLock lock(s->fileMutex);
-  if (!StartsWithFtyp(path)) return false;
-  const std::filesystem::path file = NativePath(path);
+  const std::filesystem::path file = PathOf(path);
+  if (!StartsWithFtyp(file)) return false;
 
   const std::optional<std::int64_t> records = s->probeReader.RecordCount(file);
   s->probeReader.Destroy();

@@ -1,14 +1,13 @@
 // The engine's sensor tracks: the current recording's track, and the
 // read-ahead of the next one that LoadTrack takes over when the paths match.
+#include "app/path_text.h"
 #include "player/player_engine.h"
 
 namespace engine {
 namespace {
 
-std::filesystem::path NativePath(const QString& path) { return path.toStdString(); }
-
 bool SamePath(const std::filesystem::path& a, const QString& b) {
-  return QString::fromStdString(a.string()).compare(b, Qt::CaseInsensitive) == 0;
+  return PathText(a).compare(b, Qt::CaseInsensitive) == 0;
 }
 
 // Empties a track (path and records).
@@ -35,10 +34,10 @@ bool LoadTrack(PlayerEngineState* s, const QString& path) {
   EngineLock fileLock(s->fileMutex);
   if (prefetch.ready && SamePath(prefetch.Path(), path)) {
     SensorTrack::Move(prefetch.track, s->currentReader);
-    s->currentReader.path = NativePath(path);
+    s->currentReader.path = PathOf(path);
   } else {
     CloseTrack(s->currentReader);
-    if (!s->currentReader.Load(NativePath(path))) {
+    if (!s->currentReader.Load(PathOf(path))) {
       prefetch.ready = false;
       return false;
     }
@@ -65,9 +64,9 @@ bool PrefetchTrack(PlayerEngineState* s, const QString& path) {
   EngineLock lock(s->cacheMutex);
   prefetch.ready = false;
   CloseTrack(prefetch.track);
-  prefetch.SetPath(NativePath(path));
+  prefetch.SetPath(PathOf(path));
   prefetch.loading = true;
-  const bool loaded = prefetch.track.Load(NativePath(path));
+  const bool loaded = prefetch.track.Load(PathOf(path));
   prefetch.loading = false;
   prefetch.ready = loaded;
   return loaded;

@@ -1,12 +1,13 @@
 #include "player/player.h"
 
 #include <gst/pbutils/pbutils.h>
+#include <unistd.h>
 
-#include <QFileInfo>
-#include <QUrl>
 #include <chrono>
+#include <filesystem>
 
 #include "app/app_message.h"
+#include "app/path_text.h"
 #include "player/engine_messages.h"
 
 namespace {
@@ -97,9 +98,16 @@ GstElement* CPlayer::PipelineRef() const {
 
 PlayerResult CPlayer::OpenFile(const QString& path) {
   Close();
-  QFileInfo info(path);
-  if (!info.isFile() || !info.isReadable()) return kResultInvalidArg;
-  uri_ = QUrl::fromLocalFile(info.absoluteFilePath()).toEncoded().toStdString();
+  // The URI is made from the name's bytes, which need not be UTF-8.
+  std::error_code error;
+  const std::filesystem::path file = std::filesystem::absolute(PathOf(path), error);
+  if (error || !std::filesystem::is_regular_file(file, error) || access(file.c_str(), R_OK) != 0) {
+    return kResultInvalidArg;
+  }
+  gchar* uri = gst_filename_to_uri(file.c_str(), nullptr);
+  if (uri == nullptr) return kResultInvalidArg;
+  uri_ = uri;
+  g_free(uri);
   audioDisabled_ = false;
   hasDisplay_ = false;
   ended_ = false;

@@ -11,8 +11,10 @@
 #include <QVBoxLayout>
 #include <array>
 #include <ctime>
+#include <thread>
 
 #include "app/app_message.h"
+#include "app/path_text.h"
 #include "catalogue/recorder_clock.h"
 #include "catalogue/source_entries.h"
 
@@ -89,48 +91,66 @@ CEventListDlg::CEventListDlg(QWidget* parent) : QDialog(parent) {
   layout->addLayout(bottom);
 }
 
-CEventListDlg::~CEventListDlg() { Cancel(); }
+CEventListDlg::~CEventListDlg() {
+  if (!scan_) return;
+  scan_->running = false;
+  const std::lock_guard lock(scan_->mutex);
+  scan_->window = nullptr;
+}
+
+void CEventListDlg::Shared::Post(int message, std::intptr_t wParam, std::intptr_t lParam) {
+  if (window != nullptr) PostAppMessage(window, message, wParam, lParam);
+}
 
 void CEventListDlg::Scan(const std::filesystem::path& source, const EventChannelSwitches& switches,
                          std::int64_t offsetSeconds) {
-  Cancel();
-  model_->removeRows(0, model_->rowCount());
-  {
-    const std::lock_guard lock(foundMutex_);
-    found_.clear();
+  if (scan_) {  // the scan replaced ends by itself, unheard
+    scan_->running = false;
+    const std::lock_guard lock(scan_->mutex);
+    scan_->window = nullptr;
   }
+  model_->removeRows(0, model_->rowCount());
   offsetSeconds_ = offsetSeconds;
   recordingsDone_ = 0;
   recordingsTotal_ = 0;
   cancelled_ = false;
-  running_ = true;
+  scan_ = std::make_shared<Shared>();
+  scan_->window = this;
   const std::intptr_t serial = ++serial_;
   cancel_->setEnabled(true);
   ShowStatus();
-  worker_ = std::thread([this, source, switches, serial] {
+  std::thread([shared = scan_, source, switches, serial] {
+    const std::atomic<bool>* running = &shared->running;
     Catalogue catalogue;
-    const std::vector<FileEntry> entries = CollectSource(catalogue, source);
-    const std::vector<std::filesystem::path> refused = RefusedMovies(source, entries);
-    PostAppMessage(this, kMessageFound, serial,
+    const std::vector<FileEntry> entries = CollectSource(catalogue, source, running);
+    const std::vector<std::filesystem::path> refused = RefusedMovies(source, entries, running);
+    {
+      const std::lock_guard lock(shared->mutex);
+      shared->Post(kMessageFound, serial,
                    static_cast<std::intptr_t>(entries.size() + refused.size()));
-    const bool whole = ScanEvents(
-        entries, {.switches = switches, .running = &running_, .found = [&](RecordingEvents found) {
-                    const std::lock_guard lock(foundMutex_);
-                    found_.emplace_back(entries[found.entry].path, std::move(found));
-                    PostAppMessage(this, kMessageFound);
-                  }});
-    if (whole) {
-      const std::lock_guard lock(foundMutex_);
-      for (const std::filesystem::path& path : refused)
-        found_.emplace_back(path, RecordingEvents{});
     }
-    PostAppMessage(this, kMessageDone, serial, whole ? 0 : 1);
-  });
+    const bool whole = ScanEvents(entries, {.switches = switches,
+                                            .running = running,
+                                            .found =
+                                                [&](RecordingEvents found) {
+                                                  const std::lock_guard lock(shared->mutex);
+                                                  shared->found.emplace_back(
+                                                      entries[found.entry].path, std::move(found));
+                                                  shared->Post(kMessageFound, serial);
+                                                }}) &&
+                       shared->running;
+    const std::lock_guard lock(shared->mutex);
+    if (whole) {
+      for (const std::filesystem::path& path : refused)
+        shared->found.emplace_back(path, RecordingEvents{});
+    }
+    shared->Post(kMessageDone, serial, whole ? 0 : 1);
+  }).detach();
 }
 
 void CEventListDlg::Cancel() {
-  running_ = false;
-  if (worker_.joinable()) worker_.join();
+  if (scan_) scan_->running = false;
+  cancel_->setEnabled(false);
 }
 
 bool CEventListDlg::event(QEvent* event) {
@@ -140,12 +160,15 @@ bool CEventListDlg::event(QEvent* event) {
   const auto* message = static_cast<AppMessageEvent*>(event);
   if (message->wParam() != serial_) return true;  // from a scan since replaced
   if (found) {
-    if (message->lParam() > 0) recordingsTotal_ = static_cast<int>(message->lParam());
+    if (message->lParam() > 0) {  // the walk is done: the total is known
+      recordingsTotal_ = static_cast<int>(message->lParam());
+      ShowStatus();
+    }
     TakeFound();
     return true;
   }
-  if (worker_.joinable()) worker_.join();
   TakeFound();
+  scan_.reset();
   cancelled_ = message->lParam() != 0;
   cancel_->setEnabled(false);
   ShowStatus();
@@ -154,10 +177,11 @@ bool CEventListDlg::event(QEvent* event) {
 }
 
 void CEventListDlg::TakeFound() {
+  if (!scan_) return;
   std::deque<std::pair<std::filesystem::path, RecordingEvents>> taken;
   {
-    const std::lock_guard lock(foundMutex_);
-    taken.swap(found_);
+    const std::lock_guard lock(scan_->mutex);
+    taken.swap(scan_->found);
   }
   if (taken.empty()) return;
   // Adding rows to a sorted view re-sorts it at each row: sort once after.
@@ -186,7 +210,7 @@ void CEventListDlg::AddRow(const std::filesystem::path& path, const SourceEvent*
            Cell(e->hasPosition ? QString::number(e->speed, 'f', 0) + " km/h" : "-", speed)};
     row[kKind]->setData(static_cast<qlonglong>(e->offsetMs), kOffsetRole);
   }
-  row[kKind]->setData(QFile::decodeName(path.c_str()), kPathRole);
+  row[kKind]->setData(PathText(path), kPathRole);
   model_->appendRow(row);
 }
 

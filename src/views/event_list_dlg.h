@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <deque>
 #include <filesystem>
+#include <memory>
 #include <mutex>
-#include <thread>
 #include <vector>
 
 #include "catalogue/source_events.h"
@@ -40,9 +40,10 @@ class CEventListDlg : public QDialog {
   // recorder's clock.
   void Scan(const std::filesystem::path& source, const EventChannelSwitches& switches,
             std::int64_t offsetSeconds);
-  // Stops the scan and waits for its worker; the rows found stay.
+  // Asks the scan to stop, without waiting for its worker: the rows found
+  // stay, and scanFinished follows when the worker has stopped.
   void Cancel();
-  bool scanning() const { return worker_.joinable(); }
+  bool scanning() const { return scan_ != nullptr; }
 
   QTableView* table() const { return table_; }
   QLineEdit* filter() const { return filter_; }
@@ -70,12 +71,19 @@ class CEventListDlg : public QDialog {
   QLabel* status_ = nullptr;
   QPushButton* cancel_ = nullptr;
 
-  std::thread worker_;
-  std::atomic<bool> running_{false};
+  // What a scan's worker shares with the window. The worker holds it to
+  // its end, so the window never waits for the worker, not even when it
+  // closes.
+  struct Shared {
+    std::atomic<bool> running{true};
+    std::mutex mutex;           // guards what follows
+    QObject* window = nullptr;  // cleared when the window stops listening
+    // What the worker found and the window has not shown yet.
+    std::deque<std::pair<std::filesystem::path, RecordingEvents>> found;
+    void Post(int message, std::intptr_t wParam = 0, std::intptr_t lParam = 0);
+  };
+  std::shared_ptr<Shared> scan_;  // the running scan's
   std::int64_t offsetSeconds_ = 0;
-  // What the worker found and the window has not shown yet.
-  std::mutex foundMutex_;
-  std::deque<std::pair<std::filesystem::path, RecordingEvents>> found_;
   int recordingsDone_ = 0;
   int recordingsTotal_ = 0;
   bool cancelled_ = false;

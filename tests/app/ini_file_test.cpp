@@ -4,12 +4,14 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <optional>
 #include <string>
 #include <thread>
@@ -33,6 +35,8 @@ TEST(IniFile, FindsValuesLikeTheProfileFunctions) {
       {"plain", "[DISPLAY]\r\nVOLUME=100\r\n", "DISPLAY", "VOLUME", "100"},
       {"case of section and key", "[display]\r\nVolume=100\r\n", "DISPLAY", "VOLUME", "100"},
       {"bare LF line ends", "[A]\nK=1\n", "A", "K", "1"},
+      {"bare CR line ends", "[B]\rX=2\r[A]\rJ=0\rK=1\r", "A", "K", "1"},
+      {"mixed line ends", "[A]\rJ=0\r\nK=1\n", "A", "K", "1"},
       {"no line end at the end", "[A]\r\nK=1", "A", "K", "1"},
       {"blanks around names and value", "  [ A ]  \r\n  K  =  x y  \r\n", "A", "K", "x y"},
       {"inner blanks and Japanese", "[SOURCE]\r\nFOLDER=/media/カード 1/DCIM\r\n", "SOURCE",
@@ -83,6 +87,9 @@ TEST(IniFile, ChangesOnlyTheLineOfTheKey) {
       {"new section after a last line without line end", "[A]\r\nX=1", "B", "K", "v",
        "[A]\r\nX=1\r\n[B]\r\nK=v\r\n"},
       {"bare LF file keeps bare LF", "[A]\nX=1\n", "A", "K", "v", "[A]\nX=1\nK=v\n"},
+      {"bare CR file keeps bare CR", "[A]\rX=1\r[B]\r", "A", "K", "v", "[A]\rX=1\rK=v\r[B]\r"},
+      {"bare CR value replaced in place", "[A]\rK=1\rX=2\r", "A", "K", "3", "[A]\rK=3\rX=2\r"},
+      {"new section after bare CR", "[A]\rX=1\r", "B", "K", "v", "[A]\rX=1\r[B]\rK=v\r"},
       {"only the first duplicate changes", "[A]\r\nK=1\r\nK=2\r\n", "A", "K", "3",
        "[A]\r\nK=3\r\nK=2\r\n"},
       {"Japanese value", "[SOURCE]\r\nSELECT=SD\r\n", "SOURCE", "FOLDER", "/mnt/動画 1",
@@ -232,6 +239,121 @@ TEST_F(IniFileOnDisk, ConcurrentWritersLoseNoKey) {
   for (int i = 0; i < kKeys; ++i) {
     EXPECT_EQ(FindIniValue(text, "S", "a" + std::to_string(i)), "v") << i;
     EXPECT_EQ(FindIniValue(text, "S", "b" + std::to_string(i)), "v") << i;
+  }
+}
+
+// Not a settings file: each is refused at once, when read and when written,
+// and left as it is.
+TEST_F(IniFileOnDisk, RefusesWhatIsNotARegularFileOfSettings) {
+  struct Case {
+    const char* what;
+    std::function<void(const fs::path&)> make;
+  };
+  const Case cases[] = {
+      {"a FIFO", [](const fs::path& p) { ASSERT_EQ(mkfifo(p.c_str(), 0644), 0); }},
+      {"a link to /dev/zero", [](const fs::path& p) { fs::create_symlink("/dev/zero", p); }},
+      {"a folder", [](const fs::path& p) { fs::create_directory(p); }},
+      {"a file of 2 MiB",
+       [](const fs::path& p) {
+         Write(p, "[DISPLAY]\r\nVOLUME=10\r\n");
+         fs::resize_file(p, 2 << 20);
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs::remove_all(file_);
+    c.make(file_);
+    const fs::file_status before = fs::symlink_status(file_);
+    // A hang or an endless read ends the child, and the case fails.
+    const int result = InChild([&] {
+      alarm(2);
+      const bool read = ReadIniValue(file_, "DISPLAY", "VOLUME").has_value();
+      const bool written = WriteIniValue(file_, "DISPLAY", "VOLUME", "20");
+      return (read ? 1 : 0) | (written ? 2 : 0);
+    });
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(fs::symlink_status(file_).type(), before.type());
+    EXPECT_EQ(EntriesInFolder(), 1);
+  }
+}
+
+struct stat StatOf(const fs::path& path) {
+  struct stat info {};
+  EXPECT_EQ(lstat(path.c_str(), &info), 0) << path;
+  return info;
+}
+
+// A settings file that is a link stays one, and an unchanged value is not
+// written at all: hard links stay shared, a read-only file stays as it is.
+TEST_F(IniFileOnDisk, WritesThroughLinksAndOnlyWhatChanged) {
+  const std::string text = "; mine\r\n[DISPLAY]\r\nVOLUME=10\r\n";
+  const fs::path target = folder_ / "kept" / "settings.ini";
+  const fs::path twin = folder_ / "twin.ini";
+  struct Case {
+    const char* what;
+    std::function<void()> make;
+    const char* value;
+  };
+  const Case cases[] = {
+      {"a plain file, same value", [&] { Write(file_, text); }, "10"},
+      {"a read-only file, same value",
+       [&] {
+         Write(file_, text);
+         chmod(file_.c_str(), 0444);
+       },
+       "10"},
+      {"a hard link, same value",
+       [&] {
+         Write(file_, text);
+         fs::create_hard_link(file_, twin);
+       },
+       "10"},
+      {"a link, same value",
+       [&] {
+         Write(target, text);
+         fs::create_symlink("kept/settings.ini", file_);
+       },
+       "10"},
+      {"a link, new value",
+       [&] {
+         Write(target, text);
+         fs::create_symlink("kept/settings.ini", file_);
+       },
+       "20"},
+      {"a link to a link, new value",
+       [&] {
+         Write(target, text);
+         fs::create_symlink("kept/settings.ini", folder_ / "middle.ini");
+         fs::create_symlink(folder_ / "middle.ini", file_);
+       },
+       "20"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs::remove_all(folder_);
+    fs::create_directories(folder_ / "kept");
+    c.make();
+    const fs::path real = fs::canonical(file_);
+    // Times in the past, so that any write shows.
+    const timeval past[2] = {{1000000000, 0}, {1000000000, 0}};
+    ASSERT_EQ(utimes(real.c_str(), past), 0);
+    const struct stat link = StatOf(file_);
+    const struct stat before = StatOf(real);
+    const bool changed = std::string(c.value) != "10";
+
+    EXPECT_TRUE(WriteIniValue(file_, "DISPLAY", "VOLUME", c.value));
+    EXPECT_EQ(ReadIniValue(file_, "DISPLAY", "VOLUME"), c.value);
+    EXPECT_EQ(StatOf(file_).st_mode, link.st_mode) << "a link stays a link";
+    EXPECT_EQ(fs::canonical(file_), real);
+    const struct stat after = StatOf(real);
+    EXPECT_EQ(after.st_ino == before.st_ino && after.st_mtime == before.st_mtime, !changed);
+    if (!changed) {
+      EXPECT_EQ(after.st_nlink, before.st_nlink) << "hard links stay shared";
+      EXPECT_EQ(after.st_mode, before.st_mode);
+    }
+    for (const auto& entry : fs::recursive_directory_iterator(folder_)) {
+      EXPECT_FALSE(entry.path().filename().string().ends_with(".tmp")) << entry.path();
+    }
   }
 }
 

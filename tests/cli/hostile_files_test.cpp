@@ -313,4 +313,114 @@ TEST_F(HostileFiles, SpecialFilesNamedLikeRecordingsAreSkippedOrRefused) {
   EXPECT_FALSE(fs::exists(dir_.path() / "route.gpx"));
 }
 
+TEST_F(HostileFiles, FolderLoopsListEachRecordingOnce) {
+  // A card of the two recordings, listed before and after links that lead
+  // back up the tree (a loop through the card's folder, one through the
+  // card itself) and a second name for the recordings' folder.
+  const fs::path dcim = dir_.path() / "DCIM";
+  const fs::path media = dcim / "100MEDIA";
+  fs::create_directories(media);
+  for (std::size_t i = 0; i < 2; ++i) fs::copy_file(Recording(i), media / Recording(i).filename());
+  const fs::path out = dir_.path() / "out";
+  fs::create_directories(out);
+  const std::vector<std::vector<std::string>> commands = {
+      {"list", dir_.path().string()},
+      {"events", dir_.path().string(), "--json"},
+      {"list", media.string()},
+      {"events", media.string()},
+      {"csv", dir_.path().string(), out.string(), "--force"},
+  };
+  // What a command printed, and the list it wrote.
+  const auto output = [](const std::vector<std::string>& args, const ChildRun& run) {
+    if (args[0] != "csv" || run.out.empty()) return run.out;
+    return run.out + FileText(run.out.substr(0, run.out.size() - 1));
+  };
+  std::vector<std::string> before;
+  for (const std::vector<std::string>& args : commands) {
+    const ChildRun run = RunCli(args, dir_.path(), 10);
+    ASSERT_EQ(run.status, 0) << Describe(args, run);
+    before.push_back(output(args, run));
+  }
+  ASSERT_EQ(std::count(before[0].begin(), before[0].end(), '\n'), 2) << before[0];
+
+  fs::create_directory_symlink(dcim, media / "up");
+  fs::create_directory_symlink("..", media / "parent");
+  fs::create_directory_symlink(".", dcim / "here");
+  fs::create_directory_symlink(media, dcim / "200MEDIA");
+  for (std::size_t i = 0; i < commands.size(); ++i) {
+    const ChildRun run = RunCli(commands[i], dir_.path(), 10);
+    const std::string said = Describe(commands[i], run);
+    EXPECT_EQ(run.status, 0) << said;
+    EXPECT_LT(run.seconds, 2.0) << said;
+    EXPECT_LT(run.peakKiB, 64 * 1024) << said;
+    EXPECT_EQ(output(commands[i], run), before[i]) << said;
+  }
+}
+
+// Writes `bytes` over `file` at `at`.
+void Overwrite(const fs::path& file, std::uint64_t at, const std::string& bytes) {
+  std::fstream out(file, std::ios::binary | std::ios::in | std::ios::out);
+  out.seekp(static_cast<std::streamoff>(at));
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+TEST_F(HostileFiles, DamagedRecordingsAreLeftOutOfExportsAndNamed) {
+  // The first recording of the card with a movie atom too short to hold
+  // anything (still a recorder file by its head and tail), a copy cut
+  // short, and the second recording whole.
+  const fs::path media = dir_.path() / "card" / "DCIM" / "100MEDIA";
+  const fs::path out = dir_.path() / "out";
+  fs::create_directories(media);
+  fs::create_directories(out);
+  const fs::path broken = media / Recording(0).filename();
+  const fs::path whole = media / Recording(1).filename();
+  fs::copy_file(Recording(0), broken);
+  fs::copy_file(Recording(1), whole);
+  const std::string bytes = FileText(broken);
+  Overwrite(broken, bytes.find("moov") - 4, std::string("\0\0\0\4", 4));
+  const fs::path cut = dir_.path() / "cut.MOV";
+  fs::copy_file(Recording(0), cut);
+  fs::resize_file(cut, fs::file_size(cut) / 2);
+  const fs::path gpx = out / "route.gpx";
+
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    std::vector<fs::path> named;       // on standard error
+    std::vector<std::string> written;  // in the output, each once
+  };
+  const std::vector<Case> cases = {
+      {{"csv", (dir_.path() / "card").string(), out.string()},
+       3,
+       {broken},
+       {broken.filename().string() + ",-,-,-,-,-,-,fps,0MB\r\n",
+        whole.filename().string() + ",2024/"}},
+      {{"gpx", cut.string(), whole.string(), "-o", gpx.string()},
+       3,
+       {cut},
+       {"<name>" + whole.filename().string() + "</name>", "<trk>"}},
+      {{"gpx", cut.string(), "-o", gpx.string()}, 1, {cut}, {}},
+  };
+  for (const Case& c : cases) {
+    fs::remove_all(out);
+    fs::create_directories(out);
+    const ChildRun run = RunCli(c.args, dir_.path(), 10);
+    const std::string said = Describe(c.args, run);
+    EXPECT_EQ(run.status, c.status) << said;
+    for (const fs::path& path : c.named) {
+      EXPECT_NE(run.err.find(path.string()), std::string::npos) << said;
+    }
+    std::string written;
+    for (const auto& entry : fs::directory_iterator(out)) written += FileText(entry.path());
+    EXPECT_EQ(written.empty(), c.written.empty()) << said;
+    for (const std::string& text : c.written) {
+      const std::size_t at = written.find(text);
+      EXPECT_NE(at, std::string::npos) << said << "\n" << text << "\n" << written;
+      if (at != std::string::npos) {
+        EXPECT_EQ(written.find(text, at + 1), std::string::npos) << text;
+      }
+    }
+  }
+}
+
 }  // namespace

@@ -9,6 +9,8 @@
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <numeric>
 
@@ -328,6 +330,60 @@ TEST_F(FileCommands, DeleteMovesTheTickedFilesToTheTrashAndNeverLosesOne) {
   EXPECT_EQ(dlg_->fileList()->entryCount(), 1);
   EXPECT_TRUE(QTest::qWaitFor([&] { return dlg_->openComplete(); }, kOpenMs))
       << "the recording opens again";
+}
+
+// Two recordings whose names differ only where one holds bytes that are not
+// UTF-8 and the other U+FFFD, which Qt reads those bytes as, in a folder
+// whose name is not UTF-8 either: the folder lists them, each plays as
+// itself, and ticking one trashes that one.
+TEST_F(FileCommands, TwinNamesThatAreNotUtf8PlayAndGoToTheTrashAsThemselves) {
+  TrashHome trash;
+  CardSource card(2, 2);
+  QTemporaryDir folder;
+  const std::filesystem::path root =
+      std::filesystem::path(QFile::encodeName(folder.path()).toStdString()) / "\xfe\xff";
+  std::filesystem::create_directory(root);
+  const std::filesystem::path raw = root /
+                                    "0612\xff\xfe"
+                                    "3005_M.MOV";
+  const std::filesystem::path twin = root /
+                                     "0612\xef\xbf\xbd\xef\xbf\xbd"
+                                     "3005_M.MOV";
+  std::filesystem::copy_file(QFile::encodeName(card.Path(0)).toStdString(), raw);
+  std::filesystem::copy_file(QFile::encodeName(card.Path(1)).toStdString(), twin);
+  const auto content = [](const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  const std::string rawBytes = content(raw);
+  const std::string twinBytes = content(twin);
+  ASSERT_NE(rawBytes, twinBytes);
+
+  Open(card, SourceKind::kFolder, folder.path(), 0);
+  const std::vector<FileEntry>& entries = dlg_->fileList()->entries();
+  ASSERT_EQ(entries.size(), 2u);
+  const int rawRow = entries[0].path == raw ? 0 : 1;
+  ASSERT_EQ(entries[static_cast<std::size_t>(rawRow)].path, raw);
+  for (const int row : {rawRow, 1 - rawRow}) {
+    dlg_->fileList()->SelectRow(row);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dlg_->currentIndex() == row && dlg_->openComplete(); },
+                                kOpenMs));
+    EXPECT_EQ(dlg_->engineState()->moviePath, entries[static_cast<std::size_t>(row)].path);
+  }
+
+  ModalScript deleted;
+  deleted.Then<CFileSelectDlg>(Tick({rawRow})).Box();
+  Run(kCmdDelete, deleted);
+  EXPECT_EQ(deleted.boxes, std::vector<QString>{"完了しました。"});
+  EXPECT_FALSE(std::filesystem::exists(raw));
+  EXPECT_TRUE(content(twin) == twinBytes) << "the twin stays as it was";
+  const QStringList trashed = Names(trash.files());
+  ASSERT_EQ(trashed.size(), 1);
+  EXPECT_TRUE(content(QFile::encodeName(trash.files() + "/" + trashed[0]).toStdString()) ==
+              rawBytes);
+  const std::string record =
+      content(QFile::encodeName(trash.info() + "/" + trashed[0] + ".trashinfo").toStdString());
+  EXPECT_NE(record.find("%FE%FF/0612%FF%FE3005_M.MOV\n"), std::string::npos) << record;
 }
 
 }  // namespace

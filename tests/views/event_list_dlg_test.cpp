@@ -179,21 +179,41 @@ TEST_F(EventListTest, CancelStopsTheScanAtOnceAndKeepsWhatWasFound) {
   {
     HeldTrackLock held;
     dialog.Scan(Card(), EventChannelSwitches{}, 0);
-    QTest::qWait(50);
+    // The card is walked; the first recording's read waits for the lock.
+    ASSERT_TRUE(WaitFor([&] { return dialog.status()->text().startsWith("0 / 501 "); }))
+        << dialog.status()->text().toStdString();
     EXPECT_TRUE(dialog.scanning());
     EXPECT_TRUE(dialog.cancelButton()->isEnabled());
-    // The lock goes shortly after the click: the recording being read
-    // ends, and no other is started.
-    held.Release(std::chrono::milliseconds(20));
+    // The click answers while the worker still stands: the window does not
+    // wait for it. When the lock goes, the recording being read ends and no
+    // other is started.
     QElapsedTimer clock;
     clock.start();
     QTest::mouseClick(dialog.cancelButton(), Qt::LeftButton);
     EXPECT_LT(clock.elapsed(), 200);
-    EXPECT_FALSE(dialog.scanning());
+    EXPECT_FALSE(dialog.cancelButton()->isEnabled());
+    QTest::qWait(100);
+    EXPECT_EQ(finished.count(), 0);
+    held.Release(std::chrono::milliseconds(0));
   }
   ASSERT_TRUE(WaitFor([&] { return finished.count() == 1; }));
   EXPECT_TRUE(finished.at(0).at(0).toBool());
+  EXPECT_FALSE(dialog.scanning());
   EXPECT_LT(dialog.table()->model()->rowCount(), 40);  // one recording's events at most
   EXPECT_FALSE(dialog.cancelButton()->isEnabled());
   EXPECT_TRUE(dialog.status()->text().contains("中止"));
+}
+
+TEST_F(EventListTest, ClosingTheWindowDuringAScanDoesNotWaitForIt) {
+  HeldTrackLock held;
+  QElapsedTimer clock;
+  {
+    CEventListDlg dialog;
+    dialog.Scan(Card(), EventChannelSwitches{}, 0);
+    ASSERT_TRUE(WaitFor([&] { return dialog.status()->text().startsWith("0 / 501 "); }))
+        << dialog.status()->text().toStdString();
+    ASSERT_TRUE(dialog.scanning());
+    clock.start();
+  }
+  EXPECT_LT(clock.elapsed(), 200);
 }
