@@ -64,12 +64,15 @@ class EventNavigation : public ::testing::Test {
     return QTest::qWaitFor([&] { return dlg_->openComplete() && dlg_->tickRunning(); }, kOpenMs);
   }
 
-  // Posts `message` with the cursor at `from` and returns where the cursor
-  // went.
+  // Clicks the graph for `message` (the left button for the previous event,
+  // the right for the next) with the cursor at `from` and returns where the
+  // cursor went.
   std::int64_t Walk(int from, int message) {
     dlg_->SeekTo(from);
     EXPECT_EQ(dlg_->gSensorDlg()->cursorFrame(), from);
-    PostAppMessage(dlg_.get(), message);
+    const Qt::MouseButton button =
+        message == CGSensorDlg::kMessagePrevEvent ? Qt::LeftButton : Qt::RightButton;
+    QTest::mouseClick(dlg_->gSensorDlg(), button);
     QTest::qWait(100);
     EXPECT_EQ(dlg_->seekSlider()->pos(), dlg_->gSensorDlg()->cursorFrame());
     return dlg_->gSensorDlg()->cursorFrame();
