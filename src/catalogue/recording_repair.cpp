@@ -9,6 +9,7 @@
 
 #include "catalogue/cut_short_file.h"
 #include "catalogue/edit_lists.h"
+#include "catalogue/expanded_track.h"
 #include "catalogue/join_writer.h"
 #include "catalogue/mdat_walk.h"
 #include "catalogue/repair_reference.h"
@@ -127,18 +128,9 @@ bool RebuildTrack(TrackAtoms& track, const std::vector<WalkedSample>& samples,
                   std::uint64_t mediaStart, std::uint32_t movieScale, std::uint64_t& presented,
                   std::string& why) {
   const std::uint32_t delta = ReadWord(track.stts->data, 12);
-  const std::uint32_t descriptionIndex = ReadWord(track.stsc->data, 16);
-  track.stts->data = kept > 0 ? Counted(1, Words({kept, delta})) : Counted(0, {});
-
-  AtomBytes sizes = Words({0, 0, kept});
-  for (std::uint32_t i = 0; i < kept; ++i) Append(sizes, {samples[i].size});
-  track.stsz->data = std::move(sizes);
-
-  AtomBytes stsc;
-  AtomBytes stco;
-  std::uint32_t chunkCount = 0;
-  std::uint32_t stscCount = 0;
-  std::uint32_t lastRun = 0;
+  ExpandedTrack rebuilt;
+  rebuilt.deltas.assign(kept, delta);
+  for (std::uint32_t i = 0; i < kept; ++i) rebuilt.sizes.push_back(samples[i].size);
   std::uint32_t taken = 0;
   for (const WalkedChunk& chunk : chunks) {
     if (chunk.track != index || taken == kept) continue;
@@ -148,17 +140,15 @@ bool RebuildTrack(TrackAtoms& track, const std::vector<WalkedSample>& samples,
       why = "the repaired movie would pass 4 GiB";
       return false;
     }
-    ++chunkCount;
-    Append(stco, {static_cast<std::uint32_t>(offset)});
-    if (count != lastRun) {
-      Append(stsc, {chunkCount, count, descriptionIndex});
-      ++stscCount;
-      lastRun = count;
-    }
+    rebuilt.chunks.push_back(
+        {static_cast<std::uint32_t>(offset), count, ReadWord(track.stsc->data, 16)});
     taken += count;
   }
-  track.stsc->data = Counted(stscCount, stsc);
-  track.stco->data = Counted(chunkCount, stco);
+  CompactTables tables = CompactTrack(rebuilt);
+  track.stts->data = std::move(tables.stts);
+  track.stsz->data = std::move(tables.stsz);
+  track.stsc->data = std::move(tables.stsc);
+  track.stco->data = std::move(tables.stco);
 
   std::uint32_t compositionShift = 0;
   if (track.ctts != nullptr) {
