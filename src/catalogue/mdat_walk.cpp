@@ -278,6 +278,38 @@ std::optional<WalkedSample> FirstPicture(const MediaReader& read, std::uint64_t 
   return PictureAt(window, 0, plan);
 }
 
+std::size_t PicturesDecoding(const MediaReader& read, const std::vector<WalkedSample>& pictures,
+                             const WalkPlan& plan) {
+  av_log_set_level(AV_LOG_QUIET);
+  AVCodecContext* decoder = NewContext(AV_CODEC_ID_H264, plan.avcC, true);
+  AVPacket* packet = av_packet_alloc();
+  AVFrame* frame = av_frame_alloc();
+  std::size_t decoded = 0;
+  std::vector<std::uint8_t> bytes;
+  for (const WalkedSample& picture : pictures) {
+    if (decoder == nullptr || packet == nullptr || frame == nullptr) break;
+    bytes.resize(picture.size);
+    if (read(picture.offset, bytes) != static_cast<long long>(bytes.size()) ||
+        av_new_packet(packet, static_cast<int>(bytes.size())) < 0) {
+      break;
+    }
+    std::copy(bytes.begin(), bytes.end(), packet->data);
+    const int sent = avcodec_send_packet(decoder, packet);
+    av_packet_unref(packet);
+    bool clean = sent >= 0;
+    while (clean && avcodec_receive_frame(decoder, frame) == 0) {
+      clean = frame->decode_error_flags == 0;
+      av_frame_unref(frame);
+    }
+    if (!clean) break;
+    ++decoded;
+  }
+  av_frame_free(&frame);
+  av_packet_free(&packet);
+  avcodec_free_context(&decoder);
+  return decoded;
+}
+
 bool PictureDecodes(std::span<const std::uint8_t> picture, const WalkPlan& plan) {
   av_log_set_level(AV_LOG_QUIET);
   AVCodecContext* decoder = NewContext(AV_CODEC_ID_H264, plan.avcC, true);

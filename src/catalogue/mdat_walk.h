@@ -68,6 +68,13 @@ bool WalkMedia(const MediaReader& read, std::uint64_t length, const WalkPlan& pl
 std::optional<WalkedSample> FirstPicture(const MediaReader& read, std::uint64_t length,
                                          const WalkPlan& plan);
 
+// How many of `pictures` (a group from its IDR picture on, in decoding
+// order) the H.264 decoder decodes one after another without an error: a
+// picture cut short whose missing bytes the media happen to go on with
+// (bytes written after the cut) stops it.
+std::size_t PicturesDecoding(const MediaReader& read, const std::vector<WalkedSample>& pictures,
+                             const WalkPlan& plan);
+
 // True when the H.264 decoder decodes `picture` (length-prefixed NAL units)
 // without an error under the plan's configuration: a reference of another
 // picture size or codec fails it.

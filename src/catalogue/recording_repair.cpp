@@ -276,6 +276,17 @@ std::vector<AtomNode*> SampleTables(AtomNode& root) {
   return tables;
 }
 
+// The walked pictures up to the first of the last group that the decoder
+// stops at.
+std::uint32_t DecodingPictures(const MediaReader& read, const std::vector<WalkedSample>& pictures,
+                               const WalkPlan& plan) {
+  std::size_t last = 0;
+  for (std::size_t i = 0; i < pictures.size(); ++i) last = pictures[i].key ? i : last;
+  const std::vector<WalkedSample> group(pictures.begin() + static_cast<std::ptrdiff_t>(last),
+                                        pictures.end());
+  return static_cast<std::uint32_t>(last + PicturesDecoding(read, group, plan));
+}
+
 enum class Fit { kFits, kMismatch, kNothingToRecover };
 
 // Whether the damaged media's first picture decodes with the reference's
@@ -377,10 +388,12 @@ RepairResult Repair(const std::filesystem::path& damaged, const std::filesystem:
   for (std::size_t i = 0; i < atoms.tracks.size(); ++i) {
     const std::vector<WalkedSample>& samples = walk.samples[i];
     const bool picture = reference.plan.tracks[i] == TrackKind::kPicture;
-    const auto walked = static_cast<std::uint32_t>(samples.size());
+    auto walked = static_cast<std::uint32_t>(samples.size());
+    if (picture) walked = DecodingPictures(read, samples, reference.plan);
     const std::uint32_t kept =
-        picture && atoms.tracks[i].ctts != nullptr ? PicturesWithoutGap(PresentationOrder(samples))
-                                                   : walked;
+        picture && atoms.tracks[i].ctts != nullptr
+            ? PicturesWithoutGap(PresentationOrder({samples.begin(), samples.begin() + walked}))
+            : walked;
     if (picture && kept == 0) {
       return Fail(result, RepairError::kNothingToRecover,
                   damaged.string() + " holds no picture that shows whole: nothing to recover");

@@ -10,6 +10,17 @@
 
 namespace {
 
+constexpr const char* kHelp =
+    "Makes a recording that an impact cut short (it ends inside its media, without\n"
+    "its index and sensor track) into a movie that plays, from the pictures and\n"
+    "sound frames its media hold whole.\n"
+    "  -o OUT                 where to write it (default: beside FILE, as\n"
+    "                         NAME_repaired.MOV); FILE itself is only read\n"
+    "  --reference GOOD.MOV   a healthy recording of the same recorder to take the\n"
+    "                         sample descriptions and chunk order from (default: the\n"
+    "                         nearest in FILE's folder with the same picture size\n"
+    "                         and codec)\n";
+
 std::string_view RepairFailureText(RepairError error) {
   switch (error) {
     case RepairError::kNotCutShort:
@@ -36,6 +47,10 @@ int RunRepair(std::span<char* const> args) {
   RepairOptions options;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string_view arg = args[i];
+    if (arg == "--help" || arg == "-h") {
+      std::printf("usage: kestrel-cli %s\n%s", usage.c_str(), kHelp);
+      return 0;
+    }
     const bool hasValue = i + 1 < args.size();
     if ((arg == "-o" || arg == "--reference") && hasValue) {
       (arg == "-o" ? output : options.reference) = args[++i];

@@ -132,6 +132,7 @@ std::vector<Cut> CutsAcross(const Layout& layout) {
     cuts.push_back({"at a chunk boundary", picture.offset});
   }
   cuts.push_back({"garbage after a chunk boundary", layout.pictures[p / 2].offset, 4000});
+  cuts.push_back({"garbage after a cut inside a picture", middle(layout.pictures[p * 2 / 5]), 4000});
   return cuts;
 }
 
