@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <memory>
-#include <numeric>
 
 #include "catalogue/cut_short_file.h"
 #include "catalogue/edit_lists.h"
