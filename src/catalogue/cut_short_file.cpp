@@ -23,8 +23,8 @@ std::optional<CutShortMedia> FindCutShortMedia(const std::filesystem::path& path
   for (int atoms = 0; at + 8 <= size && atoms < 64; ++atoms) {
     std::array<std::uint8_t, 8> header{};
     if (!ReadExactAt(fd, header, at)) break;
-    const std::uint64_t atomSize = std::uint64_t{header[0]} << 24 | header[1] << 16 |
-                                   header[2] << 8 | header[3];
+    const std::uint64_t atomSize =
+        std::uint64_t{header[0]} << 24 | header[1] << 16 | header[2] << 8 | header[3];
     const std::string_view name(reinterpret_cast<const char*>(header.data()) + 4, 4);
     if ((atoms == 0 && name != "ftyp") || atomSize < 8) break;
     if (name == "mdat" && !media) media = CutShortMedia{at + 8, std::min(atomSize, size - at) - 8};

@@ -15,5 +15,4 @@ struct CutShortMedia {
 
 // The media of `path` when it is such a file; nothing with the reason
 // otherwise (a healthy recording among them).
-std::optional<CutShortMedia> FindCutShortMedia(const std::filesystem::path& path,
-                                               std::string& why);
+std::optional<CutShortMedia> FindCutShortMedia(const std::filesystem::path& path, std::string& why);

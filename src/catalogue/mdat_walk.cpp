@@ -156,13 +156,14 @@ std::optional<Nal> NalAt(Window& window, std::uint64_t offset, int lengthSize) {
   const auto head = window.At(offset, static_cast<std::size_t>(lengthSize) + 2);
   if (head.size() < static_cast<std::size_t>(lengthSize) + 2) return std::nullopt;
   Nal nal;
-  for (int i = 0; i < lengthSize; ++i) nal.length = nal.length << 8 | head[static_cast<std::size_t>(i)];
+  for (int i = 0; i < lengthSize; ++i)
+    nal.length = nal.length << 8 | head[static_cast<std::size_t>(i)];
   nal.header = head[static_cast<std::size_t>(lengthSize)];
   // first_mb_in_slice is the slice header's first Exp-Golomb number: 0 is a
   // single 1 bit.
   nal.firstMacroblock = (head[static_cast<std::size_t>(lengthSize) + 1] & 0x80) != 0;
-  const bool wellFormed = nal.length >= 2 && (nal.header & 0x80) == 0 && nal.Type() >= 1 &&
-                          nal.Type() <= 23;
+  const bool wellFormed =
+      nal.length >= 2 && (nal.header & 0x80) == 0 && nal.Type() >= 1 && nal.Type() <= 23;
   if (!wellFormed) return std::nullopt;
   nal.whole = offset + static_cast<std::uint64_t>(lengthSize) + nal.length <= window.length();
   return nal;
@@ -184,8 +185,8 @@ std::optional<WalkedSample> PictureAt(Window& window, std::uint64_t offset, cons
     const std::optional<Nal> nal = NalAt(window, at, plan.nalLengthSize);
     if (slices > 0 && plan.slicesPerPicture == 0) {
       if (at >= window.length()) return std::nullopt;
-      const bool further = nal && nal->IsSlice() && nal->header == sliceHeader &&
-                           !nal->firstMacroblock;
+      const bool further =
+          nal && nal->IsSlice() && nal->header == sliceHeader && !nal->firstMacroblock;
       if (!further) break;
     }
     if (!nal || !nal->whole) return std::nullopt;
@@ -211,8 +212,8 @@ std::optional<WalkedSample> PictureAt(Window& window, std::uint64_t offset, cons
 
 // The sound frame at `offset`: the fewest bytes the decoder decodes. A
 // frame cut short, or bytes that are no frame, do not decode at all.
-std::optional<WalkedSample> SoundFrameAt(Window& window, std::uint64_t offset,
-                                         const WalkPlan& plan, Codecs& codecs) {
+std::optional<WalkedSample> SoundFrameAt(Window& window, std::uint64_t offset, const WalkPlan& plan,
+                                         Codecs& codecs) {
   const auto bytes =
       window.At(offset, kMaxSoundFrameBytes * static_cast<std::size_t>(std::max(plan.channels, 1)));
   if (bytes.empty() || !codecs.SoundDecodes(bytes)) return std::nullopt;
@@ -230,8 +231,8 @@ std::optional<WalkedSample> SoundFrameAt(Window& window, std::uint64_t offset,
 
 }  // namespace
 
-bool WalkMedia(const MediaReader& read, std::uint64_t length, const WalkPlan& plan,
-               MdatWalk& walk, std::string& why, const std::atomic<bool>* running) {
+bool WalkMedia(const MediaReader& read, std::uint64_t length, const WalkPlan& plan, MdatWalk& walk,
+               std::string& why, const std::atomic<bool>* running) {
   Codecs codecs;
   if (!codecs.Open(plan, why)) return false;
   Window window(read, length);

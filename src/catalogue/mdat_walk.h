@@ -16,11 +16,11 @@ enum class TrackKind { kPicture, kSound };
 
 // What the walk takes from the healthy recording (the reference).
 struct WalkPlan {
-  std::vector<TrackKind> tracks;       // the reference's tracks in order
-  std::vector<std::uint8_t> avcC;      // the pictures' decoder configuration
-  int nalLengthSize = 4;               // bytes of a NAL unit's length prefix
-  int slicesPerPicture = 0;            // as in every picture of the reference; 0 when it varies
-  std::vector<std::uint8_t> aacConfig; // the sound's AudioSpecificConfig
+  std::vector<TrackKind> tracks;        // the reference's tracks in order
+  std::vector<std::uint8_t> avcC;       // the pictures' decoder configuration
+  int nalLengthSize = 4;                // bytes of a NAL unit's length prefix
+  int slicesPerPicture = 0;             // as in every picture of the reference; 0 when it varies
+  std::vector<std::uint8_t> aacConfig;  // the sound's AudioSpecificConfig
   int channels = 1;
   // The reference's chunks in file order: a track and its sample count.
   struct Chunk {
@@ -33,8 +33,8 @@ struct WalkPlan {
 struct WalkedSample {
   std::uint64_t offset = 0;  // from the start of the walked bytes
   std::uint32_t size = 0;
-  bool key = false;          // a picture that starts a group (an IDR picture)
-  int order = 0;             // a picture's order count (POC) within its group
+  bool key = false;  // a picture that starts a group (an IDR picture)
+  int order = 0;     // a picture's order count (POC) within its group
 };
 
 struct WalkedChunk {
@@ -46,8 +46,8 @@ struct WalkedChunk {
 struct MdatWalk {
   std::vector<std::vector<WalkedSample>> samples;  // per track
   std::vector<WalkedChunk> chunks;                 // in file order; the last may be short
-  std::uint64_t end = 0;        // past the last whole sample
-  bool outranPlan = false;      // the bytes go on past the reference's interleave
+  std::uint64_t end = 0;                           // past the last whole sample
+  bool outranPlan = false;  // the bytes go on past the reference's interleave
 };
 
 // Reads the media through a callback: up to `out.size()` bytes at `offset`
@@ -61,8 +61,8 @@ using MediaReader = std::function<long long(std::uint64_t offset, std::span<std:
 // bytes that are no sample). False with the reason when the walk cannot
 // start (the decoders refuse the configuration), or when `running` is
 // cleared.
-bool WalkMedia(const MediaReader& read, std::uint64_t length, const WalkPlan& plan,
-               MdatWalk& walk, std::string& why, const std::atomic<bool>* running = nullptr);
+bool WalkMedia(const MediaReader& read, std::uint64_t length, const WalkPlan& plan, MdatWalk& walk,
+               std::string& why, const std::atomic<bool>* running = nullptr);
 
 // The first picture of the media, when the bytes hold it whole.
 std::optional<WalkedSample> FirstPicture(const MediaReader& read, std::uint64_t length,

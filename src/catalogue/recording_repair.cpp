@@ -206,12 +206,13 @@ bool RebuildTrack(TrackAtoms& track, const std::vector<WalkedSample>& samples,
         if (edit.mediaTime >= 0) edit.mediaTime = static_cast<std::int32_t>(compositionShift);
       }
     }
-    const auto skipped = static_cast<std::uint64_t>(track.ctts != nullptr ? compositionShift
-                                                                          : mediaEdit->mediaTime);
+    const auto skipped =
+        static_cast<std::uint64_t>(track.ctts != nullptr ? compositionShift : mediaEdit->mediaTime);
     shownMedia = shownMedia > skipped ? shownMedia - skipped : 0;
     std::uint64_t total = 0;
     for (Edit& edit : *edits) {
-      if (edit.mediaTime >= 0) edit.duration = static_cast<std::uint32_t>(shownMedia * movieScale / mediaScale);
+      if (edit.mediaTime >= 0)
+        edit.duration = static_cast<std::uint32_t>(shownMedia * movieScale / mediaScale);
       total += edit.duration;
     }
     track.elst->data = WriteEdits(*edits);

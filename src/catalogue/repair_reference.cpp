@@ -92,6 +92,7 @@ int SlicesPerPicture(const std::filesystem::path& path, const TrackAtoms& track,
     if (chunk.track != index) continue;
     std::uint64_t at = chunk.offset;
     for (std::uint32_t i = 0; i < chunk.samples && sample < kSlicePictures && slices != 0; ++i) {
+      if (ReadWord(stsz, 4) == 0 && 16 + 4 * std::size_t{sample} > stsz.size()) break;
       const std::uint32_t size =
           ReadWord(stsz, 4) != 0 ? ReadWord(stsz, 4) : ReadWord(stsz, 12 + 4 * sample);
       int found = 0;
@@ -118,8 +119,9 @@ int SlicesPerPicture(const std::filesystem::path& path, const TrackAtoms& track,
 bool OpenRepairReference(const std::filesystem::path& path, RepairReference& reference,
                          std::string& why) {
   if (!IsRecording(path)) {
-    why = path.string() + " is not a healthy recording (it cannot be read, or lacks the recorder's "
-                          "closing marker)";
+    why = path.string() +
+          " is not a healthy recording (it cannot be read, or lacks the recorder's "
+          "closing marker)";
     return false;
   }
   reference.movie = MovieFile::Open(path, /*examineRoot=*/true, &why);
@@ -135,6 +137,11 @@ bool OpenRepairReference(const std::filesystem::path& path, RepairReference& ref
   int sounds = 0;
   for (std::size_t i = 0; i < reference.atoms.tracks.size(); ++i) {
     const TrackAtoms& track = reference.atoms.tracks[i];
+    if (track.stts->data.size() < 16 || track.stsc->data.size() < 20 ||
+        (track.ctts != nullptr && track.ctts->data.size() < 16)) {
+      why = path.string() + ": a track holds no samples";
+      return false;
+    }
     const std::string format = Format(track.stsd->data);
     if (format == "avc1") {
       const auto avcC = InnerAtom(track.stsd->data, "avcC");
@@ -200,7 +207,8 @@ std::vector<std::filesystem::path> ReferenceCandidates(const std::filesystem::pa
   for (std::ptrdiff_t i = 0; i < static_cast<std::ptrdiff_t>(names.size()); ++i) {
     if (i == at) continue;
     // Earlier files first at the same distance: 2 x distance, +1 after.
-    ranked.emplace_back(2 * std::abs(i - at) + (i > at ? 1 : 0), names[static_cast<std::size_t>(i)]);
+    ranked.emplace_back(2 * std::abs(i - at) + (i > at ? 1 : 0),
+                        names[static_cast<std::size_t>(i)]);
   }
   std::sort(ranked.begin(), ranked.end());
   std::vector<std::filesystem::path> candidates;

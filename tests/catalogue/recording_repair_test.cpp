@@ -132,7 +132,8 @@ std::vector<Cut> CutsAcross(const Layout& layout) {
     cuts.push_back({"at a chunk boundary", picture.offset});
   }
   cuts.push_back({"garbage after a chunk boundary", layout.pictures[p / 2].offset, 4000});
-  cuts.push_back({"garbage after a cut inside a picture", middle(layout.pictures[p * 2 / 5]), 4000});
+  cuts.push_back(
+      {"garbage after a cut inside a picture", middle(layout.pictures[p * 2 / 5]), 4000});
   return cuts;
 }
 
@@ -141,8 +142,8 @@ class RecordingRepair : public ::testing::TestWithParam<const char*> {};
 TEST_P(RecordingRepair, EveryCutRepairsToTheSourcesFirstPictures) {
   TempDir dir;
   const std::vector<fs::path> files = GenerateRecordings(
-      dir.path() / "card", {"--folders", "1", "--files", "2", "--seconds", "4", "--beep",
-                            "--size", "320x240", "--fps", GetParam(), "--triggers", "A"});
+      dir.path() / "card", {"--folders", "1", "--files", "2", "--seconds", "4", "--beep", "--size",
+                            "320x240", "--fps", GetParam(), "--triggers", "A"});
   ASSERT_EQ(files.size(), 2u);
   const fs::path& reference = files[0];
   const fs::path& source = files[1];
@@ -159,9 +160,11 @@ TEST_P(RecordingRepair, EveryCutRepairsToTheSourcesFirstPictures) {
     {
       std::vector<std::uint8_t> bytes(sourceBytes.begin(),
                                       sourceBytes.begin() + static_cast<std::ptrdiff_t>(cut.at));
-      for (std::size_t i = 0; i < cut.garbage; ++i) bytes.push_back(static_cast<std::uint8_t>(random()));
+      for (std::size_t i = 0; i < cut.garbage; ++i)
+        bytes.push_back(static_cast<std::uint8_t>(random()));
       std::ofstream(damaged, std::ios::binary)
-          .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+          .write(reinterpret_cast<const char*>(bytes.data()),
+                 static_cast<std::streamsize>(bytes.size()));
     }
     const std::vector<std::uint8_t> damagedBytes = FileBytes(damaged);
     const fs::path repaired = RepairedPath(damaged);
@@ -172,9 +175,9 @@ TEST_P(RecordingRepair, EveryCutRepairsToTheSourcesFirstPictures) {
 
     // The pictures wholly before the cut, less at most the last group
     // they leave unfinished.
-    const auto whole = static_cast<std::uint32_t>(std::count_if(
-        layout.pictures.begin(), layout.pictures.end(),
-        [&](const Sample& picture) { return picture.end <= cut.at; }));
+    const auto whole = static_cast<std::uint32_t>(
+        std::count_if(layout.pictures.begin(), layout.pictures.end(),
+                      [&](const Sample& picture) { return picture.end <= cut.at; }));
     std::uint32_t groupStart = whole;
     if (whole < layout.pictures.size()) {
       for (const std::uint32_t key : layout.keys) groupStart = key <= whole ? key : groupStart;

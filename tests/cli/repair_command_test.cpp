@@ -24,7 +24,8 @@ Bytes Read(const fs::path& path) {
 }
 
 void Write(const fs::path& path, const Bytes& bytes) {
-  std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(path, std::ios::binary)
+      .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 std::set<std::string> Listing(const fs::path& folder) {
@@ -64,31 +65,62 @@ TEST(RepairCommand, RepairsBesideTheFileOrIntoOutAndRefusesWithTheReason) {
   Bytes hevc = good;
   const std::string avc1 = "avc1";
   std::copy_n("hvc1", 4, std::search(hevc.begin(), hevc.end(), avc1.begin(), avc1.end()));
-  const auto cut = [&](std::size_t length) { return Bytes(source.begin(), source.begin() + static_cast<std::ptrdiff_t>(length)); };
+  const auto cut = [&](std::size_t length) {
+    return Bytes(source.begin(), source.begin() + static_cast<std::ptrdiff_t>(length));
+  };
   const Bytes half = cut(source.size() / 2);
 
   struct Case {
     const char* name;
     Bytes damaged;
-    bool goodBeside;               // a healthy recording in the damaged file's folder
+    bool goodBeside;                // a healthy recording in the damaged file's folder
     std::vector<std::string> args;  // after FILE; "@other", "@hevc" name those references
-    int status;                    // 0, or 1 for a refusal
-    const char* says;              // on standard error
-    const char* output;            // the file a repair writes
+    int status;                     // 0, or 1 for a refusal
+    const char* says;               // on standard error
+    const char* output;             // the file a repair writes
   };
   const std::vector<Case> cases = {
       {"repair beside the file", half, true, {}, 0, "pictures and", "0612083002_G_repaired.MOV"},
-      {"repair into -o", half, false, {"-o", "@out", "--reference", "@good"}, 0, "pictures and",
+      {"repair into -o",
+       half,
+       false,
+       {"-o", "@out", "--reference", "@good"},
+       0,
+       "pictures and",
        "fixed.MOV"},
-      {"garbage after the cut", [&] { Bytes b = half; b.insert(b.end(), 5000, '\x5a'); return b; }(),
-       true, {}, 0, "pictures and", "0612083002_G_repaired.MOV"},
+      {"garbage after the cut",
+       [&] {
+         Bytes b = half;
+         b.insert(b.end(), 5000, '\x5a');
+         return b;
+       }(),
+       true,
+       {},
+       0,
+       "pictures and",
+       "0612083002_G_repaired.MOV"},
       {"no reference on the card", half, false, {}, 1, "no reference recording was found", nullptr},
-      {"reference of another size", half, true, {"--reference", "@other"}, 1,
-       "640x360 that the damaged recording's first picture does not decode with", nullptr},
-      {"reference of another codec", half, true, {"--reference", "@hevc"}, 1,
-       "'hvc1' samples; the repair reads H.264", nullptr},
-      {"cut inside the first picture", cut(MediaStart(source) + 60), true, {}, 1,
-       "ends inside its first picture: nothing to recover", nullptr},
+      {"reference of another size",
+       half,
+       true,
+       {"--reference", "@other"},
+       1,
+       "640x360 that the damaged recording's first picture does not decode with",
+       nullptr},
+      {"reference of another codec",
+       half,
+       true,
+       {"--reference", "@hevc"},
+       1,
+       "'hvc1' samples; the repair reads H.264",
+       nullptr},
+      {"cut inside the first picture",
+       cut(MediaStart(source) + 60),
+       true,
+       {},
+       1,
+       "ends inside its first picture: nothing to recover",
+       nullptr},
       {"a healthy recording", source, true, {}, 1, "still has its movie index", nullptr},
   };
   for (const Case& c : cases) {
