@@ -26,9 +26,7 @@ constexpr std::array<CliCommand, 7> kCommands{{
     {"events", "SOURCE [--json] [--kind K]... [--time-zone ZONE] [--time-offset SECONDS]",
      "lists every event mark of a source's recordings in time order", RunEvents},
     {"repair", "FILE [-o OUT] [--reference GOOD.MOV]",
-     "makes a recording that an impact cut short (no index, no sensor track) into a movie that "
-     "plays, written beside it as NAME_repaired.MOV unless -o names the output, with the sample "
-     "descriptions of GOOD.MOV or of the nearest fitting recording in its folder",
+     "makes a recording that an impact cut short into a movie that plays (NAME_repaired.MOV)",
      RunRepair},
 }};
 
