@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <unordered_set>
 
+#include "catalogue/cut_short_file.h"
 #include "catalogue/folder_listing.h"
 #include "catalogue/movie_names.h"
 #include "catalogue/name_order.h"
@@ -53,6 +54,15 @@ void Catalogue::AddEntry(const std::filesystem::path& path, std::uint64_t size,
   entries.push_back(std::move(entry));
 }
 
+void Catalogue::AddCutShort(const std::filesystem::path& path, std::vector<FileEntry>& entries) {
+  std::string why;
+  const std::optional<CutShortMedia> media =
+      listCutShort_ ? FindCutShortMedia(path, why) : std::nullopt;
+  if (!media) return;
+  AddEntry(path, media->offset + media->length, entries);
+  entries.back().repairable = true;
+}
+
 void Catalogue::AddFolderLine(const std::filesystem::path& path, std::vector<FileEntry>& entries) {
   FileEntry entry;
   entry.path = path;
@@ -73,7 +83,10 @@ bool Catalogue::ScanFolderForTree(const std::filesystem::path& folder, FolderTre
     if (!listed.isFolder) {
       if (!IsMovieName(listed.name)) continue;
       const std::optional<std::uint64_t> size = RecordingSize(listed.path);
-      if (!size) continue;
+      if (!size) {
+        if (fill && entries.size() < kMaxEntries) AddCutShort(listed.path, entries);
+        continue;
+      }
       ++counter;
       if (fill && entries.size() < kMaxEntries) AddEntry(listed.path, *size, entries);
       continue;
@@ -129,6 +142,8 @@ void Catalogue::CollectFolder(const std::filesystem::path& folder, std::vector<F
     if (!IsMovieName(listed.name)) continue;
     if (const std::optional<std::uint64_t> size = RecordingSize(listed.path)) {
       AddEntry(listed.path, *size, entries);
+    } else {
+      AddCutShort(listed.path, entries);
     }
   }
 }

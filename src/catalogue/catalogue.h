@@ -17,6 +17,12 @@ class Catalogue {
   static constexpr std::size_t kMaxEntries = 1000;  // recordings listed per folder
   static constexpr int kMaxDepth = 3;               // folder levels below the source
 
+  // Lists from now on, beside the recordings, the movies that an impact cut
+  // short inside their media, flagged `repairable` (Catalogue::CollectAll
+  // and ScanFolderForTree; they are not counted as recordings). Off at
+  // first.
+  void ListCutShort(bool list) { listCutShort_ = list; }
+
   // Appends an entry for a recording; false when the name is not a movie
   // name or the file cannot be opened.
   bool AddRecording(const std::filesystem::path& path, std::vector<FileEntry>& entries);
@@ -58,8 +64,13 @@ class Catalogue {
   void AddEntry(const std::filesystem::path& path, std::uint64_t size,
                 std::vector<FileEntry>& entries);
 
+  // Appends a repairable entry when listing them and the movie at `path` was
+  // cut short.
+  void AddCutShort(const std::filesystem::path& path, std::vector<FileEntry>& entries);
+
   int scanCounter_ = 0;
   int serialCounter_ = 0;
+  bool listCutShort_ = false;
 };
 
 // Returns the OR of the trigger bits of the recordings directly in `folder`.

@@ -20,4 +20,8 @@ struct FileEntry {
   float frameRate = 0;      // 0 until opened; then 1000 / the player's frame unit
   CalendarTime startTime;   // zero until opened; then the local time of the first record
   std::uint64_t fileSize = 0;  // bytes; all ones for a folder line
+  // A file named like a recording that an impact cut short (it ends inside
+  // its media, without index and sensor track): listed to be repaired, not
+  // played.
+  bool repairable = false;
 };

@@ -126,18 +126,6 @@ bool FindTrack(AtomNode& trak, TrackAtoms& track, std::string& why) {
   return true;
 }
 
-// Reads an MPEG-4 descriptor length (1 to 4 bytes of 7 bits) at `at`.
-bool ReadDescriptorLength(const AtomBytes& bytes, std::size_t& at, std::size_t& length) {
-  length = 0;
-  for (int i = 0; i < 4; ++i) {
-    if (at >= bytes.size()) return false;
-    const std::uint8_t byte = bytes[at++];
-    length = (length << 7) | (byte & 0x7Fu);
-    if ((byte & 0x80) == 0) return true;
-  }
-  return false;
-}
-
 // The sample descriptions as compared between recordings. An AAC track's
 // `esds` carries the buffer size and bit rates the encoder measured over
 // its own file; they differ from file to file without changing how the

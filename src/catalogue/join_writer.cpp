@@ -7,6 +7,8 @@
 #include <cstring>
 #include <vector>
 
+#include "catalogue/output_file.h"
+#include "catalogue/recording_check.h"
 #include "container/posix_io.h"
 #include "container/sensor_records.h"
 
@@ -204,4 +206,18 @@ bool WriteJoinedTree(const AtomNode& root, int fd, std::string& why,
     return false;
   }
   return true;
+}
+
+bool WriteRecordingTree(const AtomNode& root, const std::filesystem::path& output,
+                        const std::atomic<bool>* running, bool& cancelled, std::string& why) {
+  OutputFile file;
+  if (!file.Create(output, why) || !WriteJoinedTree(root, file.fd(), why, running, &cancelled))
+    return false;
+  // The viewer lists only recorder movies: an output it would not list is
+  // no recording.
+  if (!RecordingSizeOf(file.fd())) {
+    why = "the written movie would not end with the recorder's closing marker";
+    return false;
+  }
+  return file.Commit(why);
 }

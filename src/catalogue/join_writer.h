@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 
 #include "catalogue/join_merge.h"
@@ -29,3 +30,10 @@ JoinLimit CheckJoinedTree(const AtomNode& root, const JoinAtoms& atoms);
 // looked at before every block of media copied.
 bool WriteJoinedTree(const AtomNode& root, int fd, std::string& why,
                      const std::atomic<bool>* running = nullptr, bool* cancelled = nullptr);
+
+// Writes the tree to a temporary file in the output's folder and renames it
+// into place, flushed to the disk first; refuses a tree that would not make
+// a recorder movie (one the catalogue lists). A cancel while the media are
+// copied sets `cancelled`; the temporary file goes with any failure.
+bool WriteRecordingTree(const AtomNode& root, const std::filesystem::path& output,
+                        const std::atomic<bool>* running, bool& cancelled, std::string& why);

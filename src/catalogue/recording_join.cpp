@@ -6,7 +6,6 @@
 
 #include "catalogue/join_merge.h"
 #include "catalogue/join_writer.h"
-#include "catalogue/output_file.h"
 #include "catalogue/recording_check.h"
 #include "container/movie_file.h"
 
@@ -42,23 +41,6 @@ bool OpenPart(const std::filesystem::path& path, Part& part, std::string& why) {
     return false;
   }
   return true;
-}
-
-// Writes the joined tree to a temporary file in the output's folder and
-// renames it into place, flushed to the disk first. A cancel while the media
-// are copied sets `cancelled`; the temporary file goes with the failure.
-bool WriteOutput(const AtomNode& root, const std::filesystem::path& output,
-                 const std::atomic<bool>* running, bool& cancelled, std::string& why) {
-  OutputFile file;
-  if (!file.Create(output, why) || !WriteJoinedTree(root, file.fd(), why, running, &cancelled))
-    return false;
-  // The viewer lists only recorder movies: a join it would not list is no
-  // join of recordings.
-  if (!RecordingSizeOf(file.fd())) {
-    why = "the joined movie would not end with the recorder's closing marker";
-    return false;
-  }
-  return file.Commit(why);
 }
 
 JoinResult Fail(JoinResult result, JoinError error, std::string why) {
@@ -135,7 +117,7 @@ JoinResult RunJoin(const std::vector<std::filesystem::path>& inputs,
                   "the first recording's media does not follow its file type atom");
   }
   bool cancelled = false;
-  if (!WriteOutput(parts[0].movie->root, output, options.running, cancelled, why)) {
+  if (!WriteRecordingTree(parts[0].movie->root, output, options.running, cancelled, why)) {
     return Fail(result, cancelled ? JoinError::kCancelled : JoinError::kFailed, why);
   }
   if (options.sink != nullptr) options.sink->Post(JoinOptions::kProgress, count, count);

@@ -135,3 +135,14 @@ bool AddDuration(AtomBytes& content, std::size_t offset, std::uint32_t value) {
   WriteWord(content, offset, static_cast<std::uint32_t>(sum));
   return true;
 }
+
+bool ReadDescriptorLength(const AtomBytes& bytes, std::size_t& at, std::size_t& length) {
+  length = 0;
+  for (int i = 0; i < 4; ++i) {
+    if (at >= bytes.size()) return false;
+    const std::uint8_t byte = bytes[at++];
+    length = (length << 7) | (byte & 0x7Fu);
+    if ((byte & 0x80) == 0) return true;
+  }
+  return false;
+}

@@ -58,5 +58,9 @@ std::optional<std::uint32_t> SampleCount(const AtomBytes& stsz);
 // not there or the sum leaves the 32-bit range.
 bool AddDuration(AtomBytes& content, std::size_t offset, std::uint32_t value);
 
+// Reads an MPEG-4 descriptor length (1 to 4 bytes of 7 bits) at `at` and
+// moves `at` past it; false when the bytes end first.
+bool ReadDescriptorLength(const AtomBytes& bytes, std::size_t& at, std::size_t& length);
+
 std::uint32_t ReadWord(const AtomBytes& bytes, std::size_t offset);
 void WriteWord(AtomBytes& bytes, std::size_t offset, std::uint32_t value);

@@ -8,11 +8,12 @@ int RunCsv(std::span<char* const> args);     // catalogue_commands.cpp
 int RunJoin(std::span<char* const> args);    // catalogue_commands.cpp
 int RunGpx(std::span<char* const> args);     // catalogue_commands.cpp
 int RunEvents(std::span<char* const> args);  // events_command.cpp
+int RunRepair(std::span<char* const> args);  // repair_command.cpp
 
 namespace {
 
 // Each subcommand lives in a file of its own and is listed here.
-constexpr std::array<CliCommand, 6> kCommands{{
+constexpr std::array<CliCommand, 7> kCommands{{
     {"info", "FILE [--records] [--frame-index]",
      "prints a recording's atoms, frame details, start time and sensor track as JSON", RunInfo},
     {"list", "SOURCE [--json]",
@@ -24,6 +25,9 @@ constexpr std::array<CliCommand, 6> kCommands{{
      "writes the routes of recordings as GPX, in UTC from the recorder's zone", RunGpx},
     {"events", "SOURCE [--json] [--kind K]... [--time-zone ZONE] [--time-offset SECONDS]",
      "lists every event mark of a source's recordings in time order", RunEvents},
+    {"repair", "FILE [-o OUT] [--reference GOOD.MOV]",
+     "makes a recording that an impact cut short into a movie that plays (NAME_repaired.MOV)",
+     RunRepair},
 }};
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "catalogue/movie_names.h"
 #include "catalogue/name_order.h"
 #include "catalogue/recording_check.h"
+#include "generated_card.h"
 #include "recorder_file_stub.h"
 
 namespace {
@@ -192,6 +193,46 @@ TEST(RecordingCheck, NeedsFtypAndClosingMarker) {
   EXPECT_FALSE(IsRecording(folder.path() / "short.MOV"));
   EXPECT_FALSE(IsRecording(folder.path() / "missing.MOV"));
   EXPECT_FALSE(IsRecording(folder.path()));
+}
+
+}  // namespace
+
+namespace {
+
+// A card's extras: a recording, one cut short inside its media, one
+// without the closing marker, a plain movie and a text file. Only the one
+// cut short is listed as repairable, and only when asked.
+TEST(Catalogue, ListsTheRecordingCutShortAsRepairableWhenAsked) {
+  TempDir card;
+  const std::vector<std::filesystem::path> movies = GenerateRecordings(
+      card.path(), {"--folders", "1", "--files", "1", "--seconds", "1", "--size", "160x120",
+                    "--extras"});
+  ASSERT_EQ(movies.size(), 4u);  // recording, cut short, no marker, plain, in name order
+  const std::filesystem::path folder = movies[0].parent_path();
+  const std::string recording = movies[0].filename().string();
+  const std::string cutShort = movies[1].filename().string();
+  struct Case {
+    bool listCutShort;
+    std::vector<std::string> names;
+  };
+  for (const Case& c : {Case{false, {recording}}, Case{true, {recording, cutShort}}}) {
+    SCOPED_TRACE(c.listCutShort ? "listing the cut short" : "recordings only");
+    Catalogue catalogue;
+    catalogue.ListCutShort(c.listCutShort);
+    std::vector<FileEntry> collected;
+    int files = 0;
+    catalogue.CollectAll(folder, collected, files);
+    std::vector<FileEntry> scanned, lines;
+    RecordingTree tree;
+    int recordings = 0;
+    ASSERT_TRUE(catalogue.ScanFolderForTree(folder, tree, nullptr, scanned, lines, true, true,
+                                            recordings));
+    EXPECT_EQ(recordings, 1);
+    for (const std::vector<FileEntry>* entries : {&collected, &scanned}) {
+      EXPECT_EQ(Names(*entries), c.names);
+      for (const FileEntry& entry : *entries) EXPECT_EQ(entry.repairable, entry.name == cutShort);
+    }
+  }
 }
 
 }  // namespace

@@ -485,3 +485,48 @@ TEST_F(InterruptedOutput, EverySecondCallInterruptedGivesTheSameFiles) {
 }
 
 }  // namespace
+
+namespace {
+
+// A repair stopped by a signal mid-write, or held to a file-size limit,
+// leaves no output and no temporary file, and the damaged file as it was.
+TEST_F(InterruptedOutput, RepairInterruptedOrOutOfSpaceLeavesNoOutputAndTheDamagedFile) {
+  OutputFolder folder(false);
+  const fs::path damaged = folder.scratch() / "damaged.MOV";
+  std::vector<std::uint8_t> bytes = FileBytes((*inputs_)[1]);
+  bytes.resize(bytes.size() * 3 / 5);
+  WriteBytes(damaged, bytes);
+  const fs::path out = folder.path() / "out.mov";
+  const std::vector<std::string> args = {"repair", damaged.string(), "-o", out.string(),
+                                         "--reference", inputs_->front().string()};
+  const fs::path log = folder.scratch() / "calls.log";
+  ASSERT_EQ(RunCli(args, {.log = log}).exitCode, 0);
+  const auto repairedSize = static_cast<rlim_t>(fs::file_size(out));
+  fs::remove(out);
+  const long middle = MiddleWrite(Calls(log));
+  ASSERT_GT(middle, 0);
+
+  struct Case {
+    const char* name;
+    Faults faults;
+    int signal;      // the signal that ends the run, or 0
+    int exitCode;    // when it ends by itself
+    const char* says;
+  };
+  const Case cases[] = {
+      {"interrupted", {.signalAt = middle, .signal = SIGINT}, SIGINT, -1, ""},
+      {"terminated", {.signalAt = middle, .signal = SIGTERM}, SIGTERM, -1, ""},
+      {"out of space", {.fileSizeLimit = repairedSize / 2}, 0, 1, "File too large"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Ending ending = RunCli(args, c.faults);
+    EXPECT_EQ(ending.signal, c.signal) << ending.errors;
+    EXPECT_EQ(ending.exitCode, c.exitCode);
+    EXPECT_NE(ending.errors.find(c.says), std::string::npos) << ending.errors;
+    EXPECT_TRUE(Listing(folder.path()).empty());
+    EXPECT_TRUE(FileBytes(damaged) == bytes);
+  }
+}
+
+}  // namespace

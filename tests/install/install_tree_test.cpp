@@ -57,7 +57,8 @@ TEST(InstalledTree, HoldsThePrograms_AndTheDesktopFilesPassTheirChecks) {
       mkcard::RunProgram({tree.Path("usr/bin/kestrel-cli"), "--help"});
   EXPECT_EQ(help.failure, "");
   const std::vector<std::string> commands = HelpCommands(help.output);
-  EXPECT_EQ(commands, (std::vector<std::string>{"info", "list", "csv", "join", "gpx", "events"}));
+  EXPECT_EQ(commands,
+            (std::vector<std::string>{"info", "list", "csv", "join", "gpx", "events", "repair"}));
 
   // Each manual page renders without a warning; kestrel-cli's describes
   // every command of its help.

@@ -1,0 +1,325 @@
+#include "catalogue/mdat_walk.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavutil/log.h>
+#include <libavutil/mem.h>
+}
+
+#include <algorithm>
+#include <optional>
+
+namespace {
+
+constexpr std::size_t kReadBlock = 4 << 20;
+// An AAC frame holds at most 6144 bits a channel.
+constexpr std::size_t kMaxSoundFrameBytes = 768;
+constexpr int kIdrSlice = 5;
+constexpr int kSlice = 1;
+
+// The media seen through one block read ahead at a time.
+class Window {
+ public:
+  Window(const MediaReader& read, std::uint64_t length) : read_(read), length_(length) {}
+
+  // Up to `length` bytes at `offset`, fewer where the media ends.
+  std::span<const std::uint8_t> At(std::uint64_t offset, std::size_t length) {
+    if (offset >= length_) return {};
+    length = static_cast<std::size_t>(std::min<std::uint64_t>(length, length_ - offset));
+    if (offset < base_ || offset + length > base_ + have_) {
+      buffer_.resize(std::max(length, kReadBlock));
+      const long long got = read_(offset, buffer_);
+      if (got < 0) failed_ = true;
+      base_ = offset;
+      have_ = got < 0 ? 0 : static_cast<std::size_t>(got);
+    }
+    const std::size_t start = static_cast<std::size_t>(offset - base_);
+    return std::span<const std::uint8_t>(buffer_).subspan(start, std::min(length, have_ - start));
+  }
+
+  std::uint64_t length() const { return length_; }
+  bool failed() const { return failed_; }
+
+ private:
+  const MediaReader& read_;
+  std::uint64_t length_;
+  std::vector<std::uint8_t> buffer_;
+  std::uint64_t base_ = 0;
+  std::size_t have_ = 0;
+  bool failed_ = false;
+};
+
+std::uint8_t* PaddedCopy(std::span<const std::uint8_t> bytes) {
+  auto* copy = static_cast<std::uint8_t*>(av_mallocz(bytes.size() + AV_INPUT_BUFFER_PADDING_SIZE));
+  if (copy != nullptr) std::copy(bytes.begin(), bytes.end(), copy);
+  return copy;
+}
+
+// A codec context with the given configuration; opened as a decoder when
+// `open` is set (else only for a parser).
+AVCodecContext* NewContext(AVCodecID id, std::span<const std::uint8_t> config, bool open) {
+  const AVCodec* codec = avcodec_find_decoder(id);
+  if (codec == nullptr) return nullptr;
+  AVCodecContext* context = avcodec_alloc_context3(codec);
+  if (context == nullptr) return nullptr;
+  context->extradata = PaddedCopy(config);
+  context->extradata_size = static_cast<int>(config.size());
+  context->thread_count = 1;
+  context->err_recognition = AV_EF_EXPLODE;
+  if (context->extradata == nullptr || (open && avcodec_open2(context, codec, nullptr) < 0)) {
+    avcodec_free_context(&context);
+  }
+  return context;
+}
+
+// True when `decoder` makes a frame of `bytes`, from a clean state.
+bool Decodes(AVCodecContext* decoder, AVPacket* packet, AVFrame* frame,
+             std::span<const std::uint8_t> bytes, bool drain) {
+  avcodec_flush_buffers(decoder);
+  if (av_new_packet(packet, static_cast<int>(bytes.size())) < 0) return false;
+  std::copy(bytes.begin(), bytes.end(), packet->data);
+  const int sent = avcodec_send_packet(decoder, packet);
+  av_packet_unref(packet);
+  if (sent < 0) return false;
+  if (drain) avcodec_send_packet(decoder, nullptr);
+  const bool ok = avcodec_receive_frame(decoder, frame) == 0 && frame->decode_error_flags == 0;
+  av_frame_unref(frame);
+  return ok;
+}
+
+// libavcodec's parts of the walk: the AAC decoder, which reads a raw frame
+// (the recorder writes no ADTS headers, so the AAC parser cannot find its
+// end), and the H.264 parser, which tells each picture's order count.
+class Codecs {
+ public:
+  Codecs() = default;
+  Codecs(const Codecs&) = delete;
+  Codecs& operator=(const Codecs&) = delete;
+  ~Codecs() {
+    avcodec_free_context(&sound_);
+    avcodec_free_context(&pictures_);
+    if (parser_ != nullptr) av_parser_close(parser_);
+    av_packet_free(&packet_);
+    av_frame_free(&frame_);
+  }
+
+  bool Open(const WalkPlan& plan, std::string& why) {
+    // The decoder's complaints about the bytes it is tried on are expected.
+    av_log_set_level(AV_LOG_QUIET);
+    sound_ = NewContext(AV_CODEC_ID_AAC, plan.aacConfig, true);
+    pictures_ = NewContext(AV_CODEC_ID_H264, plan.avcC, false);
+    parser_ = av_parser_init(AV_CODEC_ID_H264);
+    packet_ = av_packet_alloc();
+    frame_ = av_frame_alloc();
+    if (sound_ == nullptr || pictures_ == nullptr || parser_ == nullptr || packet_ == nullptr ||
+        frame_ == nullptr) {
+      why = "the AAC decoder or the H.264 parser refuses the reference's sample descriptions";
+      return false;
+    }
+    parser_->flags |= PARSER_FLAG_COMPLETE_FRAMES;
+    return true;
+  }
+
+  bool SoundDecodes(std::span<const std::uint8_t> bytes) {
+    return Decodes(sound_, packet_, frame_, bytes, false);
+  }
+
+  // The order count of the next picture in decoding order.
+  int PictureOrder(std::span<const std::uint8_t> picture) {
+    std::uint8_t* out = nullptr;
+    int outSize = 0;
+    av_parser_parse2(parser_, pictures_, &out, &outSize, picture.data(),
+                     static_cast<int>(picture.size()), AV_NOPTS_VALUE, AV_NOPTS_VALUE, 0);
+    return parser_->output_picture_number;
+  }
+
+ private:
+  AVCodecContext* sound_ = nullptr;
+  AVCodecContext* pictures_ = nullptr;
+  AVCodecParserContext* parser_ = nullptr;
+  AVPacket* packet_ = nullptr;
+  AVFrame* frame_ = nullptr;
+};
+
+struct Nal {
+  std::uint32_t length = 0;
+  std::uint8_t header = 0;
+  bool firstMacroblock = false;  // a slice that starts at macroblock 0
+  bool whole = false;            // it lies whole within the media
+  int Type() const { return header & 0x1F; }
+  bool IsSlice() const { return Type() == kSlice || Type() == kIdrSlice; }
+};
+
+// The NAL unit at `offset` when its prefix and first bytes are there and
+// it is well formed.
+std::optional<Nal> NalAt(Window& window, std::uint64_t offset, int lengthSize) {
+  const auto head = window.At(offset, static_cast<std::size_t>(lengthSize) + 2);
+  if (head.size() < static_cast<std::size_t>(lengthSize) + 2) return std::nullopt;
+  Nal nal;
+  for (int i = 0; i < lengthSize; ++i)
+    nal.length = nal.length << 8 | head[static_cast<std::size_t>(i)];
+  nal.header = head[static_cast<std::size_t>(lengthSize)];
+  // first_mb_in_slice is the slice header's first Exp-Golomb number: 0 is a
+  // single 1 bit.
+  nal.firstMacroblock = (head[static_cast<std::size_t>(lengthSize) + 1] & 0x80) != 0;
+  const bool wellFormed =
+      nal.length >= 2 && (nal.header & 0x80) == 0 && nal.Type() >= 1 && nal.Type() <= 23;
+  if (!wellFormed) return std::nullopt;
+  nal.whole = offset + static_cast<std::uint64_t>(lengthSize) + nal.length <= window.length();
+  return nal;
+}
+
+// The picture at `offset`: its leading NAL units (SEI, parameter sets) and
+// its slices. With the reference's slice count, a picture is whole with
+// that many slices; without it, a picture ends at the first NAL unit that
+// is not a further slice of it, and a picture that the media ends right
+// after may have lost a slice: it is taken as cut.
+std::optional<WalkedSample> PictureAt(Window& window, std::uint64_t offset, const WalkPlan& plan) {
+  const auto prefix = static_cast<std::uint64_t>(plan.nalLengthSize);
+  std::uint64_t at = offset;
+  int slices = 0;
+  std::uint8_t sliceHeader = 0;
+  WalkedSample picture;
+  picture.offset = offset;
+  for (;;) {
+    const std::optional<Nal> nal = NalAt(window, at, plan.nalLengthSize);
+    if (slices > 0 && plan.slicesPerPicture == 0) {
+      if (at >= window.length()) return std::nullopt;
+      const bool further =
+          nal && nal->IsSlice() && nal->header == sliceHeader && !nal->firstMacroblock;
+      if (!further) break;
+    }
+    if (!nal || !nal->whole) return std::nullopt;
+    if (nal->IsSlice()) {
+      if (slices == 0) {
+        if (!nal->firstMacroblock) return std::nullopt;
+        sliceHeader = nal->header;
+        picture.key = nal->Type() == kIdrSlice;
+      } else if (nal->header != sliceHeader || nal->firstMacroblock) {
+        return std::nullopt;
+      }
+      ++slices;
+    } else if (slices > 0) {
+      return std::nullopt;
+    }
+    at += prefix + nal->length;
+    if (at - offset > UINT32_MAX) return std::nullopt;
+    if (plan.slicesPerPicture > 0 && slices == plan.slicesPerPicture) break;
+  }
+  picture.size = static_cast<std::uint32_t>(at - offset);
+  return picture;
+}
+
+// The sound frame at `offset`: the fewest bytes the decoder decodes. A
+// frame cut short, or bytes that are no frame, do not decode at all.
+std::optional<WalkedSample> SoundFrameAt(Window& window, std::uint64_t offset, const WalkPlan& plan,
+                                         Codecs& codecs) {
+  const auto bytes =
+      window.At(offset, kMaxSoundFrameBytes * static_cast<std::size_t>(std::max(plan.channels, 1)));
+  if (bytes.empty() || !codecs.SoundDecodes(bytes)) return std::nullopt;
+  std::size_t low = 0;  // does not decode
+  std::size_t high = bytes.size();
+  while (high - low > 1) {
+    const std::size_t middle = low + (high - low) / 2;
+    (codecs.SoundDecodes(bytes.first(middle)) ? high : low) = middle;
+  }
+  WalkedSample frame;
+  frame.offset = offset;
+  frame.size = static_cast<std::uint32_t>(high);
+  return frame;
+}
+
+}  // namespace
+
+bool WalkMedia(const MediaReader& read, std::uint64_t length, const WalkPlan& plan, MdatWalk& walk,
+               std::string& why, const std::atomic<bool>* running) {
+  Codecs codecs;
+  if (!codecs.Open(plan, why)) return false;
+  Window window(read, length);
+  walk = MdatWalk{};
+  walk.samples.assign(plan.tracks.size(), {});
+  std::uint64_t at = 0;
+  bool whole = true;
+  for (const WalkPlan::Chunk& planned : plan.chunks) {
+    if (running != nullptr && !running->load()) {
+      why = "cancelled";
+      return false;
+    }
+    WalkedChunk chunk{planned.track, at, 0};
+    for (std::uint32_t i = 0; whole && i < planned.samples; ++i) {
+      const bool picture = plan.tracks[planned.track] == TrackKind::kPicture;
+      std::optional<WalkedSample> sample =
+          picture ? PictureAt(window, at, plan) : SoundFrameAt(window, at, plan, codecs);
+      if (!sample) {
+        whole = false;
+        break;
+      }
+      if (picture) {
+        sample->order = codecs.PictureOrder(window.At(at, sample->size));
+      }
+      walk.samples[planned.track].push_back(*sample);
+      at += sample->size;
+      ++chunk.samples;
+    }
+    if (chunk.samples > 0) walk.chunks.push_back(chunk);
+    if (!whole) break;
+  }
+  if (window.failed()) {
+    why = "cannot read the damaged recording's media";
+    return false;
+  }
+  walk.end = at;
+  walk.outranPlan = whole && at < length;
+  return true;
+}
+
+std::optional<WalkedSample> FirstPicture(const MediaReader& read, std::uint64_t length,
+                                         const WalkPlan& plan) {
+  Window window(read, length);
+  return PictureAt(window, 0, plan);
+}
+
+std::size_t PicturesDecoding(const MediaReader& read, const std::vector<WalkedSample>& pictures,
+                             const WalkPlan& plan) {
+  av_log_set_level(AV_LOG_QUIET);
+  AVCodecContext* decoder = NewContext(AV_CODEC_ID_H264, plan.avcC, true);
+  AVPacket* packet = av_packet_alloc();
+  AVFrame* frame = av_frame_alloc();
+  std::size_t decoded = 0;
+  std::vector<std::uint8_t> bytes;
+  for (const WalkedSample& picture : pictures) {
+    if (decoder == nullptr || packet == nullptr || frame == nullptr) break;
+    bytes.resize(picture.size);
+    if (read(picture.offset, bytes) != static_cast<long long>(bytes.size()) ||
+        av_new_packet(packet, static_cast<int>(bytes.size())) < 0) {
+      break;
+    }
+    std::copy(bytes.begin(), bytes.end(), packet->data);
+    const int sent = avcodec_send_packet(decoder, packet);
+    av_packet_unref(packet);
+    bool clean = sent >= 0;
+    while (clean && avcodec_receive_frame(decoder, frame) == 0) {
+      clean = frame->decode_error_flags == 0;
+      av_frame_unref(frame);
+    }
+    if (!clean) break;
+    ++decoded;
+  }
+  av_frame_free(&frame);
+  av_packet_free(&packet);
+  avcodec_free_context(&decoder);
+  return decoded;
+}
+
+bool PictureDecodes(std::span<const std::uint8_t> picture, const WalkPlan& plan) {
+  av_log_set_level(AV_LOG_QUIET);
+  AVCodecContext* decoder = NewContext(AV_CODEC_ID_H264, plan.avcC, true);
+  AVPacket* packet = av_packet_alloc();
+  AVFrame* frame = av_frame_alloc();
+  const bool ok = decoder != nullptr && packet != nullptr && frame != nullptr &&
+                  Decodes(decoder, packet, frame, picture, true);
+  av_frame_free(&frame);
+  av_packet_free(&packet);
+  avcodec_free_context(&decoder);
+  return ok;
+}
