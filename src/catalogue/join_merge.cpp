@@ -119,6 +119,10 @@ bool FindTrack(AtomNode& trak, TrackAtoms& track, std::string& why) {
     why = "a track's sync samples lie past its samples";
     return false;
   }
+  if (IsSound(track) && FirstDelta(*track.stts) == 1) {
+    why = "the recording's sound is uncompressed (PCM), which the join does not write";
+    return false;
+  }
   if (!FrameDurationsMatch(track, FirstDelta(*track.stts))) {
     why = "a track's samples do not all last one frame";
     return false;
@@ -175,6 +179,41 @@ bool Compatible(const TrackAtoms& a, const TrackAtoms& b) {
          ComparableDescription(a.stsd->data) == ComparableDescription(b.stsd->data) &&
          (a.elst == nullptr) == (b.elst == nullptr) && (a.ctts == nullptr) == (b.ctts == nullptr) &&
          (a.stss == nullptr) == (b.stss == nullptr) && (a.sdtp == nullptr) == (b.sdtp == nullptr);
+}
+
+// The four-character name of a track's first sample description: its
+// coding ("avc1", "hvc1", "mp4a", "sowt", ...).
+std::string Coding(const TrackAtoms& track) {
+  const AtomBytes& stsd = track.stsd->data;
+  return stsd.size() < 16 ? std::string() : std::string(stsd.begin() + 12, stsd.begin() + 16);
+}
+
+// "160x120": the picture size of a track's first sample description.
+std::string PictureSize(const TrackAtoms& track) {
+  const AtomBytes& stsd = track.stsd->data;
+  if (stsd.size() < 44) return {};
+  return std::to_string(stsd[40] << 8 | stsd[41]) + "x" + std::to_string(stsd[42] << 8 | stsd[43]);
+}
+
+// True when b's track can play on in a's; else false with the reason, the
+// most telling first.
+bool Matches(const TrackAtoms& a, const TrackAtoms& b, std::string& why) {
+  const bool pictures = HasHandler(a, kPictureHandler) && HasHandler(b, kPictureHandler);
+  if (Coding(a) != Coding(b)) {
+    const char* kind = pictures ? "picture" : IsSound(a) ? "sound" : "";
+    why = std::string("the recordings' ") + kind + (*kind ? " " : "") +
+          "tracks are coded differently (" + Coding(a) + ", " + Coding(b) + ")";
+  } else if (pictures && PictureSize(a) != PictureSize(b)) {
+    why = "the recordings' pictures have different sizes (" + PictureSize(a) + ", " +
+          PictureSize(b) + ")";
+  } else if (!FrameDurationsMatch(b, FirstDelta(*a.stts))) {
+    why = "the recordings' samples last different times (another frame rate)";
+  } else if (!Compatible(a, b)) {
+    why = "the recordings have different tracks, time scales or sample descriptions";
+  } else {
+    return true;
+  }
+  return false;
 }
 
 // Appends `node` to the join list that `owner` heads.
@@ -346,14 +385,7 @@ bool Merge(JoinAtoms& a, JoinAtoms& b, std::string& why) {
     return false;
   }
   for (std::size_t i = 0; i < a.tracks.size(); ++i) {
-    if (!Compatible(a.tracks[i], b.tracks[i])) {
-      why = "the recordings have different tracks, time scales or sample descriptions";
-      return false;
-    }
-    if (!FrameDurationsMatch(b.tracks[i], FirstDelta(*a.tracks[i].stts))) {
-      why = "the recordings' samples last different times (another frame rate)";
-      return false;
-    }
+    if (!Matches(a.tracks[i], b.tracks[i], why)) return false;
   }
   // b's media, without its first 8 bytes, lands right behind a's media as
   // joined so far: each of b's chunks moves by the distance between where it
