@@ -67,9 +67,16 @@ std::uint32_t FirstDelta(const AtomNode& stts) {
   return ReadWord(stts.data, 0) == 0 && ReadWord(stts.data, 4) > 0 ? ReadWord(stts.data, 12) : 0;
 }
 
+// Uncompressed sound: every sample is one instant of sound, one unit of the
+// track's time scale long, with nothing to prime or pad.
+bool IsUncompressedSound(const TrackAtoms& track) {
+  return IsSound(track) && FirstDelta(*track.stts) == 1;
+}
+
 // True when every sample of the track lasts one frame; a picture track's
-// last sample, and any sound sample, may be shorter, but not 0.
+// last sample, and any compressed sound sample, may be shorter, but not 0.
 bool FrameDurationsMatch(const TrackAtoms& track, std::uint32_t frame) {
+  if (IsUncompressedSound(track)) return frame == 1 && DeltasMatch(track.stts->data, 1, false);
   return frame > 1 && frame != UINT32_MAX && DeltasMatch(track.stts->data, frame, IsSound(track));
 }
 
@@ -117,10 +124,6 @@ bool FindTrack(AtomNode& trak, TrackAtoms& track, std::string& why) {
   }
   if (track.stss && !SyncSamplesWithin(track.stss->data, samples)) {
     why = "a track's sync samples lie past its samples";
-    return false;
-  }
-  if (IsSound(track) && FirstDelta(*track.stts) == 1) {
-    why = "the recording's sound is uncompressed (PCM), which the join does not write";
     return false;
   }
   if (!FrameDurationsMatch(track, FirstDelta(*track.stts))) {
@@ -276,7 +279,10 @@ bool JoinTrack(const TrackAtoms& a, const TrackAtoms& b, std::uint32_t movieScal
     why = "the joined duration would overflow";
     return false;
   }
-  if (a.elst && IsSound(a)) return JoinSound(a, b, movieScale, pictures, chunkShift, out, why);
+  // Uncompressed sound joins sample for sample, as pictures do.
+  if (a.elst && IsSound(a) && !IsUncompressedSound(a)) {
+    return JoinSound(a, b, movieScale, pictures, chunkShift, out, why);
+  }
   if (a.elst && !Take(GrowMediaEdit(a.elst->data, b.elst->data, true), out.elst)) {
     why = "the recordings' edit lists differ or have a form the join does not write";
     return false;

@@ -50,6 +50,7 @@ TEST(JoinKinds, EveryPictureOnceInTheOrderShown) {
       {With({"--fps", "60", "--bframes", "3"}), 60},
       {With({"--fps", "25"}), 25},
       {With({"--audio", "stereo"}), 30},
+      {With({"--audio", "pcm"}), 30},
       {With({"--audio", "none"}), 30},
   };
   for (const auto& kind : kinds) {
@@ -83,7 +84,7 @@ TEST(JoinKinds, RefusesRecordingsOfOtherKinds) {
       {With({"--fps", "60"}), "frame rate"},
       {With({"--fps", "29.97"}), "frame rate"},
       {With({"--audio", "stereo"}), "sample descriptions"},
-      {With({"--audio", "pcm"}), "uncompressed (PCM)"},
+      {With({"--audio", "pcm"}), "sound tracks are coded differently"},
       {With({"--audio", "none"}), "tracks"},
   };
   TempDir dir;
