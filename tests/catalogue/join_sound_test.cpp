@@ -71,9 +71,10 @@ TEST(JoinSound, EveryRecordingsBeepStartsWithItsPictures) {
   // One-second recordings, each with a beep at its start: with sound as long
   // as the pictures (the encoder pads its last frame), and with sound that
   // runs on past the pictures by part of a frame, as ffmpeg writes when its
-  // sound source ends later; and with uncompressed sound.
+  // sound source ends later; with uncompressed sound, with two channels,
+  // and at 60 pictures a second.
   const std::vector<std::vector<std::string>> kinds = {
-      {}, {"--longer-sound", "8"}, {"--audio", "pcm"}};
+      {}, {"--longer-sound", "8"}, {"--audio", "pcm"}, {"--audio", "stereo"}, {"--fps", "60"}};
   for (const std::vector<std::string>& kind : kinds) {
     std::vector<std::string> options = {"--folders", "1",      "--files", "4",     "--seconds",
                                         "1",         "--size", "160x120", "--beep"};
