@@ -79,6 +79,7 @@ bool ReadSound(const std::string& text, CardOptions& options) {
     const char* name;
     SoundKind kind;
   } kinds[] = {{"aac", SoundKind::kAac},
+               {"mono", SoundKind::kAac},
                {"stereo", SoundKind::kStereo},
                {"pcm", SoundKind::kPcm},
                {"none", SoundKind::kNone}};
@@ -114,8 +115,9 @@ std::string UsageText() {
          "  --codec C        h264 (libx264) or hevc (libx265) (default h264)\n"
          "  --bframes N      at most N B-frames in a row, 0 for none (default: the\n"
          "                   encoder's own choice, which uses B-frames)\n"
-         "  --audio A        aac (AAC, one channel), stereo (AAC, two channels),\n"
-         "                   pcm (16-bit PCM, one channel) or none (default aac)\n"
+         "  --audio A        aac or mono (AAC, one channel), stereo (AAC, two\n"
+         "                   channels), pcm (16-bit PCM, one channel) or none\n"
+         "                   (default aac)\n"
          "  --seed N         seed of the synthesised drive (default 1)\n"
          "  --triggers L     trigger letters from AMGPS, given to the recordings in\n"
          "                   card order and repeated (default AMGPS)\n"

@@ -88,6 +88,12 @@ TEST(CommandLine, RecordingKinds) {
        mkcard::VideoCodec::kH264,
        -1,
        mkcard::SoundKind::kStereo},
+      {{"--audio", "mono", "out"},
+       640,
+       360,
+       mkcard::VideoCodec::kH264,
+       -1,
+       mkcard::SoundKind::kAac},
   };
   for (const auto& c : cases) {
     const CommandLine line = ParseCommandLine(c.args);
