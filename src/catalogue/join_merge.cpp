@@ -67,9 +67,16 @@ std::uint32_t FirstDelta(const AtomNode& stts) {
   return ReadWord(stts.data, 0) == 0 && ReadWord(stts.data, 4) > 0 ? ReadWord(stts.data, 12) : 0;
 }
 
+// Uncompressed sound: every sample is one instant of sound, one unit of the
+// track's time scale long, with nothing to prime or pad.
+bool IsUncompressedSound(const TrackAtoms& track) {
+  return IsSound(track) && FirstDelta(*track.stts) == 1;
+}
+
 // True when every sample of the track lasts one frame; a picture track's
-// last sample, and any sound sample, may be shorter, but not 0.
+// last sample, and any compressed sound sample, may be shorter, but not 0.
 bool FrameDurationsMatch(const TrackAtoms& track, std::uint32_t frame) {
+  if (IsUncompressedSound(track)) return frame == 1 && DeltasMatch(track.stts->data, 1, false);
   return frame > 1 && frame != UINT32_MAX && DeltasMatch(track.stts->data, frame, IsSound(track));
 }
 
@@ -165,6 +172,41 @@ bool Compatible(const TrackAtoms& a, const TrackAtoms& b) {
          (a.stss == nullptr) == (b.stss == nullptr) && (a.sdtp == nullptr) == (b.sdtp == nullptr);
 }
 
+// The four-character name of a track's first sample description: its
+// coding ("avc1", "hvc1", "mp4a", "sowt", ...).
+std::string Coding(const TrackAtoms& track) {
+  const AtomBytes& stsd = track.stsd->data;
+  return stsd.size() < 16 ? std::string() : std::string(stsd.begin() + 12, stsd.begin() + 16);
+}
+
+// "160x120": the picture size of a track's first sample description.
+std::string PictureSize(const TrackAtoms& track) {
+  const AtomBytes& stsd = track.stsd->data;
+  if (stsd.size() < 44) return {};
+  return std::to_string(stsd[40] << 8 | stsd[41]) + "x" + std::to_string(stsd[42] << 8 | stsd[43]);
+}
+
+// True when b's track can play on in a's; else false with the reason, the
+// most telling first.
+bool Matches(const TrackAtoms& a, const TrackAtoms& b, std::string& why) {
+  const bool pictures = HasHandler(a, kPictureHandler) && HasHandler(b, kPictureHandler);
+  if (Coding(a) != Coding(b)) {
+    const char* kind = pictures ? "picture" : IsSound(a) ? "sound" : "";
+    why = std::string("the recordings' ") + kind + (*kind ? " " : "") +
+          "tracks are coded differently (" + Coding(a) + ", " + Coding(b) + ")";
+  } else if (pictures && PictureSize(a) != PictureSize(b)) {
+    why = "the recordings' pictures have different sizes (" + PictureSize(a) + ", " +
+          PictureSize(b) + ")";
+  } else if (!FrameDurationsMatch(b, FirstDelta(*a.stts))) {
+    why = "the recordings' samples last different times (another frame rate)";
+  } else if (!Compatible(a, b)) {
+    why = "the recordings have different tracks, time scales or sample descriptions";
+  } else {
+    return true;
+  }
+  return false;
+}
+
 // Appends `node` to the join list that `owner` heads.
 void AppendJoined(AtomNode& owner, AtomNode& node) {
   if (owner.joinedHead == nullptr) {
@@ -225,7 +267,10 @@ bool JoinTrack(const TrackAtoms& a, const TrackAtoms& b, std::uint32_t movieScal
     why = "the joined duration would overflow";
     return false;
   }
-  if (a.elst && IsSound(a)) return JoinSound(a, b, movieScale, pictures, chunkShift, out, why);
+  // Uncompressed sound joins sample for sample, as pictures do.
+  if (a.elst && IsSound(a) && !IsUncompressedSound(a)) {
+    return JoinSound(a, b, movieScale, pictures, chunkShift, out, why);
+  }
   if (a.elst && !Take(GrowMediaEdit(a.elst->data, b.elst->data, true), out.elst)) {
     why = "the recordings' edit lists differ or have a form the join does not write";
     return false;
@@ -334,14 +379,7 @@ bool Merge(JoinAtoms& a, JoinAtoms& b, std::string& why) {
     return false;
   }
   for (std::size_t i = 0; i < a.tracks.size(); ++i) {
-    if (!Compatible(a.tracks[i], b.tracks[i])) {
-      why = "the recordings have different tracks, time scales or sample descriptions";
-      return false;
-    }
-    if (!FrameDurationsMatch(b.tracks[i], FirstDelta(*a.tracks[i].stts))) {
-      why = "the recordings' samples last different times (another frame rate)";
-      return false;
-    }
+    if (!Matches(a.tracks[i], b.tracks[i], why)) return false;
   }
   // b's media, without its first 8 bytes, lands right behind a's media as
   // joined so far: each of b's chunks moves by the distance between where it

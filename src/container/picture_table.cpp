@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <numeric>
 
 #include "container/big_endian.h"
 #include "container/movie_file.h"
@@ -14,6 +15,64 @@ const std::vector<std::uint8_t>& FirstContent(const MovieFile& movie, MovieFile:
   static const std::vector<std::uint8_t> kNone;
   const auto& nodes = movie.list(list);
   return nodes.empty() ? kNone : nodes.front()->data;
+}
+
+// A 'ctts' is read for at most this many pictures: more than 77 hours at
+// 60 pictures a second.
+constexpr std::int64_t kMostReordered = std::int64_t{1} << 24;
+
+// The node that holds `leaf` among its children, searched from `node` down.
+const AtomNode* ParentOf(const AtomNode& node, const AtomNode* leaf) {
+  for (const AtomNode& child : node.children) {
+    if (&child == leaf) return &node;
+    if (const AtomNode* found = ParentOf(child, leaf)) return found;
+  }
+  return nullptr;
+}
+
+// The 'ctts' in the sample table of the first 'stts'; null without one.
+const AtomNode* CompositionOffsets(const MovieFile& movie) {
+  const auto& stts = movie.list(MovieFile::kStts);
+  const AtomNode* stbl = stts.empty() ? nullptr : ParentOf(movie.root, stts.front());
+  if (stbl == nullptr) return nullptr;
+  for (const AtomNode& child : stbl->children) {
+    if (child.Name() == "ctts") return &child;
+  }
+  return nullptr;
+}
+
+// Fills table.samples with the samples in the order they are shown: by
+// decoding time plus composition offset, the earlier sample first at equal
+// times. False when the offsets are not given for exactly table.count samples.
+bool ReadShowingOrder(const std::vector<std::uint8_t>& stts, const std::vector<std::uint8_t>& ctts,
+                      PictureTable& table) {
+  if (table.count > kMostReordered || ctts.size() < 8) return false;
+  std::vector<std::int64_t> shown;
+  shown.reserve(static_cast<std::size_t>(table.count));
+  std::int64_t time = 0;
+  const std::uint32_t timeEntries = ReadBigEndian32(stts.data() + 4);
+  for (std::uint32_t i = 0; i < timeEntries && 8 + 8 * (i + 1) <= stts.size(); ++i) {
+    const std::uint32_t samples = ReadBigEndian32(stts.data() + 8 + 8 * i);
+    const std::uint32_t delta = ReadBigEndian32(stts.data() + 12 + 8 * i);
+    for (std::uint32_t k = 0; k < samples; ++k, time += delta) shown.push_back(time);
+  }
+  std::size_t sample = 0;
+  const std::uint32_t offsetEntries = ReadBigEndian32(ctts.data() + 4);
+  for (std::uint32_t i = 0; i < offsetEntries && 8 + 8 * (i + 1) <= ctts.size(); ++i) {
+    const std::uint32_t samples = ReadBigEndian32(ctts.data() + 8 + 8 * i);
+    // Signed: version 1 says so, and version 0 offsets never come near 2^31.
+    const auto offset = static_cast<std::int32_t>(ReadBigEndian32(ctts.data() + 12 + 8 * i));
+    if (samples > shown.size() - sample) return false;
+    for (std::uint32_t k = 0; k < samples; ++k) shown[sample++] += offset;
+  }
+  if (sample != shown.size()) return false;
+  table.samples.resize(shown.size());
+  std::iota(table.samples.begin(), table.samples.end(), 0);
+  std::stable_sort(table.samples.begin(), table.samples.end(), [&](std::int64_t a, std::int64_t b) {
+    return shown[static_cast<std::size_t>(a)] < shown[static_cast<std::size_t>(b)];
+  });
+  if (std::is_sorted(table.samples.begin(), table.samples.end())) table.samples.clear();
+  return true;
 }
 
 }  // namespace
@@ -60,12 +119,23 @@ std::optional<PictureTable> ReadPictureTable(const MovieFile& movie) {
     return std::nullopt;
   }
 
+  const AtomNode* ctts = CompositionOffsets(movie);
+  if (ctts != nullptr && !ReadShowingOrder(stts, ctts->data, table)) return std::nullopt;
+  // The picture each sample shows.
+  std::vector<std::int64_t> pictureOf(table.samples.size());
+  for (std::size_t picture = 0; picture < table.samples.size(); ++picture) {
+    pictureOf[static_cast<std::size_t>(table.samples[picture])] =
+        static_cast<std::int64_t>(picture);
+  }
+
   const auto& stss = FirstContent(movie, MovieFile::kStss);
   if (stss.size() >= 8) {
     const std::uint32_t keys = ReadBigEndian32(stss.data() + 4);
     for (std::uint32_t i = 0; i < keys && 8 + 4 * (i + 1) <= stss.size(); ++i) {
       const std::int64_t sample = ReadBigEndian32(stss.data() + 8 + 4 * i);
-      if (sample >= 1 && sample <= table.count) table.keys.push_back(sample - 1);
+      if (sample < 1 || sample > table.count) continue;
+      table.keys.push_back(pictureOf.empty() ? sample - 1
+                                             : pictureOf[static_cast<std::size_t>(sample - 1)]);
     }
     std::sort(table.keys.begin(), table.keys.end());
   }

@@ -90,6 +90,9 @@ std::vector<RecordingPlan> PlanCard(const CardOptions& options) {
       // Frames whose start lies inside the recording's length.
       const long long scaled = static_cast<long long>(options.seconds) * options.fpsNum;
       plan.frames = static_cast<int>((scaled + options.fpsDen - 1) / options.fpsDen);
+      plan.codec = options.codec;
+      plan.bframes = options.bframes;
+      plan.sound = options.sound;
       plan.width = options.width;
       plan.height = options.height;
       plan.toneHz = 300 + 25 * (plan.cardIndex % 32);

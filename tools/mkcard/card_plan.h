@@ -9,6 +9,13 @@
 
 namespace mkcard {
 
+// The picture's coding: H.264 (libx264) or HEVC (libx265).
+enum class VideoCodec { kH264, kHevc };
+
+// The sound track: AAC of one channel (as the generator always wrote), AAC
+// of two channels, 16-bit PCM of one channel, or no sound track at all.
+enum class SoundKind { kAac, kStereo, kPcm, kNone };
+
 // What the generator is asked to write (the command line's options).
 struct CardOptions {
   int folders = 3;   // 100MEDIA, 101MEDIA, ...
@@ -19,6 +26,9 @@ struct CardOptions {
   int fpsNum = 30;  // frame rate fpsNum / fpsDen (30000/1001 for 29.97)
   int fpsDen = 1;
   int gop = 0;  // pictures from one keyframe to the next; 0: one second's worth
+  VideoCodec codec = VideoCodec::kH264;
+  int bframes = -1;  // B-frames between reference pictures at most; -1: the encoder's own choice
+  SoundKind sound = SoundKind::kAac;
   std::uint64_t seed = 1;
   std::string triggers = "AMGPS";  // assigned in card order, cycled
   char quality = 'H';              // 'H' or 'N'
@@ -62,12 +72,15 @@ struct RecordingPlan {
   int fpsNum = 30;
   int fpsDen = 1;
   int gop = 0;  // pictures from one keyframe to the next
+  VideoCodec codec = VideoCodec::kH264;
+  int bframes = -1;
+  SoundKind sound = SoundKind::kAac;
   int width = 0;
   int height = 0;
-  int toneHz = 0;     // the sine tone of the sound track
-  bool beep = false;  // the tone only sounds for the first 100 ms; the first picture is white
+  int toneHz = 0;         // the sine tone of the sound track
+  bool beep = false;      // the tone only sounds for the first 100 ms; the first picture is white
   int longerSoundMs = 0;  // the sound runs this long past the pictures
-  LocalClock start;   // local start time (the decoded time of record 0)
+  LocalClock start;       // local start time (the decoded time of record 0)
   HeaderFields header;
   std::vector<SensorSample> samples;  // the records of the udat payload, in file order
                                       // (none for kCutShort, kPlainMovie and kNotMovie)

@@ -24,8 +24,20 @@ bool ReadInt(const std::string& text, int low, int high, int& value) {
   return true;
 }
 
-// "640x360": even sizes, as the 4:2:0 picture needs.
+// "640x360": even sizes, as the 4:2:0 picture needs; or a name: "720p",
+// "1080p", "4k".
 bool ReadSize(const std::string& text, CardOptions& options) {
+  const struct {
+    const char* name;
+    int width, height;
+  } named[] = {{"720p", 1280, 720}, {"1080p", 1920, 1080}, {"4k", 3840, 2160}};
+  for (const auto& size : named) {
+    if (text == size.name) {
+      options.width = size.width;
+      options.height = size.height;
+      return true;
+    }
+  }
   const std::size_t x = text.find('x');
   if (x == std::string::npos) return false;
   return ReadInt(text.substr(0, x), 64, 3840, options.width) &&
@@ -56,6 +68,30 @@ bool ReadRate(const std::string& text, CardOptions& options) {
          options.fpsNum <= 120 * options.fpsDen;
 }
 
+bool ReadCodec(const std::string& text, CardOptions& options) {
+  if (text != "h264" && text != "hevc") return false;
+  options.codec = text == "hevc" ? VideoCodec::kHevc : VideoCodec::kH264;
+  return true;
+}
+
+bool ReadSound(const std::string& text, CardOptions& options) {
+  const struct {
+    const char* name;
+    SoundKind kind;
+  } kinds[] = {{"aac", SoundKind::kAac},
+               {"mono", SoundKind::kAac},
+               {"stereo", SoundKind::kStereo},
+               {"pcm", SoundKind::kPcm},
+               {"none", SoundKind::kNone}};
+  for (const auto& kind : kinds) {
+    if (text == kind.name) {
+      options.sound = kind.kind;
+      return true;
+    }
+  }
+  return false;
+}
+
 bool ReadTriggers(const std::string& text, CardOptions& options) {
   if (text.empty() || text.find_first_not_of("AMGPS") != std::string::npos) return false;
   options.triggers = text;
@@ -72,9 +108,16 @@ std::string UsageText() {
          "  --folders N      folders 100MEDIA, 101MEDIA, ... (default 3)\n"
          "  --files N        recordings per folder (default 5)\n"
          "  --seconds S      length of each recording (default 10)\n"
-         "  --size WxH       picture size, even numbers (default 640x360)\n"
-         "  --fps R          frame rate: 30, 60, 29.97, 30000/1001, ... (default 30)\n"
+         "  --size WxH       picture size, even numbers, or 720p, 1080p, 4k\n"
+         "                   (default 640x360)\n"
+         "  --fps R          frame rate: 30, 60, 25, 29.97, 30000/1001, ... (default 30)\n"
          "  --gop N          a keyframe every N pictures (default: one second's worth)\n"
+         "  --codec C        h264 (libx264) or hevc (libx265) (default h264)\n"
+         "  --bframes N      at most N B-frames in a row, 0 for none (default: the\n"
+         "                   encoder's own choice, which uses B-frames)\n"
+         "  --audio A        aac or mono (AAC, one channel), stereo (AAC, two\n"
+         "                   channels), pcm (16-bit PCM, one channel) or none\n"
+         "                   (default aac)\n"
          "  --seed N         seed of the synthesised drive (default 1)\n"
          "  --triggers L     trigger letters from AMGPS, given to the recordings in\n"
          "                   card order and repeated (default AMGPS)\n"
@@ -139,6 +182,12 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
       ok = ReadRate(value, o);
     } else if (arg == "--gop") {
       ok = ReadInt(value, 1, 7200, o.gop);
+    } else if (arg == "--codec") {
+      ok = ReadCodec(value, o);
+    } else if (arg == "--bframes") {
+      ok = ReadInt(value, 0, 16, o.bframes);
+    } else if (arg == "--audio") {
+      ok = ReadSound(value, o);
     } else if (arg == "--seed") {
       ok = ReadNumber(value, 0, UINT64_MAX, o.seed);
     } else if (arg == "--triggers") {

@@ -55,6 +55,58 @@ TEST(CommandLine, FrameRates) {
   }
 }
 
+TEST(CommandLine, RecordingKinds) {
+  const struct {
+    std::vector<std::string> args;
+    int width, height;
+    mkcard::VideoCodec codec;
+    int bframes;
+    mkcard::SoundKind sound;
+  } cases[] = {
+      {{"out"}, 640, 360, mkcard::VideoCodec::kH264, -1, mkcard::SoundKind::kAac},
+      {{"--size", "720p", "--codec", "hevc", "out"},
+       1280,
+       720,
+       mkcard::VideoCodec::kHevc,
+       -1,
+       mkcard::SoundKind::kAac},
+      {{"--size", "1080p", "--bframes", "0", "--audio", "pcm", "out"},
+       1920,
+       1080,
+       mkcard::VideoCodec::kH264,
+       0,
+       mkcard::SoundKind::kPcm},
+      {{"--size", "4k", "--codec", "h264", "--bframes", "3", "--audio", "none", "out"},
+       3840,
+       2160,
+       mkcard::VideoCodec::kH264,
+       3,
+       mkcard::SoundKind::kNone},
+      {{"--audio", "stereo", "out"},
+       640,
+       360,
+       mkcard::VideoCodec::kH264,
+       -1,
+       mkcard::SoundKind::kStereo},
+      {{"--audio", "mono", "out"},
+       640,
+       360,
+       mkcard::VideoCodec::kH264,
+       -1,
+       mkcard::SoundKind::kAac},
+  };
+  for (const auto& c : cases) {
+    const CommandLine line = ParseCommandLine(c.args);
+    SCOPED_TRACE(c.args.front());
+    ASSERT_EQ(line.error, "");
+    EXPECT_EQ(line.options.width, c.width);
+    EXPECT_EQ(line.options.height, c.height);
+    EXPECT_EQ(line.options.codec, c.codec);
+    EXPECT_EQ(line.options.bframes, c.bframes);
+    EXPECT_EQ(line.options.sound, c.sound);
+  }
+}
+
 TEST(CommandLine, RefusesBadArguments) {
   const std::vector<std::vector<std::string>> cases = {
       {},
@@ -64,6 +116,10 @@ TEST(CommandLine, RefusesBadArguments) {
       {"--seconds", "3601", "out"},
       {"--size", "641x360", "out"},
       {"--size", "640", "out"},
+      {"--size", "8k", "out"},
+      {"--codec", "vp9", "out"},
+      {"--bframes", "17", "out"},
+      {"--audio", "mp3", "out"},
       {"--fps", "0", "out"},
       {"--fps", "29.9", "out"},
       {"--triggers", "AX", "out"},

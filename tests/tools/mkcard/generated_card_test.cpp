@@ -44,6 +44,10 @@ std::vector<std::string> Arguments(const CardOptions& o, const std::filesystem::
       "--triggers", o.triggers,
       "--quality",  std::string(1, o.quality),
       "--numbered", std::to_string(o.numbered)};
+  if (o.codec == mkcard::VideoCodec::kHevc) args.insert(args.end(), {"--codec", "hevc"});
+  if (o.bframes >= 0) args.insert(args.end(), {"--bframes", std::to_string(o.bframes)});
+  const char* const sounds[] = {"aac", "stereo", "pcm", "none"};
+  args.insert(args.end(), {"--audio", sounds[static_cast<int>(o.sound)]});
   if (o.records >= 0) args.insert(args.end(), {"--records", std::to_string(o.records)});
   if (o.extras) args.push_back("--extras");
   if (o.cutShort) args.push_back("--cut-short");
@@ -110,6 +114,25 @@ double ProbedDuration(const std::filesystem::path& file) {
   return std::atof(probe.output.c_str());
 }
 
+// Decodes the pictures with ffmpeg, in presentation order: each carries its
+// own number and its recording's.
+void ExpectBarcodesInOrder(const std::filesystem::path& file, const RecordingPlan& plan) {
+  const mkcard::ProgramResult decoded = mkcard::RunProgram(
+      {"ffmpeg", "-v", "error", "-i", file.string(), "-vf", "format=gray", "-f", "rawvideo", "-"});
+  ASSERT_EQ(decoded.failure, "");
+  EXPECT_EQ(decoded.errors, "");
+  const std::size_t frameSize = static_cast<std::size_t>(plan.width * plan.height);
+  ASSERT_EQ(decoded.output.size(), frameSize * static_cast<std::size_t>(plan.frames));
+  for (int frame = 0; frame < plan.frames; ++frame) {
+    const auto* grey = reinterpret_cast<const std::uint8_t*>(decoded.output.data()) +
+                       frameSize * static_cast<std::size_t>(frame);
+    const auto code = mkcard::ReadFrameBarcode(grey, plan.width, plan.height, plan.width);
+    ASSERT_TRUE(code.has_value()) << plan.path << " frame " << frame;
+    EXPECT_EQ(code->frame, frame);
+    EXPECT_EQ(code->recording, plan.cardIndex);
+  }
+}
+
 }  // namespace
 
 class GeneratedCard : public ::testing::Test {
@@ -172,21 +195,62 @@ TEST_F(GeneratedCard, SensorPayloadDecodesToThePlan) {
 
 TEST_F(GeneratedCard, FramesCarryTheirNumbersInTheBarcode) {
   for (const std::size_t index : {0u, 7u, 14u}) {
-    const RecordingPlan& plan = card_->plan[index];
-    const mkcard::ProgramResult decoded =
-        mkcard::RunProgram({"ffmpeg", "-v", "error", "-i", card_->PathOf(plan).string(), "-vf",
-                            "format=gray", "-f", "rawvideo", "-"});
-    ASSERT_EQ(decoded.failure, "");
-    const std::size_t frameSize = static_cast<std::size_t>(plan.width * plan.height);
-    ASSERT_EQ(decoded.output.size(), frameSize * static_cast<std::size_t>(plan.frames));
-    for (int frame = 0; frame < plan.frames; ++frame) {
-      const auto* grey = reinterpret_cast<const std::uint8_t*>(decoded.output.data()) +
-                         frameSize * static_cast<std::size_t>(frame);
-      const auto code = mkcard::ReadFrameBarcode(grey, plan.width, plan.height, plan.width);
-      ASSERT_TRUE(code.has_value()) << plan.path << " frame " << frame;
-      EXPECT_EQ(code->frame, frame);
-      EXPECT_EQ(code->recording, plan.cardIndex);
-    }
+    ExpectBarcodesInOrder(card_->PathOf(card_->plan[index]), card_->plan[index]);
+  }
+}
+
+// Each kind of recording on its own, the others at their defaults: the
+// recorder's layout, the streams ffprobe finds, a composition-offset table
+// exactly when there are B-frames, and the pictures in presentation order.
+TEST(GeneratedFiles, EveryKindOfRecording) {
+  using mkcard::SoundKind;
+  using mkcard::VideoCodec;
+  const struct {
+    const char* name;
+    VideoCodec codec;
+    int bframes;
+    SoundKind sound;
+    int fpsNum, fpsDen;
+    const char* streams;  // ffprobe's codec name and channels of each stream
+    bool ctts;
+  } cases[] = {
+      {"h264", VideoCodec::kH264, -1, SoundKind::kAac, 30, 1, "h264|aac,1|", true},
+      {"no B-frames", VideoCodec::kH264, 0, SoundKind::kAac, 30, 1, "h264|aac,1|", false},
+      {"hevc", VideoCodec::kHevc, -1, SoundKind::kAac, 30, 1, "hevc|aac,1|", true},
+      {"hevc without B-frames", VideoCodec::kHevc, 0, SoundKind::kAac, 30, 1, "hevc|aac,1|", false},
+      {"stereo", VideoCodec::kH264, 2, SoundKind::kStereo, 30, 1, "h264|aac,2|", true},
+      {"pcm", VideoCodec::kH264, -1, SoundKind::kPcm, 30, 1, "h264|pcm_s16le,1|", true},
+      {"no sound", VideoCodec::kH264, -1, SoundKind::kNone, 30, 1, "h264|", true},
+      {"60 fps", VideoCodec::kH264, -1, SoundKind::kAac, 60, 1, "h264|aac,1|", true},
+      {"25 fps", VideoCodec::kH264, -1, SoundKind::kAac, 25, 1, "h264|aac,1|", true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    CardOptions options = SmallCard();
+    options.files = 1;
+    options.seconds = 1;
+    options.codec = c.codec;
+    options.bframes = c.bframes;
+    options.sound = c.sound;
+    options.fpsNum = c.fpsNum;
+    options.fpsDen = c.fpsDen;
+    const Card card(options);
+    ASSERT_EQ(card.run.status, 0) << card.run.errors;
+    const RecordingPlan& plan = card.plan.at(0);
+    const std::filesystem::path file = card.PathOf(plan);
+    const auto bytes = ReadBytes(file);
+    ExpectRecorderLayout(bytes, 10);
+    EXPECT_EQ(FirstSampleDelta(bytes), static_cast<std::uint32_t>(90000 * c.fpsDen / c.fpsNum));
+    EXPECT_EQ(FindAtom(bytes, {"moov", "trak", "mdia", "minf", "stbl", "ctts"}).has_value(),
+              c.ctts);
+    const mkcard::ProgramResult probe =
+        mkcard::RunProgram({"ffprobe", "-v", "error", "-show_entries", "stream=codec_name,channels",
+                            "-of", "csv=p=0", file.string()});
+    ASSERT_EQ(probe.failure, "");
+    std::string streams = probe.output;
+    std::replace(streams.begin(), streams.end(), '\n', '|');
+    EXPECT_EQ(streams, c.streams);
+    ExpectBarcodesInOrder(file, plan);
   }
 }
 

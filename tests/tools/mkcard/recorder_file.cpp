@@ -143,4 +143,3 @@ GeneratorRun RunGenerator(const std::vector<std::string>& args, const char* path
   std::filesystem::remove(errorsPath);
   return run;
 }
-
