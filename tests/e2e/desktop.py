@@ -41,16 +41,29 @@ class Desktop:
         env.update(self.env)
         return env
 
+    def _start_x_server(self):
+        """Starts Xvfb on a free display and returns its number. Another
+        program may take the same display at the same moment (tests run side
+        by side): the server is tried until one answers as ours."""
+        for _ in range(5):
+            read_fd, write_fd = os.pipe()
+            server = self._spawn(["Xvfb", "-displayfd", str(write_fd), "-screen", "0",
+                                  "%dx%dx24" % self.size, "-nolisten", "tcp"],
+                                 env=dict(os.environ), pass_fds=(write_fd,))
+            os.close(write_fd)
+            with os.fdopen(read_fd) as pipe:
+                display = pipe.readline().strip()
+            answered = display and subprocess.run(
+                ["xdotool", "getdisplaygeometry"], env=dict(os.environ, DISPLAY=":" + display),
+                capture_output=True).returncode == 0
+            if answered and server.poll() is None:
+                return display
+            server.kill()
+            server.wait()
+        raise RuntimeError("Xvfb did not start")
+
     def start(self):
-        read_fd, write_fd = os.pipe()
-        self._spawn(["Xvfb", "-displayfd", str(write_fd), "-screen", "0",
-                     "%dx%dx24" % self.size, "-nolisten", "tcp"],
-                    env=dict(os.environ), pass_fds=(write_fd,))
-        os.close(write_fd)
-        with os.fdopen(read_fd) as pipe:
-            display = pipe.readline().strip()
-        if not display:
-            raise RuntimeError("Xvfb did not start")
+        display = self._start_x_server()
         runtime = os.path.join(self.folder, "runtime")
         os.mkdir(runtime, 0o700)
         self.env.update({
@@ -108,9 +121,9 @@ class Desktop:
                 process.wait()
         shutil.rmtree(self.folder, ignore_errors=True)
 
-    def run(self, args, **kwargs):
+    def run(self, args, check_exit=True, **kwargs):
         """Runs a program on this desktop and returns its standard output."""
-        return subprocess.run(args, env=self.full_env(), check=True, capture_output=True,
+        return subprocess.run(args, env=self.full_env(), check=check_exit, capture_output=True,
                               **kwargs).stdout
 
     def screenshot(self, x, y, width, height):

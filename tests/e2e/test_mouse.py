@@ -93,3 +93,24 @@ def test_popup_menu_steps_a_picture(viewer, player, choose):
         # From the bottom: the key help, the step back, the step forward.
         viewer.key("Up", "Up", "Up", "Return")
     assert player.settled_picture() == (before[0], before[1] + 1)
+
+
+def rows(viewer):
+    return [n.name for n in viewer.find_all(viewer.main_window(), role="list item")]
+
+
+def test_folder_tree_and_filters(viewer, player):
+    player.paused_at(RECORDING, 0.5)
+    window = viewer.main_window()
+    viewer.click(viewer.find("101MEDIA", "table cell", root=window))
+    wait_for(lambda: rows(viewer) == ["0613091700_P", "0613091710_S", "0613091720_A"],
+             what="the second folder listed")
+    viewer.click(viewer.find("100MEDIA", "table cell", root=window))
+    wait_for(lambda: rows(viewer) == ["0612083000_A", RECORDING, "0612083020_G"],
+             what="the first folder listed")
+    # The manual recordings' filter hides the "_M" row, and shows it again.
+    manual = viewer.find("マニュアル", "push button", root=window)
+    viewer.click(manual)
+    wait_for(lambda: rows(viewer) == ["0612083000_A", "0612083020_G"], what="M filtered out")
+    viewer.click(manual)
+    wait_for(lambda: len(rows(viewer)) == 3, what="M shown again")

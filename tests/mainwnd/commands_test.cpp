@@ -134,11 +134,11 @@ TEST_F(Commands, ButtonsAndPopupMenuFollowThePlayState) {
   Click(kCmdPrevious);
   ASSERT_TRUE(
       QTest::qWaitFor([&] { return dlg_->currentIndex() == 0 && dlg_->openComplete(); }, kOpenMs));
-  // A folder source lists no CSV and joins nothing.
+  // A folder's recordings are listed as CSV and joined as a card's are.
   ASSERT_TRUE(dlg_->ListSource(SourceKind::kFolder, card_->dcim()));
-  EXPECT_FALSE(dlg_->csvExportAvailable());
-  EXPECT_FALSE(Enabled(kCmdCsv));
-  EXPECT_FALSE(Enabled(kCmdJoin));
+  EXPECT_TRUE(dlg_->csvExportAvailable());
+  EXPECT_TRUE(Enabled(kCmdCsv));
+  EXPECT_TRUE(Enabled(kCmdJoin));
   EXPECT_TRUE(Enabled(kCmdDelete));
 }
 
