@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QTimer>
-#include <memory>
 
 #include "app/command_line_source.h"
 #include "app/error_box.h"
@@ -10,22 +9,24 @@
 #include "mainwnd/kestrel_dlg.h"
 
 void CKestrelApp::Run(const QString& source) {
-  auto dialog = std::make_unique<CKestrelDlg>();
+  auto* window = new CKestrelDlg();
   if (!source.isEmpty()) {
-    const QString problem = OpenCommandLineSource(*dialog->filer(), source);
+    const QString problem = OpenCommandLineSource(*window->filer(), source);
     // Shown once the window is up, over its empty list.
     if (!problem.isEmpty()) {
-      CKestrelDlg* window = dialog.get();
       QTimer::singleShot(0, window, [window, problem] { ShowErrorBox(window, problem); });
     }
   }
   // The window is an ordinary top-level window of the application's event
   // loop, not modal to anything: its keys and the windows it opens (the
-  // update dialog, the meters) take input while it is up.
-  QObject::connect(dialog.get(), &QDialog::finished, qApp, &QCoreApplication::quit,
+  // update dialog, the meters) take input while it is up. Once closed it is
+  // deleted while the loop still runs, so that the web engine takes its view
+  // and helper processes down, and then the loop ends.
+  QObject::connect(window, &QDialog::finished, window, &QObject::deleteLater);
+  QObject::connect(window, &QObject::destroyed, qApp, &QCoreApplication::quit,
                    Qt::QueuedConnection);
-  dialog->show();
+  QApplication::setQuitOnLastWindowClosed(false);
+  window->show();
   QApplication::exec();
   DeleteSharedFonts();
-  dialog.reset();
 }

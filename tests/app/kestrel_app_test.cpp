@@ -19,8 +19,13 @@ TEST(CKestrelApp, RunsTheMainWindowAndFreesTheFontsAfterIt) {
   QString title;
   auto* timer = new QTimer(qApp);
   QObject::connect(timer, &QTimer::timeout, [&, timer] {
-    auto* window = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-    if (!window || !window->isVisible()) return;
+    QDialog* window = nullptr;
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+      if (auto* found = qobject_cast<QDialog*>(top); found != nullptr && found->isVisible()) {
+        window = found;
+      }
+    }
+    if (window == nullptr) return;
     timer->stop();
     timer->deleteLater();
     fontsWhileOpen = SharedFontsCreated();

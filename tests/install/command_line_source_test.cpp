@@ -48,7 +48,10 @@ Shown RunViewer(const QString& source, bool message) {
       box->button(QMessageBox::Ok)->click();
       return;
     }
-    auto* window = qobject_cast<CKestrelDlg*>(modal);
+    CKestrelDlg* window = nullptr;
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+      if (auto* found = qobject_cast<CKestrelDlg*>(top)) window = found;
+    }
     // A hang guard: a message that never comes fails the case below.
     if (!window || !window->isVisible() || (message && !messageSeen && waited.elapsed() < 20000)) {
       return;
