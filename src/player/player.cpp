@@ -142,6 +142,7 @@ void CPlayer::FinishOpen(OpenOutcome outcome, PlayerResult error) {
     if (outcome == OpenOutcome::Failed) lastError_ = error;
   }
   waitCondition_.notify_all();
+  Post(outcome == OpenOutcome::Ready ? WM_MEDIA_READY : WM_MEDIA_FAILED);
 }
 
 void CPlayer::StartBusThread() {
@@ -294,7 +295,6 @@ void CPlayer::OnPipelineReady() {
     return;
   }
   playerState_ = Stopped;
-  Post(WM_MEDIA_READY);
   FinishOpen(OpenOutcome::Ready, kResultOk);
 }
 
@@ -308,7 +308,13 @@ void CPlayer::OnPresentationEnded() {
 }
 
 void CPlayer::Post(int message) {
+  std::lock_guard lock(postMutex_);
   if (eventWindow_ != nullptr) PostAppMessage(eventWindow_, message, 0, 0);
+}
+
+void CPlayer::Silence() {
+  std::lock_guard lock(postMutex_);
+  eventWindow_ = nullptr;
 }
 
 bool CPlayer::SeekTo(std::int64_t position100ns) {
@@ -437,6 +443,15 @@ void CPlayer::WaitForSeek() {
     gst_element_get_state(pipeline, nullptr, nullptr, kSeekSettleTimeout);
     gst_object_unref(pipeline);
   }
+}
+
+bool CPlayer::Settled() const {
+  GstElement* pipeline = PipelineRef();
+  if (pipeline == nullptr) return true;
+  const bool settled =
+      gst_element_get_state(pipeline, nullptr, nullptr, 0) != GST_STATE_CHANGE_ASYNC;
+  gst_object_unref(pipeline);
+  return settled;
 }
 
 PlayerResult CPlayer::SetVolume(int volume) {

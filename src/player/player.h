@@ -20,7 +20,8 @@
 // The media player of the engine: one GStreamer playbin that decodes the
 // movie, its pictures going to a VideoPresenter and its sound to the
 // system's audio sink. A bus thread turns the pipeline's messages into the
-// engine's window messages for the video surface (ready, paused, ended).
+// engine's window messages for the video surface (ready or failed, paused,
+// ended).
 class CPlayer {
  public:
   enum PlayerState {
@@ -66,6 +67,8 @@ class CPlayer {
   PlayerResult SetRate(double rate);
   PlayerResult SetVolume(int volume);
   PlayerResult Close();
+  // Posts no more messages from now on (the movie is being closed).
+  void Silence();
 
   PlayerState State() const { return playerState_.load(); }
   int Volume() const { return volume_.load(); }
@@ -81,6 +84,9 @@ class CPlayer {
   QImage CurrentImage();
   // Waits (a little) for a seek or pause in progress to show its picture.
   void WaitForSeek();
+  // True while no state change or seek is in progress: the clock then reads
+  // where the movie is, its start included.
+  bool Settled() const;
 
   // Moves the paused pipeline on by one picture (a step event) and returns
   // a new reference to that picture, or null when none came in time.
@@ -112,7 +118,8 @@ class CPlayer {
   bool SeekToNs(std::int64_t nanoseconds);
   void ApplyVolume();
 
-  QObject* eventWindow_;
+  std::mutex postMutex_;
+  QObject* eventWindow_;  // guarded by postMutex_
   VideoPresenter presenter_;
   std::string uri_;
 

@@ -110,7 +110,7 @@ TEST_F(EngineTest, OpensRecorderFilesAndMeasuresTheirFrames) {
 TEST_F(EngineTest, RefusesFilesThatAreNotPlayableRecordings) {
   EXPECT_FALSE(ops_.OpenMovie(&state_, card15_->Path(0)));
   EXPECT_EQ(state_.playState, 0);
-  EXPECT_TRUE(ops_.OpenMovie(&state_, card16_->Path(0)));
+  EXPECT_TRUE(OpenReady(card16_->Path(0)));
   ops_.CloseMovie(&state_);
 
   const QString text = card30_->dir() + "/notes.MOV";
@@ -130,6 +130,33 @@ TEST_F(EngineTest, RefusesFilesThatAreNotPlayableRecordings) {
   EXPECT_EQ(owner_.opened, 1);  // the recording with 16 records only
 }
 
+TEST_F(EngineTest, OpenAndCloseLeaveThePipelineToItsOwnThreads) {
+  // The open returns with the pipeline on its way; the ready message ends it.
+  ASSERT_TRUE(ops_.OpenMovie(&state_, card30_->Path(0)));
+  EXPECT_EQ(state_.playState, 1);
+  EXPECT_FALSE(state_.player->HasDisplayControl());
+  ASSERT_TRUE(WaitUntil([&] { return owner_.opened > 0; }, kTimeout));
+  EXPECT_TRUE(state_.player->HasDisplayControl());
+  EXPECT_EQ(ops_.GetFrameCount(&state_), 100);
+  ASSERT_EQ(ops_.Play(&state_), 1);
+  RunEventsFor(200);
+
+  // The close returns while the pipeline still stops.
+  EXPECT_EQ(ops_.CloseMovie(&state_), 1);
+  EXPECT_EQ(state_.player, nullptr);
+  EXPECT_EQ(state_.playState, 0);
+  EXPECT_FALSE(state_.closer.Idle());
+  ASSERT_TRUE(WaitUntil([&] { return state_.closer.Idle(); }, kTimeout));
+
+  // A movie closed before it was ready tells the surface nothing.
+  ASSERT_TRUE(ops_.OpenMovie(&state_, card30_->Path(1)));
+  ops_.CloseMovie(&state_);
+  ASSERT_TRUE(WaitUntil([&] { return state_.closer.Idle(); }, kTimeout));
+  RunEventsFor(300);
+  EXPECT_EQ(owner_.opened, 1);
+  EXPECT_EQ(owner_.failed, 0);
+}
+
 TEST_F(EngineTest, MissingDecoderAsksForTheCodecs) {
   QString shown;
   QTimer::singleShot(0, [&] {
@@ -142,13 +169,16 @@ TEST_F(EngineTest, MissingDecoderAsksForTheCodecs) {
   {
     HiddenH264Decoders hidden;
     ASSERT_TRUE(hidden.any());
-    EXPECT_FALSE(ops_.OpenMovie(&state_, card30_->Path(0)));
+    // The recording itself is fine: the pipeline finds out later.
+    EXPECT_TRUE(ops_.OpenMovie(&state_, card30_->Path(0)));
+    ASSERT_TRUE(WaitUntil([&] { return owner_.failed > 0; }, kTimeout));
   }
   EXPECT_EQ(shown, QString::fromUtf8("ERROR|コーデックとスプリッターをインストールしてください。"));
   EXPECT_EQ(state_.playState, 0);
   EXPECT_EQ(state_.player, nullptr);
   RunEventsFor(100);
   EXPECT_EQ(owner_.opened, 0);
+  EXPECT_EQ(owner_.failed, 1);
 }
 
 TEST_F(EngineTest, NothingHappensWhileTheEngineIsNotReady) {
@@ -376,6 +406,7 @@ TEST_F(EngineTest, OpeningAndClosingAHundredTimesDoesNotLeak) {
     ASSERT_TRUE(ops_.OpenMovie(&state_, card30_->Path(i % 2)));
     ops_.CloseMovie(&state_);
   }
+  ASSERT_TRUE(WaitUntil([&] { return state_.closer.Idle(); }, kTimeout));
   RunEventsFor(100);
   const long before = ResidentKb();
   for (int i = 0; i < 100; ++i) {
@@ -384,6 +415,7 @@ TEST_F(EngineTest, OpeningAndClosingAHundredTimesDoesNotLeak) {
     ops_.CloseMovie(&state_);
     QCoreApplication::processEvents();
   }
+  ASSERT_TRUE(WaitUntil([&] { return state_.closer.Idle(); }, kTimeout));
   RunEventsFor(100);
   const long after = ResidentKb();
 #ifndef __SANITIZE_ADDRESS__
