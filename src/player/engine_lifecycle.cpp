@@ -8,6 +8,7 @@
 #include "catalogue/recording_check.h"
 #include "container/named_mutex.h"
 #include "player/engine_messages.h"
+#include "player/freed_memory.h"
 #include "player/movie_static.h"
 #include "player/player_engine.h"
 #include "player/show_hresult_error.h"
@@ -84,7 +85,6 @@ int EngineShutdown(PlayerEngineState* s) {
   }
   // A movie still open is closed, so that no pipeline outlives the engine.
   if (s->player != nullptr) CloseMovie(s);
-  s->closer.Drain();
   if (s->videoWindow != nullptr) {
     s->videoWindow->setPicturePainter({});
     s->videoWindow->setOpenCompleter({});
@@ -168,11 +168,13 @@ bool CompleteOpen(PlayerEngineState* s, bool ready) {
 int CloseMovie(PlayerEngineState* s) {
   if (s->engineReady == 0 && s->player == nullptr) return 0;
   EngineLock lock(s->fileMutex);
-  if (s->player != nullptr) {
-    s->player->presenter().SetFrameCallback({});
-    s->closer.Close(std::move(s->player), std::move(s->stepper));
-  }
   s->stepper.reset();
+  if (s->player != nullptr) {
+    s->player->Silence();
+    s->player->Close();
+    s->player.reset();
+    ReturnFreedMemory();
+  }
   // What the closed movie posted and the surface has not yet handed on
   // belongs to it alone.
   if (s->videoWindow != nullptr) {

@@ -116,6 +116,8 @@ class CPlayer {
   GstElement* PipelineRef() const;
   bool SeekTo(std::int64_t position100ns);
   bool SeekToNs(std::int64_t nanoseconds);
+  // Where the movie is in ns: where a seek in progress goes, else the clock.
+  bool PositionNs(std::int64_t& nanoseconds) const;
   void ApplyVolume();
 
   std::mutex postMutex_;
@@ -136,6 +138,8 @@ class CPlayer {
   std::atomic<PlayerResult> lastError_{kResultOk};
   std::atomic<double> rate_{1.0};
   std::atomic<bool> rateDirty_{false};  // a rate not yet applied by a seek
+  // Where the last seek goes while it is in progress; negative after.
+  std::atomic<std::int64_t> seekNs_{-1};
   // The stepped picture's start and where playing carries on from it;
   // both negative while the pipeline's own picture is shown.
   std::atomic<std::int64_t> steppedNs_{-1};

@@ -24,7 +24,6 @@ bool OpenMovie(PlayerEngineState* s, const QString& path);
 // when the movie is open and playable, else it is closed (and the missing
 // decoder shown).
 bool CompleteOpen(PlayerEngineState* s, bool ready);
-// Closes the movie at once; its pipeline stops on the engine's closer.
 int CloseMovie(PlayerEngineState* s);
 bool LoadTrack(PlayerEngineState* s, const QString& path);
 int ReleaseTrack(PlayerEngineState* s);

@@ -12,7 +12,6 @@
 
 #include "container/sensor_track.h"
 #include "player/layout.h"
-#include "player/movie_closer.h"
 #include "player/picture_stepper.h"
 #include "player/player.h"
 
@@ -88,9 +87,6 @@ struct PlayerEngineState {
   std::filesystem::path moviePath;
   std::size_t stepCacheBytes = 0;
   std::unique_ptr<PictureStepper> stepper;
-  // Closes the movies that were open; last, so that it has finished before
-  // anything else goes.
-  MovieCloser closer;
 };
 
 // Waits counted by the engine's locks: incremented just before each wait on

@@ -130,7 +130,7 @@ TEST_F(EngineTest, RefusesFilesThatAreNotPlayableRecordings) {
   EXPECT_EQ(owner_.opened, 1);  // the recording with 16 records only
 }
 
-TEST_F(EngineTest, OpenAndCloseLeaveThePipelineToItsOwnThreads) {
+TEST_F(EngineTest, OpenLeavesThePipelineToGetReadyOnItsOwnThreads) {
   // The open returns with the pipeline on its way; the ready message ends it.
   ASSERT_TRUE(ops_.OpenMovie(&state_, card30_->Path(0)));
   EXPECT_EQ(state_.playState, 1);
@@ -141,31 +141,29 @@ TEST_F(EngineTest, OpenAndCloseLeaveThePipelineToItsOwnThreads) {
   ASSERT_EQ(ops_.Play(&state_), 1);
   RunEventsFor(200);
 
-  // The close returns while the pipeline still stops.
   EXPECT_EQ(ops_.CloseMovie(&state_), 1);
   EXPECT_EQ(state_.player, nullptr);
   EXPECT_EQ(state_.playState, 0);
-  EXPECT_FALSE(state_.closer.Idle());
-  ASSERT_TRUE(WaitUntil([&] { return state_.closer.Idle(); }, kTimeout));
 
   // A movie closed before it was ready tells the surface nothing.
   ASSERT_TRUE(ops_.OpenMovie(&state_, card30_->Path(1)));
   ops_.CloseMovie(&state_);
-  ASSERT_TRUE(WaitUntil([&] { return state_.closer.Idle(); }, kTimeout));
   RunEventsFor(300);
   EXPECT_EQ(owner_.opened, 1);
   EXPECT_EQ(owner_.failed, 0);
 }
 
 TEST_F(EngineTest, MissingDecoderAsksForTheCodecs) {
+  // The box comes up when the pipeline fails, on the way to the surface.
   QString shown;
-  QTimer::singleShot(0, [&] {
-    WaitUntil([] { return QApplication::activeModalWidget() != nullptr; }, kTimeout);
+  QTimer answer;
+  QObject::connect(&answer, &QTimer::timeout, [&] {
     if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
       shown = box->windowTitle() + "|" + box->text();
       box->accept();
     }
   });
+  answer.start(20);
   {
     HiddenH264Decoders hidden;
     ASSERT_TRUE(hidden.any());
@@ -406,7 +404,6 @@ TEST_F(EngineTest, OpeningAndClosingAHundredTimesDoesNotLeak) {
     ASSERT_TRUE(ops_.OpenMovie(&state_, card30_->Path(i % 2)));
     ops_.CloseMovie(&state_);
   }
-  ASSERT_TRUE(WaitUntil([&] { return state_.closer.Idle(); }, kTimeout));
   RunEventsFor(100);
   const long before = ResidentKb();
   for (int i = 0; i < 100; ++i) {
@@ -415,7 +412,6 @@ TEST_F(EngineTest, OpeningAndClosingAHundredTimesDoesNotLeak) {
     ops_.CloseMovie(&state_);
     QCoreApplication::processEvents();
   }
-  ASSERT_TRUE(WaitUntil([&] { return state_.closer.Idle(); }, kTimeout));
   RunEventsFor(100);
   const long after = ResidentKb();
 #ifndef __SANITIZE_ADDRESS__
