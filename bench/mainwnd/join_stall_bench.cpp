@@ -32,70 +32,13 @@
 #include "controls/skin_progress_bar_ctrl.h"
 #include "mainwnd/command_ids.h"
 #include "mainwnd/kestrel_dlg.h"
-#include "mkcard/card_plan.h"
-#include "mkcard/card_writer.h"
 #include "modal_script.h"
+#include "one_recording.h"
+#include "stall_meter.h"
 
 namespace {
 
 constexpr int kRecordings = 10;
-constexpr int kPeriodMs = 10;
-
-// The longest lateness of a 10 ms timer, over the intervals that begin and
-// end while `counted` holds.
-class StallMeter {
- public:
-  StallMeter() {
-    timer_.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&timer_, &QTimer::timeout, [this] {
-      const qint64 now = clock_.nsecsElapsed();
-      const bool counted = counted_();
-      if (counted && wasCounted_) {
-        worst_ = std::max(worst_, now - last_ - qint64{kPeriodMs} * 1000000);
-      }
-      wasCounted_ = counted;
-      last_ = now;
-    });
-  }
-  // Worst lateness in ms, measured while `running` holds, or for `ms`.
-  double Measure(const std::function<bool()>& running, const std::function<bool()>& counted,
-                 int ms) {
-    counted_ = counted;
-    worst_ = 0;
-    wasCounted_ = false;
-    clock_.start();
-    timer_.start(kPeriodMs);
-    while (running() || clock_.elapsed() < ms) {
-      QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    timer_.stop();
-    return static_cast<double>(worst_) / 1e6;
-  }
-
- private:
-  QTimer timer_;
-  QElapsedTimer clock_;
-  std::function<bool()> counted_;
-  bool wasCounted_ = false;
-  qint64 last_ = 0;
-  qint64 worst_ = 0;
-};
-
-std::filesystem::path OneRecording(const std::filesystem::path& dir) {
-  mkcard::CardOptions options;
-  options.folders = 1;
-  options.files = 1;
-  options.seconds = 60;
-  options.width = 1920;
-  options.height = 1080;
-  const std::filesystem::path path = dir / mkcard::PlanCard(options).front().path;
-  if (!std::filesystem::exists(path)) {
-    std::fprintf(stderr, "writing a 60-s 1080p recording...\n");
-    const std::string error = mkcard::WriteCard(options, dir);
-    if (!error.empty()) std::fprintf(stderr, "card: %s\n", error.c_str());
-  }
-  return path;
-}
 
 }  // namespace
 
@@ -105,7 +48,7 @@ int main(int argc, char** argv) {
   QTemporaryDir temp;
   const char* kept = std::getenv("KESTREL_BENCH_DIR");
   const std::filesystem::path dir = kept != nullptr ? kept : temp.path().toStdString();
-  const std::filesystem::path recording = OneRecording(dir / "join-source");
+  const std::filesystem::path recording = OneRecording(dir / "join-source", 60);
   if (!std::filesystem::exists(recording)) return 1;
   const std::filesystem::path card = temp.path().toStdString() + "/card";
   LinkedCard(recording, card, kRecordings, kRecordings, "N");

@@ -23,6 +23,7 @@
 #include <thread>
 
 #include "bench_movie.h"
+#include "plain_pipeline.h"
 #include "mkcard/frame_barcode.h"
 #include "player/movie_static.h"
 #include "player/player.h"
@@ -66,46 +67,6 @@ void BM_GstLaunchDecode(benchmark::State& state) {
       cpu * 1000.0 / (static_cast<double>(movie.frames) * static_cast<double>(state.iterations()));
 }
 BENCHMARK(BM_GstLaunchDecode)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
-
-// Plain GStreamer (no player): the same file to a fake sink in BGRx, for
-// the latencies of opening and of exact seeks next to the player's.
-class PlainPipeline {
- public:
-  explicit PlainPipeline(const std::string& path) {
-    const std::string description = "filesrc location=\"" + path +
-                                    "\" ! qtdemux ! h264parse ! avdec_h264 ! videoconvert ! "
-                                    "video/x-raw,format=BGRx ! fakesink sync=true";
-    pipeline_ = gst_parse_launch(description.c_str(), nullptr);
-  }
-  ~PlainPipeline() {
-    if (pipeline_ == nullptr) return;
-    gst_element_set_state(pipeline_, GST_STATE_NULL);
-    gst_object_unref(pipeline_);
-  }
-  PlainPipeline(const PlainPipeline&) = delete;
-  PlainPipeline& operator=(const PlainPipeline&) = delete;
-
-  // Prerolls (first picture at the sink); false on failure.
-  bool Preroll() {
-    return pipeline_ != nullptr &&
-           gst_element_set_state(pipeline_, GST_STATE_PAUSED) != GST_STATE_CHANGE_FAILURE &&
-           Settle();
-  }
-  bool SeekExact(std::int64_t nanoseconds) {
-    return gst_element_seek_simple(
-               pipeline_, GST_FORMAT_TIME,
-               static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE),
-               nanoseconds) &&
-           Settle();
-  }
-
- private:
-  bool Settle() {
-    return gst_element_get_state(pipeline_, nullptr, nullptr, 10 * GST_SECOND) ==
-           GST_STATE_CHANGE_SUCCESS;
-  }
-  GstElement* pipeline_ = nullptr;
-};
 
 void BM_PlainOpenToFirstPicture(benchmark::State& state) {
   const Movie& movie = BenchMovie();
@@ -266,7 +227,8 @@ void BM_EnginePlaybackOnSurface(benchmark::State& state) {
   engine.engineReady = 1;
   double cpu = 0, wall = 0, shown = 0;
   for (auto _ : state) {
-    if (!ops.OpenMovie(&engine, QString::fromStdString(movie.path))) {
+    if (!ops.OpenMovie(&engine, QString::fromStdString(movie.path)) ||
+        engine.player->WaitForOpen(10000) != CPlayer::OpenOutcome::Ready) {
       state.SkipWithError("the movie did not open");
       break;
     }

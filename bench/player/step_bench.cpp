@@ -2,8 +2,9 @@
 // recording (a keyframe every 30 pictures): the time from the request to
 // the new picture ready to paint, 100 steps forwards and 100 backwards,
 // median and worst, next to an exact seek to the same pictures in the same
-// run; and the process's resident memory before and after, beside the
-// bound of the cache of pictures.
+// run, by the engine before and after the steps and by plain GStreamer; and
+// the process's resident memory before the open, after the steps and after
+// the close, beside the bound of the cache of pictures.
 //
 // Run: build with -DKESTREL_BENCH=ON, then build/<dir>/bench/player/step_bench
 // (KESTREL_BENCH_DIR keeps the generated card between runs).
@@ -21,6 +22,7 @@
 #include <vector>
 
 #include "bench_movie.h"
+#include "plain_pipeline.h"
 #include "mkcard/frame_barcode.h"
 #include "player/movie_static.h"
 #include "player/player_engine.h"
@@ -63,6 +65,22 @@ double Worst(const std::vector<double>& v) {
   return v.empty() ? 0 : *std::max_element(v.begin(), v.end());
 }
 
+// The start of the middle of picture `picture` in ns.
+std::int64_t MiddleNs(int picture) { return static_cast<std::int64_t>((picture + 0.5) / 30.0 * 1e9); }
+
+// Exact seeks of plain GStreamer to the pictures the backward steps show.
+std::vector<double> PlainSeeks() {
+  std::vector<double> seeks;
+  PlainPipeline plain(BenchMovie().path);
+  if (!plain.Preroll()) return seeks;
+  for (int i = 1; i <= kSteps; ++i) {
+    const auto start = Clock::now();
+    if (!plain.SeekExact(MiddleNs(kBackFrom - i))) return {};
+    seeks.push_back(Milliseconds(Clock::now() - start));
+  }
+  return seeks;
+}
+
 void BM_StepPictures(benchmark::State& state) {
   CPlayer::SetAudioSinkDescription("fakesink sync=true");
   CMovieStatic surface;
@@ -73,11 +91,17 @@ void BM_StepPictures(benchmark::State& state) {
   ops.EngineInit(&engine, &surface, QString::fromUtf8("メイリオ"));
   engine.engineReady = 1;
   for (auto _ : state) {
-    if (!ops.OpenMovie(&engine, QString::fromStdString(BenchMovie().path))) {
+    const std::vector<double> plainSeeks = PlainSeeks();
+    if (plainSeeks.empty()) {
+      state.SkipWithError("the plain pipeline did not seek");
+      break;
+    }
+    const double residentOpen = ResidentMb();
+    if (!ops.OpenMovie(&engine, QString::fromStdString(BenchMovie().path)) ||
+        engine.player->WaitForOpen(10000) != CPlayer::OpenOutcome::Ready) {
       state.SkipWithError("the movie did not open");
       break;
     }
-    engine.player->WaitForSeek();
     const double residentBefore = ResidentMb();
     int wrong = 0;
     // One step, timed from the request to the picture ready to paint.
@@ -88,6 +112,19 @@ void BM_StepPictures(benchmark::State& state) {
       if (!stepped || PictureNumber(engine.player->CurrentImage()) != expected) ++wrong;
       return took;
     };
+    // The engine's exact seeks to the same pictures as the backward steps.
+    auto seek = [&](std::vector<double>& seeks) {
+      for (int i = 1; i <= kSteps; ++i) {
+        const int picture = kBackFrom - i;
+        const auto start = Clock::now();
+        engine.player->SeekPaused(MiddleNs(picture) / 100);
+        engine.player->WaitForSeek();
+        seeks.push_back(Milliseconds(Clock::now() - start));
+        if (PictureNumber(engine.player->CurrentImage()) != picture) ++wrong;
+      }
+    };
+    std::vector<double> freshSeeks;
+    seek(freshSeeks);
 
     std::vector<double> forward;
     ops.SeekToFrame(&engine, 0);
@@ -96,7 +133,7 @@ void BM_StepPictures(benchmark::State& state) {
     // Backwards from a fresh seek: a step that refills the cache is one at a
     // group's start (or the first), the others come from the cache.
     std::vector<double> within, boundary;
-    engine.player->SeekPaused(static_cast<std::int64_t>((kBackFrom + 0.5) / 30.0 * 1e7));
+    engine.player->SeekPaused(MiddleNs(kBackFrom) / 100);
     engine.player->WaitForSeek();
     for (int i = 1; i <= kSteps; ++i) {
       const int refills = engine.stepper != nullptr ? engine.stepper->Refills() : 0;
@@ -107,21 +144,14 @@ void BM_StepPictures(benchmark::State& state) {
     const double cachePeak = static_cast<double>(engine.stepper->cache().PeakBytes()) / 1048576.0;
     const double cacheBound = static_cast<double>(engine.stepper->cache().Bound()) / 1048576.0;
 
-    // The same pictures by exact seeks while paused.
+    // The same pictures by exact seeks while paused, after the steps.
     std::vector<double> seeks;
-    for (int i = 1; i <= kSteps; ++i) {
-      const int picture = kBackFrom - i;
-      const auto target = static_cast<std::int64_t>((picture + 0.5) / 30.0 * 1e7);
-      const auto start = Clock::now();
-      engine.player->SeekPaused(target);
-      engine.player->WaitForSeek();
-      seeks.push_back(Milliseconds(Clock::now() - start));
-      if (PictureNumber(engine.player->CurrentImage()) != picture) ++wrong;
-    }
+    seek(seeks);
     ops.CloseMovie(&engine);
     const double residentClosed = ResidentMb();
 
     const double seekMedian = Median(seeks);
+    const double plainMedian = Median(plainSeeks);
     state.counters["fwd_median_ms"] = Median(forward);
     state.counters["fwd_worst_ms"] = Worst(forward);
     state.counters["back_within_median_ms"] = Median(within);
@@ -131,12 +161,18 @@ void BM_StepPictures(benchmark::State& state) {
     state.counters["back_boundary_steps"] = static_cast<double>(boundary.size());
     state.counters["seek_median_ms"] = seekMedian;
     state.counters["seek_worst_ms"] = Worst(seeks);
+    state.counters["seek_before_steps_median_ms"] = Median(freshSeeks);
+    state.counters["plain_seek_median_ms"] = plainMedian;
+    state.counters["seek_median_per_plain"] = seekMedian / plainMedian;
+    state.counters["seek_before_steps_median_per_plain"] = Median(freshSeeks) / plainMedian;
     state.counters["fwd_median_per_seek"] = Median(forward) / seekMedian;
     state.counters["back_within_median_per_seek"] = Median(within) / seekMedian;
     state.counters["back_boundary_worst_per_seek"] = Worst(boundary) / seekMedian;
+    state.counters["rss_open_mb"] = residentOpen;
     state.counters["rss_before_mb"] = residentBefore;
     state.counters["rss_after_mb"] = residentAfter;
     state.counters["rss_closed_mb"] = residentClosed;
+    state.counters["rss_closed_above_open_mb"] = residentClosed - residentOpen;
     state.counters["cache_peak_mb"] = cachePeak;
     state.counters["cache_bound_mb"] = cacheBound;
     state.counters["wrong_pictures"] = wrong;

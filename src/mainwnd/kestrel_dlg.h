@@ -193,6 +193,7 @@ class CKestrelDlg : public QDialog, public CMovieStaticOwner {
   // What the video surface reports.
   void OnEndOfMovie(std::intptr_t wParam, std::intptr_t lParam) override;
   void OnMediaOpened(std::intptr_t wParam, std::intptr_t lParam) override;
+  void OnMediaOpenFailed() override;
   void OnGraphNotify(std::intptr_t wParam, std::intptr_t lParam) override;
   void OnPopupMenu(const QPoint& screenPoint) override;
 

@@ -122,6 +122,10 @@ void CKestrelDlg::OpenSelected() {
     SetBusy(true);
     return;
   }
+  OnMediaOpenFailed();
+}
+
+void CKestrelDlg::OnMediaOpenFailed() {
   ShowErrorBox(this, UiText(kOpenFailedText));
   SetZoomMode(false);
   update();

@@ -10,6 +10,7 @@
 #include "catalogue/recording_check.h"
 #include "container/named_mutex.h"
 #include "player/engine_messages.h"
+#include "player/freed_memory.h"
 #include "player/movie_static.h"
 #include "player/player_engine.h"
 #include "player/show_hresult_error.h"
@@ -19,8 +20,6 @@ std::atomic<int> lockDepth{0};
 namespace engine {
 namespace {
 
-// How long OpenMovie waits for the pipeline to become ready or fail.
-constexpr int kOpenTimeoutMs = 10000;
 // The least number of sensor records a playable recording has.
 constexpr std::int64_t kMinimumRecords = 16;
 
@@ -66,6 +65,7 @@ bool EngineInit(PlayerEngineState* s, CMovieStatic* videoWindow, const QString& 
   if (videoWindow != nullptr) {
     videoWindow->setPicturePainter(
         [s](QPainter& painter, const QRect& client) { PaintPicture(s, painter, client); });
+    videoWindow->setOpenCompleter([s](bool ready) { return CompleteOpen(s, ready); });
   }
   const bool probe = s->probeReader.Create();
   const bool prefetch = s->prefetchReader.track.Create();
@@ -84,7 +84,10 @@ int EngineShutdown(PlayerEngineState* s) {
   }
   // A movie still open is closed, so that no pipeline outlives the engine.
   if (s->player != nullptr) CloseMovie(s);
-  if (s->videoWindow != nullptr) s->videoWindow->setPicturePainter({});
+  if (s->videoWindow != nullptr) {
+    s->videoWindow->setPicturePainter({});
+    s->videoWindow->setOpenCompleter({});
+  }
   s->playState = 0;
   s->prefetchReader.ready = false;
   s->prefetchReader.SetPath({});
@@ -113,8 +116,10 @@ bool OpenMovie(PlayerEngineState* s, const QString& path) {
   s->probeReader.Destroy();
   s->probeReader.Create();
   s->frameUnitMs = unit.value_or(0.0f);
+  s->currentReader.frameTime = s->frameUnitMs;
+  s->canPlayBackwards = 0;
 
-  s->stepper.reset();
+  CloseMovie(s);
   s->moviePath = file;
   s->player = CPlayer::Create(s->videoWindow);
   if (s->player == nullptr) {
@@ -128,9 +133,17 @@ bool OpenMovie(PlayerEngineState* s, const QString& path) {
     return false;
   }
   s->player->SetRate(1.0);
-  const CPlayer::OpenOutcome outcome = s->player->WaitForOpen(kOpenTimeoutMs);
-  bool opened = outcome == CPlayer::OpenOutcome::Ready;
-  if (outcome == CPlayer::OpenOutcome::Failed && s->player->LastError() == kResultMissingDecoder) {
+  // The pipeline gets ready on its own threads; CompleteOpen finishes the
+  // open when it reports.
+  s->playState = 1;
+  return true;
+}
+
+bool CompleteOpen(PlayerEngineState* s, bool ready) {
+  EngineLock lock(s->fileMutex);
+  if (s->player == nullptr) return false;
+  bool opened = ready;
+  if (!ready && s->player->LastError() == kResultMissingDecoder) {
     ShowHResultError(kResultMissingDecoder, s->videoWindow);
   }
   if (opened && s->frameUnitMs == 0.0f) {
@@ -143,20 +156,12 @@ bool OpenMovie(PlayerEngineState* s, const QString& path) {
     }
   }
   s->currentReader.frameTime = s->frameUnitMs;
-  s->canPlayBackwards = 0;
   if (opened && GetFrameCountAlt(s) <= 0) opened = false;
   if (!opened) {
-    s->player->Close();
-    s->player.reset();
-    // A ready message already on its way belongs to this failed open.
-    if (s->videoWindow != nullptr) {
-      QCoreApplication::removePostedEvents(s->videoWindow, WM_MEDIA_READY);
-    }
+    CloseMovie(s);
     s->frameUnitMs = 0;
-    return false;
   }
-  s->playState = 1;
-  return true;
+  return opened;
 }
 
 int CloseMovie(PlayerEngineState* s) {
@@ -164,9 +169,16 @@ int CloseMovie(PlayerEngineState* s) {
   EngineLock lock(s->fileMutex);
   s->stepper.reset();
   if (s->player != nullptr) {
-    if (s->player->State() == CPlayer::Started) s->player->Pause();
+    s->player->Silence();
     s->player->Close();
     s->player.reset();
+    ReturnFreedMemory();
+  }
+  // What the closed movie posted and the surface has not yet handed on
+  // belongs to it alone.
+  if (s->videoWindow != nullptr) {
+    QCoreApplication::removePostedEvents(s->videoWindow, WM_MEDIA_READY);
+    QCoreApplication::removePostedEvents(s->videoWindow, WM_MEDIA_FAILED);
   }
   s->overlay = QImage();
   s->playState = 0;

@@ -7,3 +7,4 @@ inline constexpr int WM_SLOW_END = 0x8006;      // one frame per second reached 
 inline constexpr int WM_MEDIA_PAUSED = 0x83E9;  // the player has paused
 inline constexpr int WM_MEDIA_ENDED = 0x83EA;   // end of the movie
 inline constexpr int WM_MEDIA_READY = 0x83EB;   // the movie is ready to play
+inline constexpr int WM_MEDIA_FAILED = 0x83EC;  // the movie did not become ready

@@ -86,10 +86,11 @@ std::int32_t GetPosition(PlayerEngineState* s) {
   EngineLock lock(s->fileMutex);
   if (s->player == nullptr || s->frameUnitMs <= 0.0f) return -1;
   std::int64_t time = 0;
-  // Right after a start or a seek the clock may still read 0.
+  // Right after a start or a seek the clock may still read 0; once the
+  // pipeline has settled, 0 is the movie's start.
   for (int read = 1; read <= kClockReads; ++read) {
     if (!s->player->ClockTime(time)) return -1;
-    if (time != 0) break;
+    if (time != 0 || s->player->Settled()) break;
     std::this_thread::sleep_for(kClockRetryDelay);
   }
   if (time < 0) return -1;

@@ -19,13 +19,17 @@ constexpr const char* kDescription =
 
 }  // namespace
 
-GroupDecoder::~GroupDecoder() {
+GroupDecoder::~GroupDecoder() { Release(); }
+
+void GroupDecoder::Release() {
   if (pipeline_ == nullptr) return;
   gst_element_set_state(pipeline_, GST_STATE_NULL);
   gst_object_unref(pipeline_);
+  pipeline_ = nullptr;
+  sink_ = nullptr;
 }
 
-bool GroupDecoder::Start() {
+bool GroupDecoder::Prepare() {
   if (pipeline_ != nullptr) return true;
   GstElement* pipeline = gst_parse_launch(kDescription, nullptr);
   if (pipeline == nullptr) return false;
@@ -36,13 +40,18 @@ bool GroupDecoder::Start() {
   GstElement* sink = gst_bin_get_by_name(GST_BIN(pipeline), "pictures");
   sink_ = sink;
   gst_object_unref(sink);
-  if (gst_element_set_state(pipeline_, GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE ||
-      gst_element_get_state(pipeline_, nullptr, nullptr, kStartTimeout) !=
-          GST_STATE_CHANGE_SUCCESS) {
-    gst_element_set_state(pipeline_, GST_STATE_NULL);
-    gst_object_unref(pipeline_);
-    pipeline_ = nullptr;
-    sink_ = nullptr;
+  if (gst_element_set_state(pipeline_, GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE) {
+    Release();
+    return false;
+  }
+  return true;
+}
+
+bool GroupDecoder::Start() {
+  if (!Prepare()) return false;
+  if (gst_element_get_state(pipeline_, nullptr, nullptr, kStartTimeout) !=
+      GST_STATE_CHANGE_SUCCESS) {
+    Release();
     return false;
   }
   return true;

@@ -9,7 +9,7 @@
 // A second pipeline over the open movie, apart from the one that plays it:
 // it decodes a stretch of the movie into pictures as the presenter shows
 // them (BGRx), for stepping backwards. It is made paused on first use and
-// kept until it is destroyed.
+// kept until Release or its end.
 class GroupDecoder {
  public:
   explicit GroupDecoder(std::string path) : path_(std::move(path)) {}
@@ -17,11 +17,17 @@ class GroupDecoder {
   GroupDecoder(const GroupDecoder&) = delete;
   GroupDecoder& operator=(const GroupDecoder&) = delete;
 
+  // Makes the pipeline and lets it start on its own threads, so that the
+  // first Decode finds it ready; false when it cannot be made.
+  bool Prepare();
   // Decodes the pictures shown from `startNs` up to `stopNs` and hands each
   // to `take` in presentation order (the caller adds a reference to keep
   // one). False when the pipeline cannot start, fails or stalls.
   bool Decode(std::int64_t startNs, std::int64_t stopNs,
               const std::function<void(GstSample*)>& take);
+  // Tears the pipeline down, giving back its pictures; the next Decode
+  // makes it again.
+  void Release();
 
  private:
   bool Start();

@@ -63,8 +63,17 @@ bool CMovieStatic::event(QEvent* event) {
       if (owner_ != nullptr) owner_->OnEndOfMovie(message->wParam(), message->lParam());
       break;
     case WM_MEDIA_READY:
-      if (owner_ != nullptr) owner_->OnMediaOpened(message->wParam(), message->lParam());
+    case WM_MEDIA_FAILED: {
+      const bool ready = message->message() == WM_MEDIA_READY;
+      const bool opened = openCompleter_ ? openCompleter_(ready) : ready;
+      if (owner_ == nullptr) break;
+      if (opened) {
+        owner_->OnMediaOpened(message->wParam(), message->lParam());
+      } else {
+        owner_->OnMediaOpenFailed();
+      }
       break;
+    }
     case WM_GRAPH_NOTIFY:
       if (owner_ != nullptr) owner_->OnGraphNotify(message->wParam(), message->lParam());
       break;

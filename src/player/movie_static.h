@@ -24,6 +24,11 @@ class CMovieStatic : public QFrame {
   void setOwner(CMovieStaticOwner* owner) { owner_ = owner; }
   // Paints the client area; set by the engine.
   void setPicturePainter(std::function<void(QPainter&, const QRect&)> painter);
+  // Finishes an open when the player reports it ready (true) or failed
+  // (false); returns whether the movie is open. Set by the engine.
+  void setOpenCompleter(std::function<bool(bool ready)> completer) {
+    openCompleter_ = std::move(completer);
+  }
   // In zoom mode the surface shows the zoom cursor and a double-click does
   // not ask for full screen.
   void setZoomMode(int mode);
@@ -49,6 +54,7 @@ class CMovieStatic : public QFrame {
 
   CMovieStaticOwner* owner_ = nullptr;
   std::function<void(QPainter&, const QRect&)> picturePainter_;
+  std::function<bool(bool)> openCompleter_;
   int buttonReleased_ = 0;
   int captured_ = 0;
   int zoomMode_ = 0;

@@ -12,6 +12,8 @@ class CMovieStaticOwner {
   virtual void OnEndOfMovie(std::intptr_t wParam, std::intptr_t lParam) = 0;
   // The movie is ready (the main window's message 0x8261).
   virtual void OnMediaOpened(std::intptr_t wParam, std::intptr_t lParam) = 0;
+  // The movie did not become ready: the engine has closed it.
+  virtual void OnMediaOpenFailed() = 0;
   // A filter-graph notification (0x8004).
   virtual void OnGraphNotify(std::intptr_t wParam, std::intptr_t lParam) = 0;
   // A context-menu request at a screen point (0x825C).

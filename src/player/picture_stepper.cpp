@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "container/movie_file.h"
+#include "player/freed_memory.h"
 #include "player/player.h"
 
 std::unique_ptr<PictureStepper> PictureStepper::Create(CPlayer& player,
@@ -18,7 +19,16 @@ std::unique_ptr<PictureStepper> PictureStepper::Create(CPlayer& player,
 
 PictureStepper::PictureStepper(CPlayer& player, const std::filesystem::path& movie,
                                PictureTable table, std::size_t cacheBytes)
-    : player_(player), table_(std::move(table)), cache_(cacheBytes), decoder_(movie.string()) {}
+    : player_(player), table_(std::move(table)), cache_(cacheBytes), decoder_(movie.string()) {
+  // The second pipeline starts while the first steps are taken.
+  decoder_.Prepare();
+}
+
+void PictureStepper::ReleasePictures() {
+  cache_.Clear();
+  decoder_.Release();
+  ReturnFreedMemory();
+}
 
 bool PictureStepper::Step(int direction) {
   GstSample* current = player_.presenter().TakeNewest();

@@ -25,8 +25,9 @@ class PictureStepper {
   // nothing changed, at the ends, without a picture shown, or when the
   // picture cannot be had.
   bool Step(int direction);
-  // Frees the cached pictures (the player is going to play).
-  void ReleasePictures() { cache_.Clear(); }
+  // Frees the cached pictures and the second pipeline (the player is going
+  // to play).
+  void ReleasePictures();
 
   const PictureCache& cache() const { return cache_; }
   // Stretches decoded by the second pipeline so far.

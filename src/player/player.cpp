@@ -114,6 +114,7 @@ PlayerResult CPlayer::OpenFile(const QString& path) {
   lastError_ = kResultOk;
   rate_ = 1.0;
   rateDirty_ = false;
+  seekNs_ = -1;
   retryAfterReady_ = false;
   missingPlugin_ = false;
   {
@@ -150,6 +151,7 @@ void CPlayer::FinishOpen(OpenOutcome outcome, PlayerResult error) {
     if (outcome == OpenOutcome::Failed) lastError_ = error;
   }
   waitCondition_.notify_all();
+  Post(outcome == OpenOutcome::Ready ? WM_MEDIA_READY : WM_MEDIA_FAILED);
 }
 
 void CPlayer::StartBusThread() {
@@ -197,6 +199,7 @@ void CPlayer::HandleMessage(GstMessage* message) {
       OnError(message);
       break;
     case GST_MESSAGE_ASYNC_DONE:
+      if (fromPipeline) seekNs_ = -1;
       if (playerState_ == OpenPending) OnPipelineReady();
       break;
     case GST_MESSAGE_STATE_CHANGED: {
@@ -302,7 +305,6 @@ void CPlayer::OnPipelineReady() {
     return;
   }
   playerState_ = Stopped;
-  Post(WM_MEDIA_READY);
   FinishOpen(OpenOutcome::Ready, kResultOk);
 }
 
@@ -316,7 +318,13 @@ void CPlayer::OnPresentationEnded() {
 }
 
 void CPlayer::Post(int message) {
+  std::lock_guard lock(postMutex_);
   if (eventWindow_ != nullptr) PostAppMessage(eventWindow_, message, 0, 0);
+}
+
+void CPlayer::Silence() {
+  std::lock_guard lock(postMutex_);
+  eventWindow_ = nullptr;
 }
 
 bool CPlayer::SeekTo(std::int64_t position100ns) {
@@ -329,6 +337,7 @@ bool CPlayer::SeekToNs(std::int64_t nanoseconds) {
   // The pipeline shows its own picture again.
   steppedNs_ = -1;
   resumeNs_ = -1;
+  seekNs_ = std::max<std::int64_t>(nanoseconds, 0);
   auto flags = static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
   const gint64 start = std::max<std::int64_t>(nanoseconds, 0);
   const bool ok =
@@ -352,8 +361,8 @@ PlayerResult CPlayer::Play() {
     SeekToNs(resumeNs_);
   } else if (rateDirty_.exchange(false)) {
     std::int64_t position = 0;
-    ClockTime(position);
-    SeekTo(position);
+    PositionNs(position);
+    SeekToNs(position);
   }
   ended_ = false;
   const bool ok = gst_element_set_state(pipeline, GST_STATE_PLAYING) != GST_STATE_CHANGE_FAILURE;
@@ -422,22 +431,37 @@ PlayerResult CPlayer::SeekPaused(std::int64_t position) {
 
 PlayerResult CPlayer::SetRate(double rate) {
   if (rate <= 0.0) return kResultInvalidArg;
-  rate_ = rate;
-  if (!hasDisplay_) return kResultOk;
-  // The rate travels with a seek to where the movie is; a seek still in
-  // progress is waited for, so that its position is the one kept.
-  WaitForSeek();
+  const double before = rate_.exchange(rate);
+  if (!hasDisplay_) {
+    // A new pipeline plays at x1; another rate is applied by the next Play.
+    rateDirty_ = rate != 1.0;
+    return kResultOk;
+  }
+  if (rate == before && !rateDirty_) return kResultOk;
+  // The rate travels with a seek to where the movie is (where a seek still
+  // in progress goes, without waiting for it).
   if (const std::int64_t resume = resumeNs_; resume >= 0) {
     rateDirty_ = false;
     return SeekToNs(resume) ? kResultOk : kResultFail;
   }
   std::int64_t position = 0;
-  if (!ClockTime(position)) {
+  if (!PositionNs(position)) {
     rateDirty_ = true;  // applied by the next Play
     return kResultOk;
   }
   rateDirty_ = false;
-  return SeekTo(position) ? kResultOk : kResultFail;
+  return SeekToNs(position) ? kResultOk : kResultFail;
+}
+
+bool CPlayer::PositionNs(std::int64_t& nanoseconds) const {
+  if (const std::int64_t target = seekNs_; target >= 0) {
+    nanoseconds = target;
+    return true;
+  }
+  std::int64_t time = 0;
+  if (!ClockTime(time)) return false;
+  nanoseconds = time * 100;
+  return true;
 }
 
 void CPlayer::WaitForSeek() {
@@ -445,6 +469,15 @@ void CPlayer::WaitForSeek() {
     gst_element_get_state(pipeline, nullptr, nullptr, kSeekSettleTimeout);
     gst_object_unref(pipeline);
   }
+}
+
+bool CPlayer::Settled() const {
+  GstElement* pipeline = PipelineRef();
+  if (pipeline == nullptr) return true;
+  const bool settled =
+      gst_element_get_state(pipeline, nullptr, nullptr, 0) != GST_STATE_CHANGE_ASYNC;
+  gst_object_unref(pipeline);
+  return settled;
 }
 
 PlayerResult CPlayer::SetVolume(int volume) {
@@ -483,6 +516,7 @@ PlayerResult CPlayer::Close() {
   presenter_.Clear();
   steppedNs_ = -1;
   resumeNs_ = -1;
+  seekNs_ = -1;
   playerState_ = Closed;
   return kResultOk;
 }

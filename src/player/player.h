@@ -20,7 +20,8 @@
 // The media player of the engine: one GStreamer playbin that decodes the
 // movie, its pictures going to a VideoPresenter and its sound to the
 // system's audio sink. A bus thread turns the pipeline's messages into the
-// engine's window messages for the video surface (ready, paused, ended).
+// engine's window messages for the video surface (ready or failed, paused,
+// ended).
 class CPlayer {
  public:
   enum PlayerState {
@@ -66,6 +67,8 @@ class CPlayer {
   PlayerResult SetRate(double rate);
   PlayerResult SetVolume(int volume);
   PlayerResult Close();
+  // Posts no more messages from now on (the movie is being closed).
+  void Silence();
 
   PlayerState State() const { return playerState_.load(); }
   int Volume() const { return volume_.load(); }
@@ -81,6 +84,9 @@ class CPlayer {
   QImage CurrentImage();
   // Waits (a little) for a seek or pause in progress to show its picture.
   void WaitForSeek();
+  // True while no state change or seek is in progress: the clock then reads
+  // where the movie is, its start included.
+  bool Settled() const;
 
   // Moves the paused pipeline on by one picture (a step event) and returns
   // a new reference to that picture, or null when none came in time.
@@ -110,9 +116,12 @@ class CPlayer {
   GstElement* PipelineRef() const;
   bool SeekTo(std::int64_t position100ns);
   bool SeekToNs(std::int64_t nanoseconds);
+  // Where the movie is in ns: where a seek in progress goes, else the clock.
+  bool PositionNs(std::int64_t& nanoseconds) const;
   void ApplyVolume();
 
-  QObject* eventWindow_;
+  std::mutex postMutex_;
+  QObject* eventWindow_;  // guarded by postMutex_
   VideoPresenter presenter_;
   std::string uri_;
 
@@ -129,6 +138,8 @@ class CPlayer {
   std::atomic<PlayerResult> lastError_{kResultOk};
   std::atomic<double> rate_{1.0};
   std::atomic<bool> rateDirty_{false};  // a rate not yet applied by a seek
+  // Where the last seek goes while it is in progress; negative after.
+  std::atomic<std::int64_t> seekNs_{-1};
   // The stepped picture's start and where playing carries on from it;
   // both negative while the pipeline's own picture is shown.
   std::atomic<std::int64_t> steppedNs_{-1};

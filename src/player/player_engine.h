@@ -16,7 +16,14 @@ namespace engine {
 bool EngineInit(PlayerEngineState* s, CMovieStatic* videoWindow, const QString& faceName);
 int EngineShutdown(PlayerEngineState* s);
 bool IsRecorderFile(PlayerEngineState* s, const QString& path);
+// Checks the recording and starts its pipeline: true when it is on its way.
+// The pipeline gets ready (or fails) later; the video surface then calls
+// CompleteOpen before it tells its owner.
 bool OpenMovie(PlayerEngineState* s, const QString& path);
+// Finishes the open once the player reported it `ready` or failed: true
+// when the movie is open and playable, else it is closed (and the missing
+// decoder shown).
+bool CompleteOpen(PlayerEngineState* s, bool ready);
 int CloseMovie(PlayerEngineState* s);
 bool LoadTrack(PlayerEngineState* s, const QString& path);
 int ReleaseTrack(PlayerEngineState* s);

@@ -35,10 +35,11 @@ class EngineFixture : public ::testing::Test {
     CPlayer::SetAudioSinkDescription("");
   }
 
-  // Opens `path` and waits for the surface to hand the ready message on.
+  // Opens `path` and waits for the surface to hand its ready message on.
   bool OpenReady(const QString& path) {
+    const int before = owner_.opened;
     if (!ops_.OpenMovie(&state_, path)) return false;
-    return WaitUntil([&] { return owner_.opened > 0; }, kOpenTimeout);
+    return WaitUntil([&] { return owner_.opened > before; }, kOpenTimeout);
   }
 
   Window window_;

@@ -110,7 +110,7 @@ TEST_F(EngineTest, OpensRecorderFilesAndMeasuresTheirFrames) {
 TEST_F(EngineTest, RefusesFilesThatAreNotPlayableRecordings) {
   EXPECT_FALSE(ops_.OpenMovie(&state_, card15_->Path(0)));
   EXPECT_EQ(state_.playState, 0);
-  EXPECT_TRUE(ops_.OpenMovie(&state_, card16_->Path(0)));
+  EXPECT_TRUE(OpenReady(card16_->Path(0)));
   ops_.CloseMovie(&state_);
 
   const QString text = card30_->dir() + "/notes.MOV";
@@ -130,25 +130,53 @@ TEST_F(EngineTest, RefusesFilesThatAreNotPlayableRecordings) {
   EXPECT_EQ(owner_.opened, 1);  // the recording with 16 records only
 }
 
+TEST_F(EngineTest, OpenLeavesThePipelineToGetReadyOnItsOwnThreads) {
+  // The open returns with the pipeline on its way; the ready message ends it.
+  ASSERT_TRUE(ops_.OpenMovie(&state_, card30_->Path(0)));
+  EXPECT_EQ(state_.playState, 1);
+  EXPECT_FALSE(state_.player->HasDisplayControl());
+  ASSERT_TRUE(WaitUntil([&] { return owner_.opened > 0; }, kTimeout));
+  EXPECT_TRUE(state_.player->HasDisplayControl());
+  EXPECT_EQ(ops_.GetFrameCount(&state_), 100);
+  ASSERT_EQ(ops_.Play(&state_), 1);
+  RunEventsFor(200);
+
+  EXPECT_EQ(ops_.CloseMovie(&state_), 1);
+  EXPECT_EQ(state_.player, nullptr);
+  EXPECT_EQ(state_.playState, 0);
+
+  // A movie closed before it was ready tells the surface nothing.
+  ASSERT_TRUE(ops_.OpenMovie(&state_, card30_->Path(1)));
+  ops_.CloseMovie(&state_);
+  RunEventsFor(300);
+  EXPECT_EQ(owner_.opened, 1);
+  EXPECT_EQ(owner_.failed, 0);
+}
+
 TEST_F(EngineTest, MissingDecoderAsksForTheCodecs) {
+  // The box comes up when the pipeline fails, on the way to the surface.
   QString shown;
-  QTimer::singleShot(0, [&] {
-    WaitUntil([] { return QApplication::activeModalWidget() != nullptr; }, kTimeout);
+  QTimer answer;
+  QObject::connect(&answer, &QTimer::timeout, [&] {
     if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
       shown = box->windowTitle() + "|" + box->text();
       box->accept();
     }
   });
+  answer.start(20);
   {
     HiddenH264Decoders hidden;
     ASSERT_TRUE(hidden.any());
-    EXPECT_FALSE(ops_.OpenMovie(&state_, card30_->Path(0)));
+    // The recording itself is fine: the pipeline finds out later.
+    EXPECT_TRUE(ops_.OpenMovie(&state_, card30_->Path(0)));
+    ASSERT_TRUE(WaitUntil([&] { return owner_.failed > 0; }, kTimeout));
   }
   EXPECT_EQ(shown, QString::fromUtf8("ERROR|コーデックとスプリッターをインストールしてください。"));
   EXPECT_EQ(state_.playState, 0);
   EXPECT_EQ(state_.player, nullptr);
   RunEventsFor(100);
   EXPECT_EQ(owner_.opened, 0);
+  EXPECT_EQ(owner_.failed, 1);
 }
 
 TEST_F(EngineTest, NothingHappensWhileTheEngineIsNotReady) {

@@ -8,7 +8,7 @@
 // Stands in for the main window: counts what the video surface reports.
 class FakeOwner : public CMovieStaticOwner {
  public:
-  int ended = 0, opened = 0, graph = 0, menus = 0, holds = 0, fullScreens = 0;
+  int ended = 0, opened = 0, failed = 0, graph = 0, menus = 0, holds = 0, fullScreens = 0;
   QPoint menuPoint, holdPoint;
   std::intptr_t lastW = 0, lastL = 0;
 
@@ -22,6 +22,7 @@ class FakeOwner : public CMovieStaticOwner {
     lastW = w;
     lastL = l;
   }
+  void OnMediaOpenFailed() override { ++failed; }
   void OnGraphNotify(std::intptr_t, std::intptr_t) override { ++graph; }
   void OnPopupMenu(const QPoint& p) override {
     ++menus;
