@@ -66,8 +66,7 @@ def test_event_list_lists_and_closes(viewer, player):
     table = viewer.find("イベント一覧", "table", root=window)
     # The card's events, as kestrel-cli lists them.
     wait_for(lambda: table.queryTable().nRows == 20, what="the card's 20 events")
-    viewer.xdotool("windowfocus", "--sync", viewer.xdotool(
-        "search", "--all", "--pid", viewer.process.pid, "--name", "^イベント一覧$").split()[0])
+    viewer.focus("イベント一覧")
     viewer.key("Escape")
     wait_for(closed(viewer, "イベント一覧"), what="the event list closed")
 

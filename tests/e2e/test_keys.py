@@ -107,8 +107,7 @@ def test_rates(viewer, player):
 
 def test_mute_gives_the_level_back(viewer, player):
     player.paused_at(RECORDING, 0.5)
-    volume = [s for s in viewer.find_all(viewer.main_window(), role="slider")
-              if viewer.extents(s)[0] > viewer.extents(player.video())[0] + 600][0]
+    volume = viewer.find("音量", "slider", root=viewer.main_window(), depth=1)
     level = viewer.value(volume)
     assert level > 0
     viewer.focus()

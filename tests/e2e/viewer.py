@@ -46,7 +46,6 @@ class Viewer:
         self.process = subprocess.Popen([binary, *args], cwd=work, env=env,
                                         stdout=self.log, stderr=subprocess.STDOUT,
                                         start_new_session=True)
-        self.window_id = None
 
     # --- the process -----------------------------------------------------
     def running(self):
@@ -145,15 +144,13 @@ class Viewer:
     def xdotool(self, *args):
         return self.desktop.run(["xdotool", *map(str, args)]).decode()
 
-    def focus(self):
-        """Gives the main window the keyboard focus (there is no window
+    def focus(self, title=TITLE):
+        """Gives the window `title` the keyboard focus (there is no window
         manager to do it)."""
-        if self.window_id is None:
-            ids = wait_for(lambda: self.xdotool("search", "--all", "--pid", self.process.pid,
-                                                "--name", "^%s$" % TITLE).split(), 20,
-                           what="the window's X id")
-            self.window_id = ids[0]
-        self.xdotool("windowfocus", "--sync", self.window_id)
+        ids = wait_for(lambda: self.xdotool("search", "--all", "--pid", self.process.pid,
+                                            "--name", "^%s$" % title).split(), 20,
+                       what="the X id of " + title)
+        self.xdotool("windowfocus", "--sync", ids[0])
 
     def key(self, *keys):
         """Keys pressed and released as a keyboard does, to the focused
@@ -309,13 +306,7 @@ class Player:
             wait_for(self.playing, what="playing")
 
     def seek_slider(self):
-        # Under the picture, as wide as it.
-        video = self.v.extents(self.video())
-        sliders = [s for s in self.v.find_all(self.window(), depth=1)
-                   if s.getRoleName() in ("slider", "filler") and
-                   self.v.extents(s)[0] == video[0] and self.v.extents(s)[2] == video[2] and
-                   self.v.extents(s)[3] <= 20]
-        return sliders[0]
+        return self.v.find("再生位置", "slider", root=self.window(), depth=1)
 
     def paused_at(self, name, fraction):
         """Opens `name`, plays and pauses it, and puts the picture at
