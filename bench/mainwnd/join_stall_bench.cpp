@@ -13,6 +13,7 @@
 // With KESTREL_SHOT_DIR set, the window is also saved there once while the
 // progress bar shows (join-progress.png); the stall of that grab counts.
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QTemporaryDir>
@@ -24,7 +25,6 @@
 #include <filesystem>
 #include <numeric>
 
-#include "app/settings_file.h"
 #include "bench_support.h"
 #include "browser/file_list_ctrl.h"
 #include "browser/file_select_dlg.h"
@@ -50,12 +50,7 @@ int main(int argc, char** argv) {
   const std::filesystem::path dir = kept != nullptr ? kept : temp.path().toStdString();
   const std::filesystem::path recording = OneRecording(dir / "join-source", 60);
   if (!std::filesystem::exists(recording)) return 1;
-  const std::filesystem::path card = temp.path().toStdString() + "/card";
-  LinkedCard(recording, card, kRecordings, kRecordings, "N");
-  const std::filesystem::path work = temp.path().toStdString() + "/work";
-  std::filesystem::create_directories(work);
-  QDir::setCurrent(QString::fromStdString(work.string()));
-  CaptureWorkDir();
+  const std::filesystem::path card = CardOfLinks(recording, temp.path().toStdString(), kRecordings);
 
   CKestrelDlg dlg;
   dlg.show();
@@ -67,7 +62,7 @@ int main(int argc, char** argv) {
   dlg.fileList()->SelectRow(0);
   if (!QTest::qWaitFor([&] { return dlg.openComplete(); }, 30000)) return 1;
 
-  const QString output = QString::fromStdString((work / "joined.mov").string());
+  const QString output = QDir::current().filePath(QStringLiteral("joined.mov"));
   // The dialogs are answered first; the stalls counted are the worker's.
   bool dialogsDone = false;
   ModalScript script;

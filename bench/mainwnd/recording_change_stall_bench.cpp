@@ -18,7 +18,6 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "app/settings_file.h"
 #include "bench_support.h"
 #include "browser/file_list_ctrl.h"
 #include "mainwnd/command_ids.h"
@@ -81,12 +80,7 @@ int main(int argc, char** argv) {
   const std::filesystem::path dir = kept != nullptr ? kept : temp.path().toStdString();
   const std::filesystem::path recording = OneRecording(dir / "change-source", kSeconds);
   if (!std::filesystem::exists(recording)) return 1;
-  const std::filesystem::path card = temp.path().toStdString() + "/card";
-  LinkedCard(recording, card, kRecordings, kRecordings, "N");
-  const std::filesystem::path work = temp.path().toStdString() + "/work";
-  std::filesystem::create_directories(work);
-  QDir::setCurrent(QString::fromStdString(work.string()));
-  CaptureWorkDir();
+  const std::filesystem::path card = CardOfLinks(recording, temp.path().toStdString(), kRecordings);
 
   CKestrelDlg dlg;
   dlg.show();

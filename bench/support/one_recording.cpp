@@ -1,8 +1,11 @@
 #include "one_recording.h"
 
+#include <QDir>
 #include <cstdio>
 #include <string>
 
+#include "app/settings_file.h"
+#include "bench_support.h"
 #include "mkcard/card_plan.h"
 #include "mkcard/card_writer.h"
 
@@ -20,4 +23,15 @@ std::filesystem::path OneRecording(const std::filesystem::path& dir, int seconds
     if (!error.empty()) std::fprintf(stderr, "card: %s\n", error.c_str());
   }
   return path;
+}
+
+std::filesystem::path CardOfLinks(const std::filesystem::path& recording,
+                                  const std::filesystem::path& root, int count) {
+  const std::filesystem::path card = root / "card";
+  LinkedCard(recording, card, count, count, "N");
+  const std::filesystem::path work = root / "work";
+  std::filesystem::create_directories(work);
+  QDir::setCurrent(QString::fromStdString(work.string()));
+  CaptureWorkDir();
+  return card;
 }
