@@ -79,6 +79,45 @@ void DropBack(ExpandedTrack& track, std::size_t count) {
   if (track.constantSize == 0) track.sizes.resize(track.sizes.size() - count);
 }
 
+void DropFront(ExpandedTrack& track, std::size_t count) {
+  count = std::min(count, track.SampleCount());
+  std::size_t sample = 0;
+  std::size_t chunk = 0;
+  while (sample < count) {
+    ExpandedTrack::Chunk& first = track.chunks[chunk];
+    const std::uint32_t take =
+        static_cast<std::uint32_t>(std::min<std::size_t>(first.samples, count - sample));
+    for (std::uint32_t k = 0; k < take; ++k) first.offset += track.SizeOf(sample + k);
+    first.samples -= take;
+    sample += take;
+    if (first.samples == 0) ++chunk;
+  }
+  track.chunks.erase(track.chunks.begin(), track.chunks.begin() + static_cast<std::ptrdiff_t>(chunk));
+  track.deltas.erase(track.deltas.begin(), track.deltas.begin() + static_cast<std::ptrdiff_t>(count));
+  if (track.constantSize == 0) {
+    track.sizes.erase(track.sizes.begin(), track.sizes.begin() + static_cast<std::ptrdiff_t>(count));
+  }
+}
+
+bool MoveChunks(ExpandedTrack& track, std::int64_t shift) {
+  for (ExpandedTrack::Chunk& chunk : track.chunks) {
+    const std::int64_t moved = std::int64_t{chunk.offset} + shift;
+    if (moved < 0 || moved > std::int64_t{UINT32_MAX}) return false;
+    chunk.offset = static_cast<std::uint32_t>(moved);
+  }
+  return true;
+}
+
+std::uint64_t ChunksEnd(const ExpandedTrack& track) {
+  if (track.chunks.empty()) return 0;
+  const ExpandedTrack::Chunk& last = track.chunks.back();
+  std::uint64_t end = last.offset;
+  for (std::size_t s = track.SampleCount() - last.samples; s < track.SampleCount(); ++s) {
+    end += track.SizeOf(s);
+  }
+  return end;
+}
+
 bool AppendTrack(ExpandedTrack& track, const ExpandedTrack& more, std::int64_t chunkShift) {
   if (track.constantSize != more.constantSize) return false;
   for (ExpandedTrack::Chunk chunk : more.chunks) {

@@ -38,6 +38,18 @@ std::optional<ExpandedTrack> ExpandTrack(const AtomBytes& stts, const AtomBytes&
 // its samples goes with them.
 void DropBack(ExpandedTrack& track, std::size_t count);
 
+// Takes `count` samples off the front of the track: a chunk that loses some
+// of its samples now begins at its first sample kept, one that loses all
+// goes.
+void DropFront(ExpandedTrack& track, std::size_t count);
+
+// Moves every chunk by `shift`; false when an offset leaves the 32-bit range.
+bool MoveChunks(ExpandedTrack& track, std::int64_t shift);
+
+// The file offset just past the last sample of the track's last chunk; 0
+// without chunks.
+std::uint64_t ChunksEnd(const ExpandedTrack& track);
+
 // Appends `more`, whose chunks move by `chunkShift`; false when an offset
 // leaves the 32-bit range or the size forms differ.
 bool AppendTrack(ExpandedTrack& track, const ExpandedTrack& more, std::int64_t chunkShift);

@@ -268,7 +268,7 @@ bool JoinTrack(const TrackAtoms& a, const TrackAtoms& b, std::uint32_t movieScal
     return false;
   }
   // Uncompressed sound joins sample for sample, as pictures do.
-  if (a.elst && IsSound(a) && !IsUncompressedSound(a)) {
+  if (JoinsAtSeams(a)) {
     return JoinSound(a, b, movieScale, pictures, chunkShift, out, why);
   }
   if (a.elst && !Take(GrowMediaEdit(a.elst->data, b.elst->data, true), out.elst)) {
@@ -325,6 +325,10 @@ void Store(AtomNode* node, AtomBytes bytes) {
 }
 
 }  // namespace
+
+bool JoinsAtSeams(const TrackAtoms& track) {
+  return track.elst != nullptr && IsSound(track) && !IsUncompressedSound(track);
+}
 
 bool FindJoinAtoms(MovieFile& movie, JoinAtoms& atoms, std::string& why) {
   AtomNode& root = movie.root;

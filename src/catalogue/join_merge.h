@@ -35,6 +35,11 @@ struct JoinAtoms {
 // the track has. Returns false with the reason otherwise.
 bool FindJoinAtoms(MovieFile& movie, JoinAtoms& atoms, std::string& why);
 
+// True when a join cuts the track at the seams between recordings
+// (compressed sound with an edit list, whose priming and padding overlap
+// the pictures' ends) rather than joining it sample for sample as pictures.
+bool JoinsAtSeams(const TrackAtoms& track);
+
 // Merges recording `b` into `a`, the head of the join: b's media (without
 // its first 8 bytes) and sensor records are appended to a's, its sample
 // tables and durations are added to a's, and its chunk offsets move to

@@ -57,7 +57,8 @@ bool AnyTooLarge(const AtomNode& node) {
 // Buffered output to a file descriptor, with streaming copies from sources.
 class Output {
  public:
-  Output(int fd, const std::atomic<bool>* running) : fd_(fd), running_(running) {
+  Output(int fd, const std::atomic<bool>* running, const WriteProgress& progress)
+      : fd_(fd), running_(running), progress_(progress) {
     buffer_.reserve(kCopyBlock);
   }
 
@@ -110,6 +111,7 @@ class Output {
       ok = WriteAll(block.data(), static_cast<std::size_t>(got));
       offset += static_cast<std::uint64_t>(got);
       length -= static_cast<std::uint64_t>(got);
+      if (ok && progress_) progress_(written_);
     }
     close(source);
     if (!ok && why.empty()) why = error_;
@@ -127,6 +129,7 @@ class Output {
 
  private:
   bool WriteAll(const std::uint8_t* p, std::size_t length) {
+    written_ += length;
     if (::WriteAll(fd_, std::span(p, length))) return true;
     error_ = std::string("cannot write the output: ") + std::strerror(errno);
     return false;
@@ -134,6 +137,8 @@ class Output {
 
   int fd_;
   const std::atomic<bool>* running_;
+  const WriteProgress& progress_;
+  std::uint64_t written_ = 0;
   bool cancelled_ = false;
   std::vector<std::uint8_t> buffer_;
   std::string error_;
@@ -197,9 +202,16 @@ JoinLimit CheckJoinedTree(const AtomNode& root, const JoinAtoms& atoms) {
   return position + kHeaderSize == atoms.mdat->offset ? JoinLimit::kNone : JoinLimit::kMediaMoved;
 }
 
+std::uint64_t JoinedTreeSize(const AtomNode& root) {
+  std::uint64_t size = 0;
+  for (const AtomNode& child : root.children) size += WrittenSize(child);
+  return size;
+}
+
 bool WriteJoinedTree(const AtomNode& root, int fd, std::string& why,
-                     const std::atomic<bool>* running, bool* cancelled) {
-  Output out(fd, running);
+                     const std::atomic<bool>* running, bool* cancelled,
+                     const WriteProgress& progress) {
+  Output out(fd, running, progress);
   if (!WriteNode(root, out, why) || !out.Flush()) {
     if (why.empty()) why = out.error();
     if (cancelled != nullptr) *cancelled = out.cancelled();
@@ -209,9 +221,11 @@ bool WriteJoinedTree(const AtomNode& root, int fd, std::string& why,
 }
 
 bool WriteRecordingTree(const AtomNode& root, const std::filesystem::path& output,
-                        const std::atomic<bool>* running, bool& cancelled, std::string& why) {
+                        const std::atomic<bool>* running, bool& cancelled, std::string& why,
+                        const WriteProgress& progress) {
   OutputFile file;
-  if (!file.Create(output, why) || !WriteJoinedTree(root, file.fd(), why, running, &cancelled))
+  if (!file.Create(output, why) ||
+      !WriteJoinedTree(root, file.fd(), why, running, &cancelled, progress))
     return false;
   // The viewer lists only recorder movies: an output it would not list is
   // no recording.

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include "catalogue/join_merge.h"
@@ -21,6 +22,12 @@ enum class JoinLimit {
 // offset as in its file.
 JoinLimit CheckJoinedTree(const AtomNode& root, const JoinAtoms& atoms);
 
+// Told the bytes written so far, after each block of media copied.
+using WriteProgress = std::function<void(std::uint64_t written)>;
+
+// The size of the file that the joined tree rooted at `root` makes.
+std::uint64_t JoinedTreeSize(const AtomNode& root);
+
 // Writes the joined tree to `fd`: every atom's header with its size as
 // written, copied leaf contents, the media of every joined file streamed
 // from its file (the further files without their first 8 bytes), and one
@@ -29,11 +36,13 @@ JoinLimit CheckJoinedTree(const AtomNode& root, const JoinAtoms& atoms);
 // false with `cancelled` set when `running` (if given) is cleared: it is
 // looked at before every block of media copied.
 bool WriteJoinedTree(const AtomNode& root, int fd, std::string& why,
-                     const std::atomic<bool>* running = nullptr, bool* cancelled = nullptr);
+                     const std::atomic<bool>* running = nullptr, bool* cancelled = nullptr,
+                     const WriteProgress& progress = {});
 
 // Writes the tree to a temporary file in the output's folder and renames it
 // into place, flushed to the disk first; refuses a tree that would not make
 // a recorder movie (one the catalogue lists). A cancel while the media are
 // copied sets `cancelled`; the temporary file goes with any failure.
 bool WriteRecordingTree(const AtomNode& root, const std::filesystem::path& output,
-                        const std::atomic<bool>* running, bool& cancelled, std::string& why);
+                        const std::atomic<bool>* running, bool& cancelled, std::string& why,
+                        const WriteProgress& progress = {});

@@ -9,11 +9,12 @@ int RunJoin(std::span<char* const> args);    // catalogue_commands.cpp
 int RunGpx(std::span<char* const> args);     // catalogue_commands.cpp
 int RunEvents(std::span<char* const> args);  // events_command.cpp
 int RunRepair(std::span<char* const> args);  // repair_command.cpp
+int RunClip(std::span<char* const> args);    // clip_command.cpp
 
 namespace {
 
 // Each subcommand lives in a file of its own and is listed here.
-constexpr std::array<CliCommand, 7> kCommands{{
+constexpr std::array<CliCommand, 8> kCommands{{
     {"info", "FILE [--records] [--frame-index]",
      "prints a recording's atoms, frame details, start time and sensor track as JSON", RunInfo},
     {"list", "SOURCE [--json]",
@@ -28,6 +29,9 @@ constexpr std::array<CliCommand, 7> kCommands{{
     {"repair", "FILE [-o OUT] [--reference GOOD.MOV]",
      "makes a recording that an impact cut short into a movie that plays (NAME_repaired.MOV)",
      RunRepair},
+    {"clip", "SOURCE (--from T --to T | --event N [--before S] [--after S]) -o OUT [--force]",
+     "keeps a stretch of the drive, or the seconds around an event, as a recorder file",
+     RunClip},
 }};
 
 }  // namespace

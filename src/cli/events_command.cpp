@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
-#include <limits>
 #include <optional>
 #include <span>
 #include <string>
@@ -14,19 +13,12 @@
 
 #include "catalogue/recorder_clock.h"
 #include "catalogue/source_entries.h"
-#include "catalogue/source_events.h"
 #include "cli/clock_options.h"
 #include "cli/command_output.h"
+#include "cli/event_lines.h"
 #include "cli/json_text.h"
 
 namespace {
-
-// One line of the output: an event, or a recording that cannot be read.
-struct Line {
-  std::filesystem::path path;
-  std::optional<SourceEvent> event;
-  std::optional<std::tm> local;  // the recorder's clock, corrected
-};
 
 std::optional<int> ChannelNamed(std::string_view name) {
   const auto* at = std::find(kEventChannelNames.begin(), kEventChannelNames.end(), name);
@@ -46,15 +38,7 @@ std::string LocalText(const std::optional<std::tm>& local, const char* format) {
   return std::string(text, std::strftime(text, sizeof text, format, &*local));
 }
 
-// Events in the order of the recorder's corrected clock; those without a
-// time, and the unreadable recordings, after them in list order.
-std::int64_t SortKey(const Line& line) {
-  if (!line.local) return std::numeric_limits<std::int64_t>::max();
-  std::tm copy = *line.local;
-  return static_cast<std::int64_t>(timegm(&copy));
-}
-
-void AppendText(std::string& out, const Line& line) {
+void AppendText(std::string& out, const EventLine& line) {
   const std::string path = TextField(line.path.string());
   if (!line.event) {
     out += "-\tunreadable\t-\t-\t-\t-\t-\t" + path + '\n';
@@ -69,7 +53,7 @@ void AppendText(std::string& out, const Line& line) {
          Fixed(static_cast<double>(e.offsetMs) / 1000.0, 1) + '\t' + path + '\n';
 }
 
-void AppendJson(std::string& out, const Line& line) {
+void AppendJson(std::string& out, const EventLine& line) {
   out += "\n  {\"recording\": ";
   AppendJsonString(out, line.path.string());
   if (!line.event) {
@@ -136,24 +120,10 @@ int RunEvents(std::span<char* const> args) {
 
   Catalogue catalogue;
   const std::vector<FileEntry> entries = CollectSource(catalogue, *source);
-  std::vector<Line> lines;
-  ScanEvents(entries, {.switches = switches, .found = [&](RecordingEvents found) {
-                         const std::filesystem::path& path = entries[found.entry].path;
-                         if (!found.readable) lines.push_back({path, std::nullopt, std::nullopt});
-                         for (SourceEvent& e : found.events) {
-                           const std::optional<std::tm> local =
-                               CorrectedLocalTime(e.time, offsetSeconds);
-                           lines.push_back({path, std::move(e), local});
-                         }
-                       }});
-  for (const std::filesystem::path& path : RefusedMovies(*source, entries)) {
-    lines.push_back({path, std::nullopt, std::nullopt});
-  }
-  std::stable_sort(lines.begin(), lines.end(),
-                   [](const Line& a, const Line& b) { return SortKey(a) < SortKey(b); });
+  const std::vector<EventLine> lines = SourceEventLines(*source, entries, switches, offsetSeconds);
 
   std::string out = json ? "[" : "";
-  for (const Line& line : lines) {
+  for (const EventLine& line : lines) {
     if (json) {
       if (out.size() > 1) out += ",";
       AppendJson(out, line);
