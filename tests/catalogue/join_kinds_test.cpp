@@ -4,8 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "catalogue/recording_join.h"
-#include "generated_card.h"
-#include "mkcard/frame_barcode.h"
+#include "decoded_movie.h"
 #include "temp_dir.h"
 
 namespace {
@@ -18,23 +17,6 @@ constexpr int kHeight = 120;
 std::vector<std::string> With(std::vector<std::string> options) {
   options.insert(options.begin(), {"--folders", "1", "--seconds", "1", "--size", "160x120"});
   return options;
-}
-
-// The barcodes of the movie's pictures as ffmpeg shows them, as
-// recording * 65536 + frame; ffmpeg must decode it without a word.
-std::vector<int> ShownBarcodes(const fs::path& movie) {
-  const mkcard::ProgramResult decoded = mkcard::RunProgram(
-      {"ffmpeg", "-v", "error", "-i", movie.string(), "-vf", "format=gray", "-f", "rawvideo", "-"});
-  EXPECT_EQ(decoded.failure, "");
-  EXPECT_EQ(decoded.errors, "");
-  std::vector<int> codes;
-  const std::size_t size = kWidth * kHeight;
-  for (std::size_t at = 0; at + size <= decoded.output.size(); at += size) {
-    const auto code = mkcard::ReadFrameBarcode(
-        reinterpret_cast<const std::uint8_t*>(decoded.output.data()) + at, kWidth, kHeight, kWidth);
-    codes.push_back(code ? code->recording * 65536 + code->frame : -1);
-  }
-  return codes;
 }
 
 TEST(JoinKinds, EveryPictureOnceInTheOrderShown) {
@@ -70,7 +52,7 @@ TEST(JoinKinds, EveryPictureOnceInTheOrderShown) {
       for (int frame = 0; frame < kind.frames; ++frame)
         expected.push_back(recording * 65536 + frame);
     }
-    EXPECT_EQ(ShownBarcodes(output), expected);
+    EXPECT_EQ(FfmpegBarcodes(output, kWidth, kHeight), expected);
   }
 }
 

@@ -4,67 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdint>
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "catalogue/recording_join.h"
-#include "generated_card.h"
-#include "mkcard/program_runner.h"
+#include "decoded_movie.h"
 #include "temp_dir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr double kRate = 48000;
-constexpr double kAudioFrame = 1024 / kRate;  // 21.3 ms
-constexpr std::size_t kQuiet = 2400;          // 50 ms
-
-std::string Run(const std::vector<std::string>& argv) {
-  const mkcard::ProgramResult run = mkcard::RunProgram(argv);
-  EXPECT_EQ(run.failure, "") << run.errors;
-  return run.output;
-}
-
-template <typename Bytes>
-std::vector<std::int16_t> Samples(const Bytes& raw) {
-  std::vector<std::int16_t> samples(raw.size() / 2);
-  std::memcpy(samples.data(), raw.data(), samples.size() * 2);
-  return samples;
-}
-
-// The sound as a sink plays it: every decoded sample, one after another,
-// whatever the timestamps say; mono at 48 kHz. ffmpeg decodes it, and
-// GStreamer with its own demuxer and the decoder the viewer's player uses.
-std::vector<std::int16_t> FfmpegSound(const fs::path& movie) {
-  return Samples(Run({"ffmpeg", "-v", "error", "-i", movie.string(), "-map", "0:a", "-f", "s16le",
-                      "-ac", "1", "-ar", "48000", "-"}));
-}
-
-std::vector<std::int16_t> GstreamerSound(const fs::path& movie, const fs::path& raw) {
-  Run({"gst-launch-1.0", "-q", "filesrc", "location=" + movie.string(), "!", "qtdemux", "name=d",
-       "d.audio_0", "!", "decodebin", "!", "audioconvert", "!", "audioresample", "!",
-       "audio/x-raw,format=S16LE,channels=1,rate=48000", "!", "filesink",
-       "location=" + raw.string()});
-  return Samples(FileBytes(raw));
-}
-
-// Where each beep starts, in seconds: a loud sample after 50 ms of quiet.
-std::vector<double> BeepStarts(const std::vector<std::int16_t>& sound) {
-  std::vector<double> starts;
-  std::size_t quiet = SIZE_MAX;
-  for (std::size_t i = 0; i < sound.size(); ++i) {
-    if (std::abs(sound[i]) < 1000) {
-      if (quiet != SIZE_MAX) ++quiet;
-      continue;
-    }
-    if (quiet == SIZE_MAX || quiet >= kQuiet) starts.push_back(static_cast<double>(i) / kRate);
-    quiet = 0;
-  }
-  return starts;
-}
 
 TEST(JoinSound, EveryRecordingsBeepStartsWithItsPictures) {
   TempDir dir;
