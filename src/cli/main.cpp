@@ -45,7 +45,7 @@ void Print(int fd, const std::string& text) {
 void PrintHelp(int fd) {
   std::string text =
       "usage: kestrel-cli COMMAND [ARGS...]\n"
-      "Reads, lists, joins and repairs the recordings of a drive recorder.\n\n"
+      "Reads, lists, joins, clips and repairs the recordings of a drive recorder.\n\n"
       "commands:\n";
   for (const CliCommand& command : CliCommands()) {
     text.append("  ").append(command.name).append(" ").append(command.usage).append("\n      ");

@@ -58,7 +58,7 @@ TEST(InstalledTree, HoldsThePrograms_AndTheDesktopFilesPassTheirChecks) {
   EXPECT_EQ(help.failure, "");
   const std::vector<std::string> commands = HelpCommands(help.output);
   EXPECT_EQ(commands,
-            (std::vector<std::string>{"info", "list", "csv", "join", "gpx", "events", "repair"}));
+            (std::vector<std::string>{"info", "list", "csv", "join", "gpx", "events", "repair", "clip"}));
 
   // Each manual page renders without a warning; kestrel-cli's describes
   // every command of its help.
