@@ -2,19 +2,22 @@
 // measured in the same run on the same files with a warm page cache:
 //  - join of ten 60-second 1080p recordings against `cat` of the same files
 //    (the byte-copy limit) and against ffmpeg's concat demuxer;
+//  - a 60-second clip across two 60-second 1080p recordings against `cat`
+//    of the bytes the clip holds (the clip itself, copied);
 //  - a scan of 10,000 recordings against the floor of a stat and two small
 //    reads per file;
 //  - the CSV list of 1,000 recordings, against the same floor;
 //  - the events and the GPX routes of a card of 1,000 60-second
 //    recordings, against reading every file's sensor atom with pread.
-// Usage: catalogue_bench [WORKDIR [events]]   (inputs are generated there once;
-// "events" runs only the last)
+// Usage: catalogue_bench [WORKDIR [events|clip]]   (inputs are generated there
+// once; "events" or "clip" runs only that one)
 
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -27,6 +30,7 @@
 #include "catalogue/catalogue.h"
 #include "catalogue/csv_export.h"
 #include "catalogue/gpx_export.h"
+#include "catalogue/recording_clip.h"
 #include "catalogue/recording_join.h"
 #include "catalogue/source_entries.h"
 #include "catalogue/source_events.h"
@@ -129,6 +133,51 @@ void JoinBench(const fs::path& work) {
               mb / ffmpegTime, 100 * catTime / ffmpegTime);
 }
 
+void ClipBench(const fs::path& work) {
+  Generate(work / "drive",
+           {"--folders", "1", "--files", "2", "--seconds", "60", "--size", "1920x1080"});
+  std::vector<fs::path> inputs;
+  for (const auto& entry : fs::recursive_directory_iterator(work / "drive")) {
+    if (entry.path().extension() == ".MOV") inputs.push_back(entry.path());
+  }
+  std::sort(inputs.begin(), inputs.end());
+  // From the middle of a group of pictures half-way through the first
+  // recording to the same place in the second.
+  const StretchResult stretch =
+      StretchBetweenMoments(inputs, {inputs[0], 30'500'000'000}, {inputs[1], 30'500'000'000});
+  if (inputs.size() != 2 || stretch.error != ClipError::kNone) {
+    std::fprintf(stderr, "no stretch: %s\n", stretch.why.c_str());
+    std::exit(1);
+  }
+  const fs::path output = work / "clip.MOV";
+  const fs::path copy = work / "clip_copy.MOV";
+  WarmUp(inputs);
+  const double clipTime = MedianSeconds(5, [&] {
+    if (WriteClip(stretch.stretch, output).error != ClipError::kNone) std::abort();
+  });
+  // cat copies the very bytes the clip holds, warm in the cache as the
+  // recordings are; the clip flushes its output before renaming it, so cat
+  // is measured without and with the same flush.
+  WarmUp({output});
+  const double catTime = MedianSeconds(5, [&] { Spawn({"cat", output.string()}, copy.c_str()); });
+  const double catSyncTime = MedianSeconds(5, [&] {
+    Spawn({"cat", output.string()}, copy.c_str());
+    const int fd = open(copy.c_str(), O_WRONLY);
+    fsync(fd);
+    close(fd);
+  });
+  const double mb = static_cast<double>(fs::file_size(output)) / 1e6;
+  fs::remove(output);
+  fs::remove(copy);
+  std::printf("clip of %.1f s across two 60 s 1080p recordings (%.0f MB, warm cache)\n",
+              static_cast<double>(stretch.stretch.lengthNs) / 1e9, mb);
+  std::printf("  cat of its bytes  %7.3f s  %7.0f MB/s\n", catTime, mb / catTime);
+  std::printf("  cat, then fsync   %7.3f s  %7.0f MB/s\n", catSyncTime, mb / catSyncTime);
+  std::printf(
+      "  kestrel clip      %7.3f s  %7.0f MB/s  %5.0f %% of cat, %5.0f %% of cat with fsync\n",
+      clipTime, mb / clipTime, 100 * catTime / clipTime, 100 * catSyncTime / clipTime);
+}
+
 void ScanAndCsvBench(const fs::path& work) {
   const fs::path small = Generate(
       work / "small", {"--folders", "1", "--files", "1", "--seconds", "1", "--size", "160x120"});
@@ -227,11 +276,10 @@ int main(int argc, char** argv) {
   const fs::path work = argc > 1 ? fs::path(argv[1]) : fs::temp_directory_path() / "kestrel-bench";
   fs::create_directories(work);
   setenv("TZ", "UTC", 1);
-  const bool onlyEvents = argc > 2 && std::string_view(argv[2]) == "events";
-  if (!onlyEvents) {
-    JoinBench(work);
-    ScanAndCsvBench(work);
-  }
-  EventsAndGpxBench(work);
+  const std::string_view only = argc > 2 ? argv[2] : "";
+  if (only.empty()) JoinBench(work);
+  if (only.empty() || only == "clip") ClipBench(work);
+  if (only.empty()) ScanAndCsvBench(work);
+  if (only.empty() || only == "events") EventsAndGpxBench(work);
   return 0;
 }

@@ -122,7 +122,8 @@ bool Locate(Timeline& timeline, const fs::path& recording, std::size_t& index,
             const TimedRecording*& timed, StretchResult& refused) {
   const std::optional<std::size_t> found = timeline.IndexOf(recording);
   if (!found) {
-    refused = Refuse(ClipError::kUnreadable, recording.string() + " is not a recording of the source");
+    refused =
+        Refuse(ClipError::kUnreadable, recording.string() + " is not a recording of the source");
     return false;
   }
   std::string why;
@@ -174,8 +175,8 @@ StretchResult FromMoments(Timeline& timeline, std::size_t from, std::int64_t t0,
   const TimedRecording& head = *timeline.Read(from, why);
   const TimedRecording& tail = *timeline.Read(to, why);
   if (t0 < 0 || t0 >= head.lengthNs) {
-    return Refuse(ClipError::kNotFound,
-                  timeline.path(from).string() + " has no picture " + Seconds(t0) + " from its start");
+    return Refuse(ClipError::kNotFound, timeline.path(from).string() + " has no picture " +
+                                            Seconds(t0) + " from its start");
   }
   if (t1 < 0 || t1 > tail.lengthNs) {
     return Refuse(ClipError::kNotFound,
@@ -208,8 +209,8 @@ StretchResult FromMoments(Timeline& timeline, std::size_t from, std::int64_t t0,
 
 }  // namespace
 
-StretchResult StretchBetweenPictures(const std::vector<fs::path>& recordings,
-                                     const ClipMark& start, const ClipMark& end) {
+StretchResult StretchBetweenPictures(const std::vector<fs::path>& recordings, const ClipMark& start,
+                                     const ClipMark& end) {
   Timeline timeline(recordings);
   StretchResult refused;
   std::size_t from = 0, to = 0;
@@ -221,8 +222,8 @@ StretchResult StretchBetweenPictures(const std::vector<fs::path>& recordings,
   }
   for (const auto& [mark, timed] : {std::pair{&start, head}, std::pair{&end, tail}}) {
     if (mark->picture < 0 || mark->picture >= timed->pictures.count) {
-      return Refuse(ClipError::kNotFound, mark->recording.string() + " has no picture " +
-                                              std::to_string(mark->picture));
+      return Refuse(ClipError::kNotFound,
+                    mark->recording.string() + " has no picture " + std::to_string(mark->picture));
     }
   }
   if (to < from || (to == from && end.picture < start.picture)) {
@@ -231,8 +232,8 @@ StretchResult StretchBetweenPictures(const std::vector<fs::path>& recordings,
   return Build(timeline, from, start.picture, to, end.picture);
 }
 
-StretchResult StretchBetweenMoments(const std::vector<fs::path>& recordings,
-                                    const ClipMoment& from, const ClipMoment& to) {
+StretchResult StretchBetweenMoments(const std::vector<fs::path>& recordings, const ClipMoment& from,
+                                    const ClipMoment& to) {
   Timeline timeline(recordings);
   StretchResult refused;
   std::size_t first = 0, last = 0;
@@ -304,6 +305,5 @@ std::string ProposedClipName(const ClipStretch& stretch) {
   const fs::path& first = stretch.pieces.front().recording;
   char time[16];
   const std::size_t length = std::strftime(time, sizeof time, "%H%M%S", &stretch.start);
-  return first.stem().string() + "_clip_" + std::string(time, length) +
-         first.extension().string();
+  return first.stem().string() + "_clip_" + std::string(time, length) + first.extension().string();
 }

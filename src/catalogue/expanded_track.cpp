@@ -92,10 +92,13 @@ void DropFront(ExpandedTrack& track, std::size_t count) {
     sample += take;
     if (first.samples == 0) ++chunk;
   }
-  track.chunks.erase(track.chunks.begin(), track.chunks.begin() + static_cast<std::ptrdiff_t>(chunk));
-  track.deltas.erase(track.deltas.begin(), track.deltas.begin() + static_cast<std::ptrdiff_t>(count));
+  track.chunks.erase(track.chunks.begin(),
+                     track.chunks.begin() + static_cast<std::ptrdiff_t>(chunk));
+  track.deltas.erase(track.deltas.begin(),
+                     track.deltas.begin() + static_cast<std::ptrdiff_t>(count));
   if (track.constantSize == 0) {
-    track.sizes.erase(track.sizes.begin(), track.sizes.begin() + static_cast<std::ptrdiff_t>(count));
+    track.sizes.erase(track.sizes.begin(),
+                      track.sizes.begin() + static_cast<std::ptrdiff_t>(count));
   }
 }
 

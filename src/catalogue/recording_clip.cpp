@@ -85,17 +85,17 @@ std::pair<std::uint32_t, std::uint32_t> PictureSamples(const PictureTable& table
   return {static_cast<std::uint32_t>(from), static_cast<std::uint32_t>(to)};
 }
 
-// Cuts one track of a piece; `shown` is the time of the pictures shown in
-// the picture track's scale from `shownFrom` on, `edit` their length in
-// the movie's.
+// Cuts one track of a piece. The pictures shown lie from `shownFrom` to
+// `shownTo` in the picture track's time scale and last `edit` in the
+// movie's; `mediaTime` gets where the cut track's edit starts in its media.
 bool CutOne(const TrackAtoms& track, bool tail, const PictureTable& table,
             std::pair<std::uint32_t, std::uint32_t> pictureSamples, std::uint64_t shownFrom,
             std::uint64_t shownTo, std::uint32_t edit, CutTrack& cut, std::int32_t& mediaTime,
             std::string& why) {
   std::optional<std::vector<Edit>> edits = track.elst ? ReadEdits(track.elst->data) : std::nullopt;
   const std::optional<Edit> media = edits ? MediaEdit(*edits) : std::nullopt;
-  std::optional<ExpandedTrack> samples = ExpandTrack(track.stts->data, track.stsz->data,
-                                                     track.stsc->data, track.stco->data, kMaxSamples);
+  std::optional<ExpandedTrack> samples = ExpandTrack(
+      track.stts->data, track.stsz->data, track.stsc->data, track.stco->data, kMaxSamples);
   if (!media || !samples || samples->deltas.empty()) {
     why = "a track has no edit list of the recorder's form or unreadable sample tables";
     return false;
@@ -182,7 +182,8 @@ bool CutPiece(Part& part, const ClipPiece& piece, bool head, bool tail, std::str
       return false;
     }
     if (!cuts[i].samples.chunks.empty()) {
-      part.mediaBegin = std::min<std::uint64_t>(part.mediaBegin, cuts[i].samples.chunks.front().offset);
+      part.mediaBegin =
+          std::min<std::uint64_t>(part.mediaBegin, cuts[i].samples.chunks.front().offset);
       part.mediaEnd = std::max(part.mediaEnd, ChunksEnd(cuts[i].samples));
     }
   }
@@ -210,8 +211,9 @@ bool CutPiece(Part& part, const ClipPiece& piece, bool head, bool tail, std::str
     Store(track.elst, WriteEdits(cut.edits));
     const std::uint32_t length = EditsLength(cut.edits);
     WriteWord(track.tkhd->data, kTkhdDuration, length);
-    WriteWord(track.mdhd->data, kMdhdDuration,
-              static_cast<std::uint32_t>(std::min<std::uint64_t>(cut.samples.Duration(), UINT32_MAX)));
+    WriteWord(
+        track.mdhd->data, kMdhdDuration,
+        static_cast<std::uint32_t>(std::min<std::uint64_t>(cut.samples.Duration(), UINT32_MAX)));
     longest = std::max(longest, length);
   }
   WriteWord(atoms.mvhd->data, kMvhdDuration, longest);

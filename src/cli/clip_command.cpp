@@ -67,8 +67,8 @@ std::optional<fs::path> RecordingNamed(const std::vector<FileEntry>& entries,
 
 // T: NAME@SECONDS or the recorder's clock with optional decimals of a second.
 std::optional<ClipMoment> ReadMoment(const std::vector<FileEntry>& entries,
-                                     const std::vector<fs::path>& recordings,
-                                     std::string_view text, std::string& why) {
+                                     const std::vector<fs::path>& recordings, std::string_view text,
+                                     std::string& why) {
   if (const std::size_t at = text.rfind('@'); at != std::string_view::npos) {
     const std::optional<fs::path> recording = RecordingNamed(entries, text.substr(0, at));
     const std::optional<double> seconds = ReadSeconds(text.substr(at + 1));
@@ -90,16 +90,16 @@ std::optional<ClipMoment> ReadMoment(const std::vector<FileEntry>& entries,
   double fraction = 0;
   const std::string_view rest = text.substr(static_cast<std::size_t>(consumed));
   if (!rest.empty()) {
-    const std::optional<double> read = rest.front() == '.' ? ReadSeconds("0" + std::string(rest))
-                                                           : std::nullopt;
+    const std::optional<double> read =
+        rest.front() == '.' ? ReadSeconds("0" + std::string(rest)) : std::nullopt;
     if (!read) {
       why = copy + ": the seconds end in something else than decimals";
       return std::nullopt;
     }
     fraction = *read;
   }
-  return MomentAtClock(recordings, clock,
-                       static_cast<std::int64_t>(std::llround(fraction * 1e9)), why);
+  return MomentAtClock(recordings, clock, static_cast<std::int64_t>(std::llround(fraction * 1e9)),
+                       why);
 }
 
 std::string_view ClipFailureText(ClipError error) {
@@ -218,11 +218,11 @@ int RunClip(std::span<char* const> args) {
   const ClipPiece& first = stretch.stretch.pieces.front();
   const ClipPiece& last = stretch.stretch.pieces.back();
   std::printf("%s\n", output.c_str());
-  std::fprintf(stderr,
-               "kestrel-cli: %lld pictures (%.3f s) from picture %lld of %s to picture %lld of %s\n",
-               static_cast<long long>(stretch.stretch.pictures),
-               static_cast<double>(stretch.stretch.lengthNs) / 1e9,
-               static_cast<long long>(first.first), first.recording.filename().c_str(),
-               static_cast<long long>(last.last), last.recording.filename().c_str());
+  std::fprintf(
+      stderr, "kestrel-cli: %lld pictures (%.3f s) from picture %lld of %s to picture %lld of %s\n",
+      static_cast<long long>(stretch.stretch.pictures),
+      static_cast<double>(stretch.stretch.lengthNs) / 1e9, static_cast<long long>(first.first),
+      first.recording.filename().c_str(), static_cast<long long>(last.last),
+      last.recording.filename().c_str());
   return 0;
 }

@@ -30,8 +30,7 @@ constexpr std::array<CliCommand, 8> kCommands{{
      "makes a recording that an impact cut short into a movie that plays (NAME_repaired.MOV)",
      RunRepair},
     {"clip", "SOURCE (--from T --to T | --event N [--before S] [--after S]) -o OUT [--force]",
-     "keeps a stretch of the drive, or the seconds around an event, as a recorder file",
-     RunClip},
+     "keeps a stretch of the drive, or the seconds around an event, as a recorder file", RunClip},
 }};
 
 }  // namespace

@@ -33,8 +33,7 @@ std::vector<EventLine> SourceEventLines(const std::filesystem::path& source,
   for (const std::filesystem::path& path : RefusedMovies(source, entries)) {
     lines.push_back({path, std::nullopt, std::nullopt});
   }
-  std::stable_sort(lines.begin(), lines.end(), [](const EventLine& a, const EventLine& b) {
-    return SortKey(a) < SortKey(b);
-  });
+  std::stable_sort(lines.begin(), lines.end(),
+                   [](const EventLine& a, const EventLine& b) { return SortKey(a) < SortKey(b); });
   return lines;
 }

@@ -43,8 +43,7 @@ inline std::vector<int> FfmpegBarcodes(const std::filesystem::path& movie, int w
 // The same through GStreamer's demuxer and the decoder it picks; `raw` is
 // a scratch file.
 inline std::vector<int> GstreamerBarcodes(const std::filesystem::path& movie,
-                                          const std::filesystem::path& raw, int width,
-                                          int height) {
+                                          const std::filesystem::path& raw, int width, int height) {
   RunTool({"gst-launch-1.0", "-q", "filesrc", "location=" + movie.string(), "!", "qtdemux",
            "name=d", "d.video_0", "!", "decodebin", "!", "videoconvert", "!",
            "video/x-raw,format=GRAY8", "!", "filesink", "location=" + raw.string()});

@@ -25,8 +25,8 @@ constexpr int kHeight = 120;
 constexpr std::size_t kRecordSize = 124;
 
 std::vector<fs::path> Card(const fs::path& folder, std::vector<std::string> more) {
-  std::vector<std::string> options = {"--folders", "1",      "--files", "3",
-                                      "--seconds", "2",      "--size",  "160x120"};
+  std::vector<std::string> options = {"--folders", "1", "--files", "3",
+                                      "--seconds", "2", "--size",  "160x120"};
   options.insert(options.end(), more.begin(), more.end());
   return GenerateRecordings(folder, options);
 }
@@ -36,8 +36,8 @@ std::vector<fs::path> Card(const fs::path& folder, std::vector<std::string> more
 std::vector<std::uint8_t> SensorRecords(const fs::path& path) {
   const std::vector<std::uint8_t> bytes = FileBytes(path);
   for (std::size_t at = 0; at + 8 <= bytes.size();) {
-    const std::size_t size =
-        (std::size_t{bytes[at]} << 24) | (bytes[at + 1] << 16) | (bytes[at + 2] << 8) | bytes[at + 3];
+    const std::size_t size = (std::size_t{bytes[at]} << 24) | (bytes[at + 1] << 16) |
+                             (bytes[at + 2] << 8) | bytes[at + 3];
     if (size < 8 || at + size > bytes.size()) break;
     if (std::string(bytes.begin() + at + 4, bytes.begin() + at + 8) == "udat") {
       const std::size_t count = (bytes[at + 40] << 8) | bytes[at + 41];
@@ -111,9 +111,9 @@ TEST(RecordingClip, BeepsStayWithTheirPictures) {
   TempDir dir;
   for (const std::string fps : {"30", "29.97"}) {
     SCOPED_TRACE(fps + " fps");
-    const std::vector<fs::path> card = GenerateRecordings(
-        dir.path() / fps, {"--folders", "1", "--files", "3", "--seconds", "1", "--size", "160x120",
-                           "--beep", "--fps", fps});
+    const std::vector<fs::path> card =
+        GenerateRecordings(dir.path() / fps, {"--folders", "1", "--files", "3", "--seconds", "1",
+                                              "--size", "160x120", "--beep", "--fps", fps});
     ASSERT_EQ(card.size(), 3u);
     // From picture 10 of the first recording to picture 20 of the third: the
     // second and third recordings' beeps start with their first pictures.
@@ -128,7 +128,8 @@ TEST(RecordingClip, BeepsStayWithTheirPictures) {
         {"GStreamer", BeepStarts(GstreamerSound(output, dir.path() / "a.raw"))}};
     for (const auto& [decoder, starts] : decoded) {
       ASSERT_EQ(starts.size(), 2u) << decoder;
-      for (std::size_t k = 0; k < 2; ++k) EXPECT_NEAR(starts[k], expected[k], kAudioFrame) << decoder;
+      for (std::size_t k = 0; k < 2; ++k)
+        EXPECT_NEAR(starts[k], expected[k], kAudioFrame) << decoder;
     }
   }
 }
@@ -137,8 +138,8 @@ TEST(RecordingClip, AroundAMomentCutShortWhereTheDriveStops) {
   TempDir dir;
   // Two drives of three recordings each, on days of their own.
   const std::vector<fs::path> card =
-      GenerateRecordings(dir.path() / "card", {"--folders", "2", "--files", "3", "--seconds", "2",
-                                               "--size", "160x120"});
+      GenerateRecordings(dir.path() / "card",
+                         {"--folders", "2", "--files", "3", "--seconds", "2", "--size", "160x120"});
   ASSERT_EQ(card.size(), 6u);
   const struct {
     std::size_t recording;
@@ -187,8 +188,9 @@ class CancelAtFirstProgress : public MessageSink {
 
 TEST(RecordingClip, RefusalsSayWhyAndWriteNothing) {
   TempDir dir;
-  const std::vector<fs::path> card = GenerateRecordings(
-      dir.path() / "card", {"--folders", "2", "--files", "2", "--seconds", "2", "--size", "160x120"});
+  const std::vector<fs::path> card =
+      GenerateRecordings(dir.path() / "card",
+                         {"--folders", "2", "--files", "2", "--seconds", "2", "--size", "160x120"});
   ASSERT_EQ(card.size(), 4u);
   const fs::path damaged = dir.path() / "damaged" / card[1].filename();
   fs::create_directories(damaged.parent_path());
@@ -217,17 +219,24 @@ TEST(RecordingClip, RefusalsSayWhyAndWriteNothing) {
     bool needsMounts = false;
   } cases[] = {
       {"start after end",
-       [&] { return clip(StretchBetweenPictures(card, {card[1], 5}, {card[0], 50}), out / "a.MOV"); },
+       [&] {
+         return clip(StretchBetweenPictures(card, {card[1], 5}, {card[0], 50}), out / "a.MOV");
+       },
        ClipError::kStartAfterEnd, "before the start"},
       {"start after end in one recording",
-       [&] { return clip(StretchBetweenPictures(card, {card[0], 40}, {card[0], 39}), out / "a.MOV"); },
+       [&] {
+         return clip(StretchBetweenPictures(card, {card[0], 40}, {card[0], 39}), out / "a.MOV");
+       },
        ClipError::kStartAfterEnd, "before the start"},
       {"not consecutive",
-       [&] { return clip(StretchBetweenPictures(card, {card[1], 40}, {card[2], 10}), out / "a.MOV"); },
+       [&] {
+         return clip(StretchBetweenPictures(card, {card[1], 40}, {card[2], 10}), out / "a.MOV");
+       },
        ClipError::kNotConsecutive, "does not follow"},
       {"damaged",
        [&] {
-         return clip(StretchBetweenPictures(withDamaged, {card[0], 10}, {damaged, 10}), out / "a.MOV");
+         return clip(StretchBetweenPictures(withDamaged, {card[0], 10}, {damaged, 10}),
+                     out / "a.MOV");
        },
        ClipError::kUnreadable, "not a recorder movie"},
       {"shorter than one picture",

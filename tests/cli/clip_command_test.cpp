@@ -95,7 +95,8 @@ TEST(ClipCommand, WritesTheStretchAskedForAndRefusesWhatItCannot) {
        "status 1",
        "NOPE is not a recording of the source"},
       {{"--event", "99", "-o", dir.path() / "x.MOV"}, "status 1", "the source lists "},
-      {{"--event", "7", "--from", "0612083000_A@3", "-o", dir.path() / "x.MOV"}, "status 2",
+      {{"--event", "7", "--from", "0612083000_A@3", "-o", dir.path() / "x.MOV"},
+       "status 2",
        "usage"},
       {{"--from", "0612083000_A@3", "--to", "0612083000_A@4"}, "status 2", "usage"},
   };
@@ -103,14 +104,15 @@ TEST(ClipCommand, WritesTheStretchAskedForAndRefusesWhatItCannot) {
     std::vector<std::string> args = {"clip", card.string()};
     args.insert(args.end(), c.args.begin(), c.args.end());
     const mkcard::ProgramResult result = Cli(args);
-    EXPECT_NE(result.failure.find(c.failure), std::string::npos) << c.reason << ": " << result.failure;
+    EXPECT_NE(result.failure.find(c.failure), std::string::npos)
+        << c.reason << ": " << result.failure;
     EXPECT_NE(result.errors.find(c.reason), std::string::npos) << result.errors;
   }
   EXPECT_EQ(Read(byName), kept);
   EXPECT_FALSE(fs::exists(dir.path() / "x.MOV"));
-  const mkcard::ProgramResult forced = Cli({"clip", card.string(), "--from", "0612083000_A@1",
-                                            "--to", "0612083000_A@2", "-o", byName.string(),
-                                            "--force"});
+  const mkcard::ProgramResult forced =
+      Cli({"clip", card.string(), "--from", "0612083000_A@1", "--to", "0612083000_A@2", "-o",
+           byName.string(), "--force"});
   ASSERT_EQ(forced.failure, "") << forced.errors;
   EXPECT_NE(Read(byName), kept);
 }
