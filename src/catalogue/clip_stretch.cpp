@@ -209,6 +209,17 @@ StretchResult FromMoments(Timeline& timeline, std::size_t from, std::int64_t t0,
 
 }  // namespace
 
+std::optional<ClipMark> ClipMarkAt(const ClipMoment& moment) {
+  const std::vector<fs::path> recordings = {moment.recording};
+  Timeline timeline(recordings);
+  std::string why;
+  const TimedRecording* timed = timeline.Read(0, why);
+  if (timed == nullptr || moment.offsetNs < 0) return std::nullopt;
+  const std::int64_t picture = timed->pictures.PictureAt(moment.offsetNs);
+  if (picture >= timed->pictures.count) return std::nullopt;
+  return ClipMark{moment.recording, picture};
+}
+
 StretchResult StretchBetweenPictures(const std::vector<fs::path>& recordings, const ClipMark& start,
                                      const ClipMark& end) {
   Timeline timeline(recordings);

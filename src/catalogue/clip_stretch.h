@@ -68,6 +68,11 @@ struct StretchResult {
   ClipStretch stretch;
 };
 
+// The picture of the moment's recording shown at that moment (a time a
+// little early, rounded down on its way, still counts as that picture);
+// nothing when the recording cannot be read or has no picture then.
+std::optional<ClipMark> ClipMarkAt(const ClipMoment& moment);
+
 // The stretch from picture `start` to picture `end`, both shown (the
 // window's marks).
 StretchResult StretchBetweenPictures(const std::vector<std::filesystem::path>& recordings,

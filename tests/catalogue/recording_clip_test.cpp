@@ -166,6 +166,16 @@ TEST(RecordingClip, AroundAMomentCutShortWhereTheDriveStops) {
   }
   const StretchResult first = StretchAround(card, {card[1], 1'000'000'000}, 1.5, 1.5);
   EXPECT_EQ(ProposedClipName(first.stretch), "0612083000_A_clip_083001.MOV");
+  // The window's marks: the picture shown at a moment of the player.
+  const struct {
+    std::int64_t ns;
+    std::optional<std::int64_t> picture;
+  } marks[] = {{0, 0}, {999'999'999, 30}, {1'020'000'000, 30}, {1'999'000'000, 59},
+               {2'000'000'000, std::nullopt}};
+  for (const auto& mark : marks) {
+    const std::optional<ClipMark> shown = ClipMarkAt({card[1], mark.ns});
+    EXPECT_EQ(shown ? std::optional(shown->picture) : std::nullopt, mark.picture) << mark.ns;
+  }
 }
 
 // A folder's files with their sizes and change times.
