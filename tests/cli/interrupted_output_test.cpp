@@ -530,3 +530,50 @@ TEST_F(InterruptedOutput, RepairInterruptedOrOutOfSpaceLeavesNoOutputAndTheDamag
 }
 
 }  // namespace
+
+namespace {
+
+// A clip killed or stopped by a signal mid-write, or held to a file-size
+// limit, leaves no output and no temporary file, and its recordings as they
+// were.
+TEST_F(InterruptedOutput, ClipKilledOrOutOfSpaceLeavesNothingAndTheRecordings) {
+  OutputFolder folder(false);
+  const fs::path out = folder.path() / "out.mov";
+  const std::vector<std::string> args = {"clip",   (source_->path() / "card").string(),
+                                         "--from", (*inputs_)[0].stem().string() + "@0.5",
+                                         "--to",   (*inputs_)[2].stem().string() + "@1.5",
+                                         "-o",     out.string()};
+  std::vector<std::vector<std::uint8_t>> recordings;
+  for (const fs::path& input : *inputs_) recordings.push_back(FileBytes(input));
+  const fs::path log = folder.scratch() / "calls.log";
+  ASSERT_EQ(RunCli(args, {.log = log}).exitCode, 0);
+  const auto clipSize = static_cast<rlim_t>(fs::file_size(out));
+  fs::remove(out);
+  const long middle = MiddleWrite(Calls(log));
+  ASSERT_GT(middle, 0);
+
+  const struct {
+    const char* name;
+    Faults faults;
+    int signal;    // the signal that ends the run, or 0
+    int exitCode;  // when it ends by itself
+    const char* says;
+  } cases[] = {
+      {"killed", {.signalAt = middle, .signal = SIGKILL}, SIGKILL, -1, ""},
+      {"terminated", {.signalAt = middle, .signal = SIGTERM}, SIGTERM, -1, ""},
+      {"out of space", {.fileSizeLimit = clipSize / 2}, 0, 1, "File too large"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Ending ending = RunCli(args, c.faults);
+    EXPECT_EQ(ending.signal, c.signal) << ending.errors;
+    EXPECT_EQ(ending.exitCode, c.exitCode);
+    EXPECT_NE(ending.errors.find(c.says), std::string::npos) << ending.errors;
+    EXPECT_TRUE(Listing(folder.path()).empty());
+    for (std::size_t i = 0; i < inputs_->size(); ++i) {
+      EXPECT_TRUE(FileBytes((*inputs_)[i]) == recordings[i]) << i;
+    }
+  }
+}
+
+}  // namespace
