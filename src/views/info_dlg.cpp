@@ -5,6 +5,7 @@
 #include <QPainterPath>
 
 #include "app/app_message.h"
+#include "app/display_choices.h"
 #include "app/shared_fonts.h"
 
 namespace {
@@ -16,7 +17,6 @@ const QColor kPlaceholderColour(0x58, 0x58, 0x58);
 const std::array<QColor, 3> kAxisColours{QColor(0, 255, 0), QColor(255, 0, 0),
                                          QColor(128, 128, 255)};
 const std::array<const char*, 3> kAxisLabels{"前後(X軸)", "左右(Y軸)", "上下(Z軸)"};
-constexpr auto kSpeedUnit = "km/h";
 
 // Where the pieces of one layout go, relative to the panel.
 struct PanelPlaces {
@@ -119,6 +119,7 @@ void DrawCameraIcon(QPainter& p, const QRect& box, bool lit) {
 
 CInfoDlg::CInfoDlg(QWidget* parent) : QWidget(parent) {
   setAttribute(Qt::WA_OpaquePaintEvent);
+  values_.speedUnit = shownSpeedUnit();
   for (int axis = 0; axis < 3; ++axis) {
     auto* button = new QPushButton(this);
     button->setObjectName(QString::number(kFirstToggleId + axis));
@@ -266,7 +267,8 @@ void CInfoDlg::DrawContents(QPainter& p, const QRect& area) const {
   }
   p.setFont(fontSmall());
   p.setPen(kLabelColour);
-  p.drawText(places.speedUnit, Qt::AlignLeft | Qt::AlignVCenter, QString::fromLatin1(kSpeedUnit));
+  p.drawText(places.speedUnit, Qt::AlignLeft | Qt::AlignVCenter,
+             QString::fromLatin1(SpeedUnitLabel(values_.speedUnit)));
 
   if (values_.fixValid != 0) DrawFixIcon(p, places.fixIcon);
   const bool badge = DrawQualityBadge(p, places.qualityBadge, values_.quality);

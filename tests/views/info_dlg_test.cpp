@@ -28,6 +28,7 @@ TEST(InfoText, Speed) {
     double speed;
     int fix;
     std::optional<QString> shown;
+    SpeedUnit unit = SpeedUnit::kKmh;
   };
   const Case cases[] = {
       {1234.7, 1, QStringLiteral("999 ")},
@@ -36,12 +37,21 @@ TEST(InfoText, Speed) {
       {-1.0, 1, std::nullopt},
       {57.5, 1, QStringLiteral("58 ")},
       {999.4, 1, QStringLiteral("999 ")},
+      {0.0, 1, QStringLiteral("0 "), SpeedUnit::kMph},
+      {1.0, 1, QStringLiteral("1 "), SpeedUnit::kMph},
+      {100.0, 1, QStringLiteral("62 "), SpeedUnit::kMph},
+      {180.0, 1, QStringLiteral("112 "), SpeedUnit::kMph},
+      {2000.0, 1, QStringLiteral("999 "), SpeedUnit::kMph},
+      {100.0, 0, std::nullopt, SpeedUnit::kMph},
+      {-1.0, 1, std::nullopt, SpeedUnit::kMph},
   };
   for (const Case& c : cases) {
     InfoValues v;
     v.speed = c.speed;
     v.fixValid = c.fix;
-    EXPECT_EQ(InfoSpeedText(v), c.shown) << c.speed << " fix " << c.fix;
+    v.speedUnit = c.unit;
+    EXPECT_EQ(InfoSpeedText(v), c.shown)
+        << c.speed << " fix " << c.fix << ' ' << SpeedUnitLabel(c.unit);
   }
 }
 
