@@ -54,7 +54,7 @@ TEST(DisplayChoices, LanguageFromTheFileTheCommandLineAndTheLocale) {
     EXPECT_EQ(uiLanguage(), c.language);
     // The file is only read: an unknown value stays as the user wrote it.
     EXPECT_EQ(ReadIniString(QStringLiteral("DISPLAY"), QStringLiteral("LANGUAGE")),
-              QString::fromLatin1(c.file ? c.file : ""));
+              QString::fromLatin1(c.file ? c.file : "").trimmed());
   }
   for (const auto& [text, choice] :
        {std::pair{"auto", UiLanguageChoice::kAuto}, std::pair{"ja", UiLanguageChoice::kJapanese},
@@ -85,7 +85,7 @@ TEST(DisplayChoices, SpeedUnitFromTheFile) {
     TakeDisplayChoices(std::nullopt, QLocale(QStringLiteral("ja_JP")));
     EXPECT_EQ(shownSpeedUnit(), c.unit);
     EXPECT_EQ(ReadIniString(QStringLiteral("DISPLAY"), QStringLiteral("SPEED_UNIT")),
-              QString::fromLatin1(c.file ? c.file : ""));
+              QString::fromLatin1(c.file ? c.file : "").trimmed());
   }
   ScopedWorkFolder folder;
   ASSERT_TRUE(WriteSpeedUnit(SpeedUnit::kMph));
