@@ -75,8 +75,11 @@ def test_display_choices_are_written_and_taken_at_the_next_start(desktop, progra
         viewer.click(player.button("設定"))
         dialog = viewer.window("設定")
         assert viewer.find("次回の起動から適用されます。", "label", root=dialog)
-        choose_last(viewer, viewer.find("言語:", "combo box", root=dialog))
-        choose_last(viewer, viewer.find("速度の単位:", "combo box", root=dialog))
+        # The language's list, then the speed unit's, left to right.
+        lists = wait_for(lambda: viewer.find_all(dialog, role="combo box"), what="the lists")
+        language, unit = sorted(lists, key=lambda node: viewer.extents(node)[0])
+        choose_last(viewer, language)
+        choose_last(viewer, unit)
         viewer.click(viewer.find("OK", "push button", root=dialog))
         wait_for(closed(viewer, "設定"), what="the settings dialog closed")
         with open(os.path.join(work, SETTINGS), newline="") as settings:
