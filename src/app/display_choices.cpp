@@ -30,8 +30,7 @@ SpeedUnit ReadSpeedUnit() {
 }
 
 bool WriteSpeedUnit(SpeedUnit unit) {
-  return WriteIniString(kSection, kSpeedUnitKey,
-                        unit == SpeedUnit::kMph ? kMphText : kKmhText);
+  return WriteIniString(kSection, kSpeedUnitKey, unit == SpeedUnit::kMph ? kMphText : kKmhText);
 }
 
 SpeedUnit shownSpeedUnit() { return currentSpeedUnit; }

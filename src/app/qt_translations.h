@@ -9,6 +9,5 @@
 // Qt's translation files; without the file Qt keeps its English, silently.
 // Replaces what an earlier call installed. Returns true when a translation
 // was installed.
-bool InstallQtTranslations(int uiLanguage,
-                           const QString& folder = QLibraryInfo::path(
-                               QLibraryInfo::TranslationsPath));
+bool InstallQtTranslations(
+    int uiLanguage, const QString& folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath));

@@ -208,8 +208,8 @@ void CEventListDlg::AddRow(const std::filesystem::path& path, const SourceEvent*
     row = {Cell(kKindTexts.at(static_cast<std::size_t>(e->channel)), e->channel),
            Cell(time, time + QString::asprintf("%09lld", static_cast<long long>(e->offsetMs))),
            Cell(file, file), Cell(QString::number(e->peakG, 'f', 2) + "G", e->peakG),
-           Cell(e->hasPosition ? QString::fromStdString(ShownSpeedText(speedUnit_, e->speed)) + u' ' +
-                                     QString::fromLatin1(SpeedUnitLabel(speedUnit_))
+           Cell(e->hasPosition ? QString::fromStdString(ShownSpeedText(speedUnit_, e->speed)) +
+                                     u' ' + QString::fromLatin1(SpeedUnitLabel(speedUnit_))
                                : "-",
                 speed)};
     row[kKind]->setData(static_cast<qlonglong>(e->offsetMs), kOffsetRole);

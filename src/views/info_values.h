@@ -23,7 +23,7 @@ struct InfoValues {
   std::int32_t eventWord = -1;  // the event of the acceleration record
   CalendarTime startTime;
   std::int32_t hasStart = 0;
-  std::int64_t timeOffset = 0;  // seconds added to the recorder's clock
+  std::int64_t timeOffset = 0;            // seconds added to the recorder's clock
   SpeedUnit speedUnit = SpeedUnit::kKmh;  // the speed's unit on the panel
 };
 

@@ -59,7 +59,9 @@ void DrawDialFace(QPainter& painter, int kind, SpeedUnit unit) {
   const DialScale scale = ScaleOf(kind, unit);
   const int max = MeterRangeMax(kind, unit);
   painter.setPen(QPen(QColor(200, 200, 200), 1));
-  for (int value = 0; value <= max; value += scale.minorStep) DrawTick(painter, kind, unit, value, 76);
+  for (int value = 0; value <= max; value += scale.minorStep) {
+    DrawTick(painter, kind, unit, value, 76);
+  }
 
   QFont font = painter.font();
   font.setPixelSize(11);

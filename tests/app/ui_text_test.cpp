@@ -29,8 +29,8 @@ TEST(UiText, WordingsDifferInSixteenSlots) {
 
 // The printf-style conversions of a text, in order ("%d", "%.2f", "%%").
 QStringList Conversions(const QString& text) {
-  static const QRegularExpression conversion(
-      QStringLiteral("%[-+ #0]*(\\*|\\d+)?(\\.(\\*|\\d+))?(hh|h|ll|l|L|q|j|z|t)?[diouxXeEfFgGaAcspn%]"));
+  static const QRegularExpression conversion(QStringLiteral(
+      "%[-+ #0]*(\\*|\\d+)?(\\.(\\*|\\d+))?(hh|h|ll|l|L|q|j|z|t)?[diouxXeEfFgGaAcspn%]"));
   QStringList found;
   for (const QRegularExpressionMatch& match : conversion.globalMatch(text)) {
     found << match.captured();

@@ -180,8 +180,8 @@ QString FileValue(const char* key) {
 
 TEST(SettingDlg, OkWritesTheChangedDisplayChoicesForTheNextStart) {
   ScopedWorkFolder folder;
-  ASSERT_TRUE(WriteIniString(QStringLiteral("DISPLAY"), QStringLiteral("LANGUAGE"),
-                             QStringLiteral("en")));
+  ASSERT_TRUE(
+      WriteIniString(QStringLiteral("DISPLAY"), QStringLiteral("LANGUAGE"), QStringLiteral("en")));
   ASSERT_TRUE(WriteIniString(QStringLiteral("DISPLAY"), QStringLiteral("SPEED_UNIT"),
                              QStringLiteral("mph")));
   CSettingDlg dialog(nullptr);
@@ -208,8 +208,8 @@ TEST(SettingDlg, OkWritesTheChangedDisplayChoicesForTheNextStart) {
 
   // A value the viewer does not know shows as the default and stays in the
   // file until the user changes that choice.
-  ASSERT_TRUE(WriteIniString(QStringLiteral("DISPLAY"), QStringLiteral("LANGUAGE"),
-                             QStringLiteral("fr")));
+  ASSERT_TRUE(
+      WriteIniString(QStringLiteral("DISPLAY"), QStringLiteral("LANGUAGE"), QStringLiteral("fr")));
   ASSERT_TRUE(WriteIniString(QStringLiteral("DISPLAY"), QStringLiteral("SPEED_UNIT"),
                              QStringLiteral("knots")));
   dialog.show();
