@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/app_message.h"
+#include "app/ui_text.h"
 #include "container/sensor_record_decoder.h"
 #include "mkcard/sensor_payload.h"
 
@@ -139,6 +140,26 @@ TEST(InfoDlg, ResetGivesTheNoDataValues) {
   EXPECT_EQ(v.frame, -1);
   EXPECT_EQ(v.fixValid, 0);
   EXPECT_EQ(v.quality, 0);
+}
+
+TEST(InfoDlg, AxisLabelsFollowTheWording) {
+  const std::pair<UiLanguageChoice, QStringList> wordings[] = {
+      {UiLanguageChoice::kJapanese,
+       {QStringLiteral("前後(X軸)"), QStringLiteral("左右(Y軸)"), QStringLiteral("上下(Z軸)")}},
+      {UiLanguageChoice::kEnglish,
+       {QStringLiteral("Fore-aft (X)"), QStringLiteral("Lateral (Y)"),
+        QStringLiteral("Vertical (Z)")}},
+  };
+  for (const auto& [choice, labels] : wordings) {
+    SetUiLanguageChoice(choice);
+    ChooseUiLanguage(QLocale(QStringLiteral("ja_JP")));
+    CInfoDlg panel;
+    for (int axis = 0; axis < 3; ++axis) {
+      EXPECT_EQ(panel.axisToggle(axis)->accessibleName(), labels[axis]);
+    }
+  }
+  SetUiLanguageChoice(UiLanguageChoice::kAuto);
+  ChooseUiLanguage(QLocale(QStringLiteral("ja_JP")));
 }
 
 TEST(InfoDlg, AxisTogglesFlipAndPostTheirState) {
