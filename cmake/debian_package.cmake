@@ -30,5 +30,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # the Japanese user-interface font.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
   "gstreamer1.0-plugins-base, gstreamer1.0-plugins-good, gstreamer1.0-plugins-bad, gstreamer1.0-libav, libqt6webenginecore6-bin, fonts-noto-cjk")
+# Qt's own dialogs in Japanese; without it they stay in English.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n")
 
 include(CPack)

@@ -4,7 +4,8 @@
 
 namespace {
 
-const QString kUsage = QStringLiteral("usage: kestrel [--version] [--help] [FILE.MOV | FOLDER]\n");
+const QString kUsage =
+    QStringLiteral("usage: kestrel [--version] [--help] [--lang en|ja] [FILE.MOV | FOLDER]\n");
 
 ViewerCommandLine Print(const QString& text, int exitCode) {
   ViewerCommandLine line;
@@ -32,12 +33,25 @@ ViewerCommandLine ParseViewerCommandLine(const QStringList& arguments) {
                        "  FILE.MOV   opens one recording as the source\n"
                        "  FOLDER     opens a folder, or a memory card's DCIM folder, as the "
                        "source\n"
+                       "  --lang en|ja\n"
+                       "             shows the viewer in English or Japanese for this run,\n"
+                       "             whatever the settings file and the locale say\n"
                        "  --version  prints the version\n"
                        "  --help     prints this help\n"
                        "\n"
                        "The settings file Default_Folder.ini is kept in the working folder;\n"
                        "the installed launcher starts the viewer in $XDG_CONFIG_HOME/kestrel.\n"),
           0);
+    }
+    const QString langOption = QStringLiteral("--lang");
+    if (!pathsOnly && (argument == langOption || argument.startsWith(langOption + u'='))) {
+      QString value = argument.mid(langOption.size() + 1);
+      if (argument == langOption) value = i + 1 < arguments.size() ? arguments[++i] : QString();
+      line.language = UiLanguageChoiceFromText(value);
+      if (!line.language || *line.language == UiLanguageChoice::kAuto) {
+        return Print(QStringLiteral("kestrel: --lang takes en or ja\n") + kUsage, 2);
+      }
+      continue;
     }
     if (!pathsOnly && argument == QLatin1String("--")) {
       pathsOnly = true;

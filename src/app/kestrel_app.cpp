@@ -4,11 +4,18 @@
 #include <QTimer>
 
 #include "app/command_line_source.h"
+#include "app/display_choices.h"
 #include "app/error_box.h"
+#include "app/settings_file.h"
 #include "app/shared_fonts.h"
 #include "mainwnd/kestrel_dlg.h"
 
-void CKestrelApp::Run(const QString& source) {
+void CKestrelApp::Run(const QString& source, std::optional<UiLanguageChoice> language) {
+  // The wording and the speed unit of this run, from the settings file in
+  // the working folder (the command line's language over it); Qt's own
+  // dialogs speak the same language.
+  CaptureWorkDir();
+  TakeDisplayChoices(language, QLocale::system());
   auto* window = new CKestrelDlg();
   if (!source.isEmpty()) {
     const QString problem = OpenCommandLineSource(*window->filer(), source);

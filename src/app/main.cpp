@@ -25,6 +25,6 @@ int main(int argc, char* argv[]) {
   // Ties the window to the menu entry and its icon.
   QGuiApplication::setDesktopFileName(QStringLiteral("org.kestrel_viewer.Kestrel"));
   CKestrelApp app;
-  app.Run(line.source);
+  app.Run(line.source, line.language);
   return 0;
 }

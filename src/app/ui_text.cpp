@@ -3,6 +3,8 @@
 #include <array>
 #include <utility>
 
+#include "app/ui_text_english.h"
+
 namespace {
 
 // Wording 0, slot by slot.
@@ -160,6 +162,15 @@ constexpr std::array<const char16_t*, kUiTextUsedSlots> kWording0 = {
     u"\r\n"
     u"\r\n"
     u"※ダウンロードする際は「エバーグリーン ブートストラップ」版を選択してください。\r\n",
+    u"言語:",  // 145
+    u"速度の単位:",  // 146
+    u"自動",  // 147
+    u"日本語",  // 148
+    u"English",  // 149
+    u"次回の起動から適用されます。",  // 150
+    u"設定を保存できませんでした。",  // 151
+    u"表示",  // 152
+    u"キャンセル",  // 153
 };
 
 // Wording 1 differs from wording 0 in these slots only.
@@ -184,17 +195,26 @@ constexpr std::array<std::pair<int, const char16_t*>, 16> kWording1Changes = {{
 // clang-format on
 
 int currentLanguage = 0;
+UiLanguageChoice currentChoice = UiLanguageChoice::kAuto;
+
+constexpr std::array<std::pair<UiLanguageChoice, const char*>, 3> kChoiceTexts = {{
+    {UiLanguageChoice::kAuto, "auto"},
+    {UiLanguageChoice::kJapanese, "ja"},
+    {UiLanguageChoice::kEnglish, "en"},
+}};
 
 }  // namespace
 
 QString UiTextIn(int language, int slot) {
   if (slot < 0 || slot >= kUiTextUsedSlots) return {};
+  const auto index = static_cast<size_t>(slot);
+  if (language == kEnglishUiLanguage) return QString::fromUtf16(kEnglishWording[index]);
   if (language == 1) {
     for (const auto& [changed, text] : kWording1Changes) {
       if (changed == slot) return QString::fromUtf16(text);
     }
   }
-  return QString::fromUtf16(kWording0[static_cast<size_t>(slot)]);
+  return QString::fromUtf16(kWording0[index]);
 }
 
 QString UiText(int slot) { return UiTextIn(currentLanguage, slot); }
@@ -206,4 +226,34 @@ int UiLanguageForLocale(const QLocale& locale) {
                                                                                                 : 0;
 }
 
-void ChooseUiLanguage(const QLocale& locale) { currentLanguage = UiLanguageForLocale(locale); }
+std::optional<UiLanguageChoice> UiLanguageChoiceFromText(const QString& text) {
+  for (const auto& [choice, name] : kChoiceTexts) {
+    if (text == QLatin1String(name)) return choice;
+  }
+  return std::nullopt;
+}
+
+QString UiLanguageChoiceText(UiLanguageChoice choice) {
+  for (const auto& [known, name] : kChoiceTexts) {
+    if (known == choice) return QString::fromLatin1(name);
+  }
+  return {};
+}
+
+int UiLanguageFor(UiLanguageChoice choice, const QLocale& locale) {
+  switch (choice) {
+    case UiLanguageChoice::kJapanese:
+      return 0;
+    case UiLanguageChoice::kEnglish:
+      return kEnglishUiLanguage;
+    case UiLanguageChoice::kAuto:
+      break;
+  }
+  return UiLanguageForLocale(locale);
+}
+
+void SetUiLanguageChoice(UiLanguageChoice choice) { currentChoice = choice; }
+
+void ChooseUiLanguage(const QLocale& locale) {
+  currentLanguage = UiLanguageFor(currentChoice, locale);
+}

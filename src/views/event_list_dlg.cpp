@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "app/app_message.h"
+#include "app/display_choices.h"
 #include "app/path_text.h"
 #include "catalogue/recorder_clock.h"
 #include "catalogue/source_entries.h"
@@ -46,7 +47,7 @@ QString TimeText(const SourceEvent& e, std::int64_t offsetSeconds) {
 
 }  // namespace
 
-CEventListDlg::CEventListDlg(QWidget* parent) : QDialog(parent) {
+CEventListDlg::CEventListDlg(QWidget* parent) : QDialog(parent), speedUnit_(shownSpeedUnit()) {
   setWindowTitle("イベント一覧");
   resize(720, 480);
   model_ = new QStandardItemModel(0, kColumnCount, this);
@@ -207,7 +208,10 @@ void CEventListDlg::AddRow(const std::filesystem::path& path, const SourceEvent*
     row = {Cell(kKindTexts.at(static_cast<std::size_t>(e->channel)), e->channel),
            Cell(time, time + QString::asprintf("%09lld", static_cast<long long>(e->offsetMs))),
            Cell(file, file), Cell(QString::number(e->peakG, 'f', 2) + "G", e->peakG),
-           Cell(e->hasPosition ? QString::number(e->speed, 'f', 0) + " km/h" : "-", speed)};
+           Cell(e->hasPosition ? QString::fromStdString(ShownSpeedText(speedUnit_, e->speed)) +
+                                     u' ' + QString::fromLatin1(SpeedUnitLabel(speedUnit_))
+                               : "-",
+                speed)};
     row[kKind]->setData(static_cast<qlonglong>(e->offsetMs), kOffsetRole);
   }
   row[kKind]->setData(PathText(path), kPathRole);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "catalogue/source_events.h"
+#include "catalogue/speed_unit.h"
 
 class QLabel;
 class QLineEdit;
@@ -44,6 +45,9 @@ class CEventListDlg : public QDialog {
   // stay, and scanFinished follows when the worker has stopped.
   void Cancel();
   bool scanning() const { return scan_ != nullptr; }
+  // The unit of the speed column for the rows that follow; at first the one
+  // chosen for this run.
+  void SetSpeedUnit(SpeedUnit unit) { speedUnit_ = unit; }
 
   QTableView* table() const { return table_; }
   QLineEdit* filter() const { return filter_; }
@@ -84,6 +88,7 @@ class CEventListDlg : public QDialog {
   };
   std::shared_ptr<Shared> scan_;  // the running scan's
   std::int64_t offsetSeconds_ = 0;
+  SpeedUnit speedUnit_ = SpeedUnit::kKmh;
   int recordingsDone_ = 0;
   int recordingsTotal_ = 0;
   bool cancelled_ = false;

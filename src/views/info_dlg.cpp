@@ -5,7 +5,9 @@
 #include <QPainterPath>
 
 #include "app/app_message.h"
+#include "app/display_choices.h"
 #include "app/shared_fonts.h"
+#include "app/ui_text.h"
 
 namespace {
 
@@ -15,8 +17,8 @@ const QColor kPlaceholderColour(0x58, 0x58, 0x58);
 // Text colours of the three axes.
 const std::array<QColor, 3> kAxisColours{QColor(0, 255, 0), QColor(255, 0, 0),
                                          QColor(128, 128, 255)};
-const std::array<const char*, 3> kAxisLabels{"前後(X軸)", "左右(Y軸)", "上下(Z軸)"};
-constexpr auto kSpeedUnit = "km/h";
+// UI text slots of the axis labels: "前後(X軸)", "左右(Y軸)", "上下(Z軸)".
+constexpr std::array<int, 3> kAxisLabelTexts{65, 66, 67};
 
 // Where the pieces of one layout go, relative to the panel.
 struct PanelPlaces {
@@ -119,10 +121,11 @@ void DrawCameraIcon(QPainter& p, const QRect& box, bool lit) {
 
 CInfoDlg::CInfoDlg(QWidget* parent) : QWidget(parent) {
   setAttribute(Qt::WA_OpaquePaintEvent);
+  values_.speedUnit = shownSpeedUnit();
   for (int axis = 0; axis < 3; ++axis) {
     auto* button = new QPushButton(this);
     button->setObjectName(QString::number(kFirstToggleId + axis));
-    button->setAccessibleName(QString::fromUtf8(kAxisLabels[axis]));
+    button->setAccessibleName(UiText(kAxisLabelTexts[axis]));
     button->setCheckable(true);
     button->setChecked(true);
     button->setFont(fontSmall());
@@ -195,7 +198,7 @@ int CInfoDlg::AxisLabelAt(QPoint point) const {
   for (int axis = 0; axis < 3; ++axis) {
     const QPoint baseline = places.axisLabel + QPoint(places.axisStep * axis, 0);
     const QRect label(baseline.x(), baseline.y() - metrics.ascent(),
-                      metrics.horizontalAdvance(QString::fromUtf8(kAxisLabels[axis])),
+                      metrics.horizontalAdvance(UiText(kAxisLabelTexts[axis])),
                       metrics.height());
     if (label.contains(point)) return axis;
   }
@@ -238,7 +241,7 @@ void CInfoDlg::DrawContents(QPainter& p, const QRect& area) const {
     const int dx = places.axisStep * axis;
     p.setFont(labelFont);
     p.setPen(kLabelColour);
-    p.drawText(places.axisLabel + QPoint(dx, 0), QString::fromUtf8(kAxisLabels[axis]));
+    p.drawText(places.axisLabel + QPoint(dx, 0), UiText(kAxisLabelTexts[axis]));
     const QRect valueBox(places.axisValue + QPoint(dx, 0), QSize(places.axisStep - 10, 22));
     if (const auto text = InfoAccelText(accel[axis])) {
       p.setFont(valueFont);
@@ -266,7 +269,8 @@ void CInfoDlg::DrawContents(QPainter& p, const QRect& area) const {
   }
   p.setFont(fontSmall());
   p.setPen(kLabelColour);
-  p.drawText(places.speedUnit, Qt::AlignLeft | Qt::AlignVCenter, QString::fromLatin1(kSpeedUnit));
+  p.drawText(places.speedUnit, Qt::AlignLeft | Qt::AlignVCenter,
+             QString::fromLatin1(SpeedUnitLabel(values_.speedUnit)));
 
   if (values_.fixValid != 0) DrawFixIcon(p, places.fixIcon);
   const bool badge = DrawQualityBadge(p, places.qualityBadge, values_.quality);

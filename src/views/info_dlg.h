@@ -43,6 +43,8 @@ class CInfoDlg : public QWidget, public FrameView {
   void SetStartTime(const CalendarTime& start);
   // Seconds added to the recorder's clock in the date and time shown.
   void SetTimeOffset(std::int64_t seconds) { values_.timeOffset = seconds; }
+  // The unit the speed is shown in; at first the one chosen for this run.
+  void SetSpeedUnit(SpeedUnit unit) { values_.speedUnit = unit; }
   // 0 one row under the picture, 1 the large two-row form, 2 the compact
   // form over the full-screen picture.
   void SetPanelLayout(int layout);

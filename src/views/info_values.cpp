@@ -10,7 +10,6 @@ namespace {
 // ahead; they are shown 35 years earlier.
 constexpr int kLateYear = 2050;
 constexpr int kYearShift = 35;
-constexpr double kMaxSpeed = 999.0;
 constexpr double kNoAccel = -5.0;
 
 }  // namespace
@@ -35,7 +34,7 @@ std::optional<QString> InfoDateTimeText(const InfoValues& v) {
 
 std::optional<QString> InfoSpeedText(const InfoValues& v) {
   if (v.fixValid == 0 || v.speed < 0) return std::nullopt;
-  return QString::asprintf("%.0f ", std::min(v.speed, kMaxSpeed));
+  return QString::fromStdString(ShownSpeedText(v.speedUnit, v.speed)) + u' ';
 }
 
 std::optional<QString> InfoAccelText(double value) {

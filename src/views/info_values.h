@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "catalogue/speed_unit.h"
 #include "container/sensor_records.h"
 
 // What the information panel shows for the frame on screen. The main window
@@ -22,7 +23,8 @@ struct InfoValues {
   std::int32_t eventWord = -1;  // the event of the acceleration record
   CalendarTime startTime;
   std::int32_t hasStart = 0;
-  std::int64_t timeOffset = 0;  // seconds added to the recorder's clock
+  std::int64_t timeOffset = 0;            // seconds added to the recorder's clock
+  SpeedUnit speedUnit = SpeedUnit::kKmh;  // the speed's unit on the panel
 };
 
 // The text rules of the panel. Each returns nothing where the panel draws
@@ -34,8 +36,8 @@ struct InfoValues {
 // time comes out as zero or in year 0.
 std::optional<QString> InfoDateTimeText(const InfoValues& values);
 
-// "%.0f " of min(speed, 999) while the position is fixed and the speed is
-// not negative.
+// "%.0f " of min(speed in the panel's unit, 999) while the position is fixed
+// and the speed is not negative.
 std::optional<QString> InfoSpeedText(const InfoValues& values);
 
 // "%.2fG" of the value truncated toward zero to whole hundredths, for

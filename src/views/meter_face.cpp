@@ -18,7 +18,7 @@ struct DialScale {
   const char* unit;
 };
 
-DialScale ScaleOf(int kind) {
+DialScale ScaleOf(int kind, SpeedUnit unit) {
   switch (kind) {
     case kMeterThrottle:
       return {5, 25, 0, "%"};
@@ -30,7 +30,7 @@ DialScale ScaleOf(int kind) {
     case kMeterCoolant:
       return {5, 20, 0, "℃"};
     default:
-      return {10, 50, 0, "km/h"};
+      return unit == SpeedUnit::kMph ? DialScale{5, 30, 0, "mph"} : DialScale{10, 50, 0, "km/h"};
   }
 }
 
@@ -41,14 +41,14 @@ QPointF OnRay(double angle, double radius) {
   return kPivot + QPointF(radius * std::sin(theta), -radius * std::cos(theta));
 }
 
-void DrawTick(QPainter& painter, int kind, int value, double inner) {
-  const double angle = NeedleAngle(kind, value);
+void DrawTick(QPainter& painter, int kind, SpeedUnit unit, int value, double inner) {
+  const double angle = NeedleAngle(kind, value, unit);
   painter.drawLine(OnRay(angle, inner), OnRay(angle, kScaleRadius));
 }
 
 }  // namespace
 
-void DrawDialFace(QPainter& painter, int kind) {
+void DrawDialFace(QPainter& painter, int kind, SpeedUnit unit) {
   painter.save();
   painter.setRenderHint(QPainter::Antialiasing);
   painter.fillRect(QRect(0, 0, kMeterWidth, kMeterHeight), Qt::black);
@@ -56,10 +56,12 @@ void DrawDialFace(QPainter& painter, int kind) {
   painter.setBrush(QColor(24, 26, 32));
   painter.drawEllipse(kPivot, kScaleRadius + 6, kScaleRadius + 6);
 
-  const DialScale scale = ScaleOf(kind);
-  const int max = MeterRangeMax(kind);
+  const DialScale scale = ScaleOf(kind, unit);
+  const int max = MeterRangeMax(kind, unit);
   painter.setPen(QPen(QColor(200, 200, 200), 1));
-  for (int value = 0; value <= max; value += scale.minorStep) DrawTick(painter, kind, value, 76);
+  for (int value = 0; value <= max; value += scale.minorStep) {
+    DrawTick(painter, kind, unit, value, 76);
+  }
 
   QFont font = painter.font();
   font.setPixelSize(11);
@@ -69,14 +71,14 @@ void DrawDialFace(QPainter& painter, int kind) {
   for (int value = 0; value <= max; ++value) {
     const int number = value + scale.labelShift;
     if (number % scale.labelStep != 0) continue;
-    DrawTick(painter, kind, value, 70);
-    const QPointF centre = OnRay(NeedleAngle(kind, value), 58);
+    DrawTick(painter, kind, unit, value, 70);
+    const QPointF centre = OnRay(NeedleAngle(kind, value, unit), 58);
     painter.drawText(QRectF(centre.x() - 16, centre.y() - 8, 32, 16), Qt::AlignCenter,
                      QString::number(number));
   }
   if (kind == kMeterManifoldPressure) {
     painter.setPen(QPen(QColor(80, 160, 255), 3));
-    DrawTick(painter, kind, 90, 66);
+    DrawTick(painter, kind, unit, 90, 66);
   }
   font.setPixelSize(12);
   painter.setFont(font);

@@ -8,6 +8,7 @@
 namespace {
 
 constexpr std::array<int, kMeterKindCount> kRangeMax{100, 100, 220, 105, 300};
+constexpr int kMphRangeMax = 180;
 constexpr std::array<int, kMeterKindCount> kNoData{0, 0, 90, 0, 0};
 
 // Manifold pressure is shown so that 90 stands for the atmosphere (101 kPa).
@@ -32,8 +33,11 @@ constexpr DialPoint kCoolantDial[] = {{0, 261.5},  {20, 301.5}, {40, 340.0},
                                       {60, 379.5}, {80, 418.5}, {105, 468.0}};
 constexpr DialPoint kSpeedDial[] = {{0, 261.5},   {60, 301.5},  {100, 328.5},
                                     {150, 360.0}, {200, 391.0}, {300, 459.0}};
+// The same sweep in mph, through the km/h dial's angles at round speeds.
+constexpr DialPoint kMphDial[] = {{0, 261.5},  {40, 301.5},  {60, 328.5},
+                                  {90, 360.0}, {120, 391.0}, {180, 459.0}};
 
-std::span<const DialPoint> DialOf(int kind) {
+std::span<const DialPoint> DialOf(int kind, SpeedUnit unit) {
   switch (kind) {
     case kMeterThrottle:
       return kThrottleDial;
@@ -44,7 +48,8 @@ std::span<const DialPoint> DialOf(int kind) {
     case kMeterCoolant:
       return kCoolantDial;
     default:
-      return kSpeedDial;
+      return unit == SpeedUnit::kMph ? std::span<const DialPoint>(kMphDial)
+                                     : std::span<const DialPoint>(kSpeedDial);
   }
 }
 
@@ -53,7 +58,7 @@ bool ValidKind(int kind) { return kind >= 0 && kind < kMeterKindCount; }
 }  // namespace
 
 MeterValues MeterValuesFromWords(std::uint16_t throttle, std::uint16_t rpm, std::uint16_t manifold,
-                                 std::uint16_t coolant, std::uint16_t speed) {
+                                 std::uint16_t coolant, std::uint16_t speed, SpeedUnit unit) {
   const auto value = [](std::uint16_t word, int kind, int shown) {
     return word == kMissingVehicleWord ? kNoData[kind] : shown;
   };
@@ -62,14 +67,20 @@ MeterValues MeterValuesFromWords(std::uint16_t throttle, std::uint16_t rpm, std:
   // floating-point form (0.29 * 100 truncates to 28).
   return {value(throttle, kMeterThrottle, throttle / 10), value(rpm, kMeterEngineSpeed, rpm / 100),
           value(manifold, kMeterManifoldPressure, manifold - kAtmosphereWord + kAtmosphereShown),
-          value(coolant, kMeterCoolant, coolant - 40), value(speed, kMeterSpeed, speed)};
+          value(coolant, kMeterCoolant, coolant - 40),
+          value(speed, kMeterSpeed, static_cast<int>(ShownSpeed(unit, speed)))};
 }
 
 MeterValues NoDataMeterValues() { return kNoData; }
 
-int MeterRangeMax(int kind) { return ValidKind(kind) ? kRangeMax[kind] : 0; }
+int MeterRangeMax(int kind, SpeedUnit unit) {
+  if (!ValidKind(kind)) return 0;
+  return kind == kMeterSpeed && unit == SpeedUnit::kMph ? kMphRangeMax : kRangeMax[kind];
+}
 
-int LimitMeterValue(int kind, int value) { return std::clamp(value, 0, MeterRangeMax(kind)); }
+int LimitMeterValue(int kind, int value, SpeedUnit unit) {
+  return std::clamp(value, 0, MeterRangeMax(kind, unit));
+}
 
 int NextAnimationValue(int kind, int current, int target) {
   const int distance = std::abs(target - current);
@@ -85,10 +96,10 @@ int NextAnimationValue(int kind, int current, int target) {
   return target > current ? current + step : current - step;
 }
 
-double NeedleAngle(int kind, int value) {
+double NeedleAngle(int kind, int value, SpeedUnit unit) {
   if (!ValidKind(kind)) return 0;
-  const std::span<const DialPoint> dial = DialOf(kind);
-  const int limited = LimitMeterValue(kind, value);
+  const std::span<const DialPoint> dial = DialOf(kind, unit);
+  const int limited = LimitMeterValue(kind, value, unit);
   std::size_t upper = 1;
   while (upper + 1 < dial.size() && dial[upper].value < limited) ++upper;
   const DialPoint& a = dial[upper - 1];

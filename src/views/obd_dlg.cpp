@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "app/app_message.h"
+#include "app/display_choices.h"
 #include "app/shared_fonts.h"
 #include "app/ui_text.h"
 #include "views/meter_face.h"
@@ -28,7 +29,7 @@ const char16_t* const kKindTexts[kMeterKindCount] = {u"スロットル開度", u
 
 }  // namespace
 
-CObdDlg::CObdDlg(QWidget* parent) : QDialog(parent) {
+CObdDlg::CObdDlg(QWidget* parent) : QDialog(parent), speedUnit_(shownSpeedUnit()) {
   setFont(fontNormal());
   setWindowTitle(UiText(kTitleText));
   setWindowOpacity(kOpacity / 255.0);
@@ -93,7 +94,7 @@ void CObdDlg::OnListChanged(int slot) {
 
 void CObdDlg::SetValues(std::uint16_t throttle, std::uint16_t rpm, std::uint16_t manifold,
                         std::uint16_t coolant, std::uint16_t speed) {
-  values_ = MeterValuesFromWords(throttle, rpm, manifold, coolant, speed);
+  values_ = MeterValuesFromWords(throttle, rpm, manifold, coolant, speed, speedUnit_);
 }
 
 void CObdDlg::ShowFrame(const FrameValues& values) {
@@ -125,7 +126,7 @@ void CObdDlg::OnTimer(int slot) {
     }
     return;
   }
-  const int value = LimitMeterValue(kind, values_[kind]);
+  const int value = LimitMeterValue(kind, values_[kind], speedUnit_);
   if (value != meter.shown || !meter.firstUpdateDone) {
     meter.animating = true;
     meter.current = meter.shown;
@@ -154,8 +155,8 @@ void CObdDlg::paintEvent(QPaintEvent* /*event*/) {
     QImage work(kMeterWidth, kMeterHeight, QImage::Format_RGB32);
     work.fill(Qt::black);
     QPainter area(&work);
-    DrawDialFace(area, meter.kind);
-    DrawNeedle(area, NeedleAngle(meter.kind, needleValue(slot)));
+    DrawDialFace(area, meter.kind, speedUnit_);
+    DrawNeedle(area, NeedleAngle(meter.kind, needleValue(slot), speedUnit_));
     area.end();
     painter.drawImage(meterRect(slot).topLeft(), work, QRect(0, 0, kMeterWidth, kMeterSlotHeight));
   }

@@ -33,6 +33,10 @@ class CObdDlg : public QDialog, public FrameView {
   // and restarts the three meters.
   void Start(int width, int height);
 
+  // The unit of the speed meter; at first the one chosen for this run.
+  void SetSpeedUnit(SpeedUnit unit) { speedUnit_ = unit; }
+  SpeedUnit speedUnit() const { return speedUnit_; }
+
   // Takes the throttle, engine-speed, manifold, coolant and speed words.
   void SetValues(std::uint16_t throttle, std::uint16_t rpm, std::uint16_t manifold,
                  std::uint16_t coolant, std::uint16_t speed);
@@ -77,6 +81,7 @@ class CObdDlg : public QDialog, public FrameView {
   MeterValues values_ = NoDataMeterValues();
   QWidget* owner_ = nullptr;
   std::function<bool()> isPlaying_;
+  SpeedUnit speedUnit_ = SpeedUnit::kKmh;
   bool placed_ = false;
   bool listsCreated_ = false;
   int offset_ = 1;

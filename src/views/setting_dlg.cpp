@@ -1,13 +1,17 @@
 #include "views/setting_dlg.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <utility>
 
 #include "app/app_message.h"
+#include "app/display_choices.h"
+#include "app/error_box.h"
 #include "app/shared_fonts.h"
 #include "app/ui_text.h"
 #include "app/viewer_version.h"
@@ -26,6 +30,20 @@ constexpr QRect Edges(int left, int top, int right, int bottom) {
 constexpr int kTitleText = 16;
 constexpr int kIconGroupText = 129;
 constexpr int kVersionGroupText = 128;
+constexpr int kDisplayGroupText = 152;
+constexpr int kLanguageText = 145;
+constexpr int kSpeedUnitText = 146;
+constexpr int kNextStartText = 150;
+constexpr int kNotSavedText = 151;
+constexpr int kCancelText = 153;
+
+// The language list's rows: automatic, Japanese, English.
+constexpr std::array<std::pair<UiLanguageChoice, int>, 3> kLanguageRows = {{
+    {UiLanguageChoice::kAuto, 147},
+    {UiLanguageChoice::kJapanese, 148},
+    {UiLanguageChoice::kEnglish, 149},
+}};
+constexpr std::array<SpeedUnit, 2> kSpeedUnitRows = {SpeedUnit::kKmh, SpeedUnit::kMph};
 
 struct KindBox {
   QRect rect;
@@ -44,6 +62,12 @@ constexpr std::array<KindBox, CSettingDlg::kKindCount> kKindBoxes = {{
 constexpr QRect kIconGroup(QPoint(10, 10), QPoint(439, 169));
 constexpr QRect kVersionGroup(QPoint(10, 170), QPoint(439, 279));
 constexpr QRect kVersionRect(QPoint(20, 190), QPoint(429, 249));
+constexpr QRect kDisplayGroup(QPoint(10, 280), QPoint(439, 344));
+constexpr QRect kLanguageLabelRect(20, 305, 75, 24);
+constexpr QRect kLanguageListRect(95, 305, 125, 24);
+constexpr QRect kSpeedUnitLabelRect(230, 305, 90, 24);
+constexpr QRect kSpeedUnitListRect(320, 305, 105, 24);
+constexpr QRect kNextStartRect(20, 355, 225, 26);
 constexpr QRect kOkRect(255, 355, 85, 26);
 constexpr QRect kCancelRect(350, 355, 85, 26);
 
@@ -52,6 +76,27 @@ QGroupBox* AddGroup(QWidget* parent, int text, const QRect& rect) {
   group->setGeometry(rect);
   group->lower();
   return group;
+}
+
+QLabel* AddLabel(QWidget* parent, const QString& text, const QRect& rect) {
+  auto* label = new QLabel(text, parent);
+  label->setGeometry(rect);
+  label->setToolTip(text);
+  return label;
+}
+
+int LanguageRow(UiLanguageChoice choice) {
+  for (std::size_t row = 0; row < kLanguageRows.size(); ++row) {
+    if (kLanguageRows[row].first == choice) return static_cast<int>(row);
+  }
+  return 0;
+}
+
+int SpeedUnitRow(SpeedUnit unit) {
+  for (std::size_t row = 0; row < kSpeedUnitRows.size(); ++row) {
+    if (kSpeedUnitRows[row] == unit) return static_cast<int>(row);
+  }
+  return 0;
 }
 
 }  // namespace
@@ -80,11 +125,29 @@ CSettingDlg::CSettingDlg(QObject* messageTarget, QWidget* parent)
   versionText_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   versionText_->setAccessibleName(versionText_->text());
 
+  AddGroup(this, kDisplayGroupText, kDisplayGroup);
+  auto* languageLabel = AddLabel(this, UiText(kLanguageText), kLanguageLabelRect);
+  languageList_ = new QComboBox(this);
+  for (const auto& [choice, text] : kLanguageRows) languageList_->addItem(UiText(text));
+  languageList_->setGeometry(kLanguageListRect);
+  languageList_->setAccessibleName(UiText(kLanguageText));
+  languageLabel->setBuddy(languageList_);
+  auto* unitLabel = AddLabel(this, UiText(kSpeedUnitText), kSpeedUnitLabelRect);
+  speedUnitList_ = new QComboBox(this);
+  for (const SpeedUnit unit : kSpeedUnitRows) {
+    speedUnitList_->addItem(QString::fromLatin1(SpeedUnitLabel(unit)));
+  }
+  speedUnitList_->setGeometry(kSpeedUnitListRect);
+  speedUnitList_->setAccessibleName(UiText(kSpeedUnitText));
+  unitLabel->setBuddy(speedUnitList_);
+  AddLabel(this, UiText(kNextStartText), kNextStartRect);
+  LoadDisplayChoices();
+
   auto* ok = new QPushButton(QStringLiteral("OK"), this);
   ok->setGeometry(kOkRect);
   ok->setDefault(true);
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-  auto* cancel = new QPushButton(QStringLiteral("キャンセル"), this);
+  auto* cancel = new QPushButton(UiText(kCancelText), this);
   cancel->setGeometry(kCancelRect);
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
@@ -107,6 +170,36 @@ QString CSettingDlg::VersionText(const char* buildDate) {
           ? QStringLiteral("Copyright (C) the Kestrel Viewer project")
           : QStringLiteral("Copyright (C) %1 the Kestrel Viewer project").arg(words.last());
   return QStringLiteral("version %1\n").arg(QString::fromLatin1(kViewerVersion)) + notice;
+}
+
+void CSettingDlg::LoadDisplayChoices() {
+  loadedLanguageRow_ = LanguageRow(ReadLanguageChoice());
+  loadedSpeedUnitRow_ = SpeedUnitRow(ReadSpeedUnit());
+  languageList_->setCurrentIndex(loadedLanguageRow_);
+  speedUnitList_->setCurrentIndex(loadedSpeedUnitRow_);
+}
+
+void CSettingDlg::showEvent(QShowEvent* event) {
+  LoadDisplayChoices();
+  QDialog::showEvent(event);
+}
+
+void CSettingDlg::accept() {
+  const int languageRow = languageList_->currentIndex();
+  const int unitRow = speedUnitList_->currentIndex();
+  bool written = true;
+  if (languageRow != loadedLanguageRow_) {
+    written = WriteLanguageChoice(kLanguageRows.at(static_cast<std::size_t>(languageRow)).first);
+  }
+  if (written && unitRow != loadedSpeedUnitRow_) {
+    written = WriteSpeedUnit(kSpeedUnitRows.at(static_cast<std::size_t>(unitRow)));
+  }
+  if (!written) {
+    // The window stays open with the user's choices.
+    ShowErrorBox(this, UiText(kNotSavedText));
+    return;
+  }
+  QDialog::accept();
 }
 
 void CSettingDlg::OnKindClicked(int index, bool ticked) {

@@ -62,7 +62,7 @@ TEST_F(SharedFonts, UseAJapaneseFaceThatHoldsEveryUiText) {
   EXPECT_EQ(QFontInfo(font).family(), QStringLiteral("Noto Sans CJK JP"));
   const QRawFont raw = QRawFont::fromFont(font);
   ASSERT_TRUE(raw.isValid());
-  for (int language = 0; language < 2; ++language) {
+  for (int language = 0; language < kUiLanguageCount; ++language) {
     for (int slot = 0; slot < kUiTextUsedSlots; ++slot) {
       for (const char32_t c : UiTextIn(language, slot).toUcs4()) {
         if (c == U'\r' || c == U'\n') continue;

@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QProcess>
+#include <QRegularExpression>
 #include <set>
 
 #include "app/shared_fonts.h"
@@ -19,10 +20,53 @@ TEST(UiText, WordingsDifferInSixteenSlots) {
   }
   const std::set<int> expected = {1, 10, 12, 19, 44, 68, 69, 70, 84, 85, 86, 89, 90, 95, 126, 129};
   EXPECT_EQ(differing, expected);
-  for (int slot : {-1, 145, 200, 259, 260}) {
-    EXPECT_TRUE(UiTextIn(0, slot).isEmpty()) << slot;
-    EXPECT_TRUE(UiTextIn(1, slot).isEmpty()) << slot;
+  for (int slot : {-1, kUiTextUsedSlots, 200, 259, 260}) {
+    for (int language = 0; language < kUiLanguageCount; ++language) {
+      EXPECT_TRUE(UiTextIn(language, slot).isEmpty()) << language << ' ' << slot;
+    }
   }
+}
+
+// The printf-style conversions of a text, in order ("%d", "%.2f", "%%").
+QStringList Conversions(const QString& text) {
+  static const QRegularExpression conversion(QStringLiteral(
+      "%[-+ #0]*(\\*|\\d+)?(\\.(\\*|\\d+))?(hh|h|ll|l|L|q|j|z|t)?[diouxXeEfFgGaAcspn%]"));
+  QStringList found;
+  for (const QRegularExpressionMatch& match : conversion.globalMatch(text)) {
+    found << match.captured();
+  }
+  return found;
+}
+
+bool HasJapanese(const QString& text) {
+  for (const char32_t c : text.toUcs4()) {
+    const bool japanese = (c >= 0x3000 && c <= 0x30FF) ||  // punctuation, kana
+                          (c >= 0x3400 && c <= 0x9FFF) ||  // ideographs
+                          (c >= 0xFF00 && c <= 0xFFEF);    // full-width forms
+    if (japanese) return true;
+  }
+  return false;
+}
+
+TEST(UiText, EnglishWordingFillsEverySlotAndKeepsTheConversions) {
+  int conversions = 0;
+  for (int slot = 0; slot < kUiTextUsedSlots; ++slot) {
+    const QString japanese = UiTextIn(0, slot);
+    const QString english = UiTextIn(kEnglishUiLanguage, slot);
+    EXPECT_EQ(english.isEmpty(), japanese.isEmpty()) << slot;
+    EXPECT_FALSE(HasJapanese(english)) << slot << ' ' << english.toStdString();
+    EXPECT_EQ(Conversions(english), Conversions(japanese)) << slot;
+    EXPECT_EQ(english.count(QStringLiteral("\r\n")), japanese.count(QStringLiteral("\r\n")))
+        << slot;
+    conversions += static_cast<int>(Conversions(japanese).size());
+  }
+  EXPECT_GT(conversions, 0) << "the table's conversions are found";
+  EXPECT_EQ(Conversions(QStringLiteral("%d個 %5.2f%% %s")),
+            (QStringList{QStringLiteral("%d"), QStringLiteral("%5.2f"), QStringLiteral("%%"),
+                         QStringLiteral("%s")}));
+  EXPECT_TRUE(HasJapanese(UiTextIn(0, 25)));
+  EXPECT_EQ(UiTextIn(kEnglishUiLanguage, 95), u"Could not join the recordings.");
+  EXPECT_EQ(UiTextIn(kEnglishUiLanguage, 48), u"Done.");
 }
 
 TEST(UiText, KeepsTheExactCharacters) {

@@ -1,13 +1,15 @@
 """The windows a person opens from the main window: the update dialog against
-a version server on 127.0.0.1, the source dialog, the settings dialog, the
-event list and the meters, each shown, read and closed through the X server."""
+a version server on 127.0.0.1, the source dialog, the settings dialog and
+its display choices, the event list and the meters, each shown, read and closed through the X server."""
 
+import os
 import shutil
+import time
 
 import pytest
 
 from conftest import start_viewer
-from viewer import PLAY, RECORDING, Player, wait_for
+from viewer import PLAY, RECORDING, SETTINGS, Player, Viewer, wait_for
 
 
 def closed(viewer, title):
@@ -56,6 +58,46 @@ def test_settings_dialog(viewer, player, answer):
     dialog = viewer.window("設定")
     viewer.click(viewer.find(answer, "push button", root=dialog))
     wait_for(closed(viewer, "設定"), what="the settings dialog closed")
+
+
+def choose_last(viewer, combo):
+    """Opens a drop-down list with a click and takes its last row."""
+    viewer.click(combo)
+    time.sleep(0.3)
+    viewer.key("End", "Return")
+
+
+def test_display_choices_are_written_and_taken_at_the_next_start(desktop, programs, card):
+    viewer = start_viewer(desktop, programs, card)
+    work = viewer.work
+    try:
+        player = Player(viewer, card)
+        viewer.click(player.button("設定"))
+        dialog = viewer.window("設定")
+        assert viewer.find("次回の起動から適用されます。", "label", root=dialog)
+        # The language's list, then the speed unit's, left to right.
+        lists = wait_for(lambda: viewer.find_all(dialog, role="combo box"), what="the lists")
+        language, unit = sorted(lists, key=lambda node: viewer.extents(node)[0])
+        choose_last(viewer, language)
+        choose_last(viewer, unit)
+        viewer.click(viewer.find("OK", "push button", root=dialog))
+        wait_for(closed(viewer, "設定"), what="the settings dialog closed")
+        with open(os.path.join(work, SETTINGS), newline="") as settings:
+            text = settings.read()
+        assert "LANGUAGE=en\r\n" in text and "SPEED_UNIT=mph\r\n" in text, text
+        # This run keeps its language.
+        assert player.button("設定")
+        viewer.stop()
+
+        # The next start is in English; "--lang ja" gives Japanese for one run.
+        for args, settings_button in (((), "Settings"), (("--lang", "ja"), "設定")):
+            viewer = Viewer(desktop, programs["viewer"], work, args)
+            viewer.main_window()
+            assert Player(viewer, card).button(settings_button)
+            viewer.stop()
+    finally:
+        viewer.stop()
+        shutil.rmtree(work, ignore_errors=True)
 
 
 def test_event_list_lists_and_closes(viewer, player):

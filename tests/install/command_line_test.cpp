@@ -11,7 +11,9 @@ TEST(ParseViewerCommandLine, TakesOneSourceTheVersionOrTheHelp_AndRefusesTheRest
     int exitCode;
     QString textStart;
     QString source;
+    std::optional<UiLanguageChoice> language = std::nullopt;
   };
+  const QString badLanguage = QStringLiteral("kestrel: --lang takes en or ja\n");
   const QString usage = QStringLiteral("usage: kestrel ");
   const Case cases[] = {
       {{}, false, 0, QString(), QString()},
@@ -39,6 +41,32 @@ TEST(ParseViewerCommandLine, TakesOneSourceTheVersionOrTheHelp_AndRefusesTheRest
        2,
        QStringLiteral("kestrel: one source only\n"),
        QString()},
+      {{QStringLiteral("--lang"), QStringLiteral("en"), QStringLiteral("a.MOV")},
+       false,
+       0,
+       QString(),
+       QStringLiteral("a.MOV"),
+       UiLanguageChoice::kEnglish},
+      {{QStringLiteral("--lang=ja")}, false, 0, QString(), QString(), UiLanguageChoice::kJapanese},
+      {{QStringLiteral("--lang=en"), QStringLiteral("--lang"), QStringLiteral("ja")},
+       false,
+       0,
+       QString(),
+       QString(),
+       UiLanguageChoice::kJapanese},
+      {{QStringLiteral("--"), QStringLiteral("--lang")},
+       false,
+       0,
+       QString(),
+       QStringLiteral("--lang")},
+      {{QStringLiteral("--lang"), QStringLiteral("fr")}, true, 2, badLanguage, QString()},
+      {{QStringLiteral("--lang=auto")}, true, 2, badLanguage, QString()},
+      {{QStringLiteral("--lang")}, true, 2, badLanguage, QString()},
+      {{QStringLiteral("--language=en")},
+       true,
+       2,
+       QStringLiteral("kestrel: unknown option --language=en\n"),
+       QString()},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.arguments.join(QLatin1Char(' ')).toStdString());
@@ -50,6 +78,7 @@ TEST(ParseViewerCommandLine, TakesOneSourceTheVersionOrTheHelp_AndRefusesTheRest
     EXPECT_EQ(line.text.isEmpty(), c.textStart.isEmpty());
     EXPECT_EQ(line.text.contains(usage), c.exitCode == 2 || c.textStart == usage);
     EXPECT_EQ(line.source, c.source);
+    EXPECT_EQ(line.language, c.language);
   }
 }
 

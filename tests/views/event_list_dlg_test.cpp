@@ -171,6 +171,25 @@ TEST_F(EventListTest, ListsTheCardAsTheCommandLineDoesAndOpensAnEvent) {
   for (int row = 0; row < model->rowCount(); ++row) {
     EXPECT_EQ(model->index(row, CEventListDlg::kKind).data().toString(), "速度超過");
   }
+
+  // In mph the speeds follow the panel's rule; the order stays the records'.
+  dialog.filter()->clear();
+  dialog.SetSpeedUnit(SpeedUnit::kMph);
+  dialog.Scan(Card(), EventChannelSwitches{}, 0);
+  ASSERT_TRUE(WaitFor([&] { return finished.count() == 2; }));
+  int moving = 0;
+  for (int row = 0; row < model->rowCount(); ++row) {
+    const QModelIndex speed = model->index(row, CEventListDlg::kSpeed);
+    const double kmh = speed.data(Qt::UserRole + 1).toDouble();  // the sort key
+    if (kmh < 0) {
+      EXPECT_TRUE(speed.data().toString() == "-" || speed.data().toString().isEmpty());
+      continue;
+    }
+    EXPECT_EQ(speed.data().toString(),
+              QString::fromStdString(ShownSpeedText(SpeedUnit::kMph, kmh)) + " mph");
+    if (kmh >= 2) ++moving;
+  }
+  EXPECT_GT(moving, 0);
 }
 
 TEST_F(EventListTest, CancelStopsTheScanAtOnceAndKeepsWhatWasFound) {

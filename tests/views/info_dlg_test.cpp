@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/app_message.h"
+#include "app/ui_text.h"
 #include "container/sensor_record_decoder.h"
 #include "mkcard/sensor_payload.h"
 
@@ -28,6 +29,7 @@ TEST(InfoText, Speed) {
     double speed;
     int fix;
     std::optional<QString> shown;
+    SpeedUnit unit = SpeedUnit::kKmh;
   };
   const Case cases[] = {
       {1234.7, 1, QStringLiteral("999 ")},
@@ -36,12 +38,21 @@ TEST(InfoText, Speed) {
       {-1.0, 1, std::nullopt},
       {57.5, 1, QStringLiteral("58 ")},
       {999.4, 1, QStringLiteral("999 ")},
+      {0.0, 1, QStringLiteral("0 "), SpeedUnit::kMph},
+      {1.0, 1, QStringLiteral("1 "), SpeedUnit::kMph},
+      {100.0, 1, QStringLiteral("62 "), SpeedUnit::kMph},
+      {180.0, 1, QStringLiteral("112 "), SpeedUnit::kMph},
+      {2000.0, 1, QStringLiteral("999 "), SpeedUnit::kMph},
+      {100.0, 0, std::nullopt, SpeedUnit::kMph},
+      {-1.0, 1, std::nullopt, SpeedUnit::kMph},
   };
   for (const Case& c : cases) {
     InfoValues v;
     v.speed = c.speed;
     v.fixValid = c.fix;
-    EXPECT_EQ(InfoSpeedText(v), c.shown) << c.speed << " fix " << c.fix;
+    v.speedUnit = c.unit;
+    EXPECT_EQ(InfoSpeedText(v), c.shown)
+        << c.speed << " fix " << c.fix << ' ' << SpeedUnitLabel(c.unit);
   }
 }
 
@@ -129,6 +140,26 @@ TEST(InfoDlg, ResetGivesTheNoDataValues) {
   EXPECT_EQ(v.frame, -1);
   EXPECT_EQ(v.fixValid, 0);
   EXPECT_EQ(v.quality, 0);
+}
+
+TEST(InfoDlg, AxisLabelsFollowTheWording) {
+  const std::pair<UiLanguageChoice, QStringList> wordings[] = {
+      {UiLanguageChoice::kJapanese,
+       {QStringLiteral("前後(X軸)"), QStringLiteral("左右(Y軸)"), QStringLiteral("上下(Z軸)")}},
+      {UiLanguageChoice::kEnglish,
+       {QStringLiteral("Fore-aft (X)"), QStringLiteral("Lateral (Y)"),
+        QStringLiteral("Vertical (Z)")}},
+  };
+  for (const auto& [choice, labels] : wordings) {
+    SetUiLanguageChoice(choice);
+    ChooseUiLanguage(QLocale(QStringLiteral("ja_JP")));
+    CInfoDlg panel;
+    for (int axis = 0; axis < 3; ++axis) {
+      EXPECT_EQ(panel.axisToggle(axis)->accessibleName(), labels[axis]);
+    }
+  }
+  SetUiLanguageChoice(UiLanguageChoice::kAuto);
+  ChooseUiLanguage(QLocale(QStringLiteral("ja_JP")));
 }
 
 TEST(InfoDlg, AxisTogglesFlipAndPostTheirState) {

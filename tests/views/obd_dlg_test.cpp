@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QPainter>
 #include <QtMath>
 #include <vector>
 
@@ -117,6 +118,31 @@ TEST(ObdDlg, NeedlesStepTowardsTheLimitedValues) {
     m.Settle(1);
     EXPECT_EQ(m.dlg.needleValue(1), c.shown) << c.kind << ' ' << c.word;
   }
+}
+
+TEST(ObdDlg, SpeedMeterInMph) {
+  Meters m;
+  m.dlg.SetSpeedUnit(SpeedUnit::kMph);
+  m.dlg.list(0)->setCurrentIndex(kMeterSpeed);
+  const std::pair<int, int> cases[] = {{0, 0}, {1, 1}, {100, 62}, {180, 112}, {400, 180}};
+  for (const auto& [kmh, mph] : cases) {
+    m.ShowValue(kMeterSpeed, kmh);
+    m.Settle();
+    EXPECT_EQ(m.dlg.needleValue(0), mph) << kmh << " km/h";
+  }
+  // The face is the mph dial's: its scale ends at 180 where the km/h one
+  // ends at 300.
+  EXPECT_DOUBLE_EQ(NeedleAngle(kMeterSpeed, 180, SpeedUnit::kMph),
+                   NeedleAngle(kMeterSpeed, 300, SpeedUnit::kKmh));
+  QImage mph(kMeterWidth, kMeterHeight, QImage::Format_RGB32);
+  QImage kmh(kMeterWidth, kMeterHeight, QImage::Format_RGB32);
+  QPainter mphPainter(&mph);
+  DrawDialFace(mphPainter, kMeterSpeed, SpeedUnit::kMph);
+  mphPainter.end();
+  QPainter kmhPainter(&kmh);
+  DrawDialFace(kmhPainter, kMeterSpeed, SpeedUnit::kKmh);
+  kmhPainter.end();
+  EXPECT_NE(mph, kmh);
 }
 
 TEST(ObdDlg, ListsLockWhilePlayingAndClosingStopsTheMeters) {

@@ -96,15 +96,20 @@ TEST(MeterRules, NeedleAnglesHoldTheDialRowsAndRiseSmoothly) {
     EXPECT_DOUBLE_EQ(NeedleAngle(row.kind, row.value), row.angle)
         << "kind " << row.kind << " value " << row.value;
   }
-  // Between the rows the needle turns clockwise by a few degrees per unit.
-  for (int kind = 0; kind < kMeterKindCount; ++kind) {
-    for (int value = 1; value <= MeterRangeMax(kind); ++value) {
-      const double turn =
-          std::fmod(NeedleAngle(kind, value) - NeedleAngle(kind, value - 1) + 360.0, 360.0);
-      EXPECT_GT(turn, 0.3) << kind << ' ' << value;
-      EXPECT_LT(turn, 2.5) << kind << ' ' << value;
+  // Between the rows the needle turns clockwise by a few degrees per unit,
+  // on the speed meter's km/h and mph dials alike.
+  for (const SpeedUnit unit : {SpeedUnit::kKmh, SpeedUnit::kMph}) {
+    for (int kind = 0; kind < kMeterKindCount; ++kind) {
+      for (int value = 1; value <= MeterRangeMax(kind, unit); ++value) {
+        const double turn = std::fmod(
+            NeedleAngle(kind, value, unit) - NeedleAngle(kind, value - 1, unit) + 360.0, 360.0);
+        EXPECT_GT(turn, 0.3) << kind << ' ' << value;
+        EXPECT_LT(turn, 2.5) << kind << ' ' << value;
+      }
     }
   }
+  EXPECT_EQ(MeterRangeMax(kMeterSpeed, SpeedUnit::kMph), 180);
+  EXPECT_EQ(MeterRangeMax(kMeterCoolant, SpeedUnit::kMph), 105) << "only the speed has a unit";
 }
 
 }  // namespace

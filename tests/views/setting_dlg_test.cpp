@@ -3,20 +3,28 @@
 #include <gtest/gtest.h>
 
 #include <QAccessible>
+#include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyleOptionButton>
 #include <QTest>
+#include <QTimer>
 #include <algorithm>
 #include <utility>
 #include <vector>
 
 #include "app/app_message.h"
+#include "app/display_choices.h"
+#include "app/settings_file.h"
 #include "app/ui_text.h"
+#include "scoped_work_folder.h"
 
 namespace {
 
@@ -43,32 +51,61 @@ void ClickBox(QCheckBox* box) {
   QTest::mouseClick(box, Qt::LeftButton, Qt::NoModifier, indicator.center());
 }
 
-TEST(SettingDlg, ControlsInBothWordings) {
+TEST(SettingDlg, ControlsInEveryWording) {
   const struct {
     const char* locale;
+    UiLanguageChoice choice;
+    QString title;
     QString labels[4];
     QString iconGroup;
+    QString versionGroup;
+    QString displayGroup;
+    QString cancel;
+    QStringList languages;
   } wordings[] = {
       {"ja_JP",
+       UiLanguageChoice::kAuto,
+       QStringLiteral("設定"),
        {QStringLiteral("ドライブサポート"), QStringLiteral("緊急録画停止"),
         QStringLiteral("駐車監視衝撃"), QStringLiteral("速度超過")},
-       QStringLiteral("加速度グラフ/マップアイコン表示設定")},
+       QStringLiteral("加速度グラフ/マップアイコン表示設定"),
+       QStringLiteral("バージョン情報"),
+       QStringLiteral("表示"),
+       QStringLiteral("キャンセル"),
+       {QStringLiteral("自動"), QStringLiteral("日本語"), QStringLiteral("English")}},
       {"en_US",
+       UiLanguageChoice::kAuto,
+       QStringLiteral("設定"),
        {QStringLiteral("ドライブサポート"), QStringLiteral("緊急録画停止"),
         QStringLiteral("駐車監視"), QStringLiteral("速度超過")},
-       QStringLiteral("表示設定")},
+       QStringLiteral("表示設定"),
+       QStringLiteral("バージョン情報"),
+       QStringLiteral("表示"),
+       QStringLiteral("キャンセル"),
+       {QStringLiteral("自動"), QStringLiteral("日本語"), QStringLiteral("English")}},
+      {"ja_JP",
+       UiLanguageChoice::kEnglish,
+       QStringLiteral("Settings"),
+       {QStringLiteral("Drive support"), QStringLiteral("Emergency stop"),
+        QStringLiteral("Parking impact"), QStringLiteral("Speeding")},
+       QStringLiteral("G-sensor graph and map icons"),
+       QStringLiteral("Version"),
+       QStringLiteral("Display"),
+       QStringLiteral("Cancel"),
+       {QStringLiteral("Automatic"), QStringLiteral("Japanese"), QStringLiteral("English")}},
   };
   const QRect boxRects[] = {QRect(40, 40, 160, 40), QRect(40, 100, 160, 40),
                             QRect(240, 40, 160, 40), QRect(240, 100, 160, 40)};
   for (const auto& wording : wordings) {
-    SCOPED_TRACE(wording.locale);
+    SCOPED_TRACE(wording.title.toStdString() + " " + wording.locale);
+    SetUiLanguageChoice(wording.choice);
     ChooseUiLanguage(QLocale(QString::fromLatin1(wording.locale)));
     MessageTarget target;
     CSettingDlg dialog(&target);
     dialog.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
     EXPECT_FALSE(dialog.isModal());
-    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("設定"));
+    EXPECT_EQ(dialog.windowTitle(), wording.title);
     EXPECT_EQ(dialog.size(), QSize(460, 400));
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     EXPECT_LE((dialog.geometry().center() - screen.center()).manhattanLength(), 2);
@@ -92,7 +129,8 @@ TEST(SettingDlg, ControlsInBothWordings) {
               [](const auto& a, const auto& b) { return a.second.top() < b.second.top(); });
     const std::vector<std::pair<QString, QRect>> expectedGroups = {
         {wording.iconGroup, QRect(10, 10, 430, 160)},
-        {QStringLiteral("バージョン情報"), QRect(10, 170, 430, 110)}};
+        {wording.versionGroup, QRect(10, 170, 430, 110)},
+        {wording.displayGroup, QRect(10, 280, 430, 65)}};
     EXPECT_EQ(groups, expectedGroups);
     // The boxes lie over the group box, so that clicks reach them.
     EXPECT_EQ(dialog.childAt(boxRects[2].topLeft() + QPoint(5, 20)), dialog.kindBox(2));
@@ -106,7 +144,25 @@ TEST(SettingDlg, ControlsInBothWordings) {
     for (const QPushButton* button : dialog.findChildren<QPushButton*>()) {
       buttons << button->text();
     }
-    EXPECT_EQ(buttons, (QStringList{QStringLiteral("OK"), QStringLiteral("キャンセル")}));
+    EXPECT_EQ(buttons, (QStringList{QStringLiteral("OK"), wording.cancel}));
+    QStringList languages;
+    for (int row = 0; row < dialog.languageList()->count(); ++row) {
+      languages << dialog.languageList()->itemText(row);
+    }
+    EXPECT_EQ(languages, wording.languages);
+    EXPECT_EQ(dialog.speedUnitList()->count(), 2);
+    EXPECT_EQ(dialog.speedUnitList()->itemText(0), u"km/h");
+    EXPECT_EQ(dialog.speedUnitList()->itemText(1), u"mph");
+    // Every text fits its place (the note that the choices take effect at
+    // the next start among them).
+    for (const QLabel* label : dialog.findChildren<QLabel*>()) {
+      if (label == version) continue;
+      EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->width())
+          << label->text().toStdString();
+    }
+    for (const QCheckBox* box : dialog.findChildren<QCheckBox*>()) {
+      EXPECT_LE(box->sizeHint().width(), box->width()) << box->text().toStdString();
+    }
     for (QWidget* child : dialog.findChildren<QWidget*>()) {
       QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(child);
       ASSERT_NE(accessible, nullptr);
@@ -114,7 +170,85 @@ TEST(SettingDlg, ControlsInBothWordings) {
           << child->metaObject()->className() << " " << child->objectName().toStdString();
     }
   }
+  SetUiLanguageChoice(UiLanguageChoice::kAuto);
   ChooseUiLanguage(QLocale(QStringLiteral("ja_JP")));
+}
+
+QString FileValue(const char* key) {
+  return ReadIniString(QStringLiteral("DISPLAY"), QString::fromLatin1(key));
+}
+
+TEST(SettingDlg, OkWritesTheChangedDisplayChoicesForTheNextStart) {
+  ScopedWorkFolder folder;
+  ASSERT_TRUE(
+      WriteIniString(QStringLiteral("DISPLAY"), QStringLiteral("LANGUAGE"), QStringLiteral("en")));
+  ASSERT_TRUE(WriteIniString(QStringLiteral("DISPLAY"), QStringLiteral("SPEED_UNIT"),
+                             QStringLiteral("mph")));
+  CSettingDlg dialog(nullptr);
+  dialog.show();
+  EXPECT_EQ(dialog.languageList()->currentIndex(), 2) << "English, as in the file";
+  EXPECT_EQ(dialog.speedUnitList()->currentIndex(), 1) << "mph, as in the file";
+
+  // Cancel writes nothing, and the next opening shows the file again.
+  dialog.languageList()->setCurrentIndex(1);
+  dialog.reject();
+  EXPECT_EQ(FileValue("LANGUAGE"), u"en");
+  dialog.show();
+  EXPECT_EQ(dialog.languageList()->currentIndex(), 2);
+
+  dialog.languageList()->setCurrentIndex(1);
+  dialog.speedUnitList()->setCurrentIndex(0);
+  dialog.accept();
+  EXPECT_FALSE(dialog.isVisible());
+  EXPECT_EQ(FileValue("LANGUAGE"), u"ja");
+  EXPECT_EQ(FileValue("SPEED_UNIT"), u"kmh");
+  TakeDisplayChoices(std::nullopt, QLocale(QStringLiteral("en_US")));
+  EXPECT_EQ(uiLanguage(), 0) << "taken at the next start";
+  EXPECT_EQ(shownSpeedUnit(), SpeedUnit::kKmh);
+
+  // A value the viewer does not know shows as the default and stays in the
+  // file until the user changes that choice.
+  ASSERT_TRUE(
+      WriteIniString(QStringLiteral("DISPLAY"), QStringLiteral("LANGUAGE"), QStringLiteral("fr")));
+  ASSERT_TRUE(WriteIniString(QStringLiteral("DISPLAY"), QStringLiteral("SPEED_UNIT"),
+                             QStringLiteral("knots")));
+  dialog.show();
+  EXPECT_EQ(dialog.languageList()->currentIndex(), 0);
+  EXPECT_EQ(dialog.speedUnitList()->currentIndex(), 0);
+  dialog.accept();
+  EXPECT_EQ(FileValue("LANGUAGE"), u"fr");
+  EXPECT_EQ(FileValue("SPEED_UNIT"), u"knots");
+  dialog.show();
+  dialog.speedUnitList()->setCurrentIndex(1);
+  dialog.accept();
+  EXPECT_EQ(FileValue("LANGUAGE"), u"fr");
+  EXPECT_EQ(FileValue("SPEED_UNIT"), u"mph");
+  TakeDisplayChoices(std::nullopt, QLocale(QStringLiteral("ja_JP")));
+  EXPECT_EQ(shownSpeedUnit(), SpeedUnit::kMph);
+  ChooseSpeedUnit(SpeedUnit::kKmh);
+}
+
+TEST(SettingDlg, AChoiceThatCannotBeWrittenSaysSoAndStaysOpen) {
+  auto folder = std::make_unique<ScopedWorkFolder>();
+  CSettingDlg dialog(nullptr);
+  dialog.show();
+  ASSERT_TRUE(QDir(folder->path()).removeRecursively());  // no file can be made there
+  dialog.speedUnitList()->setCurrentIndex(1);
+  QString message;
+  auto* timer = new QTimer(qApp);
+  QObject::connect(timer, &QTimer::timeout, [&message, timer] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr) return;
+    timer->stop();
+    timer->deleteLater();
+    message = box->text();
+    box->accept();
+  });
+  timer->start(10);
+  dialog.accept();
+  EXPECT_EQ(message, UiText(151));
+  EXPECT_TRUE(dialog.isVisible());
+  EXPECT_EQ(dialog.speedUnitList()->currentIndex(), 1) << "the choice is kept";
 }
 
 TEST(SettingDlg, TogglesPostTheKindAndButtonsOnlyHide) {
