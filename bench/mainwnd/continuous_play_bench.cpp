@@ -22,8 +22,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "app/settings_file.h"
-#include "app/shared_fonts.h"
+#include "base/settings_file.h"
+#include "base/shared_fonts.h"
 #include "browser/file_list_ctrl.h"
 #include "mainwnd/command_ids.h"
 #include "mainwnd/kestrel_dlg.h"

@@ -20,7 +20,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "app/settings_file.h"
+#include "base/settings_file.h"
 #include "browser/file_list_ctrl.h"
 #include "mainwnd/kestrel_dlg.h"
 #include "mkcard/card_plan.h"

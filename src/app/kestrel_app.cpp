@@ -4,8 +4,8 @@
 #include <QTimer>
 
 #include "app/command_line_source.h"
-#include "app/error_box.h"
-#include "app/shared_fonts.h"
+#include "base/error_box.h"
+#include "base/shared_fonts.h"
 #include "mainwnd/kestrel_dlg.h"
 
 void CKestrelApp::Run(const QString& source) {

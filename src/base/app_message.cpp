@@ -1,4 +1,4 @@
-#include "app/app_message.h"
+#include "base/app_message.h"
 
 #include <QCoreApplication>
 

@@ -1,11 +1,11 @@
-#include "app/browse_for_folder.h"
+#include "base/browse_for_folder.h"
 
 #include <QFileDialog>
 #include <QUrl>
 
-#include "app/error_box.h"
-#include "app/settings_file.h"
-#include "app/ui_text.h"
+#include "base/error_box.h"
+#include "base/settings_file.h"
+#include "base/ui_text.h"
 
 QString BrowseForFolder(QWidget* owner, const QString& section, const QString& key,
                         const QString& title) {

@@ -1,4 +1,4 @@
-#include "app/child_rect.h"
+#include "base/child_rect.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "app/error_box.h"
+#include "base/error_box.h"
 
 #include <QFile>
 #include <QMessageBox>

@@ -1,9 +1,9 @@
-#include "app/ini_file.h"
+#include "base/ini_file.h"
 
 #include <algorithm>
 #include <vector>
 
-#include "app/atomic_file.h"
+#include "base/atomic_file.h"
 
 namespace {
 

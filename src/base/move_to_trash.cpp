@@ -1,4 +1,4 @@
-#include "app/move_to_trash.h"
+#include "base/move_to_trash.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,7 +10,7 @@
 #include <optional>
 #include <string>
 
-#include "app/atomic_file.h"
+#include "base/atomic_file.h"
 
 namespace {
 

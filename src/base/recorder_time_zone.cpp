@@ -1,4 +1,4 @@
-#include "app/recorder_time_zone.h"
+#include "base/recorder_time_zone.h"
 
 #include <stdlib.h>
 #include <time.h>

@@ -1,10 +1,10 @@
-#include "app/removable_drives.h"
+#include "base/removable_drives.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
-#include "app/mount_point.h"
+#include "base/mount_point.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
-#include "app/settings_file.h"
+#include "base/settings_file.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <algorithm>
 #include <cstdlib>
 
-#include "app/ini_file.h"
+#include "base/ini_file.h"
 
 namespace {
 

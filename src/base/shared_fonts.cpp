@@ -1,12 +1,12 @@
-#include "app/shared_fonts.h"
+#include "base/shared_fonts.h"
 
 #include <QGuiApplication>
 #include <QStringList>
 #include <array>
 #include <memory>
 
-#include "app/settings_file.h"
-#include "app/ui_text.h"
+#include "base/settings_file.h"
+#include "base/ui_text.h"
 
 namespace {
 

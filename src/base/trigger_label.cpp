@@ -1,6 +1,6 @@
-#include "app/trigger_label.h"
+#include "base/trigger_label.h"
 
-#include "app/ui_text.h"
+#include "base/ui_text.h"
 
 QString TriggerLabelFromName(const QString& name) {
   if (name.size() < 16 || name[10] != u'_') return {};

@@ -1,4 +1,4 @@
-#include "app/ui_text.h"
+#include "base/ui_text.h"
 
 #include <array>
 #include <utility>

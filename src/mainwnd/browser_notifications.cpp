@@ -1,7 +1,7 @@
 // What the recording browser reports to the main window: its source has
 // vanished (0x84B1), or its rows were rebuilt (another folder, a filter, a
 // sort order).
-#include "app/mount_point.h"
+#include "base/mount_point.h"
 #include "browser/file_list_ctrl.h"
 #include "browser/filer_container.h"
 #include "mainwnd/kestrel_dlg.h"

@@ -4,10 +4,10 @@
 // of those commands are shown by the UI thread before the worker starts;
 // the worker only works through the files and leaves what the user must be
 // told for the UI thread.
-#include "app/app_message.h"
-#include "app/error_box.h"
-#include "app/settings_file.h"
-#include "app/ui_text.h"
+#include "base/app_message.h"
+#include "base/error_box.h"
+#include "base/settings_file.h"
+#include "base/ui_text.h"
 #include "controls/skin_button.h"
 #include "controls/skin_progress_bar_ctrl.h"
 #include "mainwnd/command_ids.h"

@@ -3,7 +3,7 @@
 // faster, zoom mode, the source, settings and the meters.
 #include <QSignalBlocker>
 
-#include "app/settings_file.h"
+#include "base/settings_file.h"
 #include "browser/file_list_ctrl.h"
 #include "browser/filer_container.h"
 #include "browser/source_open_dlg.h"

@@ -5,7 +5,7 @@
 // and the speed returns to normal.
 #include <QSignalBlocker>
 
-#include "app/app_message.h"
+#include "base/app_message.h"
 #include "browser/file_list_ctrl.h"
 #include "browser/filer_container.h"
 #include "browser/folder_tree_ctrl.h"

@@ -1,7 +1,7 @@
 // The control bar's thirteen buttons and the three title buttons: their
 // artwork, tooltips and places, the play button's looks, and which of them
 // are enabled.
-#include "app/ui_text.h"
+#include "base/ui_text.h"
 #include "browser/file_list_ctrl.h"
 #include "browser/filer_container.h"
 #include "controls/button_art.h"

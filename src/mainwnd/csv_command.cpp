@@ -3,11 +3,11 @@
 // closed meanwhile and reopened, paused at its frame, afterwards.
 #include <QDir>
 
-#include "app/app_message.h"
-#include "app/browse_for_folder.h"
-#include "app/error_box.h"
-#include "app/settings_file.h"
-#include "app/ui_text.h"
+#include "base/app_message.h"
+#include "base/browse_for_folder.h"
+#include "base/error_box.h"
+#include "base/settings_file.h"
+#include "base/ui_text.h"
 #include "browser/file_list_ctrl.h"
 #include "catalogue/csv_export.h"
 #include "mainwnd/kestrel_dlg.h"

@@ -5,9 +5,9 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 
-#include "app/app_message.h"
-#include "app/move_to_trash.h"
-#include "app/ui_text.h"
+#include "base/app_message.h"
+#include "base/move_to_trash.h"
+#include "base/ui_text.h"
 #include "browser/file_list_ctrl.h"
 #include "browser/file_select_dlg.h"
 #include "browser/filer_container.h"

@@ -4,8 +4,8 @@
 #include <QKeySequence>
 #include <QShortcut>
 
-#include "app/path_text.h"
-#include "app/settings_file.h"
+#include "base/path_text.h"
+#include "base/settings_file.h"
 #include "browser/file_list_ctrl.h"
 #include "browser/filer_container.h"
 #include "mainwnd/kestrel_dlg.h"

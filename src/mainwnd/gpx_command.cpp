@@ -7,9 +7,9 @@
 #include <QFileDialog>
 #include <QFileInfo>
 
-#include "app/app_message.h"
-#include "app/error_box.h"
-#include "app/settings_file.h"
+#include "base/app_message.h"
+#include "base/error_box.h"
+#include "base/settings_file.h"
 #include "browser/file_list_ctrl.h"
 #include "browser/filer_container.h"
 #include "catalogue/gpx_export.h"

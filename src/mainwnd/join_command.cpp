@@ -5,9 +5,9 @@
 #include <QFileInfo>
 #include <QPushButton>
 
-#include "app/app_message.h"
-#include "app/settings_file.h"
-#include "app/ui_text.h"
+#include "base/app_message.h"
+#include "base/settings_file.h"
+#include "base/ui_text.h"
 #include "browser/file_list_ctrl.h"
 #include "browser/file_select_dlg.h"
 #include "catalogue/recording_join.h"

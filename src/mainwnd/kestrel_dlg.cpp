@@ -6,11 +6,11 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "app/app_message.h"
-#include "app/mount_point.h"
-#include "app/recorder_time_zone.h"
-#include "app/settings_file.h"
-#include "app/shared_fonts.h"
+#include "base/app_message.h"
+#include "base/mount_point.h"
+#include "base/recorder_time_zone.h"
+#include "base/settings_file.h"
+#include "base/shared_fonts.h"
 #include "browser/file_list_ctrl.h"
 #include "browser/filer_container.h"
 #include "catalogue/movie_resource.h"

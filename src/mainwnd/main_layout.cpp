@@ -2,8 +2,8 @@
 // modes, the size button that cycles the modes, and the saved position.
 #include <QScreen>
 
-#include "app/shared_fonts.h"
-#include "app/ui_text.h"
+#include "base/shared_fonts.h"
+#include "base/ui_text.h"
 #include "browser/file_list_ctrl.h"
 #include "browser/filer_container.h"
 #include "controls/skin_button.h"

@@ -3,9 +3,9 @@
 #include <QGuiApplication>
 #include <QScreen>
 
-#include "app/settings_file.h"
-#include "app/ui_text.h"
-#include "app/viewer_version.h"
+#include "base/settings_file.h"
+#include "base/ui_text.h"
+#include "base/viewer_version.h"
 #include "browser/filer_container.h"
 #include "mainwnd/kestrel_dlg.h"
 #include "update/update_check.h"

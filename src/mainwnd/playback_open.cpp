@@ -4,10 +4,10 @@
 #include <QApplication>
 #include <chrono>
 
-#include "app/app_message.h"
-#include "app/error_box.h"
-#include "app/path_text.h"
-#include "app/ui_text.h"
+#include "base/app_message.h"
+#include "base/error_box.h"
+#include "base/path_text.h"
+#include "base/ui_text.h"
 #include "browser/file_list_ctrl.h"
 #include "controls/skin_slider_ctrl.h"
 #include "mainwnd/kestrel_dlg.h"

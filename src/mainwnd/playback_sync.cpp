@@ -5,8 +5,8 @@
 #include <QThread>
 #include <algorithm>
 
-#include "app/settings_file.h"
-#include "app/ui_text.h"
+#include "base/settings_file.h"
+#include "base/ui_text.h"
 #include "browser/file_list_ctrl.h"
 #include "controls/skin_slider_ctrl.h"
 #include "mainwnd/kestrel_dlg.h"

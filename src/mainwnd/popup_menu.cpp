@@ -3,7 +3,7 @@
 // command.
 #include <QMenu>
 
-#include "app/ui_text.h"
+#include "base/ui_text.h"
 #include "browser/file_list_ctrl.h"
 #include "mainwnd/kestrel_dlg.h"
 #include "mainwnd/popup_menu_rules.h"

@@ -3,10 +3,10 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include "app/browse_for_folder.h"
-#include "app/error_box.h"
-#include "app/settings_file.h"
-#include "app/ui_text.h"
+#include "base/browse_for_folder.h"
+#include "base/error_box.h"
+#include "base/settings_file.h"
+#include "base/ui_text.h"
 #include "browser/file_list_ctrl.h"
 #include "catalogue/snapshot_name.h"
 #include "mainwnd/kestrel_dlg.h"

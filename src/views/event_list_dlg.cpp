@@ -13,8 +13,8 @@
 #include <ctime>
 #include <thread>
 
-#include "app/app_message.h"
-#include "app/path_text.h"
+#include "base/app_message.h"
+#include "base/path_text.h"
 #include "catalogue/recorder_clock.h"
 #include "catalogue/source_entries.h"
 

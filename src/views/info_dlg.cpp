@@ -4,8 +4,8 @@
 #include <QPainter>
 #include <QPainterPath>
 
-#include "app/app_message.h"
-#include "app/shared_fonts.h"
+#include "base/app_message.h"
+#include "base/shared_fonts.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 #include <QPainter>
 #include <algorithm>
 
-#include "app/app_message.h"
-#include "app/shared_fonts.h"
-#include "app/ui_text.h"
+#include "base/app_message.h"
+#include "base/shared_fonts.h"
+#include "base/ui_text.h"
 #include "views/meter_face.h"
 
 namespace {

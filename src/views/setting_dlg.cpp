@@ -7,10 +7,10 @@
 #include <QPushButton>
 #include <QScreen>
 
-#include "app/app_message.h"
-#include "app/shared_fonts.h"
-#include "app/ui_text.h"
-#include "app/viewer_version.h"
+#include "base/app_message.h"
+#include "base/shared_fonts.h"
+#include "base/ui_text.h"
+#include "base/viewer_version.h"
 
 namespace {
 

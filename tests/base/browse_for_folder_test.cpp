@@ -1,4 +1,4 @@
-#include "app/browse_for_folder.h"
+#include "base/browse_for_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <QTimer>
 #include <functional>
 
-#include "app/settings_file.h"
+#include "base/settings_file.h"
 #include "scoped_work_folder.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "app/error_box.h"
+#include "base/error_box.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "app/ui_text.h"
+#include "base/ui_text.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "app/ini_file.h"
+#include "base/ini_file.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -16,7 +16,7 @@
 #include <string>
 #include <thread>
 
-#include "app/atomic_file.h"
+#include "base/atomic_file.h"
 
 namespace fs = std::filesystem;
 

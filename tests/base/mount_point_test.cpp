@@ -1,4 +1,4 @@
-#include "app/mount_point.h"
+#include "base/mount_point.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/path_text.h"
+#include "base/path_text.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <iterator>
 #include <string>
 
-#include "app/move_to_trash.h"
+#include "base/move_to_trash.h"
 #include "catalogue/folder_listing.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "app/removable_drives.h"
+#include "base/removable_drives.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #include <QString>
 #include <QTemporaryDir>
 
-#include "app/settings_file.h"
+#include "base/settings_file.h"
 
 // Makes a fresh, empty temporary folder the process's current folder and the
 // viewer's working folder while it lives.

@@ -1,4 +1,4 @@
-#include "app/settings_file.h"
+#include "base/settings_file.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/shared_fonts.h"
+#include "base/shared_fonts.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <QPainter>
 #include <QRawFont>
 
-#include "app/ui_text.h"
+#include "base/ui_text.h"
 #include "scoped_work_folder.h"
 
 namespace {

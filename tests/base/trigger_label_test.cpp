@@ -1,8 +1,8 @@
-#include "app/trigger_label.h"
+#include "base/trigger_label.h"
 
 #include <gtest/gtest.h>
 
-#include "app/ui_text.h"
+#include "base/ui_text.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "app/ui_text.h"
+#include "base/ui_text.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <QProcess>
 #include <set>
 
-#include "app/shared_fonts.h"
+#include "base/shared_fonts.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include <QTest>
 #include <memory>
 
-#include "app/shared_fonts.h"
+#include "base/shared_fonts.h"
 #include "browser/file_list_ctrl.h"
 #include "card_source.h"
 #include "controls/skin_button.h"

@@ -10,9 +10,9 @@
 #include <QTest>
 #include <memory>
 
-#include "app/app_message.h"
-#include "app/settings_file.h"
-#include "app/shared_fonts.h"
+#include "base/app_message.h"
+#include "base/settings_file.h"
+#include "base/shared_fonts.h"
 #include "browser/file_list_ctrl.h"
 #include "browser/filer_container.h"
 #include "browser/folder_tree_ctrl.h"

@@ -10,8 +10,8 @@
 #include <QTest>
 #include <memory>
 
-#include "app/settings_file.h"
-#include "app/shared_fonts.h"
+#include "base/settings_file.h"
+#include "base/shared_fonts.h"
 #include "browser/file_list_ctrl.h"
 #include "card_source.h"
 #include "container/sensor_track.h"

@@ -14,9 +14,9 @@
 #include <memory>
 #include <numeric>
 
-#include "app/app_message.h"
-#include "app/settings_file.h"
-#include "app/shared_fonts.h"
+#include "base/app_message.h"
+#include "base/settings_file.h"
+#include "base/shared_fonts.h"
 #include "browser/file_list_ctrl.h"
 #include "browser/file_select_dlg.h"
 #include "browser/filer_container.h"

@@ -9,8 +9,8 @@
 #include <QWebEnginePage>
 #include <QWebEngineView>
 
-#include "app/settings_file.h"
-#include "app/shared_fonts.h"
+#include "base/settings_file.h"
+#include "base/shared_fonts.h"
 #include "browser/file_list_ctrl.h"
 #include "card_source.h"
 #include "controls/skin_slider_ctrl.h"

@@ -15,8 +15,8 @@
 #include <memory>
 #include <vector>
 
-#include "app/settings_file.h"
-#include "app/shared_fonts.h"
+#include "base/settings_file.h"
+#include "base/shared_fonts.h"
 #include "browser/file_list_ctrl.h"
 #include "card_source.h"
 #include "mainwnd/kestrel_dlg.h"

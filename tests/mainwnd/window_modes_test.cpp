@@ -14,9 +14,9 @@
 #include <cmath>
 #include <memory>
 
-#include "app/settings_file.h"
-#include "app/shared_fonts.h"
-#include "app/ui_text.h"
+#include "base/settings_file.h"
+#include "base/shared_fonts.h"
+#include "base/ui_text.h"
 #include "browser/file_list_ctrl.h"
 #include "browser/filer_container.h"
 #include "card_source.h"

@@ -6,7 +6,7 @@
 #include <QTest>
 #include <vector>
 
-#include "app/app_message.h"
+#include "base/app_message.h"
 #include "container/sensor_record_decoder.h"
 #include "mkcard/sensor_payload.h"
 

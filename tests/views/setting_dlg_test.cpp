@@ -15,8 +15,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/app_message.h"
-#include "app/ui_text.h"
+#include "base/app_message.h"
+#include "base/ui_text.h"
 
 namespace {
 
