@@ -112,13 +112,13 @@ void CKestrelDlg::SetListedSourceCsv() {
 ButtonStates CKestrelDlg::CurrentButtonStates() const {
   ButtonInputs in;
   in.recordings = fileList_->entryCount();
-  in.currentIndex = currentIndex_;
+  in.currentIndex = playback().currentIndex();
   in.engineReady = engine_->engineReady != 0;
   in.playState = engine_->playState;
   in.trackLoaded = engine_->trackLoaded != 0;
   in.rateCode = engine_->rateCode;
-  in.windowMode = windowMode_;
-  in.fullScreen = fullScreen_;
+  in.windowMode = windowModes().windowMode();
+  in.fullScreen = windowModes().fullScreen();
   in.source = ListedSourceOf(filer_->sourceKind());
   in.csvAvailable = csvExportAvailable_;
   return BarButtonStates(in);
@@ -126,7 +126,7 @@ ButtonStates CKestrelDlg::CurrentButtonStates() const {
 
 void CKestrelDlg::UpdateButtons() {
   // The bar is hidden in full screen; mode 2 hides only the browser.
-  if (fullScreen_) return;
+  if (windowModes().fullScreen()) return;
   for (CSkinButton* button : titleButtons_) button->setEnabled(true);
   const ButtonStates states = CurrentButtonStates();
   for (int i = 0; i < kBarButtonCount; ++i) {
