@@ -22,8 +22,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "app/settings_file.h"
-#include "app/shared_fonts.h"
+#include "base/settings_file.h"
+#include "base/shared_fonts.h"
 #include "browser/file_list_ctrl.h"
 #include "mainwnd/command_ids.h"
 #include "mainwnd/kestrel_dlg.h"
@@ -101,8 +101,8 @@ int main(int argc, char* argv[]) {
     // What the information panel shows, sampled at the tick's period.
     QTimer views;
     QObject::connect(&views, &QTimer::timeout, [&] {
-      const int index = dlg.currentIndex();
-      if (index >= 0 && dlg.openComplete()) {
+      const int index = dlg.playback().currentIndex();
+      if (index >= 0 && dlg.playback().openComplete()) {
         highestFrame[index] = std::max(highestFrame[index], dlg.infoDlg()->values().frame);
       }
     });
@@ -110,7 +110,7 @@ int main(int argc, char* argv[]) {
 
     clock.start();
     dlg.fileList()->SelectRow(0);
-    if (!QTest::qWaitFor([&] { return dlg.openComplete(); }, 20000)) return 1;
+    if (!QTest::qWaitFor([&] { return dlg.playback().openComplete(); }, 20000)) return 1;
     dlg.OnCommand(kCmdPlayPause);
     dlg.OnCommand(kCmdFaster);
     dlg.OnCommand(kCmdFaster);
@@ -118,8 +118,8 @@ int main(int argc, char* argv[]) {
     // The end: the last recording rewound and stopped.
     const bool ended = QTest::qWaitFor(
         [&] {
-          return static_cast<int>(openedAt.size()) == kRecordings && dlg.openComplete() &&
-                 dlg.engineState()->playState == 1;
+          return static_cast<int>(openedAt.size()) == kRecordings &&
+                 dlg.playback().openComplete() && dlg.engineState()->playState == 1;
         },
         kRecordings * 10000);
     const qint64 total = clock.elapsed();

@@ -60,7 +60,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   dlg.fileList()->SelectRow(0);
-  if (!QTest::qWaitFor([&] { return dlg.openComplete(); }, 30000)) return 1;
+  if (!QTest::qWaitFor([&] { return dlg.playback().openComplete(); }, 30000)) return 1;
 
   const QString output = QDir::current().filePath(QStringLiteral("joined.mov"));
   // The dialogs are answered first; the stalls counted are the worker's.
@@ -89,7 +89,7 @@ int main(int argc, char** argv) {
   const QString shots = qEnvironmentVariable("KESTREL_SHOT_DIR");
   bool shot = shots.isEmpty();
   const auto working = [&] {
-    const bool running = dialogsDone && dlg.commandRunning();
+    const bool running = dialogsDone && dlg.commands().commandRunning();
     if (!shot && running && dlg.progressBar()->isVisible() && dlg.progressBar()->pos() > 0) {
       shot = dlg.grab().save(QDir(shots).filePath(QStringLiteral("join-progress.png")));
     }
@@ -97,8 +97,8 @@ int main(int argc, char** argv) {
     if (!running && joinClock.isValid() && joinMs < 0) joinMs = joinClock.elapsed();
     return running;
   };
-  const double joinWorst =
-      meter.Measure([&] { return !started || !script.done() || dlg.commandRunning(); }, working, 0);
+  const double joinWorst = meter.Measure(
+      [&] { return !started || !script.done() || dlg.commands().commandRunning(); }, working, 0);
   const double joinSeconds = static_cast<double>(joinMs) / 1000.0;
   if (script.boxes != std::vector<QString>{QStringLiteral("完了しました。")}) {
     std::fprintf(stderr, "the join did not complete\n");

@@ -20,7 +20,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "app/settings_file.h"
+#include "base/settings_file.h"
 #include "browser/file_list_ctrl.h"
 #include "mainwnd/kestrel_dlg.h"
 #include "mkcard/card_plan.h"
@@ -110,7 +110,7 @@ void BM_SelectToFirstPicture(benchmark::State& state) {
   for (auto _ : state) {
     const auto selected = Clock::now();
     dlg.fileList()->setCurrentRow(row);
-    if (!QTest::qWaitFor([&] { return first.painted && dlg.openComplete(); }, kWaitMs)) {
+    if (!QTest::qWaitFor([&] { return first.painted && dlg.playback().openComplete(); }, kWaitMs)) {
       state.SkipWithError("the recording did not open");
       break;
     }
@@ -158,11 +158,13 @@ std::unique_ptr<CKestrelDlg> PlayingWindow(benchmark::State& state) {
   auto dlg = std::make_unique<CKestrelDlg>();
   dlg->show();
   dlg->fileList()->setCurrentRow(0);
-  if (!QTest::qWaitFor([&] { return dlg->openComplete() && dlg->tickRunning(); }, kWaitMs)) {
+  if (!QTest::qWaitFor(
+          [&] { return dlg->playback().openComplete() && dlg->playback().tickRunning(); },
+          kWaitMs)) {
     state.SkipWithError("the recording did not open");
     return nullptr;
   }
-  dlg->OnPlayPause();
+  dlg->playback().OnPlayPause();
   QTest::qWait(300);
   return dlg;
 }
@@ -174,7 +176,7 @@ void BM_PlaybackTick(benchmark::State& state) {
   double total = 0;
   for (auto _ : state) {
     const auto start = Clock::now();
-    dlg->OnPlaybackTick();
+    dlg->playback().OnPlaybackTick();
     const double tick = Seconds(Clock::now() - start);
     total += tick;
     state.SetIterationTime(tick);

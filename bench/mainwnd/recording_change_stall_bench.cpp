@@ -45,7 +45,9 @@ struct Run {
 Run PlayFolder(CKestrelDlg& dlg, StallMeter& meter, int rateCode) {
   Run run;
   dlg.fileList()->SelectRow(0);
-  if (!QTest::qWaitFor([&] { return dlg.currentIndex() == 0 && dlg.openComplete(); }, 30000)) {
+  if (!QTest::qWaitFor(
+          [&] { return dlg.playback().currentIndex() == 0 && dlg.playback().openComplete(); },
+          30000)) {
     return run;
   }
   const QMetaObject::Connection counting =
@@ -58,12 +60,11 @@ Run PlayFolder(CKestrelDlg& dlg, StallMeter& meter, int rateCode) {
   QElapsedTimer clock;
   clock.start();
   const auto ended = [&] {
-    return run.opens == kChanges && dlg.currentIndex() == kRecordings - 1 && dlg.openComplete() &&
-           dlg.engineState()->playState == 1;
+    return run.opens == kChanges && dlg.playback().currentIndex() == kRecordings - 1 &&
+           dlg.playback().openComplete() && dlg.engineState()->playState == 1;
   };
-  const double worst =
-      meter.Measure([&] { return !ended() && clock.elapsed() < kRunLimitMs; }, [] { return true; },
-                    0);
+  const double worst = meter.Measure([&] { return !ended() && clock.elapsed() < kRunLimitMs; },
+                                     [] { return true; }, 0);
   QObject::disconnect(counting);
   run.tookMs = clock.elapsed();
   if (ended()) run.worstMs = worst;
@@ -103,9 +104,10 @@ int main(int argc, char** argv) {
   std::printf("%d recording changes of %d-s 1080p recordings: x1 %.1f s, x4 %.1f s\n", kChanges,
               kSeconds, static_cast<double>(x1.tookMs) / 1000.0,
               static_cast<double>(x4.tookMs) / 1000.0);
-  std::printf("worst lateness of a 10 ms timer: idle %.1f ms, x1 %.1f ms (%.2fx), x4 %.1f ms (%.2fx)\n",
-              idle, x1.worstMs, idle > 0 ? x1.worstMs / idle : 0.0, x4.worstMs,
-              idle > 0 ? x4.worstMs / idle : 0.0);
+  std::printf(
+      "worst lateness of a 10 ms timer: idle %.1f ms, x1 %.1f ms (%.2fx), x4 %.1f ms (%.2fx)\n",
+      idle, x1.worstMs, idle > 0 ? x1.worstMs / idle : 0.0, x4.worstMs,
+      idle > 0 ? x4.worstMs / idle : 0.0);
   const bool met = x1.worstMs <= 50.0 && x4.worstMs <= 50.0;
   std::printf("goal: at most 50 ms at x1 and at x4: %s\n", met ? "met" : "NOT met");
   return 0;

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/settings_file.h"
+#include "base/settings_file.h"
 #include "bench_support.h"
 #include "mkcard/card_plan.h"
 #include "mkcard/card_writer.h"

@@ -1,6 +1,6 @@
 #include "app/command_line.h"
 
-#include "app/viewer_version.h"
+#include "base/viewer_version.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <QStringList>
 #include <optional>
 
-#include "app/ui_text.h"
+#include "base/ui_text.h"
 
 // What the viewer's command line asks for.
 struct ViewerCommandLine {

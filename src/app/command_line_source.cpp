@@ -3,7 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include "app/ui_text.h"
+#include "base/ui_text.h"
 #include "browser/filer_container.h"
 #include "browser/saved_source.h"
 

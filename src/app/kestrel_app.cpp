@@ -4,10 +4,10 @@
 #include <QTimer>
 
 #include "app/command_line_source.h"
-#include "app/display_choices.h"
-#include "app/error_box.h"
-#include "app/settings_file.h"
-#include "app/shared_fonts.h"
+#include "base/display_choices.h"
+#include "base/error_box.h"
+#include "base/settings_file.h"
+#include "base/shared_fonts.h"
 #include "mainwnd/kestrel_dlg.h"
 
 void CKestrelApp::Run(const QString& source, std::optional<UiLanguageChoice> language) {

@@ -3,7 +3,7 @@
 #include <QString>
 #include <optional>
 
-#include "app/ui_text.h"
+#include "base/ui_text.h"
 
 // The viewer's application object: runs the main window and tears the
 // process's shared state down after it.

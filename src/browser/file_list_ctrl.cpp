@@ -4,7 +4,7 @@
 #include <QPainter>
 #include <QScrollBar>
 
-#include "app/shared_fonts.h"
+#include "base/shared_fonts.h"
 #include "catalogue/movie_names.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <QPainter>
 
-#include "app/shared_fonts.h"
+#include "base/shared_fonts.h"
 
 namespace {
 

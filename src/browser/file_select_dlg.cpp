@@ -5,9 +5,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/error_box.h"
-#include "app/shared_fonts.h"
-#include "app/ui_text.h"
+#include "base/error_box.h"
+#include "base/shared_fonts.h"
+#include "base/ui_text.h"
 #include "browser/file_list_header_ctrl.h"
 
 namespace {

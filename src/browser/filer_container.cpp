@@ -4,13 +4,13 @@
 #include <QPainter>
 #include <QSignalBlocker>
 
-#include "app/app_message.h"
-#include "app/mount_point.h"
-#include "app/path_text.h"
-#include "app/removable_drives.h"
-#include "app/settings_file.h"
-#include "app/shared_fonts.h"
-#include "app/ui_text.h"
+#include "base/app_message.h"
+#include "base/mount_point.h"
+#include "base/path_text.h"
+#include "base/removable_drives.h"
+#include "base/settings_file.h"
+#include "base/shared_fonts.h"
+#include "base/ui_text.h"
 #include "browser/entry_sort.h"
 #include "browser/file_list_ctrl.h"
 #include "browser/folder_tree_ctrl.h"

@@ -5,8 +5,8 @@
 #include <QFile>
 #include <QPainter>
 
-#include "app/path_text.h"
-#include "app/shared_fonts.h"
+#include "base/path_text.h"
+#include "base/shared_fonts.h"
 
 namespace {
 

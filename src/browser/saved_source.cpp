@@ -1,6 +1,6 @@
 #include "browser/saved_source.h"
 
-#include "app/settings_file.h"
+#include "base/settings_file.h"
 
 bool SaveSource(const BrowserSource& source) {
   const QString key = source.kind == SourceKind::kCard     ? QStringLiteral("SD")

@@ -4,11 +4,11 @@
 #include <QDir>
 #include <QFileDialog>
 
-#include "app/browse_for_folder.h"
-#include "app/removable_drives.h"
-#include "app/settings_file.h"
-#include "app/shared_fonts.h"
-#include "app/ui_text.h"
+#include "base/browse_for_folder.h"
+#include "base/removable_drives.h"
+#include "base/settings_file.h"
+#include "base/shared_fonts.h"
+#include "base/ui_text.h"
 #include "browser/saved_source.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <QPainter>
 #include <algorithm>
 
-#include "app/shared_fonts.h"
+#include "base/shared_fonts.h"
 
 CSkinProgressBarCtrl::CSkinProgressBarCtrl(QWidget* parent) : QWidget(parent) {
   setObjectName(QString::number(kControlId));

@@ -5,7 +5,7 @@
 #include <QPainter>
 #include <algorithm>
 
-#include "app/app_message.h"
+#include "base/app_message.h"
 #include "controls/skin_slider_accessible.h"
 #include "player/off_screen_dc.h"
 

@@ -4,10 +4,10 @@
 // of those commands are shown by the UI thread before the worker starts;
 // the worker only works through the files and leaves what the user must be
 // told for the UI thread.
-#include "app/app_message.h"
-#include "app/error_box.h"
-#include "app/settings_file.h"
-#include "app/ui_text.h"
+#include "base/app_message.h"
+#include "base/error_box.h"
+#include "base/settings_file.h"
+#include "base/ui_text.h"
 #include "controls/skin_button.h"
 #include "controls/skin_progress_bar_ctrl.h"
 #include "mainwnd/command_ids.h"
@@ -22,63 +22,60 @@ constexpr int kDoneCaption = 49;  // "終了"
 
 }  // namespace
 
-void CKestrelDlg::BeginCommand() {
-  progressBar_->SetPos(0);
-  progressBar_->Place(video_);
+CommandRunner::CommandRunner(CKestrelDlg& dlg, const PlayerEngineOps& ops,
+                             PlayerEngineState* engine)
+    : dlg_(dlg), ops_(ops), engine_(engine) {}
+
+CommandRunner::~CommandRunner() = default;
+
+void CommandRunner::BeginCommand() {
+  dlg_.progressBar()->SetPos(0);
+  dlg_.progressBar()->Place(dlg_.videoSurface());
   commandRunning_ = true;
-  EnableAllControls(false);
+  dlg_.EnableAllControls(false);
   {
     std::lock_guard lock(workOutcomeMutex_);
     workOutcome_ = {};
   }
-  update();
+  dlg_.update();
 }
 
-void CKestrelDlg::StartCommandWorker(std::function<void()> job) {
+void CommandRunner::StartCommandWorker(std::function<void()> job) {
   if (!commandRunning_) BeginCommand();
   // The to-start button stays the way to stop the worker.
-  commandButton(kCmdToStart)->setEnabled(true);
+  dlg_.commandButton(kCmdToStart)->setEnabled(true);
   commandWorker_ = std::thread(std::move(job));
-  update();
+  dlg_.update();
 }
 
-void CKestrelDlg::CloseMovieForWork() {
-  tick_.stop();
-  openComplete_ = false;
-  JoinWorkers();
-  ops_.CloseMovie(engine_.get());
-  ops_.ReleaseTrack(engine_.get());
-  engine_->trackLoaded = 0;
-}
-
-void CKestrelDlg::EndCommandBeforeWork() {
+void CommandRunner::EndCommandBeforeWork() {
   commandRunning_ = false;
-  PostAppMessage(this, WM_APP_WORK_DONE, 0, 0);
+  PostAppMessage(&dlg_, WM_APP_WORK_DONE, 0, 0);
 }
 
-void CKestrelDlg::FinishCommandWorker() {
+void CommandRunner::FinishCommandWorker() {
   commandRunning_ = false;
   if (commandWorker_.joinable()) commandWorker_.join();
   if (doneMessagePending_) {
     doneMessagePending_ = false;
-    ShowMessageBox(this, UiText(kDoneText), UiText(kDoneCaption));
+    ShowMessageBox(&dlg_, UiText(kDoneText), UiText(kDoneCaption));
   }
-  EnableAllControls(true);
-  update();
+  dlg_.EnableAllControls(true);
+  dlg_.update();
 }
 
-void CKestrelDlg::ShowProgressBar(bool shown) {
-  progressBar_->setVisible(shown);
-  if (shown) progressBar_->raise();
+void CommandRunner::ShowProgressBar(bool shown) {
+  dlg_.progressBar()->setVisible(shown);
+  if (shown) dlg_.progressBar()->raise();
 }
 
-void CKestrelDlg::OnWorkProgress(std::intptr_t done, std::intptr_t total) {
+void CommandRunner::OnWorkProgress(std::intptr_t done, std::intptr_t total) {
   const std::intptr_t percent = total <= 0 ? 100 : done * 100 / total;
-  progressBar_->SetPos(static_cast<int>(percent));
+  dlg_.progressBar()->SetPos(static_cast<int>(percent));
   ShowProgressBar(true);
 }
 
-void CKestrelDlg::OnWorkDone(std::intptr_t result) {
+void CommandRunner::OnWorkDone(std::intptr_t result) {
   if (commandWorker_.joinable()) commandWorker_.join();
   WorkOutcome outcome;
   {
@@ -86,7 +83,7 @@ void CKestrelDlg::OnWorkDone(std::intptr_t result) {
     outcome = std::move(workOutcome_);
     workOutcome_ = {};
   }
-  if (!outcome.errorText.isEmpty()) ShowErrorBox(this, outcome.errorText);
+  if (!outcome.errorText.isEmpty()) ShowErrorBox(&dlg_, outcome.errorText);
   doneMessagePending_ = outcome.done;
   if (outcome.clearRewind) rewindAfterWork_ = false;
   if (!outcome.rememberKey.isEmpty()) {
@@ -95,16 +92,16 @@ void CKestrelDlg::OnWorkDone(std::intptr_t result) {
   if (outcome.deleteWalked) FinishDelete();
   FinishCommandWorker();
   if (rewindAfterWork_) {
-    ops_.SeekToFrameAlt(engine_.get(), 0);
-    SyncViewsToFrame(0);
-    StopCurrent();
+    ops_.SeekToFrameAlt(engine_, 0);
+    dlg_.playback().SyncViewsToFrame(0);
+    dlg_.playback().StopCurrent();
     rewindAfterWork_ = false;
   }
-  UpdateButtons();
+  dlg_.UpdateButtons();
   ShowProgressBar(false);
-  if (resumeFramePending_) {
-    if (!SelectRecording(false)) resumeFramePending_ = false;
+  if (dlg_.playback().resumePending()) {
+    if (!dlg_.playback().SelectRecording(false)) dlg_.playback().PrepareResume(false);
   } else if (result != 0) {
-    ops_.SeekToFrame(engine_.get(), ops_.GetPosition(engine_.get()));
+    ops_.SeekToFrame(engine_, ops_.GetPosition(engine_));
   }
 }

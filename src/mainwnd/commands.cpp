@@ -1,9 +1,9 @@
-// The commands of the control bar, the title buttons and the popup menu that
-// drive playback and the window: to start, previous and next, slower and
-// faster, zoom mode, the source, settings and the meters.
+// The dispatch of the commands of the control bar, the title buttons, the
+// popup menu and the keys to the concern that runs each; the source command
+// and the listing of a source.
 #include <QSignalBlocker>
 
-#include "app/settings_file.h"
+#include "base/settings_file.h"
 #include "browser/file_list_ctrl.h"
 #include "browser/filer_container.h"
 #include "browser/source_open_dlg.h"
@@ -21,65 +21,65 @@
 void CKestrelDlg::OnCommand(int command) {
   switch (command) {
     case kCmdToStart:
-      OnToStart();
+      playback().OnToStart();
       break;
     case kCmdPrevious:
-      OnPrevious();
+      playback().OnPrevious();
       break;
     case kCmdPlayPause:
-      OnPlayPause();
+      playback().OnPlayPause();
       break;
     case kCmdSlower:
-      OnRateStep(false);
+      playback().OnRateStep(false);
       break;
     case kCmdFaster:
-      OnRateStep(true);
+      playback().OnRateStep(true);
       break;
     case kCmdNext:
-      OnNext();
+      playback().OnNext();
       break;
     case kCmdSnapshot:
-      OnSnapshot();
+      commands().OnSnapshot();
       break;
     case kCmdJoin:
-      OnJoin();
+      commands().OnJoin();
       break;
     case kCmdZoom:
-      OnZoomMode();
+      windowModes().OnZoomMode();
       break;
     case kCmdSource:
       OnChooseSource();
       break;
     case kCmdDelete:
-      OnDelete();
+      commands().OnDelete();
       break;
     case kCmdSettings:
       settingDlg_->show();
       settingDlg_->raise();
       break;
     case kCmdCsv:
-      OnCsvExport();
+      commands().OnCsvExport();
       break;
     case kCmdObdMeters:
-      ShowObdMeters();
+      meters().ShowObdMeters();
       break;
     case kCmdEventList:
-      OpenEventList();
+      mapAndMarks().OpenEventList();
       break;
     case kCmdGpxExport:
-      OnGpxExport();
+      commands().OnGpxExport();
       break;
     case kCmdFullScreenAspect:
-      OnFullScreenAspect();
+      windowModes().OnFullScreenAspect();
       break;
     case kCmdStepForward:
-      StepPictureBy(1);
+      keys().StepPictureBy(1);
       break;
     case kCmdStepBack:
-      StepPictureBy(-1);
+      keys().StepPictureBy(-1);
       break;
     case kCmdKeyHelp:
-      ShowKeyHelp();
+      keys().ShowKeyHelp();
       break;
     case kCmdClose:
       close();
@@ -88,107 +88,27 @@ void CKestrelDlg::OnCommand(int command) {
       showMinimized();
       break;
     case kCmdWindowSize:
-      OnWindowSize();
+      windowModes().OnWindowSize();
       break;
     default:
       break;
   }
 }
 
-bool CKestrelDlg::NeedsOpenMovie() { return openComplete_ && !NearEndOfMovie(); }
-
-void CKestrelDlg::OnToStart() {
-  if (commandRunning_) {
-    FinishCommandWorker();
-    return;
-  }
-  if (!NeedsOpenMovie()) return;
-  ops_.SetRate(engine_.get(), 1);
-  ops_.SetVolume(engine_.get(), volumeLevel_);
-  UpdateRateLabel();
-  ops_.SeekToFrameAlt(engine_.get(), 0);
-  SyncViewsToFrame(0);
-  PushMapStatus(2);
-  StopCurrent();
-  SetPlayButtonLook(false);
-  UpdateButtons();
-}
-
-void CKestrelDlg::OnPrevious() {
-  if (!NeedsOpenMovie()) return;
-  ops_.Pause(engine_.get());
-  StopCurrent();
-  std::lock_guard lock(*mutexCache_);
-  if (currentIndex_ > 0) {
-    fileList_->openMode = 2;
-    {
-      const QSignalBlocker quiet(fileList_);
-      fileList_->SelectRow(currentIndex_ - 1);
-    }
-    --currentIndex_;
-    seekSlider_->ReleaseCapture();
-    gSensorDlg_->Reset();
-    seekSlider_->SetPos(0);
-    SelectRecording(true);
-    return;
-  }
-  ops_.SetRate(engine_.get(), 1);
-  StopCurrent();
-  ops_.SeekToFrameAlt(engine_.get(), 0);
-  video_->update();
-  SyncViewsToFrame(0);
-}
-
-void CKestrelDlg::OnRateStep(bool faster) {
-  if (!NeedsOpenMovie()) return;
-  const int current = engine_->engineReady != 0 ? engine_->rateCode : 0;
-  const int next = engine::NextRateCode(engine_.get(), faster);
-  if (next == current) return;
-  ops_.SetRate(engine_.get(), next);
-  UpdateButtons();
-  UpdateRateLabel();
-}
-
-void CKestrelDlg::OnNext() {
-  if (!NeedsOpenMovie()) return;
-  ops_.Pause(engine_.get());
-  StopCurrent();
-  AdvanceToNext();
-}
-
-void CKestrelDlg::OnZoomMode() {
-  if (!NeedsOpenMovie()) return;
-  SetZoomMode(!zoomMode_);
-}
-
-void CKestrelDlg::ResetToEmptyView() {
-  ops_.SetRate(engine_.get(), 1);
-  CloseRecording();
-  SetPlayButtonLook(false);
-  {
-    std::lock_guard lock(*mutexCache_);
-    currentIndex_ = -1;
-  }
-  UpdateRateLabel();
-}
-
 void CKestrelDlg::OnChooseSource() {
   if (engine_->engineReady != 0 && engine_->playState != 3) ops_.Pause(engine_.get());
-  StopCurrent();
-  SetZoomMode(false);
+  playback().StopCurrent();
+  windowModes().SetZoomMode(false);
   csvExportAvailable_ = false;
-  openDelay_.stop();
-  ResetToEmptyView();
+  playback().StopOpenDelay();
+  playback().ResetToEmptyView();
   fileList_->openMode = 0;
   // The list is made anew and its first recording opens, so that a cancel
   // leaves a recording to play.
   filer_->Relist();
   if (fileList_->entryCount() > 0) {
-    {
-      std::lock_guard lock(*mutexCache_);
-      currentIndex_ = 0;
-    }
-    SelectRecording(true);
+    playback().SetCurrentIndex(0);
+    playback().SelectRecording(true);
   }
   CSourceOpenDlg dialog(this);
   if (dialog.exec() == QDialog::Accepted) {
@@ -200,24 +120,9 @@ void CKestrelDlg::OnChooseSource() {
 }
 
 bool CKestrelDlg::ListSource(SourceKind kind, const QString& path) {
-  SetZoomMode(false);
+  windowModes().SetZoomMode(false);
   const bool listed = filer_->ApplySource(kind, path);
   SetListedSourceCsv();
   UpdateButtons();
   return listed;
-}
-
-void CKestrelDlg::OnFullScreenAspect() {
-  if (!openComplete_) return;
-  if (engine_->engineReady == 0 || engine_->aspectMode == 0) {
-    keepAspect_ = true;
-    ops_.SetAspectMode(engine_.get(), 1);
-    ApplyZoomView(0);
-    WriteIniString(QStringLiteral("DISPLAY"), QStringLiteral("ASPECT"), QStringLiteral("on"));
-  } else if (engine_->aspectMode == 1) {
-    keepAspect_ = false;
-    ops_.SetAspectMode(engine_.get(), 0);
-    WriteIniString(QStringLiteral("DISPLAY"), QStringLiteral("ASPECT"), QStringLiteral("off"));
-  }
-  UpdateRateLabel();
 }

@@ -2,10 +2,11 @@
 // list opens and plays; after the last recording of a folder playback goes
 // on with the first recording of the next folder of the folder tree that has
 // recordings; after the last folder the movie rewinds to its start, stops,
-// and the speed returns to normal.
+// and the speed returns to normal. Also the stop and close of the open
+// recording that a lost source, new rows or another folder ask for.
 #include <QSignalBlocker>
 
-#include "app/app_message.h"
+#include "base/app_message.h"
 #include "browser/file_list_ctrl.h"
 #include "browser/filer_container.h"
 #include "browser/folder_tree_ctrl.h"
@@ -13,45 +14,45 @@
 #include "mainwnd/kestrel_dlg.h"
 #include "mainwnd/main_messages.h"
 
-void CKestrelDlg::OnEndOfMovie(std::intptr_t, std::intptr_t) {
+void PlaybackCoordinator::OnEndOfMovie() {
   // An end that arrives after the engine was shut down finds nothing to end.
   if (engine_->engineReady == 0) return;
-  SyncViewsToFrame(static_cast<int>(ops_.GetFrameCount(engine_.get())) - 1);
+  SyncViewsToFrame(static_cast<int>(ops_.GetFrameCount(engine_)) - 1);
   atEndOfMovie_ = true;
   AdvanceToNext();
   if (continuousPlay_) ContinueWithNextFolder();
   atEndOfMovie_ = false;
 }
 
-void CKestrelDlg::AdvanceToNext() {
+void PlaybackCoordinator::AdvanceToNext() {
   std::lock_guard lock(*mutexCache_);
   const int next = currentIndex_ + 1;
-  if (currentIndex_ >= 0 && next < fileList_->entryCount()) {
-    fileList_->openMode = 1;
+  if (currentIndex_ >= 0 && next < dlg_.fileList()->entryCount()) {
+    dlg_.fileList()->openMode = 1;
     {
-      const QSignalBlocker quiet(fileList_);
-      fileList_->SelectRow(next);
+      const QSignalBlocker quiet(dlg_.fileList());
+      dlg_.fileList()->SelectRow(next);
     }
     currentIndex_ = next;
-    seekSlider_->ReleaseCapture();
-    seekSlider_->SetPos(0);
+    dlg_.seekSlider()->ReleaseCapture();
+    dlg_.seekSlider()->SetPos(0);
     SelectRecording(true);
     return;
   }
-  if (CFolderTreeCtrl::NextSibling(filer_->folderTree()->currentItem()) != nullptr) {
+  if (CFolderTreeCtrl::NextSibling(dlg_.filer()->folderTree()->currentItem()) != nullptr) {
     // The next folder goes on at the current speed.
-    ops_.Pause(engine_.get());
+    ops_.Pause(engine_);
     UpdateRateLabel();
     if (!atEndOfMovie_) StopCurrent();
   } else {
     // The last folder: back to its start, stopped, at normal speed.
     if (engine_->rateCode != 1) {
-      ops_.SetRate(engine_.get(), 1);
+      ops_.SetRate(engine_, 1);
     } else {
-      ops_.Pause(engine_.get());
+      ops_.Pause(engine_);
     }
     UpdateRateLabel();
-    ops_.SeekToFrameAlt(engine_.get(), 0);
+    ops_.SeekToFrameAlt(engine_, 0);
     SyncViewsToFrame(0);
     atEndOfMovie_ = false;
     StopCurrent();
@@ -59,7 +60,7 @@ void CKestrelDlg::AdvanceToNext() {
   continuousPlay_ = true;
 }
 
-void CKestrelDlg::AdvanceWithinFolder() {
+void PlaybackCoordinator::AdvanceWithinFolder() {
   if (engine_->engineReady == 0) return;
   AdvanceToNext();
   // Only the end of a movie goes on with the next folder; without that, a
@@ -67,41 +68,57 @@ void CKestrelDlg::AdvanceWithinFolder() {
   continuousPlay_ = false;
 }
 
-void CKestrelDlg::ContinueWithNextFolder() {
+void PlaybackCoordinator::ContinueWithNextFolder() {
   // The folder change lists the next folder and plays its first recording.
-  if (filer_->SelectNextFolder()) return;
+  if (dlg_.filer()->SelectNextFolder()) return;
   continuousPlay_ = false;
-  SetZoomMode(false);
-  filer_->update();
-  ApplyWindowMode();
+  dlg_.windowModes().SetZoomMode(false);
+  dlg_.filer()->update();
+  dlg_.windowModes().ApplyWindowMode();
 }
 
-void CKestrelDlg::OnFolderChosen() {
-  // The source's own first choice of folder opens nothing.
-  if (!filer_->applyingSource()) PostAppMessage(this, WM_APP_FOLDER_CHANGED);
-}
-
-void CKestrelDlg::OnFolderChanged() {
-  QTreeWidgetItem* chosen = filer_->folderTree()->currentItem();
+void PlaybackCoordinator::OnFolderChanged() {
+  QTreeWidgetItem* chosen = dlg_.filer()->folderTree()->currentItem();
   if (chosen == nullptr || CFolderTreeCtrl::FolderOf(chosen).isEmpty()) return;
   StopAndClose();
-  if (fileList_->count() > 0) {
-    fileList_->SelectRow(0);
+  if (dlg_.fileList()->count() > 0) {
+    dlg_.fileList()->SelectRow(0);
     return;
   }
   for (QTreeWidgetItem* item = CFolderTreeCtrl::NextSibling(chosen); item != nullptr;
        item = CFolderTreeCtrl::NextSibling(item)) {
-    filer_->ChooseFolderQuietly(item);
-    if (fileList_->count() > 0) {
-      fileList_->SelectRow(0);
+    dlg_.filer()->ChooseFolderQuietly(item);
+    if (dlg_.fileList()->count() > 0) {
+      dlg_.fileList()->SelectRow(0);
       return;
     }
   }
   // No folder from the chosen one on has recordings: the chosen one stays.
   continuousPlay_ = false;
-  SetZoomMode(false);
-  ApplyWindowMode();
-  UpdateButtons();
-  ops_.SetRate(engine_.get(), 1);
-  filer_->ChooseFolderQuietly(chosen);
+  dlg_.windowModes().SetZoomMode(false);
+  dlg_.windowModes().ApplyWindowMode();
+  dlg_.UpdateButtons();
+  ops_.SetRate(engine_, 1);
+  dlg_.filer()->ChooseFolderQuietly(chosen);
+}
+
+void PlaybackCoordinator::StopAndClose() {
+  openDelay_.stop();
+  openWatchdog_.stop();
+  if (engine_->engineReady != 0 && engine_->playState != 3) ops_.Pause(engine_);
+  StopCurrent();
+  if (!continuousPlay_ && engine_->rateCode != 1) ops_.SetRate(engine_, 1);
+  CloseRecording();
+  SetBusy(false);
+}
+
+void PlaybackCoordinator::ResetToEmptyView() {
+  ops_.SetRate(engine_, 1);
+  CloseRecording();
+  dlg_.SetPlayButtonLook(false);
+  {
+    std::lock_guard lock(*mutexCache_);
+    currentIndex_ = -1;
+  }
+  UpdateRateLabel();
 }

@@ -1,7 +1,7 @@
 // The control bar's thirteen buttons and the three title buttons: their
 // artwork, tooltips and places, the play button's looks, and which of them
 // are enabled.
-#include "app/ui_text.h"
+#include "base/ui_text.h"
 #include "browser/file_list_ctrl.h"
 #include "browser/filer_container.h"
 #include "controls/button_art.h"
@@ -112,13 +112,13 @@ void CKestrelDlg::SetListedSourceCsv() {
 ButtonStates CKestrelDlg::CurrentButtonStates() const {
   ButtonInputs in;
   in.recordings = fileList_->entryCount();
-  in.currentIndex = currentIndex_;
+  in.currentIndex = playback().currentIndex();
   in.engineReady = engine_->engineReady != 0;
   in.playState = engine_->playState;
   in.trackLoaded = engine_->trackLoaded != 0;
   in.rateCode = engine_->rateCode;
-  in.windowMode = windowMode_;
-  in.fullScreen = fullScreen_;
+  in.windowMode = windowModes().windowMode();
+  in.fullScreen = windowModes().fullScreen();
   in.source = ListedSourceOf(filer_->sourceKind());
   in.csvAvailable = csvExportAvailable_;
   return BarButtonStates(in);
@@ -126,7 +126,7 @@ ButtonStates CKestrelDlg::CurrentButtonStates() const {
 
 void CKestrelDlg::UpdateButtons() {
   // The bar is hidden in full screen; mode 2 hides only the browser.
-  if (fullScreen_) return;
+  if (windowModes().fullScreen()) return;
   for (CSkinButton* button : titleButtons_) button->setEnabled(true);
   const ButtonStates states = CurrentButtonStates();
   for (int i = 0; i < kBarButtonCount; ++i) {

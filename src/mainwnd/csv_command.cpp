@@ -3,11 +3,11 @@
 // closed meanwhile and reopened, paused at its frame, afterwards.
 #include <QDir>
 
-#include "app/app_message.h"
-#include "app/browse_for_folder.h"
-#include "app/error_box.h"
-#include "app/settings_file.h"
-#include "app/ui_text.h"
+#include "base/app_message.h"
+#include "base/browse_for_folder.h"
+#include "base/error_box.h"
+#include "base/settings_file.h"
+#include "base/ui_text.h"
 #include "browser/file_list_ctrl.h"
 #include "catalogue/csv_export.h"
 #include "mainwnd/kestrel_dlg.h"
@@ -27,41 +27,41 @@ QString FromUtf8(std::string_view text) {
 
 }  // namespace
 
-void CKestrelDlg::OnCsvExport() {
-  if (NearEndOfMovie()) return;
-  PauseCurrent();
-  resumeFramePending_ = true;
-  engine::ClearTrackCache(engine_.get());
+void CommandRunner::OnCsvExport() {
+  if (dlg_.playback().NearEndOfMovie()) return;
+  dlg_.playback().PauseCurrent();
+  dlg_.playback().PrepareResume(true);
+  engine::ClearTrackCache(engine_);
   BeginCommand();
 
   const QString key = QStringLiteral("CSV_FOLDER");
   const QString folder =
-      BrowseForFolder(this, QStringLiteral("FOLDERPATH"), key, UiText(kFolderTitle));
+      BrowseForFolder(&dlg_, QStringLiteral("FOLDERPATH"), key, UiText(kFolderTitle));
   if (folder.isEmpty()) {
-    resumeFramePending_ = false;
+    dlg_.playback().PrepareResume(false);
     EndCommandBeforeWork();
     return;
   }
-  std::vector<FileEntry> entries = fileList_->entries();
+  std::vector<FileEntry> entries = dlg_.fileList()->entries();
   const std::int64_t offset = ReadTimeOffset();
   // Nothing was closed yet: nothing to reopen when the command ends here.
   if (entries.empty()) {
-    resumeFramePending_ = false;
-    csvExportAvailable_ = false;
-    ShowErrorBox(this, UiText(kNoRecordings));
+    dlg_.playback().PrepareResume(false);
+    dlg_.SetCsvExportAvailable(false);
+    ShowErrorBox(&dlg_, UiText(kNoRecordings));
     EndCommandBeforeWork();
     return;
   }
   if (CsvExists(entries, folder.toStdString(), offset) &&
-      !AskOkCancel(this, UiText(kFileExists), UiText(kConfirm))) {
-    resumeFramePending_ = false;
+      !AskOkCancel(&dlg_, UiText(kFileExists), UiText(kConfirm))) {
+    dlg_.playback().PrepareResume(false);
     EndCommandBeforeWork();
     return;
   }
-  resumeFrame_ = ops_.GetPosition(engine_.get());
-  CloseMovieForWork();
+  dlg_.playback().SetResumeFrame(ops_.GetPosition(engine_));
+  dlg_.playback().CloseMovieForWork();
   StartCommandWorker([this, entries = std::move(entries), folder, key, offset] {
-    WindowMessageSink sink(this);
+    WindowMessageSink sink(&dlg_);
     CsvOptions options;
     options.sink = &sink;
     options.running = &commandRunning_;

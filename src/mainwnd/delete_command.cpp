@@ -5,9 +5,9 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 
-#include "app/app_message.h"
-#include "app/move_to_trash.h"
-#include "app/ui_text.h"
+#include "base/app_message.h"
+#include "base/move_to_trash.h"
+#include "base/ui_text.h"
 #include "browser/file_list_ctrl.h"
 #include "browser/file_select_dlg.h"
 #include "browser/filer_container.h"
@@ -29,13 +29,13 @@ bool Contains(const std::vector<FileEntry>& entries, const std::string& name) {
 
 }  // namespace
 
-void CKestrelDlg::OnDelete() {
-  if (!NeedsOpenMovie()) return;
+void CommandRunner::OnDelete() {
+  if (!dlg_.playback().NeedsOpenMovie()) return;
   RewindForWork();
   BeginCommand();
 
-  const int focused = std::max(fileList_->currentRow(), 0);
-  CFileSelectDlg select(fileList_->entries(), this);
+  const int focused = std::max(dlg_.fileList()->currentRow(), 0);
+  CFileSelectDlg select(dlg_.fileList()->entries(), &dlg_);
   select.setWindowTitle(UiText(kDeleteText));
   select.okButton()->setText(UiText(kDeleteText));
   if (focused < select.checkList()->topLevelItemCount()) select.SetTicked(focused, true);
@@ -43,19 +43,17 @@ void CKestrelDlg::OnDelete() {
       select.exec() == QDialog::Accepted ? select.Ticked() : std::vector<FileEntry>{};
   if (ticked.empty()) {
     // The recording that was focused opens again.
-    {
-      std::lock_guard lock(*mutexCache_);
-      currentIndex_ = focused;
-    }
-    fileList_->openMode = 0;
-    SelectRecording(true);
+    dlg_.playback().SetCurrentIndex(focused);
+    dlg_.fileList()->openMode = 0;
+    dlg_.playback().SelectRecording(true);
     EndCommandBeforeWork();
     return;
   }
   // The open recording is closed before its file goes.
-  const std::string openName =
-      focused < fileList_->entryCount() ? fileList_->entries()[focused].name : std::string();
-  if (Contains(ticked, openName)) CloseMovieForWork();
+  const std::string openName = focused < dlg_.fileList()->entryCount()
+                                   ? dlg_.fileList()->entries()[focused].name
+                                   : std::string();
+  if (Contains(ticked, openName)) dlg_.playback().CloseMovieForWork();
   ShowProgressBar(true);
   StartCommandWorker([this, ticked] {
     const auto total = static_cast<std::intptr_t>(ticked.size());
@@ -72,40 +70,34 @@ void CKestrelDlg::OnDelete() {
         complete = false;
         break;
       }
-      PostAppMessage(this, WM_APP_WORK_PROGRESS, ++trashed, total);
+      PostAppMessage(&dlg_, WM_APP_WORK_PROGRESS, ++trashed, total);
     }
-    if (complete) PostAppMessage(this, WM_APP_WORK_PROGRESS, total, total);
+    if (complete) PostAppMessage(&dlg_, WM_APP_WORK_PROGRESS, total, total);
     {
       std::lock_guard lock(workOutcomeMutex_);
       workOutcome_.deleteWalked = true;
       workOutcome_.done = complete;
     }
     commandRunning_ = false;
-    PostAppMessage(this, WM_APP_WORK_DONE, 0, 1);
+    PostAppMessage(&dlg_, WM_APP_WORK_DONE, 0, 1);
   });
 }
 
-void CKestrelDlg::FinishDelete() {
+void CommandRunner::FinishDelete() {
   // The source is read again: the trashed files are neither in the
   // catalogue nor in the list any more, also after a walk that stopped.
-  {
-    std::lock_guard lock(*mutexCache_);
-    currentIndex_ = -1;
-  }
-  fileList_->openMode = 0;
-  filer_->Relist();
+  dlg_.playback().SetCurrentIndex(-1);
+  dlg_.fileList()->openMode = 0;
+  dlg_.filer()->Relist();
   // The first recording opens, also when the list's choice did not move.
-  if (fileList_->entryCount() > 0 && currentIndex_ < 0) {
-    {
-      std::lock_guard lock(*mutexCache_);
-      currentIndex_ = 0;
-    }
-    SelectRecording(true);
+  if (dlg_.fileList()->entryCount() > 0 && dlg_.playback().currentIndex() < 0) {
+    dlg_.playback().SetCurrentIndex(0);
+    dlg_.playback().SelectRecording(true);
   }
-  if (fileList_->entryCount() == 0) {
-    SetZoomMode(false);
-    csvExportAvailable_ = false;
-    ResetToEmptyView();
-    infoDlg_->SetEventWord(0);
+  if (dlg_.fileList()->entryCount() == 0) {
+    dlg_.windowModes().SetZoomMode(false);
+    dlg_.SetCsvExportAvailable(false);
+    dlg_.playback().ResetToEmptyView();
+    dlg_.infoDlg()->SetEventWord(0);
   }
 }

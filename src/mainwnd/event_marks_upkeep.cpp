@@ -4,21 +4,27 @@
 #include "player/player_engine.h"
 #include "views/g_sensor_dlg.h"
 
-void CKestrelDlg::UpdateGraphState() {
-  gSensorDlg_->SetSwitches(channelSwitches_);
-  gSensorDlg_->SetGMarks(gMarks_);
-  gSensorDlg_->SetTrack(&engine_->currentReader, engine_->fileMutex);
-  gSensorDlg_->update();
+void MapAndEventMarks::UpdateGraphState() {
+  dlg_.gSensorDlg()->SetSwitches(channelSwitches_);
+  dlg_.gSensorDlg()->SetGMarks(dlg_.playback().gMarks());
+  dlg_.gSensorDlg()->SetTrack(&engine_->currentReader, engine_->fileMutex);
+  dlg_.gSensorDlg()->update();
 }
 
-bool CKestrelDlg::BuildEventMarks(int index) {
+void MapAndEventMarks::ClearEventList() {
+  std::lock_guard lock(*mutexCpSet_);
+  eventList_.clear();
+}
+
+bool MapAndEventMarks::BuildEventMarks(int index) {
   std::lock_guard lock(*mutexCpSet_);
   eventList_.clear();
   UpdateGraphState();
   if (engine_->engineReady != 0) {
     EngineLock engineLock(engine_->fileMutex);
     if (!engine_->currentReader.frameIndex.empty()) {
-      eventList_ = CollectEventMarks(engine_->currentReader, channelSwitches_, gMarks_);
+      eventList_ =
+          CollectEventMarks(engine_->currentReader, channelSwitches_, dlg_.playback().gMarks());
     }
   }
   // The list is there for previous/next event with or without a map; the

@@ -1,5 +1,6 @@
 // Event marks on the main window: previous/next event from the graph's
-// cursor and the settings dialog's switches of the four kinds of marks.
+// cursor, the information panel's axis switches and the settings dialog's
+// switches of the four kinds of marks.
 #include <array>
 #include <optional>
 
@@ -17,36 +18,46 @@ constexpr std::array<int, 4> kIconKindChannels = {kChannelDriveAssist, kChannelE
 
 }  // namespace
 
-void CKestrelDlg::OnPrevEvent() {
-  if (!openComplete_) return;
+void MapAndEventMarks::OnPrevEvent() {
+  if (!dlg_.playback().openComplete()) return;
   std::optional<std::int32_t> target;
   {
     std::lock_guard lock(*mutexCpSet_);
     EngineLock engineLock(engine_->fileMutex);
-    const std::int64_t count = engine_->engineReady != 0 ? ops_.GetFrameCount(engine_.get()) : 0;
-    target = PreviousEventFrame(eventList_, channelSwitches_, gSensorDlg_->cursorFrame(), count);
+    const std::int64_t count = engine_->engineReady != 0 ? ops_.GetFrameCount(engine_) : 0;
+    target =
+        PreviousEventFrame(eventList_, channelSwitches_, dlg_.gSensorDlg()->cursorFrame(), count);
   }
-  if (target) SeekTo(*target);
+  if (target) dlg_.playback().SeekTo(*target);
 }
 
-void CKestrelDlg::OnNextEvent() {
-  if (!openComplete_) return;
+void MapAndEventMarks::OnNextEvent() {
+  if (!dlg_.playback().openComplete()) return;
   std::optional<std::int32_t> target;
   {
     std::lock_guard lock(*mutexCpSet_);
     EngineLock engineLock(engine_->fileMutex);
-    target = NextEventFrame(eventList_, channelSwitches_, gSensorDlg_->cursorFrame());
+    target = NextEventFrame(eventList_, channelSwitches_, dlg_.gSensorDlg()->cursorFrame());
   }
-  if (target) SeekTo(*target);
+  if (target) dlg_.playback().SeekTo(*target);
 }
 
-void CKestrelDlg::OnIconKind(int index, int state) {
+void MapAndEventMarks::OnIconKind(int index, int state) {
   if (index < 0 || index >= static_cast<int>(kIconKindChannels.size())) return;
   EventChannelSwitch& channel =
       channelSwitches_[static_cast<std::size_t>(kIconKindChannels[index])];
   channel.shownOnGraph = state != 0;
   channel.sentToMap = state != 0;
   UpdateGraphState();
-  update();
-  if (IndexValid()) BuildEventMarks(currentIndex_);
+  dlg_.update();
+  if (dlg_.playback().IndexValid()) BuildEventMarks(dlg_.playback().currentIndex());
+}
+
+void MapAndEventMarks::OnAxisToggle(int channel, int state) {
+  if (channel < 0 || channel > 2) return;
+  channelSwitches_[channel].shownOnGraph = state != 0;
+  channelSwitches_[channel].sentToMap = state != 0;
+  UpdateGraphState();
+  dlg_.update();
+  if (dlg_.playback().IndexValid()) BuildEventMarks(dlg_.playback().currentIndex());
 }

@@ -22,20 +22,21 @@ constexpr int kEndFrames = 10;
 
 }  // namespace
 
-void CKestrelDlg::OnToggleFullScreen() {
-  ToggleFullScreen(!controlsDisabledByCommand_ && fileList_->entryCount() > 0 && openComplete_);
+void WindowModes::OnToggleFullScreen() {
+  ToggleFullScreen(!dlg_.controlsDisabledByCommand() && dlg_.fileList()->entryCount() > 0 &&
+                   dlg_.playback().openComplete());
 }
 
-void CKestrelDlg::ToggleFullScreen(bool toggle) {
+void WindowModes::ToggleFullScreen(bool toggle) {
   if (!fullScreen_) {
     const bool ready = engine_->engineReady != 0;
-    const std::int64_t position = ready ? ops_.GetPosition(engine_.get()) : 0;
-    const std::int64_t frames = ready ? ops_.GetFrameCount(engine_.get()) : 0;
+    const std::int64_t position = ready ? ops_.GetPosition(engine_) : 0;
+    const std::int64_t frames = ready ? ops_.GetFrameCount(engine_) : 0;
     if (position + kEndFrames >= frames) return;
   }
   if (toggle) {
     fullScreen_ = !fullScreen_;
-    video_->fullScreen = fullScreen_ ? 1 : 0;
+    dlg_.videoSurface()->fullScreen = fullScreen_ ? 1 : 0;
     if (fullScreen_) {
       EnterFullScreen();
     } else {
@@ -44,59 +45,60 @@ void CKestrelDlg::ToggleFullScreen(bool toggle) {
     return;
   }
   // Re-applied: without an open movie there is nothing to show full screen.
-  if (fullScreen_ && !openComplete_) {
+  if (fullScreen_ && !dlg_.playback().openComplete()) {
     fullScreen_ = false;
-    video_->fullScreen = 0;
+    dlg_.videoSurface()->fullScreen = 0;
     LeaveFullScreen(true);
   }
 }
 
-void CKestrelDlg::EnterFullScreen() {
-  const QRect screenArea = screen() != nullptr ? screen()->geometry() : geometry();
-  setMinimumSize(0, 0);
-  setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-  setWindowState(windowState() | Qt::WindowFullScreen);
-  setGeometry(screenArea);
+void WindowModes::EnterFullScreen() {
+  const QRect screenArea = dlg_.screen() != nullptr ? dlg_.screen()->geometry() : dlg_.geometry();
+  dlg_.setMinimumSize(0, 0);
+  dlg_.setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+  dlg_.setWindowState(dlg_.windowState() | Qt::WindowFullScreen);
+  dlg_.setGeometry(screenArea);
   PlaceFullScreenChildren();
   // The window may not have its new size yet: the picture takes the
   // screen's, and follows the window's when it comes.
-  video_->setGeometry(QRect(QPoint(0, 0), screenArea.size()));
-  UpdateRateLabel();
-  raise();
-  activateWindow();
+  dlg_.videoSurface()->setGeometry(QRect(QPoint(0, 0), screenArea.size()));
+  dlg_.playback().UpdateRateLabel();
+  dlg_.raise();
+  dlg_.activateWindow();
   ResetZoomView();
   ApplyZoomView(0);
-  ops_.SetAspectMode(engine_.get(), keepAspect_ ? 1 : 0);
-  update();
+  ops_.SetAspectMode(engine_, keepAspect_ ? 1 : 0);
+  dlg_.update();
 }
 
-void CKestrelDlg::PlaceFullScreenChildren() {
+void WindowModes::PlaceFullScreenChildren() {
   for (QWidget* child : std::initializer_list<QWidget*>{
-           gSensorDlg_, seekSlider_, volumeSlider_, infoDlg_, filer_, commandButton(kCmdClose),
-           commandButton(kCmdWindowSize), commandButton(kCmdMinimise)}) {
+           dlg_.gSensorDlg(), dlg_.seekSlider(), dlg_.volumeSlider(), dlg_.infoDlg(), dlg_.filer(),
+           dlg_.commandButton(kCmdClose), dlg_.commandButton(kCmdWindowSize),
+           dlg_.commandButton(kCmdMinimise)}) {
     child->hide();
   }
-  for (CSkinButton* button : barButtons_) button->hide();
-  map_->ShowMap(false);
-  map_->mapWindow()->hide();
+  for (CSkinButton* button : dlg_.barButtons()) button->hide();
+  dlg_.mapAndMarks().map()->ShowMap(false);
+  dlg_.mapAndMarks().map()->mapWindow()->hide();
   compactInfoRect_ = QRect();
-  video_->setFrameStyle(QFrame::NoFrame);
-  video_->setGeometry(rect());
-  video_->show();
-  video_->raise();
+  dlg_.videoSurface()->setFrameStyle(QFrame::NoFrame);
+  dlg_.videoSurface()->setGeometry(dlg_.rect());
+  dlg_.videoSurface()->show();
+  dlg_.videoSurface()->raise();
 }
 
-void CKestrelDlg::LeaveFullScreen(bool movieClosed) {
-  ops_.SetAspectMode(engine_.get(), 0);
-  setWindowState(windowState() & ~Qt::WindowFullScreen);
-  setUpdatesEnabled(false);
+void WindowModes::LeaveFullScreen(bool movieClosed) {
+  ops_.SetAspectMode(engine_, 0);
+  dlg_.setWindowState(dlg_.windowState() & ~Qt::WindowFullScreen);
+  dlg_.setUpdatesEnabled(false);
   PlaceWindowModeChildren();
-  move(savedPosition_);
+  dlg_.move(savedPosition_);
   ResetZoomView();
   ApplyZoomView(0);
-  if (!movieClosed) SetPlayButtonLook(engine_->engineReady != 0 && engine_->playState == 2);
-  setUpdatesEnabled(true);
-  UpdateRateLabel();
-  UpdateButtons();
-  update();
+  if (!movieClosed) dlg_.SetPlayButtonLook(engine_->engineReady != 0 && engine_->playState == 2);
+  dlg_.setUpdatesEnabled(true);
+  dlg_.playback().UpdateRateLabel();
+  dlg_.UpdateButtons();
+  dlg_.update();
 }

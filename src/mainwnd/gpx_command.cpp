@@ -7,9 +7,9 @@
 #include <QFileDialog>
 #include <QFileInfo>
 
-#include "app/app_message.h"
-#include "app/error_box.h"
-#include "app/settings_file.h"
+#include "base/app_message.h"
+#include "base/error_box.h"
+#include "base/settings_file.h"
 #include "browser/file_list_ctrl.h"
 #include "browser/filer_container.h"
 #include "catalogue/gpx_export.h"
@@ -40,11 +40,11 @@ QString AskGpxPath(QWidget* owner, const QString& sourcePath) {
 
 }  // namespace
 
-void CKestrelDlg::OnGpxExport() {
-  const QString source = filer_->sourcePath();
-  if (source.isEmpty() || fileList_->entryCount() == 0) return;
+void CommandRunner::OnGpxExport() {
+  const QString source = dlg_.filer()->sourcePath();
+  if (source.isEmpty() || dlg_.fileList()->entryCount() == 0) return;
   BeginCommand();
-  const QString output = AskGpxPath(this, source);
+  const QString output = AskGpxPath(&dlg_, source);
   if (output.isEmpty()) {
     EndCommandBeforeWork();
     return;
@@ -68,7 +68,7 @@ void CKestrelDlg::OnGpxExport() {
       } else {
         unreadable.push_back(entries[i].path);
       }
-      PostAppMessage(this, WM_APP_WORK_PROGRESS, static_cast<std::intptr_t>(i + 1), total);
+      PostAppMessage(&dlg_, WM_APP_WORK_PROGRESS, static_cast<std::intptr_t>(i + 1), total);
     }
     std::string why;
     const bool cancelled = !commandRunning_;
@@ -87,6 +87,6 @@ void CKestrelDlg::OnGpxExport() {
       }
     }
     commandRunning_ = false;
-    PostAppMessage(this, WM_APP_WORK_DONE, 0, 0);
+    PostAppMessage(&dlg_, WM_APP_WORK_DONE, 0, 0);
   });
 }

@@ -5,9 +5,9 @@
 #include <QFileInfo>
 #include <QPushButton>
 
-#include "app/app_message.h"
-#include "app/settings_file.h"
-#include "app/ui_text.h"
+#include "base/app_message.h"
+#include "base/settings_file.h"
+#include "base/ui_text.h"
 #include "browser/file_list_ctrl.h"
 #include "browser/file_select_dlg.h"
 #include "catalogue/recording_join.h"
@@ -16,9 +16,9 @@
 
 namespace {
 
-constexpr int kJoinText = 44;  // "動画連結"
-constexpr int kJoinFailedText = 95;  // "動画の連結に失敗しました。"
-constexpr int kSizeOverText = 139;  // "サイズオーバーです。"
+constexpr int kJoinText = 44;         // "動画連結"
+constexpr int kJoinFailedText = 95;   // "動画の連結に失敗しました。"
+constexpr int kSizeOverText = 139;    // "サイズオーバーです。"
 constexpr int kFewerFilesText = 142;  // "ファイル数を減らしてください。"
 
 // The failure's message in the window's wording.
@@ -42,27 +42,27 @@ QString AskOutputPath(QWidget* owner, const QString& proposal) {
 
 }  // namespace
 
-void CKestrelDlg::RewindForWork() {
-  if (engine_->engineReady != 0) ops_.SetRate(engine_.get(), 1);
-  ops_.SetVolume(engine_.get(), volumeLevel_);
-  UpdateRateLabel();
-  ops_.SeekToFrameAlt(engine_.get(), 0);
-  SyncViewsToFrame(0);
-  StopCurrent();
-  SetPlayButtonLook(false);
-  engine::ClearTrackCache(engine_.get());
+void CommandRunner::RewindForWork() {
+  if (engine_->engineReady != 0) ops_.SetRate(engine_, 1);
+  ops_.SetVolume(engine_, dlg_.playback().volumeLevel());
+  dlg_.playback().UpdateRateLabel();
+  ops_.SeekToFrameAlt(engine_, 0);
+  dlg_.playback().SyncViewsToFrame(0);
+  dlg_.playback().StopCurrent();
+  dlg_.SetPlayButtonLook(false);
+  engine::ClearTrackCache(engine_);
 }
 
-void CKestrelDlg::OnJoin() {
-  if (NearEndOfMovie()) return;
+void CommandRunner::OnJoin() {
+  if (dlg_.playback().NearEndOfMovie()) return;
   RewindForWork();
   rewindAfterWork_ = true;
   BeginCommand();
 
-  CFileSelectDlg select(fileList_->entries(), this);
+  CFileSelectDlg select(dlg_.fileList()->entries(), &dlg_);
   select.setWindowTitle(UiText(kJoinText));
   select.okButton()->setText(UiText(kJoinText));
-  if (const int row = fileList_->currentRow(); row >= 0) select.SetTicked(row, true);
+  if (const int row = dlg_.fileList()->currentRow(); row >= 0) select.SetTicked(row, true);
   const std::vector<FileEntry> ticked =
       select.exec() == QDialog::Accepted ? select.Ticked() : std::vector<FileEntry>{};
   const QString proposal =
@@ -70,7 +70,7 @@ void CKestrelDlg::OnJoin() {
           ? QString()
           : QDir(ReadIniString(QStringLiteral("FOLDERPATH"), QStringLiteral("CONNECT_FOLDER")))
                 .filePath(QString::fromStdString(ticked.front().name));
-  const QString output = ticked.empty() ? QString() : AskOutputPath(this, proposal);
+  const QString output = ticked.empty() ? QString() : AskOutputPath(&dlg_, proposal);
   if (output.isEmpty()) {
     rewindAfterWork_ = false;
     EndCommandBeforeWork();
@@ -79,7 +79,7 @@ void CKestrelDlg::OnJoin() {
   std::vector<std::filesystem::path> inputs;
   for (const FileEntry& entry : ticked) inputs.push_back(entry.path);
   StartCommandWorker([this, inputs, output] {
-    WindowMessageSink sink(this);
+    WindowMessageSink sink(&dlg_);
     JoinOptions options;
     options.sink = &sink;
     options.running = &commandRunning_;

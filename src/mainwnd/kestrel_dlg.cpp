@@ -1,16 +1,18 @@
-// The main window's start-up, its own painting and dragging, and the
-// dispatch of the messages posted to it.
+// The main window's start-up, its own painting and dragging, the dispatch of
+// the messages posted to it and of what the video surface reports, to the
+// concern that handles each.
 #include "mainwnd/kestrel_dlg.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "app/app_message.h"
-#include "app/mount_point.h"
-#include "app/recorder_time_zone.h"
-#include "app/settings_file.h"
-#include "app/shared_fonts.h"
+#include "base/app_message.h"
+#include "base/mount_point.h"
+#include "base/recorder_time_zone.h"
+#include "base/settings_file.h"
+#include "base/shared_fonts.h"
 #include "browser/file_list_ctrl.h"
 #include "browser/filer_container.h"
 #include "catalogue/movie_resource.h"
@@ -42,23 +44,21 @@ const QColor kBrowserFrame(0x88, 0x88, 0x88);
 
 CKestrelDlg::CKestrelDlg(QWidget* parent) : QDialog(parent, Qt::Window | Qt::FramelessWindowHint) {
   setFixedSize(kWidth, kHeight);
-  tick_.setInterval(kTickMs);
-  openDelay_.setSingleShot(true);
-  openDelay_.setInterval(kOpenDelayMs);
-  openWatchdog_.setSingleShot(true);
-  openWatchdog_.setInterval(kOpenWatchdogMs);
-  connect(&tick_, &QTimer::timeout, this, &CKestrelDlg::OnPlaybackTick);
-  connect(&openDelay_, &QTimer::timeout, this, &CKestrelDlg::OpenSelected);
-  connect(&openWatchdog_, &QTimer::timeout, this, &CKestrelDlg::OnOpenWatchdog);
+  ops_ = MakePlayerEngineOps();
+  engine_ = std::make_unique<PlayerEngineState>();
+  playback_ = std::make_unique<PlaybackCoordinator>(*this, ops_, engine_.get());
+  commands_ = std::make_unique<CommandRunner>(*this, ops_, engine_.get());
+  windowModes_ = std::make_unique<WindowModes>(*this, ops_, engine_.get());
+  mapAndMarks_ = std::make_unique<MapAndEventMarks>(*this, ops_, engine_.get());
+  keys_ = std::make_unique<KeyCommands>(*this, ops_, engine_.get());
+  meters_ = std::make_unique<MetersAndUpdate>(*this, engine_.get());
   OnInitDialog();
-  qApp->installEventFilter(this);
+  qApp->installEventFilter(keys_.get());
 }
 
 CKestrelDlg::~CKestrelDlg() { Shutdown(); }
 
 void CKestrelDlg::OnInitDialog() {
-  mutexCache_ = &NamedMutex("hMutexCache");
-  mutexCpSet_ = &NamedMutex("hMutexCpSet");
   CreateSharedFonts();
   setWindowTitle(QString::fromLatin1(kTitle));
   CreateChildControls();
@@ -66,33 +66,30 @@ void CKestrelDlg::OnInitDialog() {
   programMountPoint_ = MountPointOf(QCoreApplication::applicationFilePath());
   CreateSettingsOnFirstRun();
 
-  ops_ = MakePlayerEngineOps();
-  engine_ = std::make_unique<PlayerEngineState>();
   ops_.EngineInit(engine_.get(), video_, QString::fromUtf8(kEngineFaceName));
   engine_->engineReady = 1;
   engine_->trackLoaded = 0;
   ops_.SetHardwareDecode(engine_.get(), ReadHardwareDecode());
   KnownAtomTable::Shared();
 
-  keepAspect_ = ReadKeepAspect();
-  volumeLevel_ = ReadVolumeLevel();
+  windowModes().LoadKeepAspect();
   infoDlg_->SetTimeOffset(ReadTimeOffset());
   UseRecorderTimeZone(ReadTimeZone());
 
-  ApplyWindowMode();
+  windowModes().ApplyWindowMode();
   // The meters window takes the size of the information panel and the
   // G-sensor graph under it as they are at start-up.
-  metersSize_ = QSize(infoDlg_->width(), infoDlg_->height() + gSensorDlg_->height());
-  SyncViewsToFrame(0);
-  SetVolumeLevel(volumeLevel_);
+  meters().TakeMetersSize(QSize(infoDlg_->width(), infoDlg_->height() + gSensorDlg_->height()));
+  playback().SyncViewsToFrame(0);
+  playback().SetVolumeLevel(ReadVolumeLevel());
 
-  FillBrowserFromSavedSource();
+  filer_->RestoreSource();
   SetListedSourceCsv();
   UpdateButtons();
   ShowWebView2Notice(this);
   // A viewer that cannot show a map checks for updates once after start-up;
   // with a map, the check starts when its page is first ready.
-  if (mapUnavailable_) StartUpdateCheck();
+  if (mapAndMarks().mapUnavailable()) meters().StartUpdateCheck();
 }
 
 bool CKestrelDlg::event(QEvent* event) {
@@ -104,7 +101,7 @@ bool CKestrelDlg::event(QEvent* event) {
   const auto l = message->lParam();
   switch (message->message()) {
     case WM_APP_ADVANCE:
-      AdvanceWithinFolder();
+      playback().AdvanceWithinFolder();
       break;
     case WM_APP_REFRESH:
       OnRefresh(w, l);
@@ -113,54 +110,55 @@ bool CKestrelDlg::event(QEvent* event) {
       if (engine_->engineReady != 0) ops_.SeekToFrame(engine_.get(), l);
       break;
     case WM_SLOW_END:
-      AdvanceWithinFolder();
+      playback().AdvanceWithinFolder();
       break;
     case WM_APP_RELAYOUT:
-      OnRelayout();
+      // The picture placed again with the zoom view, unpainted.
+      windowModes().ApplyZoomView(0);
       break;
     case WM_APP_OPEN_FINISHED:
       OnOpenFinished(w, l);
       break;
     case WM_APP_FOLDER_CHANGED:
-      OnFolderChanged();
+      playback().OnFolderChanged();
       break;
     case WM_APP_TRACK_LOADED:
-      CompleteOpen(w, l);
+      playback().CompleteOpen(w, l);
       break;
     case CSkinSliderCtrl::kMessageDrag:
     case CSkinSliderCtrl::kMessagePress:
     case CSkinSliderCtrl::kMessageRelease:
-      OnSliderMessage(message->message(), static_cast<int>(w), static_cast<int>(l));
+      playback().OnSliderMessage(message->message(), static_cast<int>(w), static_cast<int>(l));
       break;
     case CMovieResource::kSourceLost:
       OnSourceLost();
       break;
     case CGoogleMapDlgWrap::WM_APP_MAP_READY:
-      OnMapReady();
+      mapAndMarks().OnMapReady();
       break;
     case CGoogleMapDlgWrap::WM_APP_MAP_MARK_CLICKED:
-      OnMapMarkClicked(static_cast<int>(l));
+      mapAndMarks().OnMapMarkClicked(static_cast<int>(l));
       break;
     case CUpdateCheck::kMessageUpdateFound:
-      OnUpdateFound();
+      meters().OnUpdateFound();
       break;
     case CInfoDlg::kMessageAxisToggle:
-      OnAxisToggle(static_cast<int>(w), static_cast<int>(l));
+      mapAndMarks().OnAxisToggle(static_cast<int>(w), static_cast<int>(l));
       break;
     case CGSensorDlg::kMessagePrevEvent:
-      OnPrevEvent();
+      mapAndMarks().OnPrevEvent();
       break;
     case CGSensorDlg::kMessageNextEvent:
-      OnNextEvent();
+      mapAndMarks().OnNextEvent();
       break;
     case WM_APP_WORK_PROGRESS:
-      OnWorkProgress(w, l);
+      commands().OnWorkProgress(w, l);
       break;
     case WM_APP_WORK_DONE:
-      OnWorkDone(l);
+      commands().OnWorkDone(l);
       break;
     case WM_APP_ICON_KIND:
-      OnIconKind(static_cast<int>(w), static_cast<int>(l));
+      mapAndMarks().OnIconKind(static_cast<int>(w), static_cast<int>(l));
       break;
     case CObdDlg::kMessageClosed:
       break;
@@ -177,14 +175,14 @@ void CKestrelDlg::paintEvent(QPaintEvent*) {
   painter.fillRect(rect(), kBackground);
   // Full screen shows the picture alone; the children paint themselves,
   // the picture by the engine's painter (black while no movie is open).
-  if (fullScreen_) return;
+  if (windowModes().fullScreen()) return;
   painter.setFont(fontNormal());
   painter.setPen(Qt::white);
   painter.drawText(kTitleRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                    windowTitle());
-  DrawMapArea(painter);
-  if (windowMode_ == 2) {
-    infoDlg_->DrawContents(painter, compactInfoRect_);
+  mapAndMarks().DrawMapArea(painter);
+  if (windowModes().windowMode() == 2) {
+    infoDlg_->DrawContents(painter, windowModes().compactInfoRect());
   } else if (filer_->isVisible()) {
     painter.setPen(kBrowserFrame);
     painter.drawRect(filer_->geometry().adjusted(-1, -1, 0, 0));
@@ -192,7 +190,7 @@ void CKestrelDlg::paintEvent(QPaintEvent*) {
 }
 
 void CKestrelDlg::mousePressEvent(QMouseEvent* event) {
-  if (event->button() == Qt::LeftButton && !fullScreen_) {
+  if (event->button() == Qt::LeftButton && !windowModes().fullScreen()) {
     dragging_ = true;
     dragOffset_ = event->globalPosition().toPoint() - frameGeometry().topLeft();
   }
@@ -208,3 +206,33 @@ void CKestrelDlg::mouseReleaseEvent(QMouseEvent* event) {
   dragging_ = false;
   QDialog::mouseReleaseEvent(event);
 }
+
+void CKestrelDlg::keyPressEvent(QKeyEvent* event) {
+  if (!keys().KeyPress(event)) QDialog::keyPressEvent(event);
+}
+
+void CKestrelDlg::keyReleaseEvent(QKeyEvent* event) {
+  if (!keys().KeyRelease(event)) QDialog::keyReleaseEvent(event);
+}
+
+void CKestrelDlg::moveEvent(QMoveEvent* event) {
+  windowModes().OnMoved();
+  QDialog::moveEvent(event);
+}
+
+void CKestrelDlg::resizeEvent(QResizeEvent* event) {
+  windowModes().OnResized();
+  QDialog::resizeEvent(event);
+}
+
+void CKestrelDlg::OnEndOfMovie(std::intptr_t, std::intptr_t) { playback().OnEndOfMovie(); }
+
+void CKestrelDlg::OnMediaOpened(std::intptr_t, std::intptr_t) { playback().OnMediaOpened(); }
+
+void CKestrelDlg::OnMediaOpenFailed() { playback().OnMediaOpenFailed(); }
+
+void CKestrelDlg::OnZoomClick(int, const QPoint& point) { windowModes().ZoomStep(point); }
+
+void CKestrelDlg::OnToggleFullScreen() { windowModes().OnToggleFullScreen(); }
+
+QString CKestrelDlg::rateLabelText() const { return rateLabel_->text(); }

@@ -39,106 +39,106 @@ bool KeyStaysWithField(const QWidget* focus) {
 
 }  // namespace
 
+KeyCommands::KeyCommands(CKestrelDlg& dlg, const PlayerEngineOps& ops, PlayerEngineState* engine)
+    : dlg_(dlg), ops_(ops), engine_(engine) {}
+
 // Wherever the focus is in the window (the list, the folder tree, a filter
 // button, the path field), a key of the table acts as on the window itself:
 // the controls would otherwise take Space, the arrows, Home and the pages.
-bool CKestrelDlg::eventFilter(QObject* watched, QEvent* event) {
+bool KeyCommands::eventFilter(QObject* watched, QEvent* event) {
   const bool press = event->type() == QEvent::KeyPress;
-  if (!press && event->type() != QEvent::KeyRelease) return QDialog::eventFilter(watched, event);
+  if (!press && event->type() != QEvent::KeyRelease) return QObject::eventFilter(watched, event);
   const auto* widget = qobject_cast<const QWidget*>(watched);
-  if (widget == nullptr || widget == this || widget->window() != this ||
+  if (widget == nullptr || widget == &dlg_ || widget->window() != &dlg_ ||
       KeyStaysWithField(widget)) {
-    return QDialog::eventFilter(watched, event);
+    return QObject::eventFilter(watched, event);
   }
   auto* key = static_cast<QKeyEvent*>(event);
   if (FindKeyBinding(key->key(), key->modifiers()) == nullptr) return false;
   if (press) {
-    keyPressEvent(key);
+    KeyPress(key);
   } else {
-    keyReleaseEvent(key);
+    KeyRelease(key);
   }
   return true;
 }
 
-void CKestrelDlg::keyPressEvent(QKeyEvent* event) {
+bool KeyCommands::KeyPress(QKeyEvent* event) {
   const KeyBinding* binding = FindKeyBinding(event->key(), event->modifiers());
-  if (binding == nullptr) {
-    QDialog::keyPressEvent(event);
-    return;
-  }
+  if (binding == nullptr) return false;
   // Every key of the table is the window's, Esc too: the dialog's own Esc
   // would close the program.
   event->accept();
-  if (!KeysActive() || !KeyActionAvailable(binding->action)) return;
+  if (!KeysActive() || !KeyActionAvailable(binding->action)) return true;
   const int direction = StepDirection(binding->action);
   if (direction != 0 && event->isAutoRepeat()) {
     sinceStepRepeatKey_.start();
     if (!stepRepeat_.isActive() || direction != stepRepeatDirection_) StartStepRepeat(direction);
-    return;
+    return true;
   }
   stepRepeat_.stop();
   RunKeyAction(binding->action);
+  return true;
 }
 
-void CKestrelDlg::keyReleaseEvent(QKeyEvent* event) {
+bool KeyCommands::KeyRelease(QKeyEvent* event) {
   const KeyBinding* binding = FindKeyBinding(event->key(), event->modifiers());
-  if (binding == nullptr) {
-    QDialog::keyReleaseEvent(event);
-    return;
-  }
+  if (binding == nullptr) return false;
   event->accept();
   if (!event->isAutoRepeat() && StepDirection(binding->action) != 0) stepRepeat_.stop();
+  return true;
 }
 
-void CKestrelDlg::timerEvent(QTimerEvent* event) {
+void KeyCommands::timerEvent(QTimerEvent* event) {
   if (event->timerId() != stepRepeat_.timerId()) {
-    QDialog::timerEvent(event);
+    QObject::timerEvent(event);
     return;
   }
   OnStepRepeat();
 }
 
-bool CKestrelDlg::KeysActive() const {
+bool KeyCommands::KeysActive() const {
   // A command disables the controls from its first dialog until its worker
   // is done. A dialog is open when a modal window other than this one is: the
   // window itself may have been run modally.
   const QWidget* modal = QApplication::activeModalWidget();
-  return !controlsDisabledByCommand_ && (modal == nullptr || modal == this) &&
+  return !dlg_.controlsDisabledByCommand() && (modal == nullptr || modal == &dlg_) &&
          QApplication::activePopupWidget() == nullptr;
 }
 
-bool CKestrelDlg::KeyActionAvailable(int action) {
+bool KeyCommands::KeyActionAvailable(int action) {
   if (IsBarCommand(action)) {
     // The command runs when its button would be enabled.
-    return CurrentButtonStates()[static_cast<std::size_t>(action - kFirstBarCommand)].enabled;
+    return dlg_.CurrentButtonStates()[static_cast<std::size_t>(action - kFirstBarCommand)].enabled;
   }
   switch (action) {
     case kKeyStepForward:
     case kKeyStepBack:
-      return NeedsOpenMovie();
+      return dlg_.playback().NeedsOpenMovie();
     case kKeyNormalRate:
-      return NeedsOpenMovie() && engine_->rateCode != 1;
+      return dlg_.playback().NeedsOpenMovie() && engine_->rateCode != 1;
     case kKeyNextEvent:
     case kKeyPrevEvent:
-      return openComplete_;
+      return dlg_.playback().openComplete();
     case kKeyLeaveFullScreen:
-      return fullScreen_;
+      return dlg_.windowModes().fullScreen();
     case kKeyFullScreen:
     case kKeyMute:
     case kKeyHelp:
     case kCmdEventList:
       return true;
     case kCmdGpxExport:
-      return fileList_->entryCount() > 0;
+      return dlg_.fileList()->entryCount() > 0;
     default:
       // The seeks: what the seek slider allows.
-      return SeekSeconds(action) != 0 && NeedsOpenMovie() && !busy_;
+      return SeekSeconds(action) != 0 && dlg_.playback().NeedsOpenMovie() &&
+             !dlg_.playback().busy();
   }
 }
 
-void CKestrelDlg::RunKeyAction(int action) {
+void KeyCommands::RunKeyAction(int action) {
   if (IsBarCommand(action)) {
-    OnCommand(action);
+    dlg_.OnCommand(action);
     return;
   }
   if (const int seconds = SeekSeconds(action); seconds != 0) {
@@ -154,14 +154,14 @@ void CKestrelDlg::RunKeyAction(int action) {
       SetNormalRate();
       break;
     case kKeyNextEvent:
-      OnNextEvent();
+      dlg_.mapAndMarks().OnNextEvent();
       break;
     case kKeyPrevEvent:
-      OnPrevEvent();
+      dlg_.mapAndMarks().OnPrevEvent();
       break;
     case kKeyFullScreen:
     case kKeyLeaveFullScreen:
-      OnToggleFullScreen();
+      dlg_.windowModes().OnToggleFullScreen();
       break;
     case kKeyMute:
       ToggleMute();
@@ -171,35 +171,35 @@ void CKestrelDlg::RunKeyAction(int action) {
       break;
     case kCmdEventList:
     case kCmdGpxExport:
-      OnCommand(action);
+      dlg_.OnCommand(action);
       break;
     default:
       break;
   }
 }
 
-bool CKestrelDlg::StepPictureBy(int direction) {
-  if (!NeedsOpenMovie() || engine_->engineReady == 0) return false;
+bool KeyCommands::StepPictureBy(int direction) {
+  if (!dlg_.playback().NeedsOpenMovie() || engine_->engineReady == 0) return false;
   // As the pause command: a movie playing fast is paused at normal speed.
-  if (engine_->playState == 2 && engine_->rateCode != 1) ops_.SetRate(engine_.get(), 1);
-  if (!ops_.StepPicture(engine_.get(), direction)) return false;
-  UpdateRateLabel();
-  SyncViewsToFrame(ops_.GetPosition(engine_.get()));
-  SetPlayButtonLook(false);
-  PushMapStatus(1);
-  UpdateButtons();
+  if (engine_->playState == 2 && engine_->rateCode != 1) ops_.SetRate(engine_, 1);
+  if (!ops_.StepPicture(engine_, direction)) return false;
+  dlg_.playback().UpdateRateLabel();
+  dlg_.playback().SyncViewsToFrame(ops_.GetPosition(engine_));
+  dlg_.SetPlayButtonLook(false);
+  dlg_.mapAndMarks().PushMapStatus(1);
+  dlg_.UpdateButtons();
   return true;
 }
 
-void CKestrelDlg::StartStepRepeat(int direction) {
-  const float unit = ops_.GetFrameUnit(engine_.get());
+void KeyCommands::StartStepRepeat(int direction) {
+  const float unit = ops_.GetFrameUnit(engine_);
   if (unit <= 0) return;
   stepRepeatDirection_ = direction;
   stepRepeat_.start(std::max(1, static_cast<int>(std::lround(unit))), this);
   OnStepRepeat();
 }
 
-void CKestrelDlg::OnStepRepeat() {
+void KeyCommands::OnStepRepeat() {
   const bool held = sinceStepRepeatKey_.isValid() && sinceStepRepeatKey_.elapsed() < kHoldLostMs;
   const int action = stepRepeatDirection_ > 0 ? kKeyStepForward : kKeyStepBack;
   const bool stepped =
@@ -211,41 +211,41 @@ void CKestrelDlg::OnStepRepeat() {
   if (!stepped) stepRepeat_.stop();
 }
 
-void CKestrelDlg::SeekBySeconds(int seconds) {
-  const float unit = ops_.GetFrameUnit(engine_.get());
+void KeyCommands::SeekBySeconds(int seconds) {
+  const float unit = ops_.GetFrameUnit(engine_);
   if (unit <= 0) return;
-  const std::int64_t count = ops_.GetFrameCount(engine_.get());
+  const std::int64_t count = ops_.GetFrameCount(engine_);
   const auto frames = static_cast<std::int64_t>(std::llround(seconds * 1000.0 / unit));
-  const std::int64_t target = std::clamp<std::int64_t>(ops_.GetPosition(engine_.get()) + frames, 0,
+  const std::int64_t target = std::clamp<std::int64_t>(ops_.GetPosition(engine_) + frames, 0,
                                                        std::max<std::int64_t>(count - 1, 0));
-  SeekTo(static_cast<int>(target));
+  dlg_.playback().SeekTo(static_cast<int>(target));
 }
 
-void CKestrelDlg::SetNormalRate() {
-  ops_.SetRate(engine_.get(), 1);
-  UpdateButtons();
-  UpdateRateLabel();
+void KeyCommands::SetNormalRate() {
+  ops_.SetRate(engine_, 1);
+  dlg_.UpdateButtons();
+  dlg_.playback().UpdateRateLabel();
 }
 
-void CKestrelDlg::ToggleMute() {
+void KeyCommands::ToggleMute() {
   // Muted is the slider at 0 since the mute key; a level set on the slider
   // meanwhile ends the mute, and the key mutes again.
-  if (mutedLevel_ && volumeLevel_ == 0) {
+  if (mutedLevel_ && dlg_.playback().volumeLevel() == 0) {
     const int level = *mutedLevel_;
     mutedLevel_.reset();
-    SetVolumeLevel(level);
+    dlg_.playback().SetVolumeLevel(level);
     return;
   }
-  mutedLevel_ = volumeLevel_;
-  SetVolumeLevel(0);
+  mutedLevel_ = dlg_.playback().volumeLevel();
+  dlg_.playback().SetVolumeLevel(0);
 }
 
-void CKestrelDlg::ShowKeyHelp() {
+void KeyCommands::ShowKeyHelp() {
   std::vector<KeyHelpRow> rows;
   for (const KeyBinding& binding : KeyBindings()) {
     rows.push_back({KeyLabel(binding), QString::fromUtf8(binding.help)});
   }
-  CKeyHelpDlg dialog(rows, this);
+  CKeyHelpDlg dialog(rows, &dlg_);
   keyHelpDlg_ = &dialog;
   dialog.exec();
   keyHelpDlg_ = nullptr;

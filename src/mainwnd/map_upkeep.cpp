@@ -5,6 +5,7 @@
 
 #include "browser/file_list_ctrl.h"
 #include "container/event_marks.h"
+#include "container/named_mutex.h"
 #include "container/sensor_track.h"
 #include "mainwnd/kestrel_dlg.h"
 #include "map/google_map_dlg2.h"
@@ -26,10 +27,16 @@ bool IsParkingName(const std::string& name) {
 
 }  // namespace
 
-void CKestrelDlg::CreateMap() {
+MapAndEventMarks::MapAndEventMarks(CKestrelDlg& dlg, const PlayerEngineOps& ops,
+                                   PlayerEngineState* engine)
+    : dlg_(dlg), ops_(ops), engine_(engine), mutexCpSet_(&NamedMutex("hMutexCpSet")) {}
+
+MapAndEventMarks::~MapAndEventMarks() = default;
+
+void MapAndEventMarks::CreateMap() {
   mapUnavailable_ = !IsWebView2RuntimeInstalled();
   map_ = std::make_unique<CGoogleMapDlgWrap>();
-  map_->Create(this, this, TileSource::FromSettingsFile());
+  map_->Create(&dlg_, &dlg_, TileSource::FromSettingsFile());
   map_->mapWindow()->setGeometry(kMapRect);
   map_->SetGridSource([this]() -> std::optional<std::vector<PositionRecord>> {
     if (engine_->engineReady == 0 || engine_->trackLoaded == 0) return std::nullopt;
@@ -42,20 +49,20 @@ void CKestrelDlg::CreateMap() {
     return positions;
   });
   mapPositionView_ = std::make_unique<MapPositionView>(map_.get(), [this] {
-    if (nothingShown_) return;
+    if (dlg_.playback().nothingShown()) return;
     if (!mapPositionSet_) {
       mapPositionSet_ = true;
-      update(kMapRect);
+      dlg_.update(kMapRect);
     }
   });
-  frameViews_.push_back(mapPositionView_.get());
+  dlg_.playback().AddFrameView(mapPositionView_.get());
 }
 
-void CKestrelDlg::UpdateMapGroup() {
+void MapAndEventMarks::UpdateMapGroup() {
   std::vector<std::filesystem::path> paths;
   {
-    std::lock_guard lock(*mutexCache_);
-    for (const FileEntry& entry : fileList_->entries()) paths.push_back(entry.path);
+    std::lock_guard lock(dlg_.playback().cacheMutex());
+    for (const FileEntry& entry : dlg_.fileList()->entries()) paths.push_back(entry.path);
   }
   if (paths == mapGroupPaths_) return;
   mapGroupPaths_ = paths;
@@ -68,7 +75,7 @@ void CKestrelDlg::UpdateMapGroup() {
   map_->SetGroupTrack(std::move(route));
 }
 
-bool CKestrelDlg::SendEventMarksToMap(int index) {
+bool MapAndEventMarks::SendEventMarksToMap(int index) {
   if (!map_->pageInitialised()) return false;
   std::lock_guard lock(*mutexCpSet_);
   UpdateMapGroup();
@@ -89,13 +96,13 @@ bool CKestrelDlg::SendEventMarksToMap(int index) {
   return true;
 }
 
-void CKestrelDlg::MapUpkeep() {
+void MapAndEventMarks::MapUpkeep() {
   if (marksBuilt_ || !map_->pageInitialised()) return;
   // The update check starts once, the first time the page is ready.
-  StartUpdateCheck();
+  dlg_.meters().StartUpdateCheck();
   // Without a recording there is nothing to build or to stop.
-  if (!IndexValid()) return;
-  if (SendEventMarksToMap(currentIndex_)) marksBuilt_ = true;
+  if (!dlg_.playback().IndexValid()) return;
+  if (SendEventMarksToMap(dlg_.playback().currentIndex())) marksBuilt_ = true;
   const int state = engine_->engineReady != 0 ? engine_->playState.load() : 0;
   if (state == 2) return;
   if (state == 3) {
@@ -106,16 +113,16 @@ void CKestrelDlg::MapUpkeep() {
   }
 }
 
-void CKestrelDlg::OnMapReady() {
+void MapAndEventMarks::OnMapReady() {
   marksBuilt_ = false;
   MapUpkeep();
   mapPageReady_ = true;
-  update();
+  dlg_.update();
 }
 
-void CKestrelDlg::OnMapMarkClicked(int frame) { SeekTo(frame); }
+void MapAndEventMarks::OnMapMarkClicked(int frame) { dlg_.playback().SeekTo(frame); }
 
-void CKestrelDlg::PushMapStatus(int state) {
+void MapAndEventMarks::PushMapStatus(int state) {
   if (state == 2) {
     map_->SetMapStatus(2);
     return;
@@ -124,11 +131,11 @@ void CKestrelDlg::PushMapStatus(int state) {
   map_->mapWindow()->PostUpdateMessage();
 }
 
-void CKestrelDlg::DrawMapArea(QPainter& painter) {
+void MapAndEventMarks::DrawMapArea(QPainter& painter) {
   MapAreaState state;
   state.positionSet = mapPositionSet_;
   state.reachable = map_->reachable() != 0;
-  state.indexValid = IndexValid();
+  state.indexValid = dlg_.playback().IndexValid();
   state.mapUnavailable = mapUnavailable_;
   state.mapPageReady = mapPageReady_;
   if (engine_->engineReady != 0) {
@@ -136,13 +143,13 @@ void CKestrelDlg::DrawMapArea(QPainter& painter) {
     state.trackHasPositions = !engine_->currentReader.positions.empty();
   }
   if (state.indexValid) {
-    std::lock_guard lock(*mutexCache_);
-    state.parking = IsParkingName(fileList_->entries()[currentIndex_].name);
+    std::lock_guard lock(dlg_.playback().cacheMutex());
+    state.parking = IsParkingName(dlg_.fileList()->entries()[dlg_.playback().currentIndex()].name);
   }
   const MapAreaContent content = ChooseMapAreaContent(state);
   // Only window mode 0 has room for the map, and full screen shows the
   // picture alone.
-  const bool mapPlace = windowMode_ == 0 && !fullScreen_;
+  const bool mapPlace = dlg_.windowModes().windowMode() == 0 && !dlg_.windowModes().fullScreen();
   if (content == MapAreaContent::kMap && mapPlace) {
     map_->ShowMap(true);
     pictureShown_ = false;
@@ -156,7 +163,7 @@ void CKestrelDlg::DrawMapArea(QPainter& painter) {
   }
 }
 
-void CKestrelDlg::MapTickWhileStill() {
+void MapAndEventMarks::MapTickWhileStill() {
   const bool reachable = map_->reachable() != 0;
-  if (pictureShown_ || !reachable) update(kMapRect);
+  if (pictureShown_ || !reachable) dlg_.update(kMapRect);
 }

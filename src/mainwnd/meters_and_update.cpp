@@ -3,9 +3,9 @@
 #include <QGuiApplication>
 #include <QScreen>
 
-#include "app/settings_file.h"
-#include "app/ui_text.h"
-#include "app/viewer_version.h"
+#include "base/settings_file.h"
+#include "base/ui_text.h"
+#include "base/viewer_version.h"
 #include "browser/filer_container.h"
 #include "mainwnd/kestrel_dlg.h"
 #include "update/update_check.h"
@@ -20,31 +20,35 @@ constexpr int kUpdateTitleText = 108;
 
 }  // namespace
 
-void CKestrelDlg::CreateMetersWindow() {
-  obdDlg_ = new CObdDlg(this);
+MetersAndUpdate::MetersAndUpdate(CKestrelDlg& dlg, PlayerEngineState* engine)
+    : dlg_(dlg), engine_(engine) {}
+
+void MetersAndUpdate::CreateMetersWindow() {
+  obdDlg_ = new CObdDlg(&dlg_);
   obdDlg_->SetPlayingQuery([this] { return engine_ != nullptr && engine_->playState == 2; });
-  frameViews_.push_back(obdDlg_);
+  dlg_.playback().AddFrameView(obdDlg_);
 }
 
-void CKestrelDlg::ShowObdMeters() {
-  obdDlg_->SetOwner(this);
+void MetersAndUpdate::ShowObdMeters() {
+  obdDlg_->SetOwner(&dlg_);
   obdDlg_->Start(metersSize_.width(), metersSize_.height());
   obdDlg_->show();
   obdDlg_->raise();
 }
 
-bool CKestrelDlg::StartUpdateCheck() {
-  const bool started = updateCheck_.Start(this, ReadUpdateServer(), filer_->recorderVersion(),
-                                          QString::fromLatin1(kViewerVersion));
-  if (started) raise();
+bool MetersAndUpdate::StartUpdateCheck() {
+  const bool started =
+      updateCheck_.Start(&dlg_, ReadUpdateServer(), dlg_.filer()->recorderVersion(),
+                         QString::fromLatin1(kViewerVersion));
+  if (started) dlg_.raise();
   return started;
 }
 
-void CKestrelDlg::OnUpdateFound() {
+void MetersAndUpdate::OnUpdateFound() {
   const QString text = updateCheck_.TakeLinkText();
   if (text.isEmpty()) return;
   // The dialog is the window's own, above it and taking input beside it.
-  auto* dialog = new CUpdateDialog(text, false, this);
+  auto* dialog = new CUpdateDialog(text, false, &dlg_);
   dialog->setAttribute(Qt::WA_DeleteOnClose);
   dialog->setWindowTitle(UiText(kUpdateTitleText));
   dialog->show();

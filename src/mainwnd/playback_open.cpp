@@ -4,11 +4,12 @@
 #include <QApplication>
 #include <chrono>
 
-#include "app/app_message.h"
-#include "app/error_box.h"
-#include "app/path_text.h"
-#include "app/ui_text.h"
+#include "base/app_message.h"
+#include "base/error_box.h"
+#include "base/path_text.h"
+#include "base/ui_text.h"
 #include "browser/file_list_ctrl.h"
+#include "container/named_mutex.h"
 #include "controls/skin_slider_ctrl.h"
 #include "mainwnd/kestrel_dlg.h"
 #include "mainwnd/main_messages.h"
@@ -26,17 +27,37 @@ constexpr int kOpenFailedText = 99;
 
 }  // namespace
 
-bool CKestrelDlg::IndexValid() const {
-  return currentIndex_ >= 0 && currentIndex_ < fileList_->entryCount();
+PlaybackCoordinator::PlaybackCoordinator(CKestrelDlg& dlg, const PlayerEngineOps& ops,
+                                         PlayerEngineState* engine)
+    : dlg_(dlg), ops_(ops), engine_(engine), mutexCache_(&NamedMutex("hMutexCache")) {
+  tick_.setInterval(kTickMs);
+  openDelay_.setSingleShot(true);
+  openDelay_.setInterval(kOpenDelayMs);
+  openWatchdog_.setSingleShot(true);
+  openWatchdog_.setInterval(kOpenWatchdogMs);
+  connect(&tick_, &QTimer::timeout, this, &PlaybackCoordinator::OnPlaybackTick);
+  connect(&openDelay_, &QTimer::timeout, this, &PlaybackCoordinator::OpenSelected);
+  connect(&openWatchdog_, &QTimer::timeout, this, &PlaybackCoordinator::OnOpenWatchdog);
 }
 
-QString CKestrelDlg::EntryPath(int index) const {
+PlaybackCoordinator::~PlaybackCoordinator() = default;
+
+void PlaybackCoordinator::SetCurrentIndex(int index) {
   std::lock_guard lock(*mutexCache_);
-  if (index < 0 || index >= fileList_->entryCount()) return {};
-  return PathText(fileList_->entries()[index].path);
+  currentIndex_ = index;
 }
 
-void CKestrelDlg::SetBusy(bool busy) {
+bool PlaybackCoordinator::IndexValid() const {
+  return currentIndex_ >= 0 && currentIndex_ < dlg_.fileList()->entryCount();
+}
+
+QString PlaybackCoordinator::EntryPath(int index) const {
+  std::lock_guard lock(*mutexCache_);
+  if (index < 0 || index >= dlg_.fileList()->entryCount()) return {};
+  return PathText(dlg_.fileList()->entries()[index].path);
+}
+
+void PlaybackCoordinator::SetBusy(bool busy) {
   if (busy == busy_) return;
   busy_ = busy;
   if (busy) {
@@ -46,9 +67,9 @@ void CKestrelDlg::SetBusy(bool busy) {
   }
 }
 
-void CKestrelDlg::OnListRowSelected(int row) {
-  const bool userClick = fileList_->pressed();
-  fileList_->ClearPressed();
+void PlaybackCoordinator::OnListRowSelected(int row) {
+  const bool userClick = dlg_.fileList()->pressed();
+  dlg_.fileList()->ClearPressed();
   if (row == currentIndex_) return;
   {
     std::lock_guard lock(*mutexCache_);
@@ -57,19 +78,19 @@ void CKestrelDlg::OnListRowSelected(int row) {
   SelectRecording(true, userClick);
 }
 
-bool CKestrelDlg::SelectRecording(bool resetSlider, bool fromUserClick) {
+bool PlaybackCoordinator::SelectRecording(bool resetSlider, bool fromUserClick) {
   if (!IndexValid()) return false;
-  fileList_->SetHighlightedRow(currentIndex_);
+  dlg_.fileList()->SetHighlightedRow(currentIndex_);
   StopCurrent();
   openComplete_ = false;
   nothingShown_ = true;
   if (resetSlider) {
-    seekSlider_->SetPos(0);
-    gSensorDlg_->SetCursorFrame(0);
-    gSensorDlg_->Reset();
+    dlg_.seekSlider()->SetPos(0);
+    dlg_.gSensorDlg()->SetCursorFrame(0);
+    dlg_.gSensorDlg()->Reset();
   }
-  infoDlg_->Reset();
-  if (!atEndOfMovie_) UpdateButtons();
+  dlg_.infoDlg()->Reset();
+  if (!atEndOfMovie_) dlg_.UpdateButtons();
   openDelay_.stop();
   if (busy_) {
     openWatchdog_.stop();
@@ -77,45 +98,43 @@ bool CKestrelDlg::SelectRecording(bool resetSlider, bool fromUserClick) {
   }
   if (readyToOpen_) {
     SetBusy(true);
-    EnableControls(false);
+    dlg_.EnableControls(false);
     openWatchdog_.start();
     openDelay_.start();
   }
-  if (fromUserClick && engine_->rateCode != 1 && !continuousPlay_) ops_.SetRate(engine_.get(), 1);
+  if (fromUserClick && engine_->rateCode != 1 && !continuousPlay_) ops_.SetRate(engine_, 1);
   return true;
 }
 
-void CKestrelDlg::OpenSelected() {
+void PlaybackCoordinator::OpenSelected() {
   openDelay_.stop();
   if (!readyToOpen_) return;
   readyToOpen_ = false;
   openComplete_ = false;
   tick_.stop();
   pendingSyncFrame_ = -1;
-  seekSlider_->ReleaseCapture();
-  ops_.ReleaseTrack(engine_.get());
-  ops_.CloseMovie(engine_.get());
+  dlg_.seekSlider()->ReleaseCapture();
+  ops_.ReleaseTrack(engine_);
+  ops_.CloseMovie(engine_);
   engine_->trackLoaded = 0;
-  video_->update();
-  EnableControls(false);
+  dlg_.videoSurface()->update();
+  dlg_.EnableControls(false);
 
-  {
-    std::lock_guard lock(*mutexCpSet_);
-    eventList_.clear();
-  }
-  gSensorDlg_->Reset();
+  dlg_.mapAndMarks().ClearEventList();
+  dlg_.gSensorDlg()->Reset();
   const int index = currentIndex_;
   const QString path = EntryPath(index);
   ++openSerial_;
-  emit openingRecording(index);
-  const bool opened = !path.isEmpty() && ops_.OpenMovie(engine_.get(), path);
+  emit dlg_.openingRecording(index);
+  const bool opened = !path.isEmpty() && ops_.OpenMovie(engine_, path);
   // An end of the closed movie still on its way would advance past the one
   // just opened.
-  QCoreApplication::removePostedEvents(video_, WM_MEDIA_ENDED);
+  QCoreApplication::removePostedEvents(dlg_.videoSurface(), WM_MEDIA_ENDED);
   if (opened) {
     {
       std::lock_guard lock(*mutexCache_);
-      const int trigger = IndexValid() ? fileList_->entries()[currentIndex_].triggerInitial : 0;
+      const int trigger =
+          IndexValid() ? dlg_.fileList()->entries()[currentIndex_].triggerInitial : 0;
       gMarks_ = trigger != 'A' && trigger != 'P';
     }
     if (QWidget* popup = QApplication::activePopupWidget()) popup->close();
@@ -125,37 +144,37 @@ void CKestrelDlg::OpenSelected() {
   OnMediaOpenFailed();
 }
 
-void CKestrelDlg::OnMediaOpenFailed() {
-  ShowErrorBox(this, UiText(kOpenFailedText));
-  SetZoomMode(false);
-  update();
-  fileList_->openMode = 0;
+void PlaybackCoordinator::OnMediaOpenFailed() {
+  ShowErrorBox(&dlg_, UiText(kOpenFailedText));
+  dlg_.windowModes().SetZoomMode(false);
+  dlg_.update();
+  dlg_.fileList()->openMode = 0;
   openWatchdog_.stop();
   SetBusy(false);
   continuousPlay_ = false;
-  EnableControls(true);
+  dlg_.EnableControls(true);
   readyToOpen_ = true;
 }
 
-void CKestrelDlg::OnOpenWatchdog() {
+void PlaybackCoordinator::OnOpenWatchdog() {
   openWatchdog_.stop();
   SetBusy(false);
   continuousPlay_ = false;
-  EnableControls(true);
+  dlg_.EnableControls(true);
   readyToOpen_ = true;
 }
 
-void CKestrelDlg::OnMediaOpened(std::intptr_t, std::intptr_t) {
+void PlaybackCoordinator::OnMediaOpened() {
   openDelay_.stop();
   readyToOpen_ = true;
   if (IndexValid()) {
-    infoDlg_->SetFrameCount(ops_.GetFrameCountAlt(engine_.get()));
+    dlg_.infoDlg()->SetFrameCount(ops_.GetFrameCountAlt(engine_));
     UpdateRateLabel();
-    ApplyZoomView(1);
+    dlg_.windowModes().ApplyZoomView(1);
   }
-  emit recordingOpened(currentIndex_);
-  const int mode = fileList_->openMode;
-  fileList_->openMode = 0;
+  emit dlg_.recordingOpened(currentIndex_);
+  const int mode = dlg_.fileList()->openMode;
+  dlg_.fileList()->openMode = 0;
   if (mode == 0) {
     StartTrackLoader();
     return;
@@ -166,97 +185,104 @@ void CKestrelDlg::OnMediaOpened(std::intptr_t, std::intptr_t) {
     PlayCurrent();
   } else {
     openComplete_ = true;
-    if (!ops_.LoadTrack(engine_.get(), EntryPath(currentIndex_))) {
+    if (!ops_.LoadTrack(engine_, EntryPath(currentIndex_))) {
       playAfterOpen_ = true;
       return;
     }
     engine_->trackLoaded = 1;
-    ops_.SetVolume(engine_.get(), volumeLevel_);
-    ops_.SetRate(engine_.get(), engine_->rateCode);
+    ops_.SetVolume(engine_, volumeLevel_);
+    ops_.SetRate(engine_, engine_->rateCode);
     PlayCurrent();
     FinishOpen();
     openWatchdog_.stop();
     SetBusy(false);
-    UpdateButtons();
-    SetPlayButtonLook(engine_->playState == 2);
+    dlg_.UpdateButtons();
+    dlg_.SetPlayButtonLook(engine_->playState == 2);
   }
   StartPrefetcher();
 }
 
-void CKestrelDlg::StartTrackLoader() {
+void PlaybackCoordinator::StartTrackLoader() {
   if (trackLoader_.joinable()) trackLoader_.join();
   trackLoader_ = std::thread([this, serial = openSerial_] {
     QString path;
     {
       std::lock_guard lock(*mutexCache_);
       if (!IndexValid()) return;
-      path = PathText(fileList_->entries()[currentIndex_].path);
+      path = PathText(dlg_.fileList()->entries()[currentIndex_].path);
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(kLoaderPauseMs));
-    const bool preRead = engine::PrefetchTrack(engine_.get(), path);
-    PostAppMessage(this, WM_APP_TRACK_LOADED, serial, preRead ? 1 : 0);
+    const bool preRead = engine::PrefetchTrack(engine_, path);
+    PostAppMessage(&dlg_, WM_APP_TRACK_LOADED, serial, preRead ? 1 : 0);
   });
 }
 
-void CKestrelDlg::StartPrefetcher() {
+void PlaybackCoordinator::StartPrefetcher() {
   if (prefetcher_.joinable()) prefetcher_.join();
   prefetcher_ = std::thread([this] {
     QString path;
     {
       std::lock_guard lock(*mutexCache_);
       const int next = currentIndex_ + 1;
-      if (currentIndex_ < 0 || next >= fileList_->entryCount()) return;
-      path = PathText(fileList_->entries()[next].path);
+      if (currentIndex_ < 0 || next >= dlg_.fileList()->entryCount()) return;
+      path = PathText(dlg_.fileList()->entries()[next].path);
     }
-    engine::PrefetchTrack(engine_.get(), path);
+    engine::PrefetchTrack(engine_, path);
   });
 }
 
-void CKestrelDlg::JoinWorkers() {
+void PlaybackCoordinator::JoinWorkers() {
   if (trackLoader_.joinable()) trackLoader_.join();
   if (prefetcher_.joinable()) prefetcher_.join();
 }
 
-void CKestrelDlg::CompleteOpen(std::intptr_t serial, std::intptr_t preRead) {
+void PlaybackCoordinator::EndWait() {
+  if (busy_) {
+    openWatchdog_.stop();
+    SetBusy(false);
+  }
+}
+
+void PlaybackCoordinator::CompleteOpen(std::intptr_t serial, std::intptr_t preRead) {
   if (openComplete_ || serial != openSerial_) return;
   openComplete_ = true;
   if (busy_) {
     openWatchdog_.stop();
     SetBusy(false);
   }
-  UpdateButtons();
+  dlg_.UpdateButtons();
   if (!IndexValid()) return;
-  if (!ops_.LoadTrack(engine_.get(), EntryPath(currentIndex_))) return;
+  if (!ops_.LoadTrack(engine_, EntryPath(currentIndex_))) return;
   engine_->trackLoaded = 1;
-  ops_.SetVolume(engine_.get(), volumeLevel_);
-  ops_.SetRate(engine_.get(), engine_->rateCode);
+  ops_.SetVolume(engine_, volumeLevel_);
+  ops_.SetRate(engine_, engine_->rateCode);
   if (playAfterOpen_) {
     playAfterOpen_ = false;
     PlayCurrent();
   } else if (continuousPlay_) {
     continuousPlay_ = false;
     PlayCurrent();
-    if (!fullScreen_) SetPlayButtonLook(true);
-  } else if (!fullScreen_) {
-    SetPlayButtonLook(false);
+    if (!dlg_.windowModes().fullScreen()) dlg_.SetPlayButtonLook(true);
+  } else if (!dlg_.windowModes().fullScreen()) {
+    dlg_.SetPlayButtonLook(false);
   }
-  UpdateButtons();
+  dlg_.UpdateButtons();
   nothingShown_ = false;
   FinishOpen();
-  ops_.Repaint(engine_.get());
+  ops_.Repaint(engine_);
   if (preRead != 0) StartPrefetcher();
   if (resumeFramePending_) {
     resumeFramePending_ = false;
-    ops_.SeekToFrame(engine_.get(), resumeFrame_);
+    ops_.SeekToFrame(engine_, resumeFrame_);
     SyncViewsToFrame(resumeFrame_);
     if (resumeFrame_ != 0) {
-      ops_.Pause(engine_.get());
-      UpdateButtons();
+      ops_.Pause(engine_);
+      dlg_.UpdateButtons();
     }
   }
 }
 
-void CKestrelDlg::FinishOpen() {
+void PlaybackCoordinator::FinishOpen() {
   if (IndexValid()) {
     int width = 0;
     int height = 0;
@@ -264,38 +290,38 @@ void CKestrelDlg::FinishOpen() {
     CalendarTime start;
     {
       EngineLock lock(engine_->fileMutex);
-      gSensorDlg_->SetScaleIndex(ScaleIndexForPeak(engine_->currentReader.peakG));
+      dlg_.gSensorDlg()->SetScaleIndex(ScaleIndexForPeak(engine_->currentReader.peakG));
       headerQuality = engine_->currentReader.header.quality;
       if (!engine_->currentReader.positions.empty()) {
         start = engine_->currentReader.positions.front().time;
       }
     }
     const int quality =
-        ops_.GetVideoSize(engine_.get(), &width, &height) ? QualityCode(height, headerQuality) : 0;
-    const float unit = ops_.GetFrameUnit(engine_.get());
+        ops_.GetVideoSize(engine_, &width, &height) ? QualityCode(height, headerQuality) : 0;
+    const float unit = ops_.GetFrameUnit(engine_);
     {
       std::lock_guard lock(*mutexCache_);
-      FileEntry& entry = fileList_->entries()[currentIndex_];
+      FileEntry& entry = dlg_.fileList()->entries()[currentIndex_];
       entry.quality = quality;
       entry.frameRate = unit > 0 ? 1000.0f / unit : 0.0f;
       entry.startTime = start;
     }
-    infoDlg_->SetQuality(quality);
-    infoDlg_->SetStartTime(start);
+    dlg_.infoDlg()->SetQuality(quality);
+    dlg_.infoDlg()->SetStartTime(start);
   }
-  video_->update();
-  infoDlg_->SetFrameTime(ops_.GetFrameUnit(engine_.get()));
-  seekSlider_->SetRangeMin(0);
-  seekSlider_->SetRangeMax(static_cast<int>(ops_.GetFrameCount(engine_.get())));
-  gSensorDlg_->SetFrameCount(seekSlider_->rangeMax());
-  gSensorDlg_->SetDataPresent(true);
-  gSensorDlg_->SetCursorShown(true);
-  marksBuilt_ = BuildEventMarks(currentIndex_);
+  dlg_.videoSurface()->update();
+  dlg_.infoDlg()->SetFrameTime(ops_.GetFrameUnit(engine_));
+  dlg_.seekSlider()->SetRangeMin(0);
+  dlg_.seekSlider()->SetRangeMax(static_cast<int>(ops_.GetFrameCount(engine_)));
+  dlg_.gSensorDlg()->SetFrameCount(dlg_.seekSlider()->rangeMax());
+  dlg_.gSensorDlg()->SetDataPresent(true);
+  dlg_.gSensorDlg()->SetCursorShown(true);
+  dlg_.mapAndMarks().RebuildMarksOfOpen(currentIndex_);
   UpdateRateLabel();
-  infoDlg_->SetFrameCount(ops_.GetFrameCountAlt(engine_.get()));
+  dlg_.infoDlg()->SetFrameCount(ops_.GetFrameCountAlt(engine_));
   SetVolumeLevel(volumeLevel_);
   SyncViewsToFrame(0);
   pendingSyncFrame_ = -1;
   tick_.start();
-  SeekToPendingEvent();
+  dlg_.mapAndMarks().SeekToPendingEvent();
 }

@@ -1,12 +1,13 @@
 // Playback: the 30 ms tick that keeps the views on the engine's frame, the
-// frame-to-record sync, seeking, the play controls, the sliders and the
-// volume.
+// frame-to-record sync, seeking, the play controls, the sliders, the
+// volume, and the close of the movie for a command that works on its file.
+#include <QLabel>
 #include <QSignalBlocker>
 #include <QThread>
 #include <algorithm>
 
-#include "app/settings_file.h"
-#include "app/ui_text.h"
+#include "base/settings_file.h"
+#include "base/ui_text.h"
 #include "browser/file_list_ctrl.h"
 #include "controls/skin_slider_ctrl.h"
 #include "mainwnd/kestrel_dlg.h"
@@ -24,32 +25,33 @@ constexpr unsigned long kPauseSettleMs = 100;
 
 }  // namespace
 
-void CKestrelDlg::OnPlaybackTick() {
-  MapUpkeep();
+void PlaybackCoordinator::OnPlaybackTick() {
+  dlg_.mapAndMarks().MapUpkeep();
   if (engine_->engineReady == 0) return;
   const int state = engine_->playState;
   if (state == 1 || state == 3) {
-    MapTickWhileStill();
+    dlg_.mapAndMarks().MapTickWhileStill();
     return;
   }
   if (state == 2) {
     const bool nearEnd = NearEndOfMovie();
     if (nearEnd != nearEndShown_) {
       nearEndShown_ = nearEnd;
-      EnablePlaybackControls(!nearEnd);
+      dlg_.EnablePlaybackControls(!nearEnd);
     }
   }
-  const std::int32_t position = ops_.GetPosition(engine_.get());
+  const std::int32_t position = ops_.GetPosition(engine_);
   if (position <= 0) return;
-  const std::int64_t count = ops_.GetFrameCount(engine_.get());
+  const std::int64_t count = ops_.GetFrameCount(engine_);
   if (SyncAllowed(pendingSyncFrame_, position, count)) {
     SyncViewsToFrame(position);
     pendingSyncFrame_ = -1;
   }
 }
 
-void CKestrelDlg::SyncViewsToFrame(int frame) {
-  frame = std::max(std::min(frame, seekSlider_->rangeMax() - 1), seekSlider_->rangeMin());
+void PlaybackCoordinator::SyncViewsToFrame(int frame) {
+  frame =
+      std::max(std::min(frame, dlg_.seekSlider()->rangeMax() - 1), dlg_.seekSlider()->rangeMin());
   FrameValues values;
   values.frame = frame;
   if (engine_->engineReady != 0) {
@@ -70,147 +72,144 @@ void CKestrelDlg::SyncViewsToFrame(int frame) {
   }
   pendingSyncFrame_ = frame;
   for (FrameView* view : frameViews_) view->ShowFrame(values);
-  if (!fullScreen_) infoDlg_->repaint();
-  seekSlider_->SetPos(frame);
+  if (!dlg_.windowModes().fullScreen()) dlg_.infoDlg()->repaint();
+  dlg_.seekSlider()->SetPos(frame);
 }
 
-void CKestrelDlg::SeekTo(int frame) {
+void PlaybackCoordinator::SeekTo(int frame) {
   if (engine_->engineReady == 0) return;
   const int state = engine_->playState;
-  const SeekFrames f = SeekFramesFor(frame, ops_.GetFrameCount(engine_.get()), engine_->rateCode,
-                                     seekSlider_->rangeMin());
+  const SeekFrames f = SeekFramesFor(frame, ops_.GetFrameCount(engine_), engine_->rateCode,
+                                     dlg_.seekSlider()->rangeMin());
   const int view = static_cast<int>(f.view);
   if (state == 1 || state == 3) {
-    ops_.SeekToFrameAlt(engine_.get(), f.target);
+    ops_.SeekToFrameAlt(engine_, f.target);
     SyncViewsToFrame(view);
   } else if (state == 2) {
-    ops_.Pause(engine_.get());
-    ops_.SeekToFrame(engine_.get(), f.target);
+    ops_.Pause(engine_);
+    ops_.SeekToFrame(engine_, f.target);
     SyncViewsToFrame(view);
-    ops_.Play(engine_.get());
+    ops_.Play(engine_);
   }
 }
 
-bool CKestrelDlg::NearEndOfMovie() {
+bool PlaybackCoordinator::NearEndOfMovie() {
   const int state = engine_->engineReady != 0 ? engine_->playState.load() : 0;
   if (state == 1 || state == 3) return false;
-  const std::int64_t position = engine_->engineReady != 0 ? ops_.GetPosition(engine_.get()) : 0;
-  return NearEnd(state, position, ops_.GetFrameCount(engine_.get()), engine_->rateCode);
+  const std::int64_t position = engine_->engineReady != 0 ? ops_.GetPosition(engine_) : 0;
+  return NearEnd(state, position, ops_.GetFrameCount(engine_), engine_->rateCode);
 }
 
-bool CKestrelDlg::UpdateRateLabel() {
+bool PlaybackCoordinator::UpdateRateLabel() {
   const int slot = RateLabelSlot(engine_->engineReady != 0 ? engine_->rateCode : 0);
-  rateLabel_->setText(slot >= 0 ? UiText(slot) : QString());
+  dlg_.rateLabel()->setText(slot >= 0 ? UiText(slot) : QString());
   const int state = engine_->playState;
-  if (state >= 1 && state <= 3) return ops_.DrawOverlayText(engine_.get(), QString());
+  if (state >= 1 && state <= 3) return ops_.DrawOverlayText(engine_, QString());
   return true;
 }
 
-bool CKestrelDlg::PlayCurrent() {
+bool PlaybackCoordinator::PlayCurrent() {
   const int state = engine_->playState;
   if (engine_->engineReady == 0 || state == 0 || state == 2) return false;
-  const bool playing = ops_.Play(engine_.get()) != 0;
-  PushMapStatus(0);
+  const bool playing = ops_.Play(engine_) != 0;
+  dlg_.mapAndMarks().PushMapStatus(0);
   return playing;
 }
 
-void CKestrelDlg::PauseCurrent() {
+void PlaybackCoordinator::PauseCurrent() {
   if (engine_->engineReady == 0 || engine_->playState != 2) return;
-  ops_.Pause(engine_.get());
-  SetPlayButtonLook(false);
-  PushMapStatus(1);
+  ops_.Pause(engine_);
+  dlg_.SetPlayButtonLook(false);
+  dlg_.mapAndMarks().PushMapStatus(1);
 }
 
-void CKestrelDlg::StopCurrent() {
+void PlaybackCoordinator::StopCurrent() {
   const int state = engine_->playState;
   if (engine_->engineReady == 0 || (state != 2 && state != 3)) return;
   std::lock_guard lock(*mutexCache_);
-  ops_.Stop(engine_.get());
-  if (!atEndOfMovie_) SetPlayButtonLook(false);
-  PushMapStatus(2);
+  ops_.Stop(engine_);
+  if (!atEndOfMovie_) dlg_.SetPlayButtonLook(false);
+  dlg_.mapAndMarks().PushMapStatus(2);
 }
 
-void CKestrelDlg::OnPlayPause() {
-  mapPageReady_ = true;
+void PlaybackCoordinator::OnPlayPause() {
+  dlg_.mapAndMarks().TakePageAsReady();
   if (!openComplete_) return;
   if (engine_->playState == 2) {
     if (NearEndOfMovie()) return;
-    if (engine_->rateCode != 1) ops_.SetRate(engine_.get(), 1);
+    if (engine_->rateCode != 1) ops_.SetRate(engine_, 1);
     QThread::msleep(kPauseSettleMs);
     PauseCurrent();
     UpdateRateLabel();
-    if (!fullScreen_) infoDlg_->repaint();
-    SetPlayButtonLook(engine_->playState == 2);
-    ops_.SeekToFrame(engine_.get(), ops_.GetPosition(engine_.get()));
-    UpdateButtons();
+    if (!dlg_.windowModes().fullScreen()) dlg_.infoDlg()->repaint();
+    dlg_.SetPlayButtonLook(engine_->playState == 2);
+    ops_.SeekToFrame(engine_, ops_.GetPosition(engine_));
+    dlg_.UpdateButtons();
     return;
   }
-  ops_.SetVolume(engine_.get(), volumeLevel_);
+  ops_.SetVolume(engine_, volumeLevel_);
   if (!PlayCurrent()) playAfterOpen_ = true;
-  SetPlayButtonLook(engine_->playState == 2);
+  dlg_.SetPlayButtonLook(engine_->playState == 2);
   UpdateRateLabel();
-  UpdateButtons();
+  dlg_.UpdateButtons();
 }
 
-void CKestrelDlg::CloseRecording() {
-  gSensorDlg_->SetCursorShown(false);
-  seekSlider_->SetRangeMin(0);
-  seekSlider_->SetRangeMax(0);
+void PlaybackCoordinator::CloseRecording() {
+  dlg_.gSensorDlg()->SetCursorShown(false);
+  dlg_.seekSlider()->SetRangeMin(0);
+  dlg_.seekSlider()->SetRangeMax(0);
   tick_.stop();
   UpdateRateLabel();
-  ops_.ReleaseTrack(engine_.get());
-  ops_.CloseMovie(engine_.get());
+  ops_.ReleaseTrack(engine_);
+  ops_.CloseMovie(engine_);
   engine_->trackLoaded = 0;
   JoinWorkers();
   openComplete_ = false;
-  mapPositionSet_ = false;
+  dlg_.mapAndMarks().ForgetMapPosition();
   nothingShown_ = true;
-  video_->update();
-  {
-    std::lock_guard lock(*mutexCpSet_);
-    eventList_.clear();
-  }
-  gSensorDlg_->Reset();
-  infoDlg_->Reset();
-  engine::ClearTrackCache(engine_.get());
+  dlg_.videoSurface()->update();
+  dlg_.mapAndMarks().ClearEventList();
+  dlg_.gSensorDlg()->Reset();
+  dlg_.infoDlg()->Reset();
+  engine::ClearTrackCache(engine_);
   {
     std::lock_guard lock(*mutexCache_);
     currentIndex_ = -1;
   }
-  fileList_->SetHighlightedRow(-1);
+  dlg_.fileList()->SetHighlightedRow(-1);
   {
     // With no current recording, a click on the row that was open opens it again.
-    const QSignalBlocker quiet(fileList_);
-    fileList_->clearSelection();
+    const QSignalBlocker quiet(dlg_.fileList());
+    dlg_.fileList()->clearSelection();
   }
   readyToOpen_ = true;
-  ApplyWindowMode();
+  dlg_.windowModes().ApplyWindowMode();
 }
 
-void CKestrelDlg::SetVolumeLevel(int level) {
+void PlaybackCoordinator::SetVolumeLevel(int level) {
   volumeLevel_ = std::clamp(level, 0, kVolumeMax);
   WriteIniString(QStringLiteral("DISPLAY"), QStringLiteral("VOLUME"),
                  QString::asprintf("%d", volumeLevel_));
-  ops_.SetVolume(engine_.get(), volumeLevel_);
-  volumeSlider_->SetPos(volumeLevel_);
+  ops_.SetVolume(engine_, volumeLevel_);
+  dlg_.volumeSlider()->SetPos(volumeLevel_);
 }
 
-void CKestrelDlg::OnSliderMessage(int message, int id, int position) {
-  if (id == kVolumeSliderId) {
+void PlaybackCoordinator::OnSliderMessage(int message, int id, int position) {
+  if (id == CKestrelDlg::kVolumeSliderId) {
     if (!busy_ && message != CSkinSliderCtrl::kMessagePress) SetVolumeLevel(position);
     return;
   }
-  if (id != kSeekSliderId || busy_ || !openComplete_) return;
+  if (id != CKestrelDlg::kSeekSliderId || busy_ || !openComplete_) return;
   // A press away from the thumb puts the movie there at once; a drag that
   // starts on the thumb moves only the views until the release.
-  const bool clickToPosition = seekSlider_->pressedOutsideThumb();
+  const bool clickToPosition = dlg_.seekSlider()->pressedOutsideThumb();
   switch (message) {
     case CSkinSliderCtrl::kMessagePress:
       stateAtSliderPress_ = engine_->engineReady != 0 ? engine_->playState.load() : 0;
-      if (stateAtSliderPress_ != 3) ops_.Pause(engine_.get());
+      if (stateAtSliderPress_ != 3) ops_.Pause(engine_);
       if (clickToPosition) {
         SeekTo(position);
-        if (stateAtSliderPress_ == 2) ops_.Play(engine_.get());
+        if (stateAtSliderPress_ == 2) ops_.Play(engine_);
       }
       break;
     case CSkinSliderCtrl::kMessageDrag:
@@ -219,7 +218,7 @@ void CKestrelDlg::OnSliderMessage(int message, int id, int position) {
     case CSkinSliderCtrl::kMessageRelease:
       if (!clickToPosition) {
         SeekTo(position);
-        if (stateAtSliderPress_ == 2) ops_.Play(engine_.get());
+        if (stateAtSliderPress_ == 2) ops_.Play(engine_);
       }
       break;
     default:
@@ -227,11 +226,11 @@ void CKestrelDlg::OnSliderMessage(int message, int id, int position) {
   }
 }
 
-void CKestrelDlg::OnAxisToggle(int channel, int state) {
-  if (channel < 0 || channel > 2) return;
-  channelSwitches_[channel].shownOnGraph = state != 0;
-  channelSwitches_[channel].sentToMap = state != 0;
-  UpdateGraphState();
-  update();
-  if (IndexValid()) BuildEventMarks(currentIndex_);
+void PlaybackCoordinator::CloseMovieForWork() {
+  tick_.stop();
+  openComplete_ = false;
+  JoinWorkers();
+  ops_.CloseMovie(engine_);
+  ops_.ReleaseTrack(engine_);
+  engine_->trackLoaded = 0;
 }

@@ -3,7 +3,7 @@
 // command.
 #include <QMenu>
 
-#include "app/ui_text.h"
+#include "base/ui_text.h"
 #include "browser/file_list_ctrl.h"
 #include "mainwnd/kestrel_dlg.h"
 #include "mainwnd/popup_menu_rules.h"
@@ -53,14 +53,14 @@ QString ItemText(PopupText text) {
 }  // namespace
 
 void CKestrelDlg::OnPopupMenu(const QPoint& screenPoint) {
-  if (NearEndOfMovie() || busy_ || controlsDisabledByCommand_) return;
+  if (playback().NearEndOfMovie() || playback().busy() || controlsDisabledByCommand_) return;
   PopupInputs in;
   in.engineReady = engine_->engineReady != 0;
   in.playState = engine_->playState;
   in.rateCode = engine_->rateCode;
   in.aspectMode = engine_->aspectMode;
-  in.windowMode = windowMode_;
-  in.fullScreen = fullScreen_;
+  in.windowMode = windowModes().windowMode();
+  in.fullScreen = windowModes().fullScreen();
   in.listEmpty = fileList_->entryCount() == 0;
   QMenu menu(this);
   menu.setObjectName(QStringLiteral("movie popup menu"));

@@ -20,19 +20,19 @@ void CKestrelDlg::Shutdown() {
   video_->setOwner(nullptr);
   // The worker reads the lists emptied below: it stops at its next item and
   // is waited for first.
-  FinishCommandWorker();
+  commands().FinishCommandWorker();
 
-  continuousPlay_ = false;
-  StopAndClose();
+  playback().EndContinuousPlay();
+  playback().StopAndClose();
   SetPlayButtonLook(false);
   UpdateButtons();
   filer_->ClearLists();
 
-  tick_.stop();
+  playback().StopTick();
   engine_->engineReady = 0;
   ops_.EngineShutdown(engine_.get());
 
   // A worker still inside the two locks is waited for.
-  { std::lock_guard cache(*mutexCache_); }
-  { std::lock_guard cpSet(*mutexCpSet_); }
+  { std::lock_guard cache(playback().cacheMutex()); }
+  { std::lock_guard cpSet(mapAndMarks().cpSetMutex()); }
 }

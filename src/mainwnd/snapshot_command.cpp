@@ -3,10 +3,10 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include "app/browse_for_folder.h"
-#include "app/error_box.h"
-#include "app/settings_file.h"
-#include "app/ui_text.h"
+#include "base/browse_for_folder.h"
+#include "base/error_box.h"
+#include "base/settings_file.h"
+#include "base/ui_text.h"
 #include "browser/file_list_ctrl.h"
 #include "catalogue/snapshot_name.h"
 #include "mainwnd/kestrel_dlg.h"
@@ -22,35 +22,35 @@ constexpr int kDoneCaption = 49;  // "終了"
 
 }  // namespace
 
-void CKestrelDlg::OnSnapshot() {
-  if (!NeedsOpenMovie()) return;
-  PauseCurrent();
-  EnableAllControls(false);
-  repaint();
+void CommandRunner::OnSnapshot() {
+  if (!dlg_.playback().NeedsOpenMovie()) return;
+  dlg_.playback().PauseCurrent();
+  dlg_.EnableAllControls(false);
+  dlg_.repaint();
   const QString section = QStringLiteral("FOLDERPATH");
   const QString key = QStringLiteral("SNAPSHOT_FOLDER");
-  const QString folder = BrowseForFolder(this, section, key, UiText(kFolderTitle));
-  const int row = fileList_->currentRow();
-  const int frame = ops_.GetPosition(engine_.get());
+  const QString folder = BrowseForFolder(&dlg_, section, key, UiText(kFolderTitle));
+  const int row = dlg_.fileList()->currentRow();
+  const int frame = ops_.GetPosition(engine_);
   if (!folder.isEmpty()) {
-    if (frame < 0 || row < 0 || row >= fileList_->entryCount()) {
-      ShowErrorBox(this, UiText(kSaveFailed));
+    if (frame < 0 || row < 0 || row >= dlg_.fileList()->entryCount()) {
+      ShowErrorBox(&dlg_, UiText(kSaveFailed));
     } else {
-      const FileEntry& entry = fileList_->entries()[row];
+      const FileEntry& entry = dlg_.fileList()->entries()[row];
       const std::string name = SnapshotFileName(QFileInfo(folder).fileName().toStdString(),
                                                 entry.name, entry.reserved, entry.serial, frame);
       const QString path = QDir(folder).filePath(QString::fromStdString(name));
-      if (!QFileInfo::exists(path) || AskOkCancel(this, UiText(kFileExists), UiText(kConfirm))) {
-        if (ops_.SaveSnapshot(engine_.get(), path)) {
+      if (!QFileInfo::exists(path) || AskOkCancel(&dlg_, UiText(kFileExists), UiText(kConfirm))) {
+        if (ops_.SaveSnapshot(engine_, path)) {
           WriteIniString(section, key, folder);
-          ShowMessageBox(this, UiText(kDoneText), UiText(kDoneCaption));
+          ShowMessageBox(&dlg_, UiText(kDoneText), UiText(kDoneCaption));
         } else {
-          ShowErrorBox(this, UiText(kSaveFailed));
+          ShowErrorBox(&dlg_, UiText(kSaveFailed));
         }
       }
     }
   }
-  EnableAllControls(true);
-  repaint();
-  UpdateButtons();
+  dlg_.EnableAllControls(true);
+  dlg_.repaint();
+  dlg_.UpdateButtons();
 }

@@ -1,6 +1,5 @@
 // The main window's smaller messages: the refresh of a frame and of the
-// slider's range, the new placing of the picture, the end of an open
-// finished elsewhere, and the media framework's graph notice.
+// slider's range, the end of an open finished elsewhere, and the media framework's graph notice.
 #include "controls/skin_slider_ctrl.h"
 #include "mainwnd/kestrel_dlg.h"
 #include "player/movie_static.h"
@@ -22,26 +21,21 @@ void CKestrelDlg::OnRefresh(std::intptr_t wParam, std::intptr_t lParam) {
     return;
   }
   if (wParam == 1) {
-    ApplyZoomView(1);
+    windowModes().ApplyZoomView(1);
     video_->update();
   }
   infoDlg_->SetFrameTime(ops_.GetFrameUnit(engine_.get()));
   seekSlider_->SetRangeMax(frameCount);
   const int frame = static_cast<int>(lParam);
-  SyncViewsToFrame(frame);
-  if (IndexValid() && !BuildEventMarks(currentIndex_)) return;
-  MapUpkeep();
-  SyncViewsToFrame(frame);
+  playback().SyncViewsToFrame(frame);
+  if (playback().IndexValid() && !mapAndMarks().BuildEventMarks(playback().currentIndex())) return;
+  mapAndMarks().MapUpkeep();
+  playback().SyncViewsToFrame(frame);
 }
 
-void CKestrelDlg::OnRelayout() { ApplyZoomView(0); }
-
 void CKestrelDlg::OnOpenFinished(std::intptr_t wParam, std::intptr_t lParam) {
-  if (lParam == 1) FinishOpen();
-  if (busy_) {
-    openWatchdog_.stop();
-    SetBusy(false);
-  }
+  if (lParam == 1) playback().FinishOpen();
+  playback().EndWait();
   SetPlayButtonLook(wParam != 0);
 }
 
@@ -49,8 +43,8 @@ void CKestrelDlg::OnGraphNotify(std::intptr_t wParam, std::intptr_t) {
   // The notice carries one event of the graph's queue.
   if (shutDown_ || engine_->engineReady == 0) return;
   if (wParam == kGraphComplete) {
-    AdvanceWithinFolder();
+    playback().AdvanceWithinFolder();
   } else if (wParam == kGraphFullScreenLost) {
-    ApplyWindowMode();
+    windowModes().ApplyWindowMode();
   }
 }

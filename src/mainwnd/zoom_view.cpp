@@ -7,40 +7,38 @@
 #include "player/movie_static.h"
 #include "views/info_dlg.h"
 
-void CKestrelDlg::SetZoomMode(bool on) {
+void WindowModes::SetZoomMode(bool on) {
   zoomMode_ = on;
-  video_->setZoomMode(on ? 1 : 0);
-  commandButton(kCmdZoom)->SetLatched(on);
-  infoDlg_->update();
-  filer_->setVisible(windowMode_ != 2 && !fullScreen_);
-  filer_->update();
+  dlg_.videoSurface()->setZoomMode(on ? 1 : 0);
+  dlg_.commandButton(kCmdZoom)->SetLatched(on);
+  dlg_.infoDlg()->update();
+  dlg_.filer()->setVisible(windowMode_ != 2 && !fullScreen_);
+  dlg_.filer()->update();
   if (!on) {
     ResetZoomView();
     ApplyZoomView(1);
   }
 }
 
-void CKestrelDlg::ResetZoomView() { zoomView_ = DefaultZoomView(windowMode_); }
+void WindowModes::ResetZoomView() { zoomView_ = DefaultZoomView(windowMode_); }
 
-void CKestrelDlg::ApplyZoomView(int repaint) {
-  ops_.SetLayout(engine_.get(), zoomView_.centreX, zoomView_.centreY, zoomView_.panX,
-                 zoomView_.panY, zoomView_.zoom, repaint);
+void WindowModes::ApplyZoomView(int repaint) {
+  ops_.SetLayout(engine_, zoomView_.centreX, zoomView_.centreY, zoomView_.panX, zoomView_.panY,
+                 zoomView_.zoom, repaint);
 }
 
-void CKestrelDlg::OnZoomClick(int, const QPoint& point) { ZoomStep(point); }
-
-void CKestrelDlg::ZoomStep(const QPoint& point) {
+void WindowModes::ZoomStep(const QPoint& point) {
   if (!zoomMode_) return;
   // The surface reports the point on its widget; the picture is laid out
   // in its client area, inside the sunken edge.
-  const QRect client = video_->contentsRect();
+  const QRect client = dlg_.videoSurface()->contentsRect();
   const LayoutRect& picture = engine_->videoRect;
   const std::optional<ZoomView> next = ZoomStepView(
       zoomView_, windowMode_, client.width(), point - client.topLeft(), picture.right, picture.top);
   if (!next) return;
   // A refused layout leaves the picture, and the view, as they were.
-  if (ops_.SetLayout(engine_.get(), next->centreX, next->centreY, next->panX, next->panY,
-                     next->zoom, 1)) {
+  if (ops_.SetLayout(engine_, next->centreX, next->centreY, next->panX, next->panY, next->zoom,
+                     1)) {
     zoomView_ = *next;
   }
 }

@@ -2,7 +2,7 @@
 
 #include <QPointer>
 
-#include "app/app_message.h"
+#include "base/app_message.h"
 #include "map/google_map_dlg2.h"
 #include "map/inet_connection_async.h"
 #include "map/map_statements.h"

@@ -10,7 +10,7 @@
 #include <QFileInfo>
 #include <chrono>
 
-#include "app/settings_file.h"
+#include "base/settings_file.h"
 
 namespace {
 

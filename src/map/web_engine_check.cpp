@@ -8,7 +8,7 @@
 #include <QMessageBox>
 #include <QRegularExpression>
 
-#include "app/ui_text.h"
+#include "base/ui_text.h"
 
 namespace {
 

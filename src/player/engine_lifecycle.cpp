@@ -5,8 +5,8 @@
 #include <fstream>
 #include <string_view>
 
-#include "app/path_text.h"
-#include "app/settings_file.h"
+#include "base/path_text.h"
+#include "base/settings_file.h"
 #include "catalogue/recording_check.h"
 #include "container/named_mutex.h"
 #include "player/engine_messages.h"

@@ -2,7 +2,7 @@
 // engine. Positions and counts are frames of frameUnitMs milliseconds.
 #include <chrono>
 
-#include "app/app_message.h"
+#include "base/app_message.h"
 #include "player/engine_messages.h"
 #include "player/movie_static.h"
 #include "player/player_engine.h"

@@ -1,6 +1,6 @@
 // The engine's sensor tracks: the current recording's track, and the
 // read-ahead of the next one that LoadTrack takes over when the paths match.
-#include "app/path_text.h"
+#include "base/path_text.h"
 #include "player/player_engine.h"
 
 namespace engine {

@@ -6,7 +6,7 @@
 #include <QPainter>
 #include <QStyleHints>
 
-#include "app/app_message.h"
+#include "base/app_message.h"
 #include "player/engine_messages.h"
 #include "player/movie_static_owner.h"
 #include "player/zoom_cursor.h"

@@ -6,8 +6,8 @@
 #include <chrono>
 #include <filesystem>
 
-#include "app/app_message.h"
-#include "app/path_text.h"
+#include "base/app_message.h"
+#include "base/path_text.h"
 #include "player/engine_messages.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include "player/show_hresult_error.h"
 
-#include "app/error_box.h"
-#include "app/ui_text.h"
+#include "base/error_box.h"
+#include "base/ui_text.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include <QUrl>
 
-#include "app/app_message.h"
-#include "app/ui_text.h"
+#include "base/app_message.h"
+#include "base/ui_text.h"
 #include "update/version_fetch.h"
 #include "update/version_rules.h"
 

@@ -9,8 +9,8 @@
 #include <QUrl>
 #include <algorithm>
 
-#include "app/shared_fonts.h"
-#include "app/ui_text.h"
+#include "base/shared_fonts.h"
+#include "base/ui_text.h"
 #include "update/version_rules.h"
 
 namespace {

@@ -13,9 +13,9 @@
 #include <ctime>
 #include <thread>
 
-#include "app/app_message.h"
-#include "app/display_choices.h"
-#include "app/path_text.h"
+#include "base/app_message.h"
+#include "base/display_choices.h"
+#include "base/path_text.h"
 #include "catalogue/recorder_clock.h"
 #include "catalogue/source_entries.h"
 

@@ -8,7 +8,7 @@
 #include <cmath>
 #include <utility>
 
-#include "app/shared_fonts.h"
+#include "base/shared_fonts.h"
 #include "views/g_sensor_plan.h"
 
 namespace {

@@ -4,8 +4,8 @@
 #include <QPainter>
 #include <algorithm>
 
-#include "app/app_message.h"
-#include "app/shared_fonts.h"
+#include "base/app_message.h"
+#include "base/shared_fonts.h"
 #include "container/sensor_track.h"
 #include "views/g_sensor_art.h"
 #include "views/g_sensor_plan.h"

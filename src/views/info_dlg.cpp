@@ -4,10 +4,10 @@
 #include <QPainter>
 #include <QPainterPath>
 
-#include "app/app_message.h"
-#include "app/display_choices.h"
-#include "app/shared_fonts.h"
-#include "app/ui_text.h"
+#include "base/app_message.h"
+#include "base/display_choices.h"
+#include "base/shared_fonts.h"
+#include "base/ui_text.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include "app/shared_fonts.h"
+#include "base/shared_fonts.h"
 
 namespace {
 

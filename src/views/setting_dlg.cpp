@@ -9,12 +9,12 @@
 #include <QScreen>
 #include <utility>
 
-#include "app/app_message.h"
-#include "app/display_choices.h"
-#include "app/error_box.h"
-#include "app/shared_fonts.h"
-#include "app/ui_text.h"
-#include "app/viewer_version.h"
+#include "base/app_message.h"
+#include "base/display_choices.h"
+#include "base/error_box.h"
+#include "base/shared_fonts.h"
+#include "base/ui_text.h"
+#include "base/viewer_version.h"
 
 namespace {
 

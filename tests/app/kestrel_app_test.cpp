@@ -7,8 +7,8 @@
 #include <QFile>
 #include <QTimer>
 
-#include "app/settings_file.h"
-#include "app/shared_fonts.h"
+#include "base/settings_file.h"
+#include "base/shared_fonts.h"
 #include "scoped_work_folder.h"
 
 namespace {

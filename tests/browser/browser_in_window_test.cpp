@@ -10,8 +10,8 @@
 #include <QTest>
 #include <memory>
 
-#include "app/settings_file.h"
-#include "app/shared_fonts.h"
+#include "base/settings_file.h"
+#include "base/shared_fonts.h"
 #include "browser/file_list_ctrl.h"
 #include "browser/filer_container.h"
 #include "browser/folder_tree_ctrl.h"
@@ -55,7 +55,7 @@ TEST_F(BrowserInWindow, SavedFolderListedThroughTheBrowser) {
   EXPECT_EQ(filer->sourceKind(), SourceKind::kFolder);
   ASSERT_EQ(filer->folderTree()->root()->childCount(), 2);
   EXPECT_EQ(dlg.fileList()->count(), 3);
-  EXPECT_EQ(dlg.currentIndex(), -1) << "nothing opens by itself";
+  EXPECT_EQ(dlg.playback().currentIndex(), -1) << "nothing opens by itself";
   EXPECT_TRUE(dlg.csvExportAvailable()) << "a folder's recordings are listed as CSV too";
 }
 
@@ -66,15 +66,15 @@ TEST_F(BrowserInWindow, AnotherFolderClosesTheOpenRecordingAndOpensItsFirst) {
   CFileListCtrl* list = dlg.fileList();
   QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
                     list->visualItemRect(list->item(1)).center());
-  ASSERT_TRUE(QTest::qWaitFor([&] { return dlg.openComplete(); }, kOpenMs));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return dlg.playback().openComplete(); }, kOpenMs));
   QSignalSpy opening(&dlg, &CKestrelDlg::openingRecording);
   ASSERT_TRUE(dlg.filer()->SelectNextFolder());
-  EXPECT_FALSE(dlg.openComplete());
-  EXPECT_EQ(dlg.currentIndex(), -1);
+  EXPECT_FALSE(dlg.playback().openComplete());
+  EXPECT_EQ(dlg.playback().currentIndex(), -1);
   EXPECT_EQ(list->count(), 3);
   EXPECT_EQ(list->entries().front().path.parent_path().filename(), "101MEDIA");
-  ASSERT_TRUE(QTest::qWaitFor([&] { return dlg.openComplete(); }, kOpenMs));
-  EXPECT_EQ(dlg.currentIndex(), 0);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return dlg.playback().openComplete(); }, kOpenMs));
+  EXPECT_EQ(dlg.playback().currentIndex(), 0);
   ASSERT_EQ(opening.count(), 1);
   EXPECT_EQ(opening.at(0).at(0).toInt(), 0);
 }
@@ -92,14 +92,14 @@ TEST_F(BrowserInWindow, FilterChangeOpensTheNewFirstRow) {
   QSignalSpy opening(&dlg, &CKestrelDlg::openingRecording);
   QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
                     list->visualItemRect(list->item(0)).center());
-  ASSERT_TRUE(QTest::qWaitFor([&] { return dlg.openComplete(); }, kOpenMs));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return dlg.playback().openComplete(); }, kOpenMs));
   ASSERT_EQ(opening.count(), 1);
 
   // A off: row 0 is another recording now, and it opens.
   dlg.filer()->SetFilter(0, false);
   ASSERT_EQ(list->entries().front().triggerInitial, 'M');
-  EXPECT_EQ(dlg.currentIndex(), 0);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return dlg.openComplete(); }, kOpenMs));
+  EXPECT_EQ(dlg.playback().currentIndex(), 0);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return dlg.playback().openComplete(); }, kOpenMs));
   EXPECT_EQ(opening.count(), 2);
   EXPECT_EQ(list->highlightedRow(), 0);
 }

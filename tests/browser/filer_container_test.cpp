@@ -16,8 +16,8 @@
 #include <filesystem>
 #include <memory>
 
-#include "app/app_message.h"
-#include "app/settings_file.h"
+#include "base/app_message.h"
+#include "base/settings_file.h"
 #include "browser/file_list_ctrl.h"
 #include "browser/folder_tree_ctrl.h"
 #include "controls/skin_button.h"

@@ -7,7 +7,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "app/settings_file.h"
+#include "base/settings_file.h"
 #include "browser/file_list_header_ctrl.h"
 #include "browser/file_select_dlg.h"
 #include "browser/source_open_dlg.h"

@@ -6,7 +6,7 @@
 #include <QTest>
 #include <vector>
 
-#include "app/app_message.h"
+#include "base/app_message.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include <QTimer>
 
 #include "app/kestrel_app.h"
-#include "app/settings_file.h"
-#include "app/ui_text.h"
+#include "base/settings_file.h"
+#include "base/ui_text.h"
 #include "browser/file_list_ctrl.h"
 #include "browser/filer_container.h"
 #include "card_source.h"

@@ -13,7 +13,7 @@
 #include <QTest>
 #include <memory>
 
-#include "app/shared_fonts.h"
+#include "base/shared_fonts.h"
 #include "browser/file_list_ctrl.h"
 #include "card_source.h"
 #include "controls/skin_button.h"
@@ -41,8 +41,9 @@ class Commands : public WindowOnCard<3, 5> {
 
   bool OpenRow(int row) {
     dlg_->fileList()->SelectRow(row);
-    return QTest::qWaitFor([&] { return dlg_->currentIndex() == row && dlg_->openComplete(); },
-                           kOpenMs);
+    return QTest::qWaitFor(
+        [&] { return dlg_->playback().currentIndex() == row && dlg_->playback().openComplete(); },
+        kOpenMs);
   }
   void Click(int command) { dlg_->commandButton(command)->click(); }
   bool Enabled(int command) { return dlg_->commandButton(command)->isEnabled(); }
@@ -121,19 +122,21 @@ TEST_F(Commands, ButtonsAndPopupMenuFollowThePlayState) {
   EXPECT_EQ(PopupMenu(), QStringList({"再生", "停止", "(早送り)", "(スロー)", "-", "静止画", "設定",
                                       "-", "参照", "-", "車両情報", "イベント一覧", "GPX出力", "-",
                                       "1コマ進む", "1コマ戻る", "キー操作一覧"}));
-  dlg_->SeekTo(60);
+  dlg_->playback().SeekTo(60);
   Click(kCmdToStart);
   EXPECT_EQ(dlg_->seekSlider()->pos(), 0) << "back at the start";
   EXPECT_EQ(dlg_->engineState()->playState, 1) << "stopped";
   EXPECT_FALSE(Enabled(kCmdToStart));
 
   Click(kCmdNext);
-  ASSERT_TRUE(
-      QTest::qWaitFor([&] { return dlg_->currentIndex() == 1 && dlg_->openComplete(); }, kOpenMs));
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return dlg_->playback().currentIndex() == 1 && dlg_->playback().openComplete(); },
+      kOpenMs));
   EXPECT_TRUE(Enabled(kCmdPrevious));
   Click(kCmdPrevious);
-  ASSERT_TRUE(
-      QTest::qWaitFor([&] { return dlg_->currentIndex() == 0 && dlg_->openComplete(); }, kOpenMs));
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return dlg_->playback().currentIndex() == 0 && dlg_->playback().openComplete(); },
+      kOpenMs));
   // A folder's recordings are listed as CSV and joined as a card's are.
   ASSERT_TRUE(dlg_->ListSource(SourceKind::kFolder, card_->dcim()));
   EXPECT_TRUE(dlg_->csvExportAvailable());
@@ -144,7 +147,7 @@ TEST_F(Commands, ButtonsAndPopupMenuFollowThePlayState) {
 
 TEST_F(Commands, SnapshotSavesTheFrameOnShowAndAsksBeforeOverwriting) {
   ASSERT_TRUE(OpenRow(1));
-  dlg_->SeekTo(123);
+  dlg_->playback().SeekTo(123);
   ASSERT_TRUE(
       QTest::qWaitFor([&] { return engine::GetPosition(dlg_->engineState()) == 123; }, kOpenMs));
   const QString shots = work_.filePath(QStringLiteral("Shots"));
@@ -195,7 +198,7 @@ TEST_F(Commands, SnapshotSavesTheFrameOnShowAndAsksBeforeOverwriting) {
 
 TEST_F(Commands, CsvExportWritesTheListAndReturnsToTheFrameShown) {
   ASSERT_TRUE(OpenRow(1));
-  dlg_->SeekTo(60);
+  dlg_->playback().SeekTo(60);
   ASSERT_TRUE(
       QTest::qWaitFor([&] { return engine::GetPosition(dlg_->engineState()) == 60; }, kOpenMs));
   const QString out = work_.filePath(QStringLiteral("csv"));
@@ -216,9 +219,11 @@ TEST_F(Commands, CsvExportWritesTheListAndReturnsToTheFrameShown) {
   ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
   EXPECT_EQ(csv.readAll().count("\r\n"), 4) << "the header and three recordings";
   ASSERT_TRUE(QTest::qWaitFor(
-      [&] { return dlg_->openComplete() && engine::GetPosition(dlg_->engineState()) == 60; },
+      [&] {
+        return dlg_->playback().openComplete() && engine::GetPosition(dlg_->engineState()) == 60;
+      },
       kOpenMs));
-  EXPECT_EQ(dlg_->currentIndex(), 1);
+  EXPECT_EQ(dlg_->playback().currentIndex(), 1);
   EXPECT_EQ(dlg_->engineState()->playState, 3) << "paused at the frame it showed";
   EXPECT_TRUE(Enabled(kCmdCsv));
 }

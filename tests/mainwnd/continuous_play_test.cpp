@@ -10,9 +10,9 @@
 #include <QTest>
 #include <memory>
 
-#include "app/app_message.h"
-#include "app/settings_file.h"
-#include "app/shared_fonts.h"
+#include "base/app_message.h"
+#include "base/settings_file.h"
+#include "base/shared_fonts.h"
 #include "browser/file_list_ctrl.h"
 #include "browser/filer_container.h"
 #include "browser/folder_tree_ctrl.h"
@@ -87,7 +87,7 @@ class ContinuousPlay : public ::testing::Test {
 TEST_F(ContinuousPlay, EndOfAFolderGoesOnWithTheNextFolderThatHasRecordingsThenStops) {
   PlayerEngineState* engine = dlg_->engineState();
   ClickRow(kFiles - 1);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return dlg_->openComplete(); }, kOpenMs));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return dlg_->playback().openComplete(); }, kOpenMs));
   dlg_->OnCommand(kCmdPlayPause);
   dlg_->OnCommand(kCmdFaster);
   dlg_->OnCommand(kCmdFaster);
@@ -98,30 +98,34 @@ TEST_F(ContinuousPlay, EndOfAFolderGoesOnWithTheNextFolderThatHasRecordingsThenS
   // The first folder's last recording ends: the empty middle folder is
   // passed over and the third folder's first recording plays, still at x4.
   ASSERT_TRUE(QTest::qWaitFor(
-      [&] { return tree_->currentItem() == tree_->root()->child(2) && dlg_->openComplete(); },
+      [&] {
+        return tree_->currentItem() == tree_->root()->child(2) && dlg_->playback().openComplete();
+      },
       3 * kOpenMs));
   EXPECT_EQ(ListedFolder(), Folder(2));
-  EXPECT_EQ(dlg_->currentIndex(), 0);
+  EXPECT_EQ(dlg_->playback().currentIndex(), 0);
   EXPECT_EQ(dlg_->fileList()->highlightedRow(), 0);
   ASSERT_TRUE(QTest::qWaitFor([&] { return Playing(); }, kOpenMs));
   EXPECT_EQ(engine->rateCode, 4) << "the speed carries over";
   EXPECT_EQ(dlg_->rateLabelText(), QStringLiteral("再生速度x4.0"));
   EXPECT_TRUE(QTest::qWaitFor([&] { return dlg_->infoDlg()->values().frame > 0; }, kOpenMs))
       << "the views follow the new folder's recording";
-  EXPECT_FALSE(dlg_->continuousPlay());
+  EXPECT_FALSE(dlg_->playback().continuousPlay());
 
   // Its second recording follows; after it, the last of the last folder,
   // the movie rewinds to its start and stops at normal speed.
   ASSERT_TRUE(QTest::qWaitFor(
-      [&] { return opening.count() == 2 && dlg_->openComplete() && engine->playState == 1; },
+      [&] {
+        return opening.count() == 2 && dlg_->playback().openComplete() && engine->playState == 1;
+      },
       3 * kOpenMs));
-  EXPECT_EQ(dlg_->currentIndex(), 1);
+  EXPECT_EQ(dlg_->playback().currentIndex(), 1);
   EXPECT_EQ(tree_->currentItem(), tree_->root()->child(2));
   EXPECT_EQ(engine->rateCode, 1);
   EXPECT_EQ(dlg_->rateLabelText(), QString());
   EXPECT_EQ(dlg_->infoDlg()->values().frame, 0);
   EXPECT_EQ(dlg_->seekSlider()->pos(), 0);
-  EXPECT_FALSE(dlg_->continuousPlay());
+  EXPECT_FALSE(dlg_->playback().continuousPlay());
   EXPECT_FALSE(dlg_->playButton()->property("pauseLook").toBool());
   QTest::qWait(700);
   EXPECT_EQ(opening.count(), 2) << "nothing opens after the last folder";
@@ -130,15 +134,15 @@ TEST_F(ContinuousPlay, EndOfAFolderGoesOnWithTheNextFolderThatHasRecordingsThenS
 
 TEST_F(ContinuousPlay, ChosenFolderOpensTheFirstRecordingFoundFromItOn) {
   PlayerEngineState* engine = dlg_->engineState();
-  EXPECT_EQ(dlg_->currentIndex(), -1) << "listing the source opens nothing";
+  EXPECT_EQ(dlg_->playback().currentIndex(), -1) << "listing the source opens nothing";
 
   // The emptied folder: the next folder with recordings is chosen and its
   // first recording opens, stopped.
   ClickFolder(1);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return dlg_->openComplete(); }, kOpenMs));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return dlg_->playback().openComplete(); }, kOpenMs));
   EXPECT_EQ(tree_->currentItem(), tree_->root()->child(2));
   EXPECT_EQ(ListedFolder(), Folder(2));
-  EXPECT_EQ(dlg_->currentIndex(), 0);
+  EXPECT_EQ(dlg_->playback().currentIndex(), 0);
   EXPECT_NE(engine->playState, 2);
 
   // Playing at x2, another folder: its first recording opens at normal speed.
@@ -147,9 +151,9 @@ TEST_F(ContinuousPlay, ChosenFolderOpensTheFirstRecordingFoundFromItOn) {
   ASSERT_EQ(engine->rateCode, 2);
   ClickFolder(0);
   EXPECT_EQ(ListedFolder(), Folder(0));
-  EXPECT_FALSE(dlg_->openComplete()) << "the open recording closed at once";
-  ASSERT_TRUE(QTest::qWaitFor([&] { return dlg_->openComplete(); }, kOpenMs));
-  EXPECT_EQ(dlg_->currentIndex(), 0);
+  EXPECT_FALSE(dlg_->playback().openComplete()) << "the open recording closed at once";
+  ASSERT_TRUE(QTest::qWaitFor([&] { return dlg_->playback().openComplete(); }, kOpenMs));
+  EXPECT_EQ(dlg_->playback().currentIndex(), 0);
   EXPECT_EQ(engine->rateCode, 1);
   EXPECT_NE(engine->playState, 2);
 
@@ -160,18 +164,19 @@ TEST_F(ContinuousPlay, ChosenFolderOpensTheFirstRecordingFoundFromItOn) {
   QTest::qWait(700);
   EXPECT_EQ(tree_->currentItem(), tree_->root()->child(1));
   EXPECT_EQ(dlg_->fileList()->count(), 0);
-  EXPECT_EQ(dlg_->currentIndex(), -1);
-  EXPECT_FALSE(dlg_->openComplete());
-  EXPECT_FALSE(dlg_->busy());
+  EXPECT_EQ(dlg_->playback().currentIndex(), -1);
+  EXPECT_FALSE(dlg_->playback().openComplete());
+  EXPECT_FALSE(dlg_->playback().busy());
 }
 
 TEST_F(ContinuousPlay, AdvanceMessagesGoOnWithinTheFolderOnly) {
   ClickRow(0);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return dlg_->openComplete(); }, kOpenMs));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return dlg_->playback().openComplete(); }, kOpenMs));
   // WM_APP+1: the next recording of the list opens and plays.
   PostAppMessage(dlg_.get(), WM_APP_ADVANCE);
-  ASSERT_TRUE(
-      QTest::qWaitFor([&] { return dlg_->currentIndex() == 1 && dlg_->openComplete(); }, kOpenMs));
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return dlg_->playback().currentIndex() == 1 && dlg_->playback().openComplete(); },
+      kOpenMs));
   ASSERT_TRUE(QTest::qWaitFor([&] { return Playing(); }, kOpenMs));
   // At the folder's last recording it stops there: no next folder, and a
   // later selection does not start playing by itself.
@@ -179,10 +184,10 @@ TEST_F(ContinuousPlay, AdvanceMessagesGoOnWithinTheFolderOnly) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return !Playing(); }, kOpenMs));
   QTest::qWait(700);
   EXPECT_EQ(tree_->currentItem(), tree_->root()->child(0));
-  EXPECT_EQ(dlg_->currentIndex(), 1);
-  EXPECT_FALSE(dlg_->continuousPlay());
+  EXPECT_EQ(dlg_->playback().currentIndex(), 1);
+  EXPECT_FALSE(dlg_->playback().continuousPlay());
   ClickRow(0);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return dlg_->openComplete(); }, kOpenMs));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return dlg_->playback().openComplete(); }, kOpenMs));
   QTest::qWait(300);
   EXPECT_FALSE(Playing());
 }

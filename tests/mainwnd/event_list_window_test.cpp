@@ -10,8 +10,8 @@
 #include <QTest>
 #include <memory>
 
-#include "app/settings_file.h"
-#include "app/shared_fonts.h"
+#include "base/settings_file.h"
+#include "base/shared_fonts.h"
 #include "browser/file_list_ctrl.h"
 #include "card_source.h"
 #include "container/sensor_track.h"
@@ -37,7 +37,7 @@ TEST(EventListWindow, OpensTheChosenEventsRecordingAtItsRecord) {
   ASSERT_TRUE(QTest::qWaitForWindowActive(dlg.get()));
 
   QTest::keyClick(dlg.get(), Qt::Key_E, Qt::ControlModifier);
-  CEventListDlg* list = dlg->eventListDlg();
+  CEventListDlg* list = dlg->mapAndMarks().eventListDlg();
   ASSERT_NE(list, nullptr);
   EXPECT_TRUE(list->isVisible());
   QSignalSpy finished(list, &CEventListDlg::scanFinished);
@@ -60,8 +60,9 @@ TEST(EventListWindow, OpensTheChosenEventsRecordingAtItsRecord) {
 
   ASSERT_TRUE(QTest::qWaitFor(
       [&] {
-        const int index = dlg->currentIndex();
-        return dlg->openComplete() && index >= 0 && index < dlg->fileList()->entryCount() &&
+        const int index = dlg->playback().currentIndex();
+        return dlg->playback().openComplete() && index >= 0 &&
+               index < dlg->fileList()->entryCount() &&
                dlg->fileList()->entries()[index].path == last.toStdString();
       },
       kWaitMs));

@@ -6,9 +6,9 @@
 #include <QTest>
 #include <memory>
 
-#include "app/app_message.h"
-#include "app/settings_file.h"
-#include "app/shared_fonts.h"
+#include "base/app_message.h"
+#include "base/settings_file.h"
+#include "base/shared_fonts.h"
 #include "browser/file_list_ctrl.h"
 #include "card_source.h"
 #include "container/event_marks.h"
@@ -61,14 +61,15 @@ class EventNavigation : public ::testing::Test {
     CFileListCtrl* list = dlg_->fileList();
     const QRect place = list->visualItemRect(list->item(0));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, place.center());
-    return QTest::qWaitFor([&] { return dlg_->openComplete() && dlg_->tickRunning(); }, kOpenMs);
+    return QTest::qWaitFor(
+        [&] { return dlg_->playback().openComplete() && dlg_->playback().tickRunning(); }, kOpenMs);
   }
 
   // Clicks the graph for `message` (the left button for the previous event,
   // the right for the next) with the cursor at `from` and returns where the
   // cursor went.
   std::int64_t Walk(int from, int message) {
-    dlg_->SeekTo(from);
+    dlg_->playback().SeekTo(from);
     EXPECT_EQ(dlg_->gSensorDlg()->cursorFrame(), from);
     const Qt::MouseButton button =
         message == CGSensorDlg::kMessagePrevEvent ? Qt::LeftButton : Qt::RightButton;
@@ -115,8 +116,8 @@ TEST_F(EventNavigation, WalksTheMarksBothWaysWrappingAndSkippingSwitchedOffKinds
   PostAppMessage(dlg_.get(), kIconKind, 4, 0);
   PostAppMessage(dlg_.get(), kIconKind, 0, 0);
   QTest::qWait(100);
-  EXPECT_FALSE(dlg_->channelShown(kChannelDriveAssist));
-  EXPECT_FALSE(dlg_->channelSentToMap(kChannelDriveAssist));
+  EXPECT_FALSE(dlg_->mapAndMarks().channelShown(kChannelDriveAssist));
+  EXPECT_FALSE(dlg_->mapAndMarks().channelSentToMap(kChannelDriveAssist));
   EventChannelSwitches noAssist{};
   noAssist[kChannelDriveAssist] = {false, false};
   const std::vector<int> rest = EventFrames(card_->Path(0), engine->frameUnitMs, frames, noAssist);
@@ -124,7 +125,7 @@ TEST_F(EventNavigation, WalksTheMarksBothWaysWrappingAndSkippingSwitchedOffKinds
   ASSERT_LT(rest.size(), all.size());
   EXPECT_EQ(Walk(0, CGSensorDlg::kMessageNextEvent), rest.front());
   EXPECT_EQ(Walk(rest.front(), CGSensorDlg::kMessagePrevEvent), rest.back());
-  EXPECT_EQ(dlg_->eventList().size(), rest.size());
+  EXPECT_EQ(dlg_->mapAndMarks().eventList().size(), rest.size());
 }
 
 }  // namespace

@@ -14,9 +14,9 @@
 #include <memory>
 #include <numeric>
 
-#include "app/app_message.h"
-#include "app/settings_file.h"
-#include "app/shared_fonts.h"
+#include "base/app_message.h"
+#include "base/settings_file.h"
+#include "base/shared_fonts.h"
 #include "browser/file_list_ctrl.h"
 #include "browser/file_select_dlg.h"
 #include "browser/filer_container.h"
@@ -67,8 +67,9 @@ class FileCommands : public ::testing::Test {
     dlg_->show();
     ASSERT_TRUE(dlg_->ListSource(kind, path));
     dlg_->fileList()->SelectRow(row);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return dlg_->currentIndex() == row && dlg_->openComplete(); },
-                                kOpenMs));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return dlg_->playback().currentIndex() == row && dlg_->playback().openComplete(); },
+        kOpenMs));
   }
   void TearDown() override {
     dlg_.reset();
@@ -82,7 +83,10 @@ class FileCommands : public ::testing::Test {
   void Run(const std::function<void()>& start, ModalScript& script) {
     start();
     ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return script.done() && !dlg_->commandRunning() && dlg_->fileList()->isEnabled(); },
+        [&] {
+          return script.done() && !dlg_->commands().commandRunning() &&
+                 dlg_->fileList()->isEnabled();
+        },
         kOpenMs));
     QTest::qWait(100);
   }
@@ -179,7 +183,7 @@ TEST_F(FileCommands, JoinShowsItsProgressAndCanBeCancelledOrRefused) {
 
   // The joined movie plays in the viewer.
   ASSERT_TRUE(dlg_->ListSource(SourceKind::kFile, out + "/all.mov"));
-  ASSERT_TRUE(QTest::qWaitFor([&] { return dlg_->openComplete(); }, kOpenMs));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return dlg_->playback().openComplete(); }, kOpenMs));
   dlg_->commandButton(kCmdPlayPause)->click();
   EXPECT_TRUE(QTest::qWaitFor([&] { return dlg_->engineState()->playState == 2; }, kOpenMs));
 
@@ -204,7 +208,7 @@ TEST_F(FileCommands, JoinShowsItsProgressAndCanBeCancelledOrRefused) {
   dlg_->commandButton(kCmdJoin)->click();
   ASSERT_TRUE(QTest::qWaitFor([&] { return dlg_->shutDown(); }, kOpenMs));
   EXPECT_LT(closing.elapsed(), 2000);
-  EXPECT_FALSE(dlg_->commandRunning());
+  EXPECT_FALSE(dlg_->commands().commandRunning());
   EXPECT_EQ(Names(out), QStringList{"all.mov"});
 }
 
@@ -280,8 +284,9 @@ TEST_F(FileCommands, DeleteMovesTheTickedFilesToTheTrashAndNeverLosesOne) {
   ModalScript cancelled;
   cancelled.Then<CFileSelectDlg>([](CFileSelectDlg* select) { select->reject(); });
   Run(kCmdDelete, cancelled);
-  ASSERT_TRUE(
-      QTest::qWaitFor([&] { return dlg_->currentIndex() == 1 && dlg_->openComplete(); }, kOpenMs));
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return dlg_->playback().currentIndex() == 1 && dlg_->playback().openComplete(); },
+      kOpenMs));
   EXPECT_EQ(dlg_->fileList()->entryCount(), 4);
 
   // The playing recording and the next go to the trash with their notes.
@@ -328,7 +333,7 @@ TEST_F(FileCommands, DeleteMovesTheTickedFilesToTheTrashAndNeverLosesOne) {
   EXPECT_EQ(readOnly.boxes, std::vector<QString>{"動画ファイルの削除に失敗しました。"});
   EXPECT_EQ(Names(root), before);
   EXPECT_EQ(dlg_->fileList()->entryCount(), 1);
-  EXPECT_TRUE(QTest::qWaitFor([&] { return dlg_->openComplete(); }, kOpenMs))
+  EXPECT_TRUE(QTest::qWaitFor([&] { return dlg_->playback().openComplete(); }, kOpenMs))
       << "the recording opens again";
 }
 
@@ -366,8 +371,9 @@ TEST_F(FileCommands, TwinNamesThatAreNotUtf8PlayAndGoToTheTrashAsThemselves) {
   ASSERT_EQ(entries[static_cast<std::size_t>(rawRow)].path, raw);
   for (const int row : {rawRow, 1 - rawRow}) {
     dlg_->fileList()->SelectRow(row);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return dlg_->currentIndex() == row && dlg_->openComplete(); },
-                                kOpenMs));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return dlg_->playback().currentIndex() == row && dlg_->playback().openComplete(); },
+        kOpenMs));
     EXPECT_EQ(dlg_->engineState()->moviePath, entries[static_cast<std::size_t>(row)].path);
   }
 

@@ -7,8 +7,8 @@
 #include <QPainter>
 #include <QTest>
 
-#include "app/settings_file.h"
-#include "app/shared_fonts.h"
+#include "base/settings_file.h"
+#include "base/shared_fonts.h"
 #include "scoped_work_folder.h"
 
 namespace {
@@ -37,8 +37,8 @@ TEST_F(KestrelDlg, FirstStartCreatesTheSettingsFileInTheWorkingFolder) {
   CKestrelDlg dlg;
   EXPECT_EQ(ReadFile(work_.filePath(QStringLiteral("Default_Folder.ini"))),
             "[DISPLAY]\r\nINFOCHECK=31\r\nASPECT=on\r\nVOLUME=65535\r\n");
-  EXPECT_TRUE(dlg.keepAspect());
-  EXPECT_EQ(dlg.volumeLevel(), 65535);
+  EXPECT_TRUE(dlg.windowModes().keepAspect());
+  EXPECT_EQ(dlg.playback().volumeLevel(), 65535);
 }
 
 TEST_F(KestrelDlg, LaterStartsReadTheSavedSettings) {
@@ -49,8 +49,8 @@ TEST_F(KestrelDlg, LaterStartsReadTheSavedSettings) {
     file.write(saved);
   }
   CKestrelDlg dlg;
-  EXPECT_FALSE(dlg.keepAspect()) << "only \"on\" in lower case keeps the aspect";
-  EXPECT_EQ(dlg.volumeLevel(), 1200);
+  EXPECT_FALSE(dlg.windowModes().keepAspect()) << "only \"on\" in lower case keeps the aspect";
+  EXPECT_EQ(dlg.playback().volumeLevel(), 1200);
   EXPECT_EQ(ReadFile(work_.filePath(QStringLiteral("Default_Folder.ini"))), saved);
 }
 

@@ -16,8 +16,8 @@
 #include <cmath>
 #include <memory>
 
-#include "app/settings_file.h"
-#include "app/shared_fonts.h"
+#include "base/settings_file.h"
+#include "base/shared_fonts.h"
 #include "browser/file_list_ctrl.h"
 #include "browser/file_select_dlg.h"
 #include "card_source.h"
@@ -171,7 +171,7 @@ class Keys : public WindowOnCard<3, 12> {
     WindowOnCard::SetUp();
     if (HasFatalFailure()) return;
     ASSERT_TRUE(dlg_->ListSource(SourceKind::kCard, card_->root()));
-    dlg_->SetVolumeLevel(kVolume);
+    dlg_->playback().SetVolumeLevel(kVolume);
   }
 
   PlayerEngineState* engine() const { return dlg_->engineState(); }
@@ -190,10 +190,10 @@ class Keys : public WindowOnCard<3, 12> {
     s.playState = engine()->playState;
     s.rateCode = engine()->rateCode;
     s.rateLabel = dlg_->rateLabelText();
-    s.index = dlg_->currentIndex();
+    s.index = dlg_->playback().currentIndex();
     s.slider = dlg_->seekSlider()->pos();
     s.volume = dlg_->volumeSlider()->pos();
-    s.zoom = dlg_->zoomMode();
+    s.zoom = dlg_->windowModes().zoomMode();
     s.pauseLook = dlg_->playButton()->property("pauseLook").toBool();
     s.visible = dlg_->isVisible();
     return s;
@@ -203,7 +203,7 @@ class Keys : public WindowOnCard<3, 12> {
   // zoom off; kClosed is the fresh window with nothing opened.
   void Prepare(State state) {
     if (state == kClosed) {
-      ASSERT_EQ(dlg_->currentIndex(), -1);
+      ASSERT_EQ(dlg_->playback().currentIndex(), -1);
       ASSERT_EQ(engine()->playState, 0);
       return;
     }
@@ -211,11 +211,12 @@ class Keys : public WindowOnCard<3, 12> {
     ASSERT_TRUE(WaitFor([&] {
       return engine()->playState != 2 || Position() + 100 < engine::GetFrameCount(engine());
     }));
-    if (dlg_->currentIndex() != kRow) dlg_->fileList()->SelectRow(kRow);
+    if (dlg_->playback().currentIndex() != kRow) dlg_->fileList()->SelectRow(kRow);
     ASSERT_TRUE(WaitFor([&] {
-      return dlg_->currentIndex() == kRow && dlg_->openComplete() && dlg_->tickRunning();
+      return dlg_->playback().currentIndex() == kRow && dlg_->playback().openComplete() &&
+             dlg_->playback().tickRunning();
     }));
-    if (dlg_->zoomMode()) dlg_->OnCommand(kCmdZoom);
+    if (dlg_->windowModes().zoomMode()) dlg_->OnCommand(kCmdZoom);
     if (engine()->playState == 2) dlg_->OnCommand(kCmdPlayPause);
     ASSERT_TRUE(WaitFor([&] { return engine()->playState != 2; }));
     if (state == kStopped && engine()->playState == 3) dlg_->OnCommand(kCmdToStart);
@@ -225,7 +226,7 @@ class Keys : public WindowOnCard<3, 12> {
       dlg_->OnCommand(kCmdPlayPause);
     }
     ASSERT_TRUE(WaitFor([&] { return engine()->playState == (state == kStopped ? 1 : 3); }));
-    dlg_->SeekTo(kStartFrame);
+    dlg_->playback().SeekTo(kStartFrame);
     ASSERT_TRUE(WaitFor([&] { return Position() == kStartFrame && Picture() >= 0; }));
     if (state == kPlaying) {
       dlg_->OnCommand(kCmdPlayPause);
@@ -313,15 +314,18 @@ class Keys : public WindowOnCard<3, 12> {
       case E::kPrevious:
       case E::kNext: {
         const int row = effect == E::kPrevious ? kRow - 1 : kRow + 1;
-        EXPECT_TRUE(WaitFor([&] { return dlg_->currentIndex() == row && dlg_->openComplete(); }));
+        EXPECT_TRUE(WaitFor([&] {
+          return dlg_->playback().currentIndex() == row && dlg_->playback().openComplete();
+        }));
         break;
       }
       case E::kNextEvent:
       case E::kPrevEvent: {
-        ASSERT_FALSE(dlg_->eventList().empty());
-        const auto frame = effect == E::kNextEvent
-                               ? NextEventFrame(dlg_->eventList(), {}, cursor)
-                               : PreviousEventFrame(dlg_->eventList(), {}, cursor, count);
+        ASSERT_FALSE(dlg_->mapAndMarks().eventList().empty());
+        const auto frame =
+            effect == E::kNextEvent
+                ? NextEventFrame(dlg_->mapAndMarks().eventList(), {}, cursor)
+                : PreviousEventFrame(dlg_->mapAndMarks().eventList(), {}, cursor, count);
         ASSERT_TRUE(frame.has_value());
         EXPECT_EQ(after.slider, *frame);
         EXPECT_EQ(dlg_->gSensorDlg()->cursorFrame(), *frame);
@@ -337,18 +341,18 @@ class Keys : public WindowOnCard<3, 12> {
         break;
       case E::kMute:
         EXPECT_EQ(after.volume, 0);
-        EXPECT_EQ(dlg_->volumeLevel(), 0);
+        EXPECT_EQ(dlg_->playback().volumeLevel(), 0);
         QTest::keyClick(target, c.key, c.modifiers);
         EXPECT_EQ(dlg_->volumeSlider()->pos(), kVolume) << "back to the level before";
-        EXPECT_EQ(dlg_->volumeLevel(), kVolume);
+        EXPECT_EQ(dlg_->playback().volumeLevel(), kVolume);
         break;
       case E::kHelp:
         EXPECT_EQ(catcher.seen, QStringList{"CKeyHelpDlg"});
         break;
       case E::kEventList:
-        ASSERT_NE(dlg_->eventListDlg(), nullptr);
-        EXPECT_TRUE(dlg_->eventListDlg()->isVisible());
-        dlg_->eventListDlg()->close();
+        ASSERT_NE(dlg_->mapAndMarks().eventListDlg(), nullptr);
+        EXPECT_TRUE(dlg_->mapAndMarks().eventListDlg()->isVisible());
+        dlg_->mapAndMarks().eventListDlg()->close();
         break;
       case E::kAsksGpxFile:
         EXPECT_EQ(catcher.seen, QStringList{"QFileDialog"});
@@ -356,10 +360,10 @@ class Keys : public WindowOnCard<3, 12> {
         EXPECT_TRUE(WaitFor([&] { return dlg_->fileList()->isEnabled(); })) << "the window is back";
         break;
       case E::kFullScreen: {
-        EXPECT_TRUE(dlg_->fullScreen());
+        EXPECT_TRUE(dlg_->windowModes().fullScreen());
         EXPECT_FALSE(dlg_->seekSlider()->isVisible());
         QTest::keyClick(target, Qt::Key_Escape);
-        EXPECT_FALSE(dlg_->fullScreen()) << "Esc leaves it";
+        EXPECT_FALSE(dlg_->windowModes().fullScreen()) << "Esc leaves it";
         EXPECT_EQ(dlg_->videoSurface()->geometry(), QRect(6, 24, 656, 373));
         EXPECT_TRUE(dlg_->seekSlider()->isVisible());
         break;
@@ -428,7 +432,7 @@ TEST_F(Keys, KeyHelpListsTheTableAndNoKeyActsOverADialogOrWhileACommandWorks) {
   // The key help, modal over the window: exactly the table's rows.
   bool listed = false;
   QTimer::singleShot(50, [&] {
-    CKeyHelpDlg* help = dlg_->keyHelpDlg();
+    CKeyHelpDlg* help = dlg_->keys().keyHelpDlg();
     ASSERT_NE(help, nullptr);
     EXPECT_EQ(QApplication::activeModalWidget(), help);
     const std::span<const KeyBinding> table = KeyBindings();
@@ -447,10 +451,10 @@ TEST_F(Keys, KeyHelpListsTheTableAndNoKeyActsOverADialogOrWhileACommandWorks) {
   });
   QTest::keyClick(dlg_.get(), Qt::Key_Question);
   EXPECT_TRUE(listed);
-  EXPECT_EQ(dlg_->keyHelpDlg(), nullptr) << "Esc closed it";
-  QTimer::singleShot(50, [&] { dlg_->keyHelpDlg()->closeButton()->click(); });
+  EXPECT_EQ(dlg_->keys().keyHelpDlg(), nullptr) << "Esc closed it";
+  QTimer::singleShot(50, [&] { dlg_->keys().keyHelpDlg()->closeButton()->click(); });
   QTest::keyClick(dlg_->videoSurface(), Qt::Key_F1);
-  EXPECT_EQ(dlg_->keyHelpDlg(), nullptr) << "its button closed it";
+  EXPECT_EQ(dlg_->keys().keyHelpDlg(), nullptr) << "its button closed it";
 
   // A join on the command worker: from its start to its end no key acts.
   // It proposes the first ticked recording's name in the join folder.
@@ -465,11 +469,11 @@ TEST_F(Keys, KeyHelpListsTheTableAndNoKeyActsOverADialogOrWhileACommandWorks) {
       .Then<QFileDialog>([](QFileDialog* dialog) { QMetaObject::invokeMethod(dialog, "accept"); });
   dlg_->commandButton(kCmdJoin)->click();
   ASSERT_TRUE(join.done());
-  ASSERT_TRUE(dlg_->commandRunning());
+  ASSERT_TRUE(dlg_->commands().commandRunning());
   ExpectNoKeyActs();
   ModalScript done;
   done.Box();
-  ASSERT_TRUE(WaitFor([&] { return done.done() && !dlg_->commandRunning(); }));
+  ASSERT_TRUE(WaitFor([&] { return done.done() && !dlg_->commands().commandRunning(); }));
   EXPECT_EQ(done.boxes, std::vector<QString>{"完了しました。"});
   EXPECT_TRUE(QFileInfo::exists(output));
 }
@@ -482,7 +486,7 @@ TEST_F(Keys, PictureStepsShowTheNextPictureWithItsRecordTime) {
   // second begins with a frame of the engine; where a second begins inside
   // a 30 ms frame, its first picture is shown at that frame, whose start,
   // and so the panel's time, lies in the second before.
-  dlg_->SeekTo(195);
+  dlg_->playback().SeekTo(195);
   ASSERT_TRUE(WaitFor([&] { return Position() == 195; }));
   const int start = Picture();
   ASSERT_EQ(start, 175);

@@ -9,8 +9,8 @@
 #include <QWebEnginePage>
 #include <QWebEngineView>
 
-#include "app/settings_file.h"
-#include "app/shared_fonts.h"
+#include "base/settings_file.h"
+#include "base/shared_fonts.h"
 #include "browser/file_list_ctrl.h"
 #include "card_source.h"
 #include "controls/skin_slider_ctrl.h"
@@ -26,10 +26,11 @@ constexpr int kWaitMs = 20000;
 QVariant Eval(CKestrelDlg& dlg, const QString& script) {
   QVariant result;
   bool done = false;
-  dlg.map()->mapWindow()->webView()->page()->runJavaScript(script, [&](const QVariant& value) {
-    result = value;
-    done = true;
-  });
+  dlg.mapAndMarks().map()->mapWindow()->webView()->page()->runJavaScript(
+      script, [&](const QVariant& value) {
+        result = value;
+        done = true;
+      });
   EXPECT_TRUE(QTest::qWaitFor([&] { return done; }, kWaitMs)) << script.toStdString();
   return result;
 }
@@ -47,7 +48,8 @@ TEST(MapWindow, RouteMarksAndClicksOfTheOpenRecording) {
   {
     CKestrelDlg dlg;
     dlg.show();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return dlg.map()->pageInitialised(); }, kWaitMs));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return dlg.mapAndMarks().map()->pageInitialised(); }, kWaitMs));
     // The impact recording of the card.
     int row = -1;
     for (int i = 0; i < 3; ++i) row = card.Plan(i).trigger == 'G' ? i : row;
@@ -56,7 +58,10 @@ TEST(MapWindow, RouteMarksAndClicksOfTheOpenRecording) {
     QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
                       list->visualItemRect(list->item(row)).center());
     ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return dlg.currentIndex() == row && dlg.openComplete() && dlg.marksBuilt(); },
+        [&] {
+          return dlg.playback().currentIndex() == row && dlg.playback().openComplete() &&
+                 dlg.mapAndMarks().marksBuilt();
+        },
         kWaitMs));
     ASSERT_TRUE(QTest::qWaitFor(
         [&] {
@@ -66,7 +71,7 @@ TEST(MapWindow, RouteMarksAndClicksOfTheOpenRecording) {
               .toBool();
         },
         kWaitMs));
-    EXPECT_TRUE(dlg.map()->mapWindow()->isVisible());
+    EXPECT_TRUE(dlg.mapAndMarks().map()->mapWindow()->isVisible());
 
     // A click on the last mark seeks to its frame.
     const int frame = Eval(dlg, "cplist.markers[cplist.markers.length - 1].ipos").toInt();
@@ -75,9 +80,9 @@ TEST(MapWindow, RouteMarksAndClicksOfTheOpenRecording) {
         << "slider at " << dlg.seekSlider()->pos() << ", mark at " << frame;
 
     // Pause and stop reach the page with the next update message.
-    if (dlg.engineState()->playState != 2) dlg.OnPlayPause();
+    if (dlg.engineState()->playState != 2) dlg.playback().OnPlayPause();
     ASSERT_TRUE(QTest::qWaitFor([&] { return dlg.engineState()->playState == 2; }, kWaitMs));
-    dlg.OnPlayPause();
+    dlg.playback().OnPlayPause();
     EXPECT_TRUE(QTest::qWaitFor(
         [&] { return Eval(dlg, "document.getElementById('map_status').value") == "pause"; },
         kWaitMs));
@@ -85,7 +90,7 @@ TEST(MapWindow, RouteMarksAndClicksOfTheOpenRecording) {
     // While paused the marker follows a seek at once, to the record before
     // the frame.
     for (const int to : {0, frame, 0}) {
-      dlg.SeekTo(to);
+      dlg.playback().SeekTo(to);
       EXPECT_TRUE(QTest::qWaitFor(
           [&] {
             return Eval(dlg,

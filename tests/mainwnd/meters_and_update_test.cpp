@@ -7,9 +7,9 @@
 #include <QTest>
 #include <memory>
 
-#include "app/settings_file.h"
-#include "app/shared_fonts.h"
-#include "app/ui_text.h"
+#include "base/settings_file.h"
+#include "base/shared_fonts.h"
+#include "base/ui_text.h"
 #include "browser/file_list_ctrl.h"
 #include "card_source.h"
 #include "container/sensor_track.h"
@@ -40,7 +40,10 @@ bool OpenRow(CKestrelDlg& dlg, int row) {
   const QRect place = dlg.fileList()->visualItemRect(dlg.fileList()->item(row));
   QTest::mouseClick(dlg.fileList()->viewport(), Qt::LeftButton, Qt::NoModifier, place.center());
   return QTest::qWaitFor(
-      [&] { return dlg.currentIndex() == row && dlg.openComplete() && dlg.tickRunning(); },
+      [&] {
+        return dlg.playback().currentIndex() == row && dlg.playback().openComplete() &&
+               dlg.playback().tickRunning();
+      },
       kOpenMs);
 }
 
@@ -71,9 +74,9 @@ class MetersAndUpdate : public ::testing::Test {
 TEST_F(MetersAndUpdate, MetersFollowTheRecordingsVehicleWords) {
   auto dlg = WindowOn(card_->dcim());
   ASSERT_EQ(card_->Plan(3).trigger, 'P');
-  CObdDlg* meters = dlg->obdDlg();
+  CObdDlg* meters = dlg->meters().obdDlg();
   EXPECT_FALSE(meters->isVisible());
-  dlg->ShowObdMeters();
+  dlg->meters().ShowObdMeters();
   ASSERT_TRUE(meters->isVisible());
   EXPECT_EQ(meters->windowTitle(), UiText(140));
   EXPECT_EQ(meters->size(),
@@ -83,11 +86,11 @@ TEST_F(MetersAndUpdate, MetersFollowTheRecordingsVehicleWords) {
     SCOPED_TRACE(row);
     ASSERT_TRUE(OpenRow(*dlg, row));
     // While the recording plays, a list changed stays locked.
-    ASSERT_TRUE(dlg->PlayCurrent());
+    ASSERT_TRUE(dlg->playback().PlayCurrent());
     ASSERT_TRUE(QTest::qWaitFor([&] { return dlg->engineState()->playState == 2; }, kOpenMs));
     meters->list(2)->setCurrentIndex(kMeterCoolant);
     EXPECT_FALSE(meters->list(2)->isEnabled());
-    dlg->PauseCurrent();
+    dlg->playback().PauseCurrent();
     meters->OnTimer(0);
     EXPECT_TRUE(meters->list(2)->isEnabled());
 
@@ -100,7 +103,7 @@ TEST_F(MetersAndUpdate, MetersFollowTheRecordingsVehicleWords) {
     const mkcard::RecordingPlan& plan = card_->Plan(row);
     for (const int frame : {0, 17, 30, static_cast<int>(frames) - 1}) {
       SCOPED_TRACE(frame);
-      dlg->SyncViewsToFrame(frame);
+      dlg->playback().SyncViewsToFrame(frame);
       // The frame's linked vehicle record (the one of its position).
       const VehicleRecord* vehicle = track.frameIndex.at(frame)->vehicle;
       ASSERT_NE(vehicle, nullptr);
@@ -129,7 +132,7 @@ TEST_F(MetersAndUpdate, UpdateCheckRunsOnceTheMapIsReady) {
   WriteIniString(QStringLiteral("MAP"), QStringLiteral("TILE_URL"), tiles.path());
   {
     auto quiet = WindowOn(card_->dcim());
-    EXPECT_FALSE(quiet->updateCheck().started()) << "no server set, no check";
+    EXPECT_FALSE(quiet->meters().updateCheck().started()) << "no server set, no check";
   }
   qunsetenv("http_proxy");  // the server is reached directly
   LocalHttpServer server;
@@ -138,11 +141,11 @@ TEST_F(MetersAndUpdate, UpdateCheckRunsOnceTheMapIsReady) {
   const QString host = QStringLiteral("127.0.0.1:%1").arg(server.port());
   WriteIniString(QStringLiteral("UPDATE"), QStringLiteral("SERVER"), host);
   auto dlg = WindowOn(card_->dcim());
-  ASSERT_TRUE(QTest::qWaitFor([&] { return dlg->updateCheck().started(); }, 20000));
-  EXPECT_TRUE(dlg->map()->pageInitialised());
-  EXPECT_FALSE(dlg->StartUpdateCheck()) << "once a run";
-  ASSERT_TRUE(QTest::qWaitFor([&] { return dlg->updateDialog() != nullptr; }, 10000));
-  CUpdateDialog* shown = dlg->updateDialog();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return dlg->meters().updateCheck().started(); }, 20000));
+  EXPECT_TRUE(dlg->mapAndMarks().map()->pageInitialised());
+  EXPECT_FALSE(dlg->meters().StartUpdateCheck()) << "once a run";
+  ASSERT_TRUE(QTest::qWaitFor([&] { return dlg->meters().updateDialog() != nullptr; }, 10000));
+  CUpdateDialog* shown = dlg->meters().updateDialog();
   EXPECT_TRUE(shown->isVisible());
   EXPECT_EQ(shown->windowTitle(), UiText(108));
   // The card's recorder firmware against 9.9.9.
@@ -152,7 +155,7 @@ TEST_F(MetersAndUpdate, UpdateCheckRunsOnceTheMapIsReady) {
   EXPECT_FALSE(text.contains(UiText(112)));
   EXPECT_EQ(server.requestLines().size(), 2u);
   shown->closeButton()->click();
-  EXPECT_TRUE(QTest::qWaitFor([&] { return dlg->updateDialog() == nullptr; }, 2000));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return dlg->meters().updateDialog() == nullptr; }, 2000));
 }
 
 }  // namespace

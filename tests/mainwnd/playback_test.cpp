@@ -11,9 +11,9 @@
 #include <QTimer>
 #include <memory>
 
-#include "app/app_message.h"
-#include "app/settings_file.h"
-#include "app/shared_fonts.h"
+#include "base/app_message.h"
+#include "base/settings_file.h"
+#include "base/shared_fonts.h"
 #include "browser/file_list_ctrl.h"
 #include "card_source.h"
 #include "container/sensor_track.h"
@@ -50,7 +50,10 @@ void ClickRow(CFileListCtrl* list, int row) {
 bool OpenRow(CKestrelDlg& dlg, int row) {
   ClickRow(dlg.fileList(), row);
   return QTest::qWaitFor(
-      [&] { return dlg.currentIndex() == row && dlg.openComplete() && dlg.tickRunning(); },
+      [&] {
+        return dlg.playback().currentIndex() == row && dlg.playback().openComplete() &&
+               dlg.playback().tickRunning();
+      },
       kOpenMs);
 }
 
@@ -103,7 +106,7 @@ TEST_F(Playback, ListsTheSavedSourceInCatalogueOrder) {
   dlg->fileList()->setFocus();
   QTest::qWait(700);
   EXPECT_EQ(opening.count(), 0) << "the list's focus alone selects nothing";
-  EXPECT_EQ(dlg->currentIndex(), -1);
+  EXPECT_EQ(dlg->playback().currentIndex(), -1);
   EXPECT_FALSE(dlg->playButton()->isEnabled()) << "nothing is open yet";
 }
 
@@ -114,14 +117,14 @@ TEST_F(Playback, FiveQuickSelectionsOpenOnlyTheLast) {
     ClickRow(dlg->fileList(), row);
     QTest::qWait(60);
   }
-  EXPECT_TRUE(dlg->busy()) << "the wait cursor shows while the open is pending";
-  ASSERT_TRUE(QTest::qWaitFor([&] { return dlg->openComplete(); }, kOpenMs));
+  EXPECT_TRUE(dlg->playback().busy()) << "the wait cursor shows while the open is pending";
+  ASSERT_TRUE(QTest::qWaitFor([&] { return dlg->playback().openComplete(); }, kOpenMs));
   ASSERT_EQ(opening.count(), 1);
   EXPECT_EQ(opening.at(0).at(0).toInt(), 4);
-  EXPECT_EQ(dlg->currentIndex(), 4);
+  EXPECT_EQ(dlg->playback().currentIndex(), 4);
   EXPECT_EQ(dlg->fileList()->highlightedRow(), 4);
-  EXPECT_FALSE(dlg->busy());
-  EXPECT_TRUE(dlg->readyToOpen());
+  EXPECT_FALSE(dlg->playback().busy());
+  EXPECT_TRUE(dlg->playback().readyToOpen());
 }
 
 TEST_F(Playback, PanelShowsTheTrackRecordOfEachFrame) {
@@ -140,7 +143,7 @@ TEST_F(Playback, PanelShowsTheTrackRecordOfEachFrame) {
   const mkcard::RecordingPlan& plan = card_->Plan(1);
   for (int frame : {0, 1, 29, 30, 31, 47, 60, static_cast<int>(frames) - 1}) {
     SCOPED_TRACE(frame);
-    dlg->SyncViewsToFrame(frame);
+    dlg->playback().SyncViewsToFrame(frame);
     const InfoValues& v = dlg->infoDlg()->values();
     const AccelRecord& a = *track.frameIndex.at(frame);
     const mkcard::SensorSample& sample = plan.samples.at(a.sequence);
@@ -159,7 +162,7 @@ TEST_F(Playback, PanelShowsTheTrackRecordOfEachFrame) {
     EXPECT_EQ(dlg->seekSlider()->pos(), frame);
   }
   // The date shown is the recording's start plus the frame's time.
-  dlg->SyncViewsToFrame(0);
+  dlg->playback().SyncViewsToFrame(0);
   const mkcard::LocalClock& start = plan.start;
   EXPECT_EQ(InfoDateTimeText(dlg->infoDlg()->values()),
             QString::asprintf("%02d/%02d/%02d %02d:%02d:%02d", start.year, start.month, start.day,
@@ -180,10 +183,10 @@ TEST_F(Playback, PanelShowsTheTrackRecordOfEachFrame) {
 TEST_F(Playback, FrameBeyondTheIndexShowsNoValues) {
   auto dlg = WindowOn(card_->dcim());
   ASSERT_TRUE(OpenRow(*dlg, 0));
-  dlg->SyncViewsToFrame(40);
+  dlg->playback().SyncViewsToFrame(40);
   ASSERT_GT(dlg->infoDlg()->values().accelX, -5.0);
   ASSERT_EQ(dlg->engineOps().ReleaseTrack(dlg->engineState()), 1);  // the index is now empty
-  dlg->SyncViewsToFrame(40);
+  dlg->playback().SyncViewsToFrame(40);
   const InfoValues& v = dlg->infoDlg()->values();
   EXPECT_EQ(v.accelX, -5.0);
   EXPECT_EQ(v.accelY, -5.0);
@@ -197,14 +200,14 @@ TEST_F(Playback, FrameBeyondTheIndexShowsNoValues) {
 TEST_F(Playback, SecondTrackLoadedMessageForOneOpenDoesNothing) {
   auto dlg = WindowOn(card_->dcim());
   ASSERT_TRUE(OpenRow(*dlg, 0));
-  dlg->SyncViewsToFrame(50);
+  dlg->playback().SyncViewsToFrame(50);
   AppMessageEvent again(WM_APP_TRACK_LOADED, 1, 1);
   QApplication::sendEvent(dlg.get(), &again);
   AppMessageEvent earlier(WM_APP_TRACK_LOADED, 0, 1);
   QApplication::sendEvent(dlg.get(), &earlier);
   QTest::qWait(100);
   EXPECT_EQ(dlg->infoDlg()->values().frame, 50) << "no second FinishOpen went back to frame 0";
-  EXPECT_EQ(dlg->pendingSyncFrame(), 50);
+  EXPECT_EQ(dlg->playback().pendingSyncFrame(), 50);
   EXPECT_EQ(dlg->engineState()->trackLoaded, 1);
 }
 
@@ -215,13 +218,13 @@ TEST_F(Playback, FailedOpenShowsTheMessageAndGivesTheControlsBack) {
   BoxCatcher box;
   ClickRow(dlg->fileList(), 2);
   const bool settled =
-      QTest::qWaitFor([&] { return !box.text.isEmpty() && !dlg->busy(); }, kOpenMs);
+      QTest::qWaitFor([&] { return !box.text.isEmpty() && !dlg->playback().busy(); }, kOpenMs);
   QFile::rename(moved, card_->Path(2));
   ASSERT_TRUE(settled);
   EXPECT_EQ(box.caption, QStringLiteral("ERROR"));
   EXPECT_EQ(box.text, QStringLiteral("動画のオープンに失敗しました。"));
-  EXPECT_TRUE(dlg->readyToOpen());
-  EXPECT_FALSE(dlg->openComplete());
+  EXPECT_TRUE(dlg->playback().readyToOpen());
+  EXPECT_FALSE(dlg->playback().openComplete());
   EXPECT_TRUE(dlg->infoDlg()->isEnabled());
   EXPECT_TRUE(dlg->seekSlider()->enabledFlag());
   EXPECT_EQ(dlg->engineState()->playState, 0) << "the previous movie stays closed";
@@ -236,14 +239,14 @@ TEST_F(Playback, TrackThatCannotBeReadLeavesTheMovieOpenedButNotLoaded) {
   QObject::connect(dlg.get(), &CKestrelDlg::recordingOpened,
                    [&] { QFile::rename(card_->Path(3), moved); });
   ClickRow(dlg->fileList(), 3);
-  const bool done = QTest::qWaitFor([&] { return dlg->openComplete(); }, kOpenMs);
+  const bool done = QTest::qWaitFor([&] { return dlg->playback().openComplete(); }, kOpenMs);
   QTest::qWait(200);
   QFile::rename(moved, card_->Path(3));
   ASSERT_TRUE(done);
   EXPECT_EQ(dlg->engineState()->playState, 1) << "opened";
   EXPECT_EQ(dlg->engineState()->trackLoaded, 0);
-  EXPECT_FALSE(dlg->tickRunning());
-  EXPECT_FALSE(dlg->busy());
+  EXPECT_FALSE(dlg->playback().tickRunning());
+  EXPECT_FALSE(dlg->playback().busy());
   EXPECT_EQ(dlg->seekSlider()->rangeMax(), 0) << "the slider is not set up";
 }
 
@@ -263,14 +266,15 @@ TEST_F(Playback, WatchdogGivesTheControlsBackWhenAnOpenNeverCompletes) {
   ClickRow(dlg->fileList(), 1);
   ASSERT_TRUE(QTest::qWaitFor([&] { return opening.count() == 1; }, kOpenMs));
   QTest::qWait(1000);
-  EXPECT_TRUE(dlg->busy());
-  EXPECT_FALSE(dlg->readyToOpen());
+  EXPECT_TRUE(dlg->playback().busy());
+  EXPECT_FALSE(dlg->playback().readyToOpen());
   EXPECT_FALSE(dlg->seekSlider()->enabledFlag());
-  ASSERT_TRUE(QTest::qWaitFor([&] { return !dlg->busy(); }, CKestrelDlg::kOpenWatchdogMs + 5000));
-  EXPECT_TRUE(dlg->readyToOpen());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !dlg->playback().busy(); },
+                              PlaybackCoordinator::kOpenWatchdogMs + 5000));
+  EXPECT_TRUE(dlg->playback().readyToOpen());
   EXPECT_TRUE(dlg->seekSlider()->enabledFlag());
   EXPECT_TRUE(dlg->infoDlg()->isEnabled());
-  EXPECT_FALSE(dlg->openComplete());
+  EXPECT_FALSE(dlg->playback().openComplete());
   dlg->videoSurface()->removeEventFilter(&eater);
   ASSERT_TRUE(OpenRow(*dlg, 2)) << "the next selection opens";
 }
@@ -284,19 +288,20 @@ TEST_F(Playback, EndOfTheClosedMovieDoesNotSkipTheOneOpened) {
                    [&] { PostAppMessage(dlg->videoSurface(), WM_MEDIA_ENDED); });
   ASSERT_TRUE(OpenRow(*dlg, 2));
   QTest::qWait(1500);
-  EXPECT_EQ(dlg->currentIndex(), 2);
+  EXPECT_EQ(dlg->playback().currentIndex(), 2);
   EXPECT_EQ(opening.count(), 1);
 }
 
 TEST_F(Playback, EndOfARecordingOpensTheNextAndPlaysIt) {
   auto dlg = WindowOn(card_->dcim());
   ASSERT_TRUE(OpenRow(*dlg, 2));
-  dlg->OnPlayPause();
+  dlg->playback().OnPlayPause();
   ASSERT_EQ(dlg->engineState()->playState, 2);
   EXPECT_TRUE(dlg->playButton()->property("pauseLook").toBool());
   QSignalSpy opening(dlg.get(), &CKestrelDlg::openingRecording);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return dlg->currentIndex() == 3 && dlg->openComplete(); },
-                              3 * kOpenMs));
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return dlg->playback().currentIndex() == 3 && dlg->playback().openComplete(); },
+      3 * kOpenMs));
   EXPECT_EQ(opening.count(), 1);
   ASSERT_TRUE(QTest::qWaitFor([&] { return dlg->engineState()->playState == 2; }, kOpenMs));
   EXPECT_TRUE(QTest::qWaitFor([&] { return dlg->infoDlg()->values().frame > 0; }, kOpenMs))
@@ -307,11 +312,11 @@ TEST_F(Playback, EndOfARecordingOpensTheNextAndPlaysIt) {
 TEST_F(Playback, EndOfTheLastRecordingRewindsAndStops) {
   auto dlg = WindowOn(card_->dcim());
   ASSERT_TRUE(OpenRow(*dlg, 4));
-  dlg->OnPlayPause();
+  dlg->playback().OnPlayPause();
   ASSERT_EQ(dlg->engineState()->playState, 2);
   ASSERT_TRUE(QTest::qWaitFor([&] { return dlg->infoDlg()->values().frame > 30; }, kOpenMs));
   ASSERT_TRUE(QTest::qWaitFor([&] { return dlg->engineState()->playState == 1; }, kOpenMs));
-  EXPECT_EQ(dlg->currentIndex(), 4) << "no recording after the last";
+  EXPECT_EQ(dlg->playback().currentIndex(), 4) << "no recording after the last";
   EXPECT_EQ(dlg->infoDlg()->values().frame, 0);
   EXPECT_EQ(dlg->seekSlider()->pos(), 0);
   EXPECT_FALSE(dlg->playButton()->property("pauseLook").toBool());
@@ -320,7 +325,7 @@ TEST_F(Playback, EndOfTheLastRecordingRewindsAndStops) {
 TEST_F(Playback, RateLabelNamesTheSpeed) {
   auto dlg = WindowOn(card_->dcim());
   ASSERT_TRUE(OpenRow(*dlg, 0));
-  dlg->OnPlayPause();
+  dlg->playback().OnPlayPause();
   PlayerEngineState* engine = dlg->engineState();
   const struct {
     int code;
@@ -330,7 +335,7 @@ TEST_F(Playback, RateLabelNamesTheSpeed) {
   for (const auto& c : cases) {
     engine::SetRate(engine, c.code);
     ASSERT_EQ(engine->rateCode, c.code);
-    EXPECT_TRUE(dlg->UpdateRateLabel());
+    EXPECT_TRUE(dlg->playback().UpdateRateLabel());
     EXPECT_EQ(dlg->rateLabelText(), c.label) << c.code;
   }
 }
@@ -338,26 +343,26 @@ TEST_F(Playback, RateLabelNamesTheSpeed) {
 TEST_F(Playback, AxisTogglesOfThePanelSwitchTheGraphChannels) {
   auto dlg = WindowOn(card_->dcim());
   dlg->infoDlg()->axisToggle(1)->click();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return !dlg->channelShown(1); }, 2000));
-  EXPECT_FALSE(dlg->channelSentToMap(1));
-  EXPECT_TRUE(dlg->channelShown(0));
-  EXPECT_TRUE(dlg->channelShown(2));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !dlg->mapAndMarks().channelShown(1); }, 2000));
+  EXPECT_FALSE(dlg->mapAndMarks().channelSentToMap(1));
+  EXPECT_TRUE(dlg->mapAndMarks().channelShown(0));
+  EXPECT_TRUE(dlg->mapAndMarks().channelShown(2));
   dlg->infoDlg()->axisToggle(1)->click();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return dlg->channelShown(1); }, 2000));
-  EXPECT_TRUE(dlg->channelSentToMap(1));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return dlg->mapAndMarks().channelShown(1); }, 2000));
+  EXPECT_TRUE(dlg->mapAndMarks().channelSentToMap(1));
 }
 
 TEST_F(Playback, CloseRecordingClearsEverythingAndTheRowOpensAgain) {
   auto dlg = WindowOn(card_->dcim());
   ASSERT_TRUE(OpenRow(*dlg, 1));
-  dlg->SyncViewsToFrame(30);
-  dlg->CloseRecording();
-  EXPECT_EQ(dlg->currentIndex(), -1);
+  dlg->playback().SyncViewsToFrame(30);
+  dlg->playback().CloseRecording();
+  EXPECT_EQ(dlg->playback().currentIndex(), -1);
   EXPECT_EQ(dlg->engineState()->playState, 0);
   EXPECT_EQ(dlg->engineState()->trackLoaded, 0);
-  EXPECT_FALSE(dlg->openComplete());
-  EXPECT_FALSE(dlg->tickRunning());
-  EXPECT_TRUE(dlg->nothingShown());
+  EXPECT_FALSE(dlg->playback().openComplete());
+  EXPECT_FALSE(dlg->playback().tickRunning());
+  EXPECT_TRUE(dlg->playback().nothingShown());
   EXPECT_EQ(dlg->seekSlider()->rangeMax(), 0);
   EXPECT_EQ(dlg->infoDlg()->values().frame, -1);
   EXPECT_EQ(dlg->infoDlg()->values().accelX, -5.0);
@@ -371,12 +376,12 @@ TEST_F(Playback, VolumeSliderChangesAndSavesTheVolume) {
   CSkinSliderCtrl* slider = dlg->volumeSlider();
   EXPECT_EQ(slider->pos(), 65535);
   QTest::mouseClick(slider, Qt::LeftButton, Qt::NoModifier, QPoint(slider->width() / 4, 5));
-  ASSERT_TRUE(QTest::qWaitFor([&] { return dlg->volumeLevel() < 65535; }, 2000));
-  EXPECT_NEAR(dlg->volumeLevel(), 65536 / 4, 700);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return dlg->playback().volumeLevel() < 65535; }, 2000));
+  EXPECT_NEAR(dlg->playback().volumeLevel(), 65536 / 4, 700);
   EXPECT_EQ(ReadIniString(QStringLiteral("DISPLAY"), QStringLiteral("VOLUME")),
-            QString::number(dlg->volumeLevel()));
-  EXPECT_EQ(dlg->engineState()->volume, dlg->volumeLevel());
-  EXPECT_EQ(slider->pos(), dlg->volumeLevel());
+            QString::number(dlg->playback().volumeLevel()));
+  EXPECT_EQ(dlg->engineState()->volume, dlg->playback().volumeLevel());
+  EXPECT_EQ(slider->pos(), dlg->playback().volumeLevel());
 }
 
 // A recording long enough for seeks to frame 1000.
@@ -387,34 +392,34 @@ TEST_F(LongPlayback, ViewsWaitForTheEngineToArriveNearASeekTarget) {
   ASSERT_TRUE(OpenRow(*dlg, 0));
   PlayerEngineState* engine = dlg->engineState();
   ASSERT_GE(engine::GetFrameCount(engine), 1100);
-  dlg->OnPlayPause();
+  dlg->playback().OnPlayPause();
   ASSERT_TRUE(QTest::qWaitFor([&] { return dlg->infoDlg()->values().frame > 0; }, kOpenMs));
 
   // The views go to 1000 while the engine still plays near the start.
-  dlg->SyncViewsToFrame(1000);
+  dlg->playback().SyncViewsToFrame(1000);
   QTest::qWait(400);
   const std::int32_t reported = engine::GetPosition(engine);
   ASSERT_LT(reported, 1000 - 31);
-  EXPECT_EQ(dlg->pendingSyncFrame(), 1000);
+  EXPECT_EQ(dlg->playback().pendingSyncFrame(), 1000);
   EXPECT_EQ(dlg->infoDlg()->values().frame, 1000);
   EXPECT_EQ(dlg->seekSlider()->pos(), 1000);
 
   // Once the engine gets there, the tick follows it again.
   engine::SeekWhilePlaying(engine, 990);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return dlg->pendingSyncFrame() == -1; }, kOpenMs));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return dlg->playback().pendingSyncFrame() == -1; }, kOpenMs));
   EXPECT_GT(dlg->infoDlg()->values().frame, 1000 - 31);
 
   // A target within the margin of where the engine is syncs at the next tick.
   const std::int32_t now = engine::GetPosition(engine);
-  dlg->SyncViewsToFrame(now + 10);
-  EXPECT_TRUE(QTest::qWaitFor([&] { return dlg->pendingSyncFrame() == -1; }, 2000));
+  dlg->playback().SyncViewsToFrame(now + 10);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return dlg->playback().pendingSyncFrame() == -1; }, 2000));
 }
 
 TEST_F(LongPlayback, SeekSliderDragFromTheThumbSeeksOnReleaseAndAClickBesideItSeeksAtOnce) {
   auto dlg = WindowOn(card_->dcim());
   ASSERT_TRUE(OpenRow(*dlg, 0));
   PlayerEngineState* engine = dlg->engineState();
-  dlg->OnPlayPause();
+  dlg->playback().OnPlayPause();
   ASSERT_EQ(engine->playState, 2);
   CSkinSliderCtrl* slider = dlg->seekSlider();
   const auto frameAt = [&](int x) {
@@ -437,7 +442,10 @@ TEST_F(LongPlayback, SeekSliderDragFromTheThumbSeeksOnReleaseAndAClickBesideItSe
   QTest::mouseRelease(slider, Qt::LeftButton, Qt::NoModifier, QPoint(400, 5));
   ASSERT_TRUE(QTest::qWaitFor([&] { return engine->playState == 2; }, 2000)) << "plays again";
   ASSERT_TRUE(QTest::qWaitFor(
-      [&] { return engine::GetPosition(engine) >= frameAt(400) && dlg->pendingSyncFrame() == -1; },
+      [&] {
+        return engine::GetPosition(engine) >= frameAt(400) &&
+               dlg->playback().pendingSyncFrame() == -1;
+      },
       kOpenMs));
 
   // A press away from the thumb seeks there at once and plays on; the drag
@@ -463,7 +471,7 @@ TEST_F(LongPlayback, SeekStopsShortOfTheEndButShowsTheFrame) {
   ASSERT_TRUE(OpenRow(*dlg, 0));
   PlayerEngineState* engine = dlg->engineState();
   const std::int64_t frames = engine::GetFrameCount(engine);
-  dlg->SeekTo(static_cast<int>(frames) - 5);
+  dlg->playback().SeekTo(static_cast<int>(frames) - 5);
   EXPECT_EQ(dlg->infoDlg()->values().frame, frames - 5);
   EXPECT_TRUE(QTest::qWaitFor([&] { return engine::GetPosition(engine) == frames - 20; }, 5000))
       << "the engine stops 20 frames short at normal speed, at " << engine::GetPosition(engine);

@@ -15,9 +15,9 @@
 #include <QUuid>
 #include <memory>
 
-#include "app/app_message.h"
-#include "app/settings_file.h"
-#include "app/shared_fonts.h"
+#include "base/app_message.h"
+#include "base/settings_file.h"
+#include "base/shared_fonts.h"
 #include "browser/file_list_ctrl.h"
 #include "card_source.h"
 #include "catalogue/movie_resource.h"
@@ -69,7 +69,7 @@ TEST_F(Shutdown, CloseWhilePlayingEndsEverythingAndLaterMessagesAreIgnored) {
   dlg->show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(dlg.get()));
   ClickRow(*dlg, 0);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return dlg->openComplete(); }, kOpenMs));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return dlg->playback().openComplete(); }, kOpenMs));
   dlg->OnCommand(kCmdPlayPause);
   PlayerEngineState* engine = dlg->engineState();
   ASSERT_EQ(engine->playState, 2);
@@ -83,8 +83,8 @@ TEST_F(Shutdown, CloseWhilePlayingEndsEverythingAndLaterMessagesAreIgnored) {
   EXPECT_EQ(engine->engineReady, 0);
   EXPECT_EQ(engine->playState, 0);
   EXPECT_EQ(engine->rateCode, 1);
-  EXPECT_FALSE(dlg->tickRunning());
-  EXPECT_FALSE(dlg->openComplete());
+  EXPECT_FALSE(dlg->playback().tickRunning());
+  EXPECT_FALSE(dlg->playback().openComplete());
   EXPECT_EQ(dlg->fileList()->count(), 0);
 
   // What the engine, the workers and the browser send afterwards is ignored.
@@ -99,10 +99,10 @@ TEST_F(Shutdown, CloseWhilePlayingEndsEverythingAndLaterMessagesAreIgnored) {
   }
   QTest::qWait(800);
   EXPECT_EQ(opening.count(), 0);
-  EXPECT_EQ(dlg->currentIndex(), -1);
-  EXPECT_FALSE(dlg->openComplete());
-  EXPECT_FALSE(dlg->busy());
-  EXPECT_FALSE(dlg->tickRunning());
+  EXPECT_EQ(dlg->playback().currentIndex(), -1);
+  EXPECT_FALSE(dlg->playback().openComplete());
+  EXPECT_FALSE(dlg->playback().busy());
+  EXPECT_FALSE(dlg->playback().tickRunning());
   EXPECT_EQ(engine->playState, 0);
 }
 
@@ -132,7 +132,7 @@ TEST_F(Shutdown, MessagesOnTheirWayToAWindowThatGoesAreDropped) {
   CKestrelDlg again;
   again.show();
   ClickRow(again, 0);
-  EXPECT_TRUE(QTest::qWaitFor([&] { return again.openComplete(); }, kOpenMs));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return again.playback().openComplete(); }, kOpenMs));
 }
 
 // The processes whose environment holds `tag`: the viewer and whatever it

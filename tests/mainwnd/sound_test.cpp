@@ -15,8 +15,8 @@
 #include <memory>
 #include <vector>
 
-#include "app/settings_file.h"
-#include "app/shared_fonts.h"
+#include "base/settings_file.h"
+#include "base/shared_fonts.h"
 #include "browser/file_list_ctrl.h"
 #include "card_source.h"
 #include "mainwnd/kestrel_dlg.h"
@@ -136,12 +136,13 @@ TEST(Sound, PlaysAtNormalSpeedOnlyAndAtTheLevelGStreamerGives) {
   WriteIniString(QStringLiteral("SOURCE"), QStringLiteral("FOLDER"), card.dcim());
   auto dlg = std::make_unique<CKestrelDlg>();
   dlg->show();
-  dlg->SetVolumeLevel(65535);
+  dlg->playback().SetVolumeLevel(65535);
   CFileListCtrl* list = dlg->fileList();
   QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
                     list->visualItemRect(list->item(0)).center());
-  ASSERT_TRUE(QTest::qWaitFor([&] { return dlg->openComplete() && dlg->tickRunning(); }, kOpenMs));
-  if (dlg->engineState()->playState != 2) dlg->PlayCurrent();
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return dlg->playback().openComplete() && dlg->playback().tickRunning(); }, kOpenMs));
+  if (dlg->engineState()->playState != 2) dlg->playback().PlayCurrent();
   PlayerEngineState* engine = dlg->engineState();
   const PlayerEngineOps& ops = dlg->engineOps();
 
@@ -158,12 +159,12 @@ TEST(Sound, PlaysAtNormalSpeedOnlyAndAtTheLevelGStreamerGives) {
     ops.SetRate(engine, 1);
   }
   ASSERT_EQ(engine->rateCode, 1);
-  dlg->SetVolumeLevel(0);
+  dlg->playback().SetVolumeLevel(0);
   EXPECT_LT(level(800), -70) << "at volume 0";
-  dlg->SetVolumeLevel(65535);
-  dlg->PauseCurrent();
+  dlg->playback().SetVolumeLevel(65535);
+  dlg->playback().PauseCurrent();
   EXPECT_LT(level(600), -70) << "paused";
-  dlg->PlayCurrent();
+  dlg->playback().PlayCurrent();
   EXPECT_NEAR(level(1200), reference, 3.0) << "after pause and play";
   dlg.reset();
   DeleteSharedFonts();

@@ -11,8 +11,8 @@
 #include <filesystem>
 #include <memory>
 
-#include "app/settings_file.h"
-#include "app/shared_fonts.h"
+#include "base/settings_file.h"
+#include "base/shared_fonts.h"
 #include "browser/file_list_ctrl.h"
 #include "browser/filer_container.h"
 #include "browser/folder_tree_ctrl.h"
@@ -44,24 +44,25 @@ TEST(SourceLost, RemovedFolderStopsEverythingAndTheProgramGoesOn) {
     ASSERT_EQ(list->count(), 3);
     QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
                       list->visualItemRect(list->item(1)).center());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return dlg.openComplete() && dlg.tickRunning(); }, kOpenMs));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return dlg.playback().openComplete() && dlg.playback().tickRunning(); }, kOpenMs));
     dlg.OnCommand(kCmdPlayPause);
     dlg.OnCommand(kCmdFaster);
     dlg.OnCommand(kCmdZoom);
     PlayerEngineState* engine = dlg.engineState();
     ASSERT_EQ(engine->playState, 2);
     ASSERT_EQ(engine->rateCode, 2);
-    ASSERT_TRUE(dlg.zoomMode());
+    ASSERT_TRUE(dlg.windowModes().zoomMode());
 
     ASSERT_TRUE(QDir(card.dcim()).removeRecursively());
     ASSERT_TRUE(QTest::qWaitFor([&] { return list->count() == 0; }, 3000));
-    EXPECT_FALSE(dlg.openComplete());
-    EXPECT_EQ(dlg.currentIndex(), -1);
+    EXPECT_FALSE(dlg.playback().openComplete());
+    EXPECT_EQ(dlg.playback().currentIndex(), -1);
     EXPECT_NE(engine->playState, 2);
-    EXPECT_FALSE(dlg.tickRunning());
+    EXPECT_FALSE(dlg.playback().tickRunning());
     EXPECT_EQ(engine->rateCode, 1);
     EXPECT_EQ(dlg.rateLabelText(), QString());
-    EXPECT_FALSE(dlg.zoomMode());
+    EXPECT_FALSE(dlg.windowModes().zoomMode());
     EXPECT_EQ(dlg.filer()->folderTree()->ItemCount(), 0);
     EXPECT_FALSE(dlg.csvExportAvailable());
     EXPECT_FALSE(dlg.playButton()->isEnabled());
@@ -70,7 +71,7 @@ TEST(SourceLost, RemovedFolderStopsEverythingAndTheProgramGoesOn) {
     EXPECT_TRUE(dlg.isVisible()) << "the program goes on";
     EXPECT_FALSE(dlg.shutDown());
     QTest::qWait(700);  // no open of a vanished recording follows
-    EXPECT_FALSE(dlg.busy());
+    EXPECT_FALSE(dlg.playback().busy());
 
     // The folder back: the source is listed again only when asked for.
     CardSource again(1, 2, 1);

@@ -7,9 +7,9 @@
 #include <QTest>
 #include <memory>
 
-#include "app/app_message.h"
-#include "app/settings_file.h"
-#include "app/shared_fonts.h"
+#include "base/app_message.h"
+#include "base/settings_file.h"
+#include "base/shared_fonts.h"
 #include "browser/file_list_ctrl.h"
 #include "card_source.h"
 #include "controls/skin_button.h"
@@ -37,7 +37,7 @@ TEST(WindowMessages, EachMessageDoesWhatItSaysAndTheIgnoredOnesNothing) {
     CFileListCtrl* list = dlg.fileList();
     QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
                       list->visualItemRect(list->item(0)).center());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return dlg.openComplete(); }, kOpenMs));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dlg.playback().openComplete(); }, kOpenMs));
     PlayerEngineState* engine = dlg.engineState();
     const int frames = static_cast<int>(engine::GetFrameCount(engine));
     ASSERT_GT(frames, 60);
@@ -66,20 +66,21 @@ TEST(WindowMessages, EachMessageDoesWhatItSaysAndTheIgnoredOnesNothing) {
     EXPECT_TRUE(dlg.playButton()->property("pauseLook").toBool());
     post(WM_APP_OPEN_FINISHED, 0, 0);
     EXPECT_FALSE(dlg.playButton()->property("pauseLook").toBool());
-    EXPECT_FALSE(dlg.busy());
+    EXPECT_FALSE(dlg.playback().busy());
 
     // Messages without a meaning here change nothing.
     post(WM_APP_RELAYOUT, 0, 0);
     for (const int message : {0x8002, 0x825D, 0x825E, 0x8385}) post(message, 1, 1);
-    EXPECT_EQ(dlg.currentIndex(), 0);
-    EXPECT_TRUE(dlg.openComplete());
+    EXPECT_EQ(dlg.playback().currentIndex(), 0);
+    EXPECT_TRUE(dlg.playback().openComplete());
     EXPECT_EQ(dlg.infoDlg()->values().frame, 30);
     EXPECT_NE(engine->playState, 2);
 
     // The end of one frame a second goes on with the next recording.
     post(WM_SLOW_END, 0, frames);
-    ASSERT_TRUE(
-        QTest::qWaitFor([&] { return dlg.currentIndex() == 1 && dlg.openComplete(); }, kOpenMs));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return dlg.playback().currentIndex() == 1 && dlg.playback().openComplete(); },
+        kOpenMs));
     EXPECT_TRUE(QTest::qWaitFor([&] { return engine->playState == 2; }, kOpenMs));
   }
   DeleteSharedFonts();

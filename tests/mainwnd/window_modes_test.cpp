@@ -14,9 +14,9 @@
 #include <cmath>
 #include <memory>
 
-#include "app/settings_file.h"
-#include "app/shared_fonts.h"
-#include "app/ui_text.h"
+#include "base/settings_file.h"
+#include "base/shared_fonts.h"
+#include "base/ui_text.h"
 #include "browser/file_list_ctrl.h"
 #include "browser/filer_container.h"
 #include "card_source.h"
@@ -59,7 +59,7 @@ void ExpectModeLayout(const CKestrelDlg& dlg, int mode) {
   EXPECT_EQ(dlg.filer()->layoutMode(), layout.browserLayout);
   ExpectPlace(dlg.volumeSlider(), layout.volumeSlider, "volume slider");
   // Mode 0 shows the map or a still picture in its place; the others never.
-  const QWidget* map = dlg.map()->mapWindow();
+  const QWidget* map = dlg.mapAndMarks().map()->mapWindow();
   if (mode == 0) {
     EXPECT_EQ(map->geometry(), layout.map.rect);
   } else {
@@ -72,7 +72,7 @@ void ExpectModeLayout(const CKestrelDlg& dlg, int mode) {
   ExpectPlace(dlg.commandButton(kCmdWindowSize), layout.titleButtons[kTitleSize], "size");
   ExpectPlace(dlg.commandButton(kCmdMinimise), layout.titleButtons[kTitleMinimise], "minimise");
   EXPECT_EQ(dlg.commandButton(kCmdWindowSize)->accessibleName(), UiText(WindowSizeTooltip(mode)));
-  EXPECT_EQ(dlg.zoomView(), DefaultZoomView(mode));
+  EXPECT_EQ(dlg.windowModes().zoomView(), DefaultZoomView(mode));
 }
 
 QStringList VisibleBarButtons(const CKestrelDlg& dlg) {
@@ -110,7 +110,8 @@ class WindowModes : public WindowOnCard<1, 8> {
   bool OpenFirst() {
     if (!dlg_->ListSource(SourceKind::kCard, card_->root())) return false;
     dlg_->fileList()->SelectRow(0);
-    return QTest::qWaitFor([&] { return dlg_->openComplete() && dlg_->tickRunning(); }, kOpenMs);
+    return QTest::qWaitFor(
+        [&] { return dlg_->playback().openComplete() && dlg_->playback().tickRunning(); }, kOpenMs);
   }
   void ClickSize() { QTest::mouseClick(dlg_->commandButton(kCmdWindowSize), Qt::LeftButton); }
   void DoubleClickPicture() {
@@ -149,17 +150,18 @@ TEST_F(WindowModes, SizeButtonCyclesTheModesInsideTheScreen) {
       << "a screen the window fits on, not " << area.width() << "x" << area.height();
   ExpectModeLayout(*dlg_, 0);
   dlg_->move(area.left() - 300, area.top() - 60);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return dlg_->savedPosition() == dlg_->pos(); }, 2000));
+  ASSERT_TRUE(
+      QTest::qWaitFor([&] { return dlg_->windowModes().savedPosition() == dlg_->pos(); }, 2000));
 
   const QStringList seven = {UiText(20), UiText(13), UiText(12), UiText(17),
                              UiText(4),  UiText(9),  UiText(21)};
   for (const int mode : {1, 2, 0}) {
     ClickSize();
-    ASSERT_EQ(dlg_->windowMode(), mode);
+    ASSERT_EQ(dlg_->windowModes().windowMode(), mode);
     ExpectModeLayout(*dlg_, mode);
     ASSERT_TRUE(QTest::qWaitFor([&] { return area.contains(dlg_->frameGeometry()); }, 2000))
         << "at " << dlg_->x() << "," << dlg_->y();
-    EXPECT_EQ(dlg_->savedPosition(), dlg_->pos());
+    EXPECT_EQ(dlg_->windowModes().savedPosition(), dlg_->pos());
     if (mode == 2) {
       EXPECT_EQ(VisibleBarButtons(*dlg_), seven);
       // The information panel's compact form is drawn in its strip.
@@ -185,7 +187,7 @@ TEST_F(WindowModes, FullScreenKeepsClearOfTheEndAndRestoresTheMode) {
   SaveShot(*dlg_, "mode1");
   ClickSize();
   SaveShot(*dlg_, "mode2");
-  ASSERT_EQ(dlg_->windowMode(), 2);
+  ASSERT_EQ(dlg_->windowModes().windowMode(), 2);
 
   // Within the last 10 frames the double-click leaves the window as it is.
   dlg_->OnCommand(kCmdPlayPause);
@@ -193,17 +195,17 @@ TEST_F(WindowModes, FullScreenKeepsClearOfTheEndAndRestoresTheMode) {
   dlg_->engineOps().SeekToFrame(engine, frames - 5);
   ASSERT_TRUE(QTest::qWaitFor([&] { return Position() >= frames - 10; }, kOpenMs));
   DoubleClickPicture();
-  EXPECT_FALSE(dlg_->fullScreen());
+  EXPECT_FALSE(dlg_->windowModes().fullScreen());
   EXPECT_EQ(dlg_->videoSurface()->fullScreen, 0);
   ExpectModeLayout(*dlg_, 2);
 
-  dlg_->SeekTo(0);
+  dlg_->playback().SeekTo(0);
   ASSERT_TRUE(QTest::qWaitFor([&] { return Position() < frames - 10; }, kOpenMs));
   dlg_->OnCommand(kCmdPlayPause);
   ASSERT_TRUE(QTest::qWaitFor([&] { return engine->playState == 2; }, kOpenMs));
   const QPoint saved = dlg_->pos();
   DoubleClickPicture();
-  ASSERT_TRUE(dlg_->fullScreen());
+  ASSERT_TRUE(dlg_->windowModes().fullScreen());
   EXPECT_EQ(dlg_->videoSurface()->fullScreen, 1);
   const QRect screen = dlg_->screen()->geometry();
   ASSERT_TRUE(QTest::qWaitFor([&] { return dlg_->geometry() == screen; }, 2000));
@@ -217,14 +219,14 @@ TEST_F(WindowModes, FullScreenKeepsClearOfTheEndAndRestoresTheMode) {
       EXPECT_LT(child->y() + child->height(), 30) << child->metaObject()->className();
     }
   }
-  EXPECT_TRUE(dlg_->keepAspect()) << "a first run keeps the aspect";
+  EXPECT_TRUE(dlg_->windowModes().keepAspect()) << "a first run keeps the aspect";
   EXPECT_EQ(engine->aspectMode, 1);
   SaveShot(*dlg_, "full");
 
   // Stretch, then keep the aspect again, through the popup menu.
   ASSERT_TRUE(ChooseFromPopup(UiText(92)));
   EXPECT_EQ(engine->aspectMode, 0);
-  EXPECT_FALSE(dlg_->keepAspect());
+  EXPECT_FALSE(dlg_->windowModes().keepAspect());
   EXPECT_EQ(ReadIniString(QStringLiteral("DISPLAY"), QStringLiteral("ASPECT")), "off");
   ASSERT_TRUE(ChooseFromPopup(UiText(91)));
   EXPECT_EQ(engine->aspectMode, 1);
@@ -233,9 +235,9 @@ TEST_F(WindowModes, FullScreenKeepsClearOfTheEndAndRestoresTheMode) {
   // Leaving returns the engine to stretch, the window to mode 2 where it
   // was, and the play button to the look of the play state.
   DoubleClickPicture();
-  ASSERT_FALSE(dlg_->fullScreen());
+  ASSERT_FALSE(dlg_->windowModes().fullScreen());
   EXPECT_EQ(engine->aspectMode, 0);
-  EXPECT_TRUE(dlg_->keepAspect());
+  EXPECT_TRUE(dlg_->windowModes().keepAspect());
   ASSERT_TRUE(QTest::qWaitFor([&] { return dlg_->size() == QSize(1120, 700); }, 2000));
   EXPECT_EQ(dlg_->pos(), saved);
   ExpectModeLayout(*dlg_, 2);
@@ -246,9 +248,9 @@ TEST_F(WindowModes, FullScreenKeepsClearOfTheEndAndRestoresTheMode) {
 
   // Closing the movie in full screen leaves it: nothing is left to show.
   DoubleClickPicture();
-  ASSERT_TRUE(dlg_->fullScreen());
-  dlg_->CloseRecording();
-  EXPECT_FALSE(dlg_->fullScreen());
+  ASSERT_TRUE(dlg_->windowModes().fullScreen());
+  dlg_->playback().CloseRecording();
+  EXPECT_FALSE(dlg_->windowModes().fullScreen());
   EXPECT_EQ(dlg_->videoSurface()->fullScreen, 0);
   EXPECT_EQ(engine->aspectMode, 0);
   ASSERT_TRUE(QTest::qWaitFor([&] { return dlg_->size() == QSize(1120, 700); }, 2000));
@@ -260,7 +262,7 @@ TEST_F(WindowModes, HoldsZoomAboutTheHeldPointAndReturnToTheDefault) {
   PlayerEngineState* engine = dlg_->engineState();
   CMovieStatic* video = dlg_->videoSurface();
   QTest::mouseClick(dlg_->commandButton(kCmdZoom), Qt::LeftButton);
-  ASSERT_TRUE(dlg_->zoomMode());
+  ASSERT_TRUE(dlg_->windowModes().zoomMode());
   EXPECT_EQ(video->zoomMode(), 1);
 
   const QRect client = video->contentsRect();
@@ -278,10 +280,10 @@ TEST_F(WindowModes, HoldsZoomAboutTheHeldPointAndReturnToTheDefault) {
     QTest::mousePress(video, Qt::LeftButton, Qt::NoModifier, at, interval + 50);
     ASSERT_TRUE(QTest::qWaitFor([&] { return engine->zoom == factors[i]; }, interval * 4));
     QTest::mouseRelease(video, Qt::LeftButton, Qt::NoModifier, at);
-    EXPECT_EQ(dlg_->zoomView().zoom, factors[i]);
+    EXPECT_EQ(dlg_->windowModes().zoomView().zoom, factors[i]);
     const QPoint p = at - client.topLeft();
     if (factors[i] == 1.0f) {
-      EXPECT_EQ(dlg_->zoomView(), DefaultZoomView(0)) << "past 3 the mode's default";
+      EXPECT_EQ(dlg_->windowModes().zoomView(), DefaultZoomView(0)) << "past 3 the mode's default";
       EXPECT_EQ(engine->videoRect, whole);
       continue;
     }
@@ -308,8 +310,8 @@ TEST_F(WindowModes, HoldsZoomAboutTheHeldPointAndReturnToTheDefault) {
 
   // Zoom mode off: the default view again, and a hold no longer zooms.
   QTest::mouseClick(dlg_->commandButton(kCmdZoom), Qt::LeftButton);
-  ASSERT_FALSE(dlg_->zoomMode());
-  EXPECT_EQ(dlg_->zoomView(), DefaultZoomView(0));
+  ASSERT_FALSE(dlg_->windowModes().zoomMode());
+  EXPECT_EQ(dlg_->windowModes().zoomView(), DefaultZoomView(0));
   EXPECT_EQ(engine->videoRect, whole);
   QTest::mousePress(video, Qt::LeftButton, Qt::NoModifier, holds[0], interval + 50);
   QTest::qWait(interval * 2);

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "app/shared_fonts.h"
+#include "base/shared_fonts.h"
 #include "card_source.h"
 #include "mainwnd/kestrel_dlg.h"
 #include "scoped_work_folder.h"

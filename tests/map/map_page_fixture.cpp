@@ -7,7 +7,7 @@
 #include <QWebEnginePage>
 #include <QWebEngineView>
 
-#include "app/app_message.h"
+#include "base/app_message.h"
 #include "map/google_map_dlg2.h"
 
 bool MessageLog::event(QEvent* event) {

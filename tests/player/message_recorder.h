@@ -6,7 +6,7 @@
 #include <functional>
 #include <vector>
 
-#include "app/app_message.h"
+#include "base/app_message.h"
 
 // Stands in for the window that receives the engine's posted messages and
 // keeps their numbers in arrival order.

@@ -6,8 +6,8 @@
 #include <QElapsedTimer>
 #include <QTimer>
 
-#include "app/app_message.h"
-#include "app/ui_text.h"
+#include "base/app_message.h"
+#include "base/ui_text.h"
 #include "local_http_server.h"
 #include "update/version_fetch.h"
 #include "update/version_rules.h"

@@ -1,5 +1,4 @@
 #include "update/update_dialog.h"
-#include "update/version_rules.h"
 
 #include <gtest/gtest.h>
 
@@ -9,8 +8,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/ui_text.h"
+#include "base/ui_text.h"
 #include "temp_dir.h"
+#include "update/version_rules.h"
 
 namespace {
 

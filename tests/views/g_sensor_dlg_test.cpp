@@ -6,7 +6,7 @@
 #include <functional>
 #include <set>
 
-#include "app/app_message.h"
+#include "base/app_message.h"
 #include "container/sensor_track.h"
 #include "views/g_sensor_plan.h"
 

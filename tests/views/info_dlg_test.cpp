@@ -6,8 +6,8 @@
 #include <QTest>
 #include <vector>
 
-#include "app/app_message.h"
-#include "app/ui_text.h"
+#include "base/app_message.h"
+#include "base/ui_text.h"
 #include "container/sensor_record_decoder.h"
 #include "mkcard/sensor_payload.h"
 

@@ -8,7 +8,7 @@
 #include <QtMath>
 #include <vector>
 
-#include "app/app_message.h"
+#include "base/app_message.h"
 #include "views/meter_face.h"
 
 namespace {

@@ -20,10 +20,10 @@
 #include <utility>
 #include <vector>
 
-#include "app/app_message.h"
-#include "app/display_choices.h"
-#include "app/settings_file.h"
-#include "app/ui_text.h"
+#include "base/app_message.h"
+#include "base/display_choices.h"
+#include "base/settings_file.h"
+#include "base/ui_text.h"
 #include "scoped_work_folder.h"
 
 namespace {

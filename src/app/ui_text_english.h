@@ -1,8 +1,0 @@
-#pragma once
-
-#include <array>
-
-#include "app/ui_text.h"
-
-// The English wording of the user interface, slot by slot as wording 0.
-extern const std::array<const char16_t*, kUiTextUsedSlots> kEnglishWording;

@@ -1,0 +1,171 @@
+#include "base/ui_text_english.h"
+
+// Short captions and tooltips, plain messages, as an English-speaking user
+// of a media player reads them. The slots keep the Japanese wording's
+// meaning, its "%d" and its line breaks.
+// clang-format off
+const std::array<const char16_t*, kUiTextUsedSlots> kEnglishWording = {
+    u"Close",  // 0
+    u"Join",  // 1
+    u"CSV",  // 2
+    u"Delete",  // 3
+    u"Fast forward",  // 4
+    u"Rotate 180°",  // 5
+    u"Next frame",  // 6
+    u"Large",  // 7
+    u"Medium",  // 8
+    u"Next",  // 9
+    u"Open",  // 10
+    u"Pause",  // 11
+    u"Play",  // 12
+    u"Previous",  // 13
+    u"Repair video",  // 14
+    u"Save",  // 15
+    u"Settings",  // 16
+    u"Slow",  // 17
+    u"Small",  // 18
+    u"Snapshot",  // 19
+    u"To start",  // 20
+    u"Zoom",  // 21
+    u"Emergency",  // 22
+    u"File No.",  // 23
+    u"Impact",  // 24
+    u"Impact + manual",  // 25
+    u"Continuous",  // 26
+    u"Manual",  // 27
+    u"Parking",  // 28
+    u"Impact",  // 29
+    u"Manual",  // 30
+    u"Trigger",  // 31
+    u"Data size",  // 32
+    u"Date,",  // 33
+    u"File name,",  // 34
+    u"File No.,",  // 35
+    u"Frame rate,",  // 36
+    u"%d files",  // 37
+    u"Quality,",  // 38
+    u"Resolution,",  // 39
+    u"Length,",  // 40
+    u"Start time,",  // 41
+    u"Trigger,",  // 42
+    u"Backup",  // 43
+    u"Join recordings",  // 44
+    u"Next",  // 45
+    u"Date",  // 46
+    u"Delete",  // 47
+    u"Done.",  // 48
+    u"Finished",  // 49
+    u"File name",  // 50
+    u"File size",  // 51
+    u"ID",  // 52
+    u"Save",  // 53
+    u"Select all",  // 54
+    u"Select all shown",  // 55
+    u"Show all files",  // 56
+    u"End time",  // 57
+    u"Start time",  // 58
+    u"High quality",  // 59
+    u"Low quality",  // 60
+    u"Speed x2.0",  // 61
+    u"Speed x4.0",  // 62
+    u"Speed x0.5",  // 63
+    u"Speed x0.25",  // 64
+    u"Fore-aft (X)",  // 65
+    u"Lateral (Y)",  // 66
+    u"Vertical (Z)",  // 67
+    u"Drive support: hard acceleration",  // 68
+    u"Drive support: hard braking",  // 69
+    u"Drive support: sharp turn",  // 70
+    u"Position",  // 71
+    u"Hard acceleration",  // 72
+    u"Hard braking",  // 73
+    u"Sudden drop",  // 74
+    u"Sharp turn",  // 75
+    u"Sudden rise",  // 76
+    u"Manual recording",  // 77
+    u"Emergency stop",  // 78
+    u"Parking monitor",  // 79
+    u"Speeding",  // 80
+    u"Close",  // 81
+    u"Fast forward",  // 82
+    u"Next frame",  // 83
+    u"Open",  // 84
+    u"Pause",  // 85
+    u"Play",  // 86
+    u"Settings",  // 87
+    u"Slow",  // 88
+    u"Snapshot",  // 89
+    u"Stop",  // 90
+    u"Full screen (keep aspect ratio)",  // 91
+    u"Full screen (stretch)",  // 92
+    u"A file with the same name already exists. Continue?",  // 93
+    u"Could not save the video file.",  // 94
+    u"Could not join the recordings.",  // 95
+    u"Could not create the CSV file.",  // 96
+    u"Could not delete the video file.",  // 97
+    u"Could not get the folder path.",  // 98
+    u"Could not open the video.",  // 99
+    u"Could not save the picture.",  // 100
+    u"No video files.",  // 101
+    u"Choose a backup folder.",  // 102
+    u"Choose the output folder.",  // 103
+    u"Choose the video folder.",  // 104
+    u"More than 1500 items. Showing the first 1500.",  // 105
+    u"Confirm",  // 106
+    // 107
+    u"A new version of the software is available.\r\n"
+    u"Click the address below to download it.",
+    u"Software update",  // 108
+    u"Current version: ",  // 109
+    u"Drive recorder",  // 110
+    u"New version: ",  // 111
+    u"Viewer",  // 112
+    u"Meiryo",  // 113
+    u"Please install the codecs and splitters.",  // 114
+    u"Apply",  // 115
+    u"Drive support",  // 116
+    u"Format SD card",  // 117
+    u"Set password",  // 118
+    u"Confirm new password:",  // 119
+    u"Current password:",  // 120
+    u"New password:",  // 121
+    u"SD card settings",  // 122
+    u"Drive:",  // 123
+    u"Settings",  // 124
+    u"Emergency stop",  // 125
+    u"Parking impact",  // 126
+    u"Firmware update",  // 127
+    u"Version",  // 128
+    u"G-sensor graph and map icons",  // 129
+    u"Speeding",  // 130
+    u"File",  // 131
+    u"Folder",  // 132
+    u"Source",  // 133
+    u"SD card",  // 134
+    u"Working...",  // 135
+    u"Please wait...",  // 136
+    u"Minimize",  // 137
+    u"Back to map",  // 138
+    // 139: a message of its own, or the start of one that 142 ends.
+    u"The joined recording would be too large. ",
+    u"Vehicle info",  // 140
+    u"Parking impact",  // 141
+    u"Choose fewer files.",  // 142
+    u"The WebView2 runtime is not installed.",  // 143
+    // 144
+    u"The map cannot be shown without the WebView2 runtime.\r\n"
+    u"Download the runtime from the website and install it.\r\n"
+    u"\r\n"
+    u"\r\n"
+    u"When downloading, choose the \"Evergreen Bootstrapper\".\r\n",
+    u"Language:",  // 145
+    u"Speed unit:",  // 146
+    u"Automatic",  // 147
+    u"Japanese",  // 148
+    u"English",  // 149
+    u"Takes effect at the next start.",  // 150
+    u"Could not save the settings.",  // 151
+    u"Display",  // 152
+    u"Cancel",  // 153
+};
+// clang-format on

@@ -1,0 +1,81 @@
+#pragma once
+
+// The command worker and the file commands: snapshot, join, delete, CSV and GPX export.
+
+#include <QString>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+#include "player/player_engine_ops.h"
+#include "player/player_engine_state.h"
+
+class CKestrelDlg;
+
+// The one worker thread of the commands that write files: the controls are
+// disabled while it runs, a progress bar over the picture follows it, and
+// its end brings the controls back. The dialogs of those commands are shown
+// by the UI thread before the worker starts; the worker only works through
+// the files and leaves what the user must be told for the UI thread.
+class CommandRunner {
+ public:
+  CommandRunner(CKestrelDlg& dlg, const PlayerEngineOps& ops, PlayerEngineState* engine);
+  ~CommandRunner();
+
+  // The file commands (38006, 38007, 38010, 38012 and the GPX export).
+  void OnSnapshot();
+  void OnJoin();
+  void OnDelete();
+  void OnCsvExport();
+  void OnGpxExport();
+
+  // `job` runs on the worker thread; it posts progress and ends by posting
+  // WM_APP_WORK_DONE.
+  void StartCommandWorker(std::function<void()> job);
+  // Asks the worker to stop at its next item, waits for it and brings the
+  // controls back.
+  void FinishCommandWorker();
+  // WM_APP_WORK_PROGRESS and WM_APP_WORK_DONE.
+  void OnWorkProgress(std::intptr_t done, std::intptr_t total);
+  void OnWorkDone(std::intptr_t result);
+  // A command worker runs (join, delete or CSV export).
+  bool commandRunning() const { return commandRunning_; }
+
+ private:
+  // What StartCommandWorker does before the worker thread starts: the
+  // progress bar at 0, the controls disabled, commandRunning set.
+  void BeginCommand();
+  void ShowProgressBar(bool shown);
+  // Back to normal speed, the volume and the rate label, the start of the
+  // movie shown and stopped: the prelude of the file commands.
+  void RewindForWork();
+  // Ends a command whose dialog was cancelled before its worker started.
+  void EndCommandBeforeWork();
+  // The delete command's end on the UI thread: the catalogue and the list
+  // without the trashed files.
+  void FinishDelete();
+
+  CKestrelDlg& dlg_;
+  const PlayerEngineOps& ops_;
+  PlayerEngineState* engine_;
+
+  // Cleared to ask the worker to stop at its next item.
+  std::atomic<bool> commandRunning_{false};
+  std::thread commandWorker_;
+  bool doneMessagePending_ = false;
+  bool rewindAfterWork_ = false;
+  // What a worker leaves for the UI thread when it is done: the error box
+  // to show, the settings to write, what follows.
+  struct WorkOutcome {
+    QString errorText;
+    QString rememberKey;
+    QString rememberFolder;
+    bool done = false;          // the job was done: "完了しました。"
+    bool clearRewind = false;   // the join did not get as far as its first recording
+    bool deleteWalked = false;  // the delete command walked its files
+  };
+  WorkOutcome workOutcome_;
+  std::mutex workOutcomeMutex_;
+};
