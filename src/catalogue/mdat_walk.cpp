@@ -331,20 +331,17 @@ bool WalkMedia(const MediaReader& read, std::uint64_t length, const WalkPlan& pl
     WalkedChunk chunk{planned.track, at, 0};
     const bool sound = plan.tracks[planned.track] == TrackKind::kSound;
     for (std::uint32_t i = 0; whole && i < planned.samples; ++i) {
-      if (sound) {
-        // The frames whose ends one pass of the decoder tells, then the
-        // next by itself.
+      if (sound && planned.samples - i > 1) {
+        // The frames whose ends one pass of the decoder tells; the next one
+        // (the chunk's last, or where the pass stopped) by itself below.
         const std::size_t left = planned.samples - i;
         for (const std::uint32_t size :
-             left < 2 ? std::vector<std::uint32_t>{}
-                      : codecs.SoundFrameSizes(window.At(at, left * maxSoundFrame), left,
-                                               maxSoundFrame)) {
+             codecs.SoundFrameSizes(window.At(at, left * maxSoundFrame), left, maxSoundFrame)) {
           walk.samples[planned.track].push_back({at, size});
           at += size;
           ++chunk.samples;
           ++i;
         }
-        if (i == planned.samples) break;
       }
       const bool picture = !sound;
       std::optional<WalkedSample> sample =
