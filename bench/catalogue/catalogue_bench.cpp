@@ -8,9 +8,11 @@
 //    reads per file;
 //  - the CSV list of 1,000 recordings, against the same floor;
 //  - the events and the GPX routes of a card of 1,000 60-second
-//    recordings, against reading every file's sensor atom with pread.
-// Usage: catalogue_bench [WORKDIR [events|clip]]   (inputs are generated there
-// once; "events" or "clip" runs only that one)
+//    recordings, against reading every file's sensor atom with pread;
+//  - the repair of a 60-second 1080p recording cut short at 45 s, against
+//    `cat` of the damaged file's bytes.
+// Usage: catalogue_bench [WORKDIR [events|clip|repair]]   (inputs are
+// generated there once; "events", "clip" or "repair" runs only that one)
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -29,9 +31,12 @@
 #include "bench_support.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/csv_export.h"
+#include "catalogue/expanded_track.h"
 #include "catalogue/gpx_export.h"
+#include "catalogue/join_merge.h"
 #include "catalogue/recording_clip.h"
 #include "catalogue/recording_join.h"
+#include "catalogue/recording_repair.h"
 #include "catalogue/source_entries.h"
 #include "catalogue/source_events.h"
 #include "container/sensor_track.h"
@@ -270,6 +275,66 @@ void EventsAndGpxBench(const fs::path& work) {
   fs::remove(gpx);
 }
 
+// Where picture `index` of a healthy recording lies in its file.
+std::pair<std::uint64_t, std::uint32_t> PicturePlace(const fs::path& recording, std::size_t index) {
+  auto movie = MovieFile::Open(recording, true);
+  JoinAtoms atoms;
+  std::string why;
+  if (!movie || !FindJoinAtoms(*movie, atoms, why)) std::abort();
+  const TrackAtoms& track = atoms.tracks[0];
+  const auto expanded =
+      ExpandTrack(track.stts->data, track.stsz->data, track.stsc->data, track.stco->data, 1 << 20);
+  if (!expanded || expanded->SampleCount() <= index) std::abort();
+  std::size_t sample = 0;
+  for (const ExpandedTrack::Chunk& chunk : expanded->chunks) {
+    std::uint64_t at = chunk.offset;
+    for (std::uint32_t i = 0; i < chunk.samples; ++i, ++sample) {
+      if (sample == index) return {at, expanded->SizeOf(sample)};
+      at += expanded->SizeOf(sample);
+    }
+  }
+  std::abort();
+}
+
+void RepairBench(const fs::path& work) {
+  const fs::path reference = Generate(work / "repair", {"--folders", "1", "--files", "1",
+                                                        "--seconds", "60", "--size", "1920x1080"});
+  // The damaged copy: the same recording cut in the middle of its picture at
+  // 45 s, without its index and sensor track.
+  const fs::path damaged = work / "cut-short.MOV";
+  const auto [offset, size] = PicturePlace(reference, 45 * 30);
+  if (!fs::exists(damaged)) {
+    fs::copy_file(reference, damaged);
+    fs::resize_file(damaged, offset + size / 2);
+  }
+  const fs::path output = work / "repaired.MOV";
+  WarmUp({reference, damaged});
+  const double catTime = MedianSeconds(5, [&] {
+    Spawn({"cat", damaged.string()}, output.c_str());
+  });
+  const double catSyncTime = MedianSeconds(5, [&] {
+    Spawn({"cat", damaged.string()}, output.c_str());
+    const int fd = open(output.c_str(), O_WRONLY);
+    fsync(fd);
+    close(fd);
+  });
+  RepairResult result;
+  const double repairTime = MedianSeconds(5, [&] {
+    result = Repair(damaged, output, {.reference = reference});
+    if (result.error != RepairError::kNone) std::abort();
+  });
+  fs::remove(output);
+  const double mb = static_cast<double>(fs::file_size(damaged)) / 1e6;
+  std::printf(
+      "repair of a 60 s 1080p recording cut at 45 s (%.0f MB, %u pictures kept, warm cache)\n", mb,
+      result.pictures);
+  std::printf("  cat               %7.3f s  %7.0f MB/s\n", catTime, mb / catTime);
+  std::printf("  cat, then fsync   %7.3f s  %7.0f MB/s\n", catSyncTime, mb / catSyncTime);
+  std::printf(
+      "  kestrel repair    %7.3f s  %7.0f MB/s  %5.0f %% of cat, %5.0f %% of cat with fsync\n",
+      repairTime, mb / repairTime, 100 * catTime / repairTime, 100 * catSyncTime / repairTime);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -281,5 +346,6 @@ int main(int argc, char** argv) {
   if (only.empty() || only == "clip") ClipBench(work);
   if (only.empty()) ScanAndCsvBench(work);
   if (only.empty() || only == "events") EventsAndGpxBench(work);
+  if (only.empty() || only == "repair") RepairBench(work);
   return 0;
 }

@@ -3,6 +3,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStyle>
 
 #include "base/shared_fonts.h"
 #include "catalogue/movie_names.h"
@@ -15,8 +16,11 @@ const QColor kHighlightPlain(0xB2, 0xB2, 0xB2);
 const QColor kTyped(0xFF, 0xFF, 0xCC);
 const QColor kPlain(Qt::white);
 const QColor kFrame(0x88, 0x88, 0x88);
+const QColor kGreyedText(0x99, 0x99, 0x99);
 constexpr int kRowHeight = 20;
 constexpr int kTextIndent = 4;
+constexpr int kMarkSize = 14;
+const QString kRepairableTip = QStringLiteral("破損（修復できます）");
 
 }  // namespace
 
@@ -46,7 +50,15 @@ void CFileListCtrl::SetEntries(std::vector<FileEntry> entries) {
 void CFileListCtrl::RebuildRows() {
   const QSignalBlocker quiet(this);
   clear();
-  for (const FileEntry& entry : entries_) addItem(RowText(entry.name));
+  for (const FileEntry& entry : entries_) {
+    auto* row = new QListWidgetItem(RowText(entry.name), this);
+    if (!entry.repairable) continue;
+    // A recording cut short is listed to be repaired, not played: greyed,
+    // it cannot be selected.
+    row->setFlags(Qt::NoItemFlags);
+    row->setToolTip(kRepairableTip);
+    row->setData(Qt::AccessibleDescriptionRole, kRepairableTip);
+  }
   // The scroll bar always shows; without rows it is disabled.
   verticalScrollBar()->setEnabled(!entries_.empty());
   viewport()->update();
@@ -85,7 +97,9 @@ void CFileListRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& 
                                  const QModelIndex& index) const {
   const int row = index.row();
   const std::vector<FileEntry>& entries = list_->entries();
-  const std::string name = row < static_cast<int>(entries.size()) ? entries[row].name : "";
+  const bool listed = row < static_cast<int>(entries.size());
+  const std::string name = listed ? entries[row].name : "";
+  const bool repairable = listed && entries[row].repairable;
   const bool highlighted = row == list_->highlightedRow();
   QRect fill = option.rect;
   if (highlighted)
@@ -94,9 +108,15 @@ void CFileListRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& 
   painter->fillRect(fill, CFileListCtrl::RowFill(name, highlighted));
   painter->setPen(kFrame);
   painter->drawRect(option.rect);  // one pixel past the right and bottom edges
-  painter->setPen(Qt::black);
+  painter->setPen(repairable ? kGreyedText : Qt::black);
   painter->setFont(list_->font());
-  const QRect textBox = option.rect.adjusted(kTextIndent, 0, -kTextIndent, 0);
+  QRect textBox = option.rect.adjusted(kTextIndent, 0, -kTextIndent, 0);
+  if (repairable) {
+    // The mark of a damaged recording before its name.
+    const QRect mark(textBox.left(), textBox.center().y() - kMarkSize / 2, kMarkSize, kMarkSize);
+    list_->style()->standardIcon(QStyle::SP_MessageBoxWarning).paint(painter, mark);
+    textBox.setLeft(mark.right() + 1 + kTextIndent);
+  }
   const QString text =
       painter->fontMetrics().elidedText(index.data().toString(), Qt::ElideRight, textBox.width());
   painter->drawText(textBox, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);

@@ -8,7 +8,9 @@
 #include "catalogue/file_entry.h"
 
 // The recording list (control 1001): one owner-drawn row per recording of
-// the open source, in the catalogue's order. It holds the catalogue's
+// the open source, in the catalogue's order. A recording an impact cut
+// short is listed greyed with a mark and the tooltip "破損（修復できます）",
+// and cannot be selected: it does not play. It holds the catalogue's
 // entries; the main window reads and changes them under "hMutexCache".
 class CFileListCtrl : public QListWidget {
   Q_OBJECT

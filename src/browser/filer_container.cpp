@@ -89,6 +89,8 @@ CFilerContainer::CFilerContainer(QWidget* parent)
       mountInfoPath_(QStringLiteral("/proc/self/mountinfo")),
       sysPath_(QStringLiteral("/sys")),
       accept_([](const QString& file) { return IsRecording(file.toStdString()); }) {
+  // The recordings an impact cut short are listed too, to be repaired.
+  catalogue_.ListCutShort(true);
   setFont(fontNormal());
   // The panel's own light background, also under the main window's dark one.
   setAutoFillBackground(true);

@@ -11,9 +11,12 @@ extern "C" {
 
 namespace {
 
-constexpr std::size_t kReadBlock = 4 << 20;
+constexpr std::size_t kReadBlock = 1 << 20;
 // An AAC frame holds at most 6144 bits a channel.
 constexpr std::size_t kMaxSoundFrameBytes = 768;
+// The longest NAL unit taken for one the media end inside: longer, its
+// length prefix is rather bytes that are no sample.
+constexpr std::uint32_t kMaxNalBytes = 4 << 20;
 constexpr int kIdrSlice = 5;
 constexpr int kSlice = 1;
 
@@ -37,6 +40,10 @@ class Window {
     return std::span<const std::uint8_t>(buffer_).subspan(start, std::min(length, have_ - start));
   }
 
+  // True when the block at hand holds these bytes.
+  bool Holds(std::uint64_t offset, std::size_t length) const {
+    return offset >= base_ && offset + length <= base_ + have_;
+  }
   std::uint64_t length() const { return length_; }
   bool failed() const { return failed_; }
 
@@ -66,6 +73,9 @@ AVCodecContext* NewContext(AVCodecID id, std::span<const std::uint8_t> config, b
   context->extradata_size = static_cast<int>(config.size());
   context->thread_count = 1;
   context->err_recognition = AV_EF_EXPLODE;
+  // The walk asks only whether pictures decode: the deblocking filter,
+  // which cannot fail, is left out.
+  context->skip_loop_filter = AVDISCARD_ALL;
   if (context->extradata == nullptr || (open && avcodec_open2(context, codec, nullptr) < 0)) {
     avcodec_free_context(&context);
   }
@@ -122,6 +132,36 @@ class Codecs {
 
   bool SoundDecodes(std::span<const std::uint8_t> bytes) {
     return Decodes(sound_, packet_, frame_, bytes, false);
+  }
+
+  // The sizes of the sound frames, of `count` that follow each other from
+  // the start of `bytes`, that one pass of the decoder tells: it keeps what
+  // a frame leaves of a packet for the next frame, and each frame tells how
+  // much of the packet was left when it began, so that the decoder tells
+  // the size of each frame but the last it decodes.
+  std::vector<std::uint32_t> SoundFrameSizes(std::span<const std::uint8_t> bytes, std::size_t count,
+                                             std::size_t maxFrameBytes) {
+    std::vector<std::uint32_t> sizes;
+    avcodec_flush_buffers(sound_);
+    if (bytes.empty() || av_new_packet(packet_, static_cast<int>(bytes.size())) < 0) return sizes;
+    std::copy(bytes.begin(), bytes.end(), packet_->data);
+    const int sent = avcodec_send_packet(sound_, packet_);
+    av_packet_unref(packet_);
+    int left = static_cast<int>(bytes.size());
+    for (std::size_t decoded = 0;
+         sent >= 0 && decoded < count && avcodec_receive_frame(sound_, frame_) == 0; ++decoded) {
+      const bool clean = frame_->decode_error_flags == 0;
+      const int before = frame_->pkt_size;
+      av_frame_unref(frame_);
+      if (!clean) break;
+      if (before != left) {
+        const auto size = static_cast<std::uint32_t>(left - before);
+        if (left < before || size > maxFrameBytes) break;
+        sizes.push_back(size);
+      }
+      left = before;
+    }
+    return sizes;
   }
 
   // The order count of the next picture in decoding order.
@@ -211,22 +251,59 @@ std::optional<WalkedSample> PictureAt(Window& window, std::uint64_t offset, cons
 }
 
 // The sound frame at `offset`: the fewest bytes the decoder decodes. A
-// frame cut short, or bytes that are no frame, do not decode at all.
+// frame cut short, or bytes that are no frame, do not decode at all. When a
+// picture follows the frame, the frame ends where one starts: the first
+// such place where the frame decodes, and not a byte earlier, is its end,
+// found with two decodes instead of a search over every length.
 std::optional<WalkedSample> SoundFrameAt(Window& window, std::uint64_t offset, const WalkPlan& plan,
-                                         Codecs& codecs) {
-  const auto bytes =
+                                         Codecs& codecs, bool pictureFollows) {
+  const auto head =
       window.At(offset, kMaxSoundFrameBytes * static_cast<std::size_t>(std::max(plan.channels, 1)));
-  if (bytes.empty() || !codecs.SoundDecodes(bytes)) return std::nullopt;
+  // A copy: looking for a picture moves the window.
+  const std::vector<std::uint8_t> bytes(head.begin(), head.end());
+  const std::span<const std::uint8_t> all(bytes);
+  WalkedSample frame;
+  frame.offset = offset;
+  for (std::size_t end = 1; pictureFollows && end < bytes.size(); ++end) {
+    // Most places fail at once: a NAL unit there would be of another kind
+    // or longer than the bytes at hand.
+    const std::optional<Nal> nal = NalAt(window, offset + end, plan.nalLengthSize);
+    if (!nal || !window.Holds(offset + end, plan.nalLengthSize + std::size_t{nal->length}))
+      continue;
+    if (PictureAt(window, offset + end, plan) && codecs.SoundDecodes(all.first(end))) {
+      if (codecs.SoundDecodes(all.first(end - 1))) break;
+      frame.size = static_cast<std::uint32_t>(end);
+      return frame;
+    }
+  }
+  if (bytes.empty() || !codecs.SoundDecodes(all)) return std::nullopt;
   std::size_t low = 0;  // does not decode
   std::size_t high = bytes.size();
   while (high - low > 1) {
     const std::size_t middle = low + (high - low) / 2;
-    (codecs.SoundDecodes(bytes.first(middle)) ? high : low) = middle;
+    (codecs.SoundDecodes(all.first(middle)) ? high : low) = middle;
   }
-  WalkedSample frame;
-  frame.offset = offset;
   frame.size = static_cast<std::uint32_t>(high);
   return frame;
+}
+
+// True when the media end inside the sample at `offset`, so that no bytes
+// that are no sample follow the samples before it: a picture's NAL units
+// are well formed up to one that the media end inside, of a length that a
+// picture can have; a sound frame has fewer bytes left than a frame can
+// take.
+bool EndsInside(Window& window, std::uint64_t offset, const WalkPlan& plan, bool sound) {
+  const std::uint64_t left = window.length() - offset;
+  if (sound)
+    return left < kMaxSoundFrameBytes * static_cast<std::size_t>(std::max(plan.channels, 1));
+  const auto prefix = static_cast<std::uint64_t>(plan.nalLengthSize);
+  for (std::uint64_t at = offset;;) {
+    if (window.length() - at < prefix + 2) return true;
+    const std::optional<Nal> nal = NalAt(window, at, plan.nalLengthSize);
+    if (!nal || nal->length > kMaxNalBytes) return false;
+    if (!nal->whole) return true;
+    at += prefix + nal->length;
+  }
 }
 
 }  // namespace
@@ -240,18 +317,39 @@ bool WalkMedia(const MediaReader& read, std::uint64_t length, const WalkPlan& pl
   walk.samples.assign(plan.tracks.size(), {});
   std::uint64_t at = 0;
   bool whole = true;
-  for (const WalkPlan::Chunk& planned : plan.chunks) {
+  bool stoppedInSound = false;
+  const std::size_t maxSoundFrame =
+      kMaxSoundFrameBytes * static_cast<std::size_t>(std::max(plan.channels, 1));
+  for (std::size_t c = 0; c < plan.chunks.size(); ++c) {
+    const WalkPlan::Chunk& planned = plan.chunks[c];
+    const bool pictureNext =
+        c + 1 < plan.chunks.size() && plan.tracks[plan.chunks[c + 1].track] == TrackKind::kPicture;
     if (running != nullptr && !running->load()) {
       why = "cancelled";
       return false;
     }
     WalkedChunk chunk{planned.track, at, 0};
+    const bool sound = plan.tracks[planned.track] == TrackKind::kSound;
     for (std::uint32_t i = 0; whole && i < planned.samples; ++i) {
-      const bool picture = plan.tracks[planned.track] == TrackKind::kPicture;
+      if (sound && planned.samples - i > 1) {
+        // The frames whose ends one pass of the decoder tells; the next one
+        // (the chunk's last, or where the pass stopped) by itself below.
+        const std::size_t left = planned.samples - i;
+        for (const std::uint32_t size :
+             codecs.SoundFrameSizes(window.At(at, left * maxSoundFrame), left, maxSoundFrame)) {
+          walk.samples[planned.track].push_back({at, size});
+          at += size;
+          ++chunk.samples;
+          ++i;
+        }
+      }
+      const bool picture = !sound;
       std::optional<WalkedSample> sample =
-          picture ? PictureAt(window, at, plan) : SoundFrameAt(window, at, plan, codecs);
+          picture ? PictureAt(window, at, plan)
+                  : SoundFrameAt(window, at, plan, codecs, pictureNext && i + 1 == planned.samples);
       if (!sample) {
         whole = false;
+        stoppedInSound = sound;
         break;
       }
       if (picture) {
@@ -269,6 +367,7 @@ bool WalkMedia(const MediaReader& read, std::uint64_t length, const WalkPlan& pl
     return false;
   }
   walk.end = at;
+  walk.endsInSample = whole ? at == length : EndsInside(window, at, plan, stoppedInSound);
   walk.outranPlan = whole && at < length;
   return true;
 }

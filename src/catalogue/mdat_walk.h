@@ -48,6 +48,10 @@ struct MdatWalk {
   std::vector<WalkedChunk> chunks;                 // in file order; the last may be short
   std::uint64_t end = 0;                           // past the last whole sample
   bool outranPlan = false;  // the bytes go on past the reference's interleave
+  // The media end inside the sample after the last whole one (or right
+  // after it): no bytes that are no sample follow, so every sample walked
+  // holds the recorder's own bytes.
+  bool endsInSample = false;
 };
 
 // Reads the media through a callback: up to `out.size()` bytes at `offset`

@@ -389,7 +389,9 @@ RepairResult Repair(const std::filesystem::path& damaged, const std::filesystem:
     const std::vector<WalkedSample>& samples = walk.samples[i];
     const bool picture = reference.plan.tracks[i] == TrackKind::kPicture;
     auto walked = static_cast<std::uint32_t>(samples.size());
-    if (picture) walked = DecodingPictures(read, samples, reference.plan);
+    // Bytes that are no sample after the cut may have been taken for the
+    // rest of the picture cut short: the decoder finds where they begin.
+    if (picture && !walk.endsInSample) walked = DecodingPictures(read, samples, reference.plan);
     const std::uint32_t kept =
         picture && atoms.tracks[i].ctts != nullptr
             ? PicturesWithoutGap(PresentationOrder({samples.begin(), samples.begin() + walked}))

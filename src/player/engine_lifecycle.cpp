@@ -20,7 +20,9 @@ std::atomic<int> lockDepth{0};
 namespace engine {
 namespace {
 
-// The least number of sensor records a playable recording has.
+// The least number of sensor records a playable recording has, unless it
+// has none at all: a recording whose records were lost (one repaired after
+// an impact cut it short) plays, its views showing no values.
 constexpr std::int64_t kMinimumRecords = 16;
 
 // True when bytes 4..7 of the file are "ftyp".
@@ -110,7 +112,9 @@ bool OpenMovie(PlayerEngineState* s, const QString& path) {
   const std::optional<std::int64_t> records = s->probeReader.RecordCount(file);
   s->probeReader.Destroy();
   s->probeReader.Create();
-  if (!records || *records < kMinimumRecords) return false;
+  // No records: a recorder's file still (its closing marker), not a plain
+  // movie without a sensor track.
+  if (!records || (*records == 0 ? !IsRecording(file) : *records < kMinimumRecords)) return false;
 
   const std::optional<float> unit = s->probeReader.FrameRateScan(file);
   s->probeReader.Destroy();

@@ -134,6 +134,12 @@ std::vector<Cut> CutsAcross(const Layout& layout) {
   cuts.push_back({"garbage after a chunk boundary", layout.pictures[p / 2].offset, 4000});
   cuts.push_back(
       {"garbage after a cut inside a picture", middle(layout.pictures[p * 2 / 5]), 4000});
+  // The last picture of a group, decoded after the pictures it is shown
+  // between: the garbage fills the length its NAL unit claims, and only the
+  // decoder tells that the picture is not whole.
+  const Sample& last = layout.pictures[layout.keys[layout.keys.size() / 2] - 1];
+  cuts.push_back({"garbage over the rest of a group's last picture", middle(last),
+                  static_cast<std::size_t>(last.end - last.offset) + 4000});
   return cuts;
 }
 

@@ -61,13 +61,18 @@ class EngineTest : public EngineFixture<MainWindowStandIn> {
     card15_ = new GeneratedCard(few);
     few.records = 16;
     card16_ = new GeneratedCard(few);
-    for (GeneratedCard* card : {card30_, card2997_, card15_, card16_}) {
+    few.records = 0;
+    card0_ = new GeneratedCard(few);
+    few.records = -1;
+    few.plain = true;
+    cardPlain_ = new GeneratedCard(few);
+    for (GeneratedCard* card : {card30_, card2997_, card15_, card16_, card0_, cardPlain_}) {
       ASSERT_TRUE(card->ok()) << card->error();
     }
   }
   static void TearDownTestSuite() {
-    for (GeneratedCard*& card :
-         {std::ref(card30_), std::ref(card2997_), std::ref(card15_), std::ref(card16_)}) {
+    for (GeneratedCard*& card : {std::ref(card30_), std::ref(card2997_), std::ref(card15_),
+                                 std::ref(card16_), std::ref(card0_), std::ref(cardPlain_)}) {
       delete card;
       card = nullptr;
     }
@@ -77,12 +82,16 @@ class EngineTest : public EngineFixture<MainWindowStandIn> {
   static GeneratedCard* card2997_;
   static GeneratedCard* card15_;
   static GeneratedCard* card16_;
+  static GeneratedCard* card0_;      // recordings without sensor records
+  static GeneratedCard* cardPlain_;  // plain movies without a sensor track
 };
 
 GeneratedCard* EngineTest::card30_ = nullptr;
 GeneratedCard* EngineTest::card2997_ = nullptr;
 GeneratedCard* EngineTest::card15_ = nullptr;
 GeneratedCard* EngineTest::card16_ = nullptr;
+GeneratedCard* EngineTest::card0_ = nullptr;
+GeneratedCard* EngineTest::cardPlain_ = nullptr;
 
 TEST_F(EngineTest, OpensRecorderFilesAndMeasuresTheirFrames) {
   EXPECT_TRUE(ops_.IsRecorderFile(&state_, card30_->Path(0)));
@@ -112,6 +121,7 @@ TEST_F(EngineTest, RefusesFilesThatAreNotPlayableRecordings) {
   EXPECT_EQ(state_.playState, 0);
   EXPECT_TRUE(OpenReady(card16_->Path(0)));
   ops_.CloseMovie(&state_);
+  EXPECT_FALSE(ops_.OpenMovie(&state_, cardPlain_->Path(0)));
 
   const QString text = card30_->dir() + "/notes.MOV";
   QFile file(text);
@@ -128,6 +138,21 @@ TEST_F(EngineTest, RefusesFilesThatAreNotPlayableRecordings) {
   EXPECT_EQ(state_.playState, 0);
   RunEventsFor(100);
   EXPECT_EQ(owner_.opened, 1);  // the recording with 16 records only
+}
+
+TEST_F(EngineTest, PlaysARecordingWithoutSensorRecords) {
+  ASSERT_TRUE(OpenReady(card0_->Path(0)));
+  const std::int64_t frames = ops_.GetFrameCount(&state_);
+  EXPECT_GT(frames, 30);
+  // Every frame maps to no record: the views show no values.
+  ASSERT_TRUE(ops_.LoadTrack(&state_, card0_->Path(0)));
+  EXPECT_TRUE(state_.currentReader.accels.empty());
+  ASSERT_EQ(state_.currentReader.frameIndex.size(), static_cast<std::size_t>(frames));
+  for (const AccelRecord* record : state_.currentReader.frameIndex) EXPECT_EQ(record, nullptr);
+  ASSERT_EQ(ops_.Play(&state_), 1);
+  EXPECT_TRUE(WaitUntil([&] { return ops_.GetPosition(&state_) > 10; }, kTimeout))
+      << "the pictures play";
+  ops_.CloseMovie(&state_);
 }
 
 TEST_F(EngineTest, OpenLeavesThePipelineToGetReadyOnItsOwnThreads) {
