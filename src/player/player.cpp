@@ -110,6 +110,7 @@ PlayerResult CPlayer::OpenFile(const QString& path) {
   rate_ = 1.0;
   rateDirty_ = false;
   seekNs_ = -1;
+  atStart_ = false;
   retryAfterReady_ = false;
   missingPlugin_ = false;
   {
@@ -181,6 +182,7 @@ PlayerResult CPlayer::Close() {
   steppedNs_ = -1;
   resumeNs_ = -1;
   seekNs_ = -1;
+  atStart_ = false;
   playerState_ = Closed;
   return kResultOk;
 }

@@ -155,6 +155,7 @@ void CPlayer::OnPipelineReady() {
     retryAfterReady_ = false;
     SeekTo(retryPosition_);
     if (retryState_ == Started) {
+      atStart_ = false;
       if (GstElement* pipeline = PipelineRef()) {
         gst_element_set_state(pipeline, GST_STATE_PLAYING);
         gst_object_unref(pipeline);
@@ -164,11 +165,13 @@ void CPlayer::OnPipelineReady() {
     return;
   }
   playerState_ = Stopped;
+  atStart_ = true;
   FinishOpen(OpenOutcome::Ready, kResultOk);
 }
 
 void CPlayer::OnPresentationEnded() {
   playerState_ = Stopped;
+  atStart_ = false;
   if (ended_.exchange(true)) return;
   std::unique_lock lock(waitMutex_);
   if (waitCondition_.wait_for(lock, kEndedDelay, [this] { return busStop_.load(); })) return;

@@ -18,6 +18,7 @@ bool CPlayer::SeekToNs(std::int64_t nanoseconds) {
   steppedNs_ = -1;
   resumeNs_ = -1;
   seekNs_ = std::max<std::int64_t>(nanoseconds, 0);
+  atStart_ = seekNs_ == 0;
   auto flags = static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
   const gint64 start = std::max<std::int64_t>(nanoseconds, 0);
   const bool ok =
@@ -45,6 +46,7 @@ PlayerResult CPlayer::Play() {
     SeekToNs(position);
   }
   ended_ = false;
+  atStart_ = false;
   const bool ok = gst_element_set_state(pipeline, GST_STATE_PLAYING) != GST_STATE_CHANGE_FAILURE;
   gst_object_unref(pipeline);
   if (!ok) return kResultFail;
@@ -56,6 +58,7 @@ PlayerResult CPlayer::Pause() {
   if (playerState_ != Started) return kResultInvalidRequest;
   GstElement* pipeline = PipelineRef();
   if (pipeline == nullptr) return kResultUnexpected;
+  atStart_ = false;
   const bool ok = gst_element_set_state(pipeline, GST_STATE_PAUSED) != GST_STATE_CHANGE_FAILURE;
   gst_object_unref(pipeline);
   if (!ok) return kResultFail;
@@ -86,6 +89,7 @@ PlayerResult CPlayer::SeekPlaying(std::int64_t position) {
   }
   const bool ok = SeekTo(position) &&
                   gst_element_set_state(pipeline, GST_STATE_PLAYING) != GST_STATE_CHANGE_FAILURE;
+  atStart_ = false;
   gst_object_unref(pipeline);
   if (!ok) return kResultFail;
   ended_ = false;
@@ -100,8 +104,11 @@ PlayerResult CPlayer::SeekPaused(std::int64_t position) {
     gst_object_unref(pipeline);
     return kResultOk;
   }
+  // A movie paused at its start shows its first picture already: a seek
+  // there would only make the decoder start again from the keyframe.
+  const bool shown = position <= 0 && atStart_;
   const bool ok = gst_element_set_state(pipeline, GST_STATE_PAUSED) != GST_STATE_CHANGE_FAILURE &&
-                  SeekTo(position);
+                  (shown || SeekTo(position));
   gst_object_unref(pipeline);
   if (!ok) return kResultFail;
   ended_ = false;
@@ -149,6 +156,12 @@ void CPlayer::WaitForSeek() {
     gst_element_get_state(pipeline, nullptr, nullptr, kSeekSettleTimeout);
     gst_object_unref(pipeline);
   }
+}
+
+std::optional<std::int64_t> CPlayer::SeekTarget() const {
+  const std::int64_t target = seekNs_;
+  if (target < 0) return std::nullopt;
+  return target;
 }
 
 bool CPlayer::Settled() const {

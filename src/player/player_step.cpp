@@ -11,6 +11,7 @@ GstSample* CPlayer::StepPipeline() {
   GstElement* pipeline = PipelineRef();
   if (pipeline == nullptr) return nullptr;
   const std::uint64_t shown = presenter_.FramesShown();
+  atStart_ = false;
   const bool sent =
       gst_element_send_event(pipeline, gst_event_new_step(GST_FORMAT_BUFFERS, 1, 1.0, TRUE, FALSE));
   gst_object_unref(pipeline);
@@ -18,6 +19,7 @@ GstSample* CPlayer::StepPipeline() {
 }
 
 void CPlayer::ShowStepped(GstSample* sample, std::int64_t startNs, std::int64_t resumeNs) {
+  atStart_ = false;
   steppedNs_ = startNs;
   resumeNs_ = resumeNs;
   presenter_.Show(sample);

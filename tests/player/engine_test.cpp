@@ -302,6 +302,25 @@ TEST_F(EngineTest, LoadTrackTakesOverTheReadAheadOfTheSamePath) {
   EXPECT_FALSE(ops_.LoadTrack(&state_, card30_->dir() + "/absent.MOV"));
 }
 
+TEST_F(EngineTest, LayoutOfAStoppedMovieSeeksOnlyWhenItIsAwayFromItsStart) {
+  // Freshly opened, the stopped movie shows its first picture: the layout the
+  // window makes at every open has nothing to seek (a seek would keep the UI
+  // thread waiting for the decoder).
+  ASSERT_TRUE(OpenReady(card30_->Path(0)));
+  ASSERT_TRUE(ops_.SetLayout(&state_, 160, 90, 0, 0, 1.0f, 1));
+  EXPECT_FALSE(state_.player->SeekTarget());
+  EXPECT_EQ(ops_.GetPosition(&state_), 0);
+
+  // Elsewhere, the stopped movie goes back to its first picture.
+  ops_.SeekToFrame(&state_, 20);
+  state_.player->WaitForSeek();
+  ASSERT_GT(ops_.GetPosition(&state_), 10);
+  ASSERT_TRUE(ops_.SetLayout(&state_, 160, 90, 0, 0, 1.0f, 1));
+  EXPECT_EQ(state_.player->SeekTarget(), 0);
+  state_.player->WaitForSeek();
+  EXPECT_EQ(ops_.GetPosition(&state_), 0);
+}
+
 TEST_F(EngineTest, LayoutZoomsRefusesZeroAndLetterboxes) {
   ASSERT_TRUE(OpenReady(card30_->Path(0)));
   // Zoom 2 about the centre of the client area (even sizes, exact halves).
