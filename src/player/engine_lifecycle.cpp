@@ -64,6 +64,7 @@ bool EngineInit(PlayerEngineState* s, CMovieStatic* videoWindow, const QString& 
   s->overlayFont.setFamilies({faceName, "Noto Sans CJK JP"});
   s->overlayFont.setPixelSize(42 * dpi / 72);
   s->overlayFont.setWeight(QFont::Bold);
+  s->overlayTextPicture = QImage();
   if (videoWindow != nullptr) {
     videoWindow->setPicturePainter(
         [s](QPainter& painter, const QRect& client) { PaintPicture(s, painter, client); });

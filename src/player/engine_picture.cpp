@@ -131,7 +131,11 @@ int Repaint(PlayerEngineState* s) {
 bool DrawOverlayText(PlayerEngineState* s, const QString& text) {
   if (s->engineReady == 0) return false;
   EngineLock lock(s->fileMutex);
-  QImage picture = OverlayPicture(text, s->overlayFont);
+  if (s->overlayTextPicture.isNull() || text != s->overlayText) {
+    s->overlayTextPicture = OverlayPicture(text, s->overlayFont);
+    s->overlayText = text;
+  }
+  QImage picture = s->overlayTextPicture;
   int w = 0;
   int h = 0;
   if (!GetVideoSize(s, &w, &h)) return false;

@@ -11,8 +11,6 @@
 namespace engine {
 namespace {
 
-constexpr int kClockReads = 10;
-constexpr auto kClockRetryDelay = std::chrono::milliseconds(10);
 constexpr auto kSlowTurn = std::chrono::milliseconds(10);
 constexpr int kSlowTurnsPerFrame = 100;
 
@@ -86,13 +84,11 @@ std::int32_t GetPosition(PlayerEngineState* s) {
   EngineLock lock(s->fileMutex);
   if (s->player == nullptr || s->frameUnitMs <= 0.0f) return -1;
   std::int64_t time = 0;
-  // Right after a start or a seek the clock may still read 0; once the
-  // pipeline has settled, 0 is the movie's start.
-  for (int read = 1; read <= kClockReads; ++read) {
-    if (!s->player->ClockTime(time)) return -1;
-    if (time != 0 || s->player->Settled()) break;
-    std::this_thread::sleep_for(kClockRetryDelay);
-  }
+  if (!s->player->ClockTime(time)) return -1;
+  // Right after a seek the clock may still read 0: until the pipeline has
+  // settled the movie is where the seek goes (read at once: the UI thread
+  // asks, and it never waits for the pipeline).
+  if (time == 0 && !s->player->Settled()) time = s->player->SeekTarget().value_or(0) / 100;
   if (time < 0) return -1;
   return static_cast<std::int32_t>(static_cast<double>(time) / (s->frameUnitMs * 10000.0));
 }

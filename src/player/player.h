@@ -87,6 +87,8 @@ class CPlayer {
   // True while no state change or seek is in progress: the clock then reads
   // where the movie is, its start included.
   bool Settled() const;
+  // Where the seek in progress goes in ns; none once it has arrived.
+  std::optional<std::int64_t> SeekTarget() const;
 
   // Moves the paused pipeline on by one picture (a step event) and returns
   // a new reference to that picture, or null when none came in time.
@@ -144,6 +146,9 @@ class CPlayer {
   // both negative while the pipeline's own picture is shown.
   std::atomic<std::int64_t> steppedNs_{-1};
   std::atomic<std::int64_t> resumeNs_{-1};
+  // True while the paused pipeline shows (or is seeking to) its own picture
+  // at the movie's start, so that a seek to the start has nothing to do.
+  std::atomic<bool> atStart_{false};
   // Where to carry on when the sound failed after the movie was ready.
   bool retryAfterReady_ = false;
   std::int64_t retryPosition_ = 0;

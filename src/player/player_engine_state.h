@@ -73,6 +73,10 @@ struct PlayerEngineState {
   // normalised to the picture rectangle; null while there is none.
   QImage overlay;
   QRectF overlayPlace;
+  // The last text drawn and its picture, kept while the font stays: the
+  // main window draws the same text again at every rate label update.
+  QString overlayText;
+  QImage overlayTextPicture;
   std::int32_t slowTotal = 0;
   std::atomic<std::int32_t> slowIndex{0};
   QObject* slowTarget = nullptr;

@@ -6,13 +6,17 @@
 #include <QMessageBox>
 #include <QTimer>
 #include <QWidget>
+#include <cstdlib>
+#include <cstring>
 #include <fstream>
+#include <vector>
 
 #include "engine_fixture.h"
 #include "fake_surface_owner.h"
 #include "hidden_decoders.h"
 #include "message_recorder.h"
 #include "player/engine_messages.h"
+#include "player/freed_memory.h"
 #include "player/movie_static.h"
 #include "player/player_engine.h"
 #include "player/player_engine_ops.h"
@@ -46,6 +50,16 @@ long ResidentKb() {
     if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
   }
   return -1;
+}
+
+// Where the blocks below are kept, so that the compiler keeps them too.
+char* volatile gBlock = nullptr;
+
+// A block of `bytes` from the C library, every page of it written.
+char* WrittenBlock(std::size_t bytes) {
+  gBlock = static_cast<char*>(std::malloc(bytes));
+  std::memset(gBlock, 1, bytes);
+  return gBlock;
 }
 
 class EngineTest : public EngineFixture<MainWindowStandIn> {
@@ -327,6 +341,24 @@ TEST_F(EngineTest, LoadTrackTakesOverTheReadAheadOfTheSamePath) {
   EXPECT_FALSE(ops_.LoadTrack(&state_, card30_->dir() + "/absent.MOV"));
 }
 
+TEST_F(EngineTest, LayoutOfAStoppedMovieSeeksOnlyWhenItIsAwayFromItsStart) {
+  // Freshly opened, the stopped movie shows its first picture: the layout the
+  // window makes at every open has nothing to seek (a seek would keep the UI
+  // thread waiting for the decoder).
+  ASSERT_TRUE(OpenReady(card30_->Path(0)));
+  ASSERT_TRUE(ops_.SetLayout(&state_, 160, 90, 0, 0, 1.0f, 1));
+  EXPECT_FALSE(state_.player->SeekTarget());
+  EXPECT_EQ(ops_.GetPosition(&state_), 0);
+
+  // Elsewhere, the stopped movie goes back to its first picture.
+  ops_.SeekToFrame(&state_, 20);
+  state_.player->WaitForSeek();
+  ASSERT_GT(ops_.GetPosition(&state_), 10);
+  ASSERT_TRUE(ops_.SetLayout(&state_, 160, 90, 0, 0, 1.0f, 1));
+  state_.player->WaitForSeek();
+  EXPECT_EQ(ops_.GetPosition(&state_), 0);
+}
+
 TEST_F(EngineTest, LayoutZoomsRefusesZeroAndLetterboxes) {
   ASSERT_TRUE(OpenReady(card30_->Path(0)));
   // Zoom 2 about the centre of the client area (even sizes, exact halves).
@@ -442,6 +474,25 @@ TEST_F(EngineTest, OpeningAndClosingAHundredTimesDoesNotLeak) {
 #ifndef __SANITIZE_ADDRESS__
   // (AddressSanitizer keeps freed memory aside; its leak check runs at exit.)
   EXPECT_LT(after - before, 12 * 1024) << before << " kB before, " << after << " kB after";
+#endif
+}
+
+TEST(FreedMemory, PicturesFreedInTheHeapGoBackToTheSystem) {
+#ifndef __SANITIZE_ADDRESS__
+  // Once a block the size of a picture has been freed, the C library takes
+  // such blocks from its heap and keeps them there when they are freed.
+  constexpr std::size_t kPicture = 8 << 20;
+  std::free(WrittenBlock(kPicture));
+  std::vector<char*> pictures;
+  for (int i = 0; i < 10; ++i) pictures.push_back(WrittenBlock(kPicture / 2));
+  // Every other one freed: each lies between two in use, away from the top
+  // of the heap, which the library trims by itself.
+  for (std::size_t i = 0; i < pictures.size(); i += 2) std::free(pictures[i]);
+  const long kept = ResidentKb();
+  ReturnFreedMemory();
+  const long returned = ResidentKb();
+  for (std::size_t i = 1; i < pictures.size(); i += 2) std::free(pictures[i]);
+  EXPECT_LT(returned, kept - 14 * 1024) << kept << " kB before, " << returned << " kB after";
 #endif
 }
 
