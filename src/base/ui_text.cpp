@@ -171,6 +171,9 @@ constexpr std::array<const char16_t*, kUiTextUsedSlots> kWording0 = {
     u"設定を保存できませんでした。",  // 151
     u"表示",  // 152
     u"キャンセル",  // 153
+    u"修復…",  // 154
+    u"録画を修復できませんでした。",  // 155
+    u"修復に使う同じカメラの正常な録画を選んでください",  // 156
 };
 
 // Wording 1 differs from wording 0 in these slots only.

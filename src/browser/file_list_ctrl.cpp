@@ -75,6 +75,21 @@ void CFileListCtrl::SelectRow(int row) {
   if (QListWidgetItem* it = item(row)) scrollToItem(it);
 }
 
+int CFileListCtrl::PlayableRow(int from, int step) const {
+  for (int row = from; row >= 0 && row < entryCount(); row += step) {
+    if (!entries_[static_cast<std::size_t>(row)].repairable) return row;
+  }
+  return -1;
+}
+
+std::vector<FileEntry> CFileListCtrl::PlayableEntries() const {
+  std::vector<FileEntry> playable;
+  for (const FileEntry& entry : entries_) {
+    if (!entry.repairable) playable.push_back(entry);
+  }
+  return playable;
+}
+
 void CFileListCtrl::mousePressEvent(QMouseEvent* event) {
   if (event->button() == Qt::LeftButton) pressed_ = true;
   QListWidget::mousePressEvent(event);

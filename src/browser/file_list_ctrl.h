@@ -44,6 +44,12 @@ class CFileListCtrl : public QListWidget {
   // Selects and focuses `row` without it counting as a user's click.
   void SelectRow(int row);
 
+  // The first row from `from` on, walking by `step` (+1 or -1), whose
+  // recording plays (not one cut short); -1 when there is none.
+  int PlayableRow(int from, int step) const;
+  // The entries whose recordings play, in list order.
+  std::vector<FileEntry> PlayableEntries() const;
+
   // The row's text: the name without its extension (everything from the
   // first '.', unless that dot is the first character).
   static QString RowText(const std::string& name);

@@ -259,7 +259,7 @@ bool CFilerContainer::ApplyFile(const QString& file) {
     entries_ = std::move(entries);
   }
   RebuildRows();
-  list_->SelectRow(0);
+  list_->SelectRow(list_->PlayableRow(0, 1));
   return true;
 }
 
@@ -323,7 +323,7 @@ void CFilerContainer::SetFilter(int index, bool on) {
   shown_[index] = on;
   buttons_[index]->SetLatched(on);
   RebuildRows();
-  list_->SelectRow(0);
+  list_->SelectRow(list_->PlayableRow(0, 1));
 }
 
 bool CFilerContainer::SortRows(int key) {
@@ -335,7 +335,7 @@ bool CFilerContainer::SortRows(int key) {
   list_->clearSelection();
   if (list_->count() > 0) {
     list_->SetHighlightedRow(0);
-    list_->SelectRow(0);
+    list_->SelectRow(list_->PlayableRow(0, 1));
   }
   return true;
 }

@@ -1,10 +1,12 @@
 #pragma once
 
-// The command worker and the file commands: snapshot, join, delete, CSV and GPX export.
+// The command worker and the file commands: snapshot, join, delete, CSV and GPX export, repair.
 
+#include <QPoint>
 #include <QString>
 #include <atomic>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <mutex>
 #include <thread>
@@ -30,6 +32,10 @@ class CommandRunner {
   void OnDelete();
   void OnCsvExport();
   void OnGpxExport();
+  // The recording list's popup menu at `point` (in the list's coordinates):
+  // "修復…" on a recording cut short.
+  void OnListMenu(const QPoint& point);
+  void OnRepair(const std::filesystem::path& damaged);
 
   // `job` runs on the worker thread; it posts progress and ends by posting
   // WM_APP_WORK_DONE.
@@ -53,9 +59,9 @@ class CommandRunner {
   void RewindForWork();
   // Ends a command whose dialog was cancelled before its worker started.
   void EndCommandBeforeWork();
-  // The delete command's end on the UI thread: the catalogue and the list
-  // without the trashed files.
-  void FinishDelete();
+  // The end on the UI thread of a command that changed the source's files
+  // (delete, repair): the catalogue and the list read again.
+  void RelistAfterWork();
 
   CKestrelDlg& dlg_;
   const PlayerEngineOps& ops_;
@@ -74,7 +80,7 @@ class CommandRunner {
     QString rememberFolder;
     bool done = false;          // the job was done: "完了しました。"
     bool clearRewind = false;   // the join did not get as far as its first recording
-    bool deleteWalked = false;  // the delete command walked its files
+    bool relist = false;        // the source's files changed: read it again
   };
   WorkOutcome workOutcome_;
   std::mutex workOutcomeMutex_;

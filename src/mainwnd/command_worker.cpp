@@ -8,12 +8,15 @@
 #include "base/error_box.h"
 #include "base/settings_file.h"
 #include "base/ui_text.h"
+#include "browser/file_list_ctrl.h"
+#include "browser/filer_container.h"
 #include "controls/skin_button.h"
 #include "controls/skin_progress_bar_ctrl.h"
 #include "mainwnd/command_ids.h"
 #include "mainwnd/kestrel_dlg.h"
 #include "mainwnd/main_messages.h"
 #include "player/movie_static.h"
+#include "views/info_dlg.h"
 
 namespace {
 
@@ -89,7 +92,7 @@ void CommandRunner::OnWorkDone(std::intptr_t result) {
   if (!outcome.rememberKey.isEmpty()) {
     WriteIniString(QStringLiteral("FOLDERPATH"), outcome.rememberKey, outcome.rememberFolder);
   }
-  if (outcome.deleteWalked) FinishDelete();
+  if (outcome.relist) RelistAfterWork();
   FinishCommandWorker();
   if (rewindAfterWork_) {
     ops_.SeekToFrameAlt(engine_, 0);
@@ -103,5 +106,26 @@ void CommandRunner::OnWorkDone(std::intptr_t result) {
     if (!dlg_.playback().SelectRecording(false)) dlg_.playback().PrepareResume(false);
   } else if (result != 0) {
     ops_.SeekToFrame(engine_, ops_.GetPosition(engine_));
+  }
+}
+
+void CommandRunner::RelistAfterWork() {
+  // The source is read again: the trashed files are neither in the
+  // catalogue nor in the list any more, also after a walk that stopped;
+  // a repaired recording is listed.
+  dlg_.playback().SetCurrentIndex(-1);
+  dlg_.fileList()->openMode = 0;
+  dlg_.filer()->Relist();
+  // The first recording opens, also when the list's choice did not move.
+  const int first = dlg_.fileList()->PlayableRow(0, 1);
+  if (first >= 0 && dlg_.playback().currentIndex() < 0) {
+    dlg_.playback().SetCurrentIndex(first);
+    dlg_.playback().SelectRecording(true);
+  }
+  if (dlg_.fileList()->entryCount() == 0) {
+    dlg_.windowModes().SetZoomMode(false);
+    dlg_.SetCsvExportAvailable(false);
+    dlg_.playback().ResetToEmptyView();
+    dlg_.infoDlg()->SetEventWord(0);
   }
 }

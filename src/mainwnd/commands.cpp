@@ -106,8 +106,8 @@ void CKestrelDlg::OnChooseSource() {
   // The list is made anew and its first recording opens, so that a cancel
   // leaves a recording to play.
   filer_->Relist();
-  if (fileList_->entryCount() > 0) {
-    playback().SetCurrentIndex(0);
+  if (const int first = fileList_->PlayableRow(0, 1); first >= 0) {
+    playback().SetCurrentIndex(first);
     playback().SelectRecording(true);
   }
   CSourceOpenDlg dialog(this);

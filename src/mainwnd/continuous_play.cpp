@@ -26,8 +26,9 @@ void PlaybackCoordinator::OnEndOfMovie() {
 
 void PlaybackCoordinator::AdvanceToNext() {
   std::lock_guard lock(*mutexCache_);
-  const int next = currentIndex_ + 1;
-  if (currentIndex_ >= 0 && next < dlg_.fileList()->entryCount()) {
+  // A recording cut short is passed over: it does not play.
+  const int next = currentIndex_ >= 0 ? dlg_.fileList()->PlayableRow(currentIndex_ + 1, 1) : -1;
+  if (next >= 0) {
     dlg_.fileList()->openMode = 1;
     {
       const QSignalBlocker quiet(dlg_.fileList());
@@ -81,15 +82,15 @@ void PlaybackCoordinator::OnFolderChanged() {
   QTreeWidgetItem* chosen = dlg_.filer()->folderTree()->currentItem();
   if (chosen == nullptr || CFolderTreeCtrl::FolderOf(chosen).isEmpty()) return;
   StopAndClose();
-  if (dlg_.fileList()->count() > 0) {
-    dlg_.fileList()->SelectRow(0);
+  if (const int first = dlg_.fileList()->PlayableRow(0, 1); first >= 0) {
+    dlg_.fileList()->SelectRow(first);
     return;
   }
   for (QTreeWidgetItem* item = CFolderTreeCtrl::NextSibling(chosen); item != nullptr;
        item = CFolderTreeCtrl::NextSibling(item)) {
     dlg_.filer()->ChooseFolderQuietly(item);
-    if (dlg_.fileList()->count() > 0) {
-      dlg_.fileList()->SelectRow(0);
+    if (const int first = dlg_.fileList()->PlayableRow(0, 1); first >= 0) {
+      dlg_.fileList()->SelectRow(first);
       return;
     }
   }

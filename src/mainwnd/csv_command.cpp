@@ -42,7 +42,7 @@ void CommandRunner::OnCsvExport() {
     EndCommandBeforeWork();
     return;
   }
-  std::vector<FileEntry> entries = dlg_.fileList()->entries();
+  std::vector<FileEntry> entries = dlg_.fileList()->PlayableEntries();
   const std::int64_t offset = ReadTimeOffset();
   // Nothing was closed yet: nothing to reopen when the command ends here.
   if (entries.empty()) {

@@ -3,17 +3,14 @@
 // deleted outright and never copied to another file system. A file that
 // cannot go to the trash stays where it is and ends the walk.
 #include <QPushButton>
-#include <QSignalBlocker>
 
 #include "base/app_message.h"
 #include "base/move_to_trash.h"
 #include "base/ui_text.h"
 #include "browser/file_list_ctrl.h"
 #include "browser/file_select_dlg.h"
-#include "browser/filer_container.h"
 #include "mainwnd/kestrel_dlg.h"
 #include "mainwnd/main_messages.h"
-#include "views/info_dlg.h"
 
 namespace {
 
@@ -75,29 +72,10 @@ void CommandRunner::OnDelete() {
     if (complete) PostAppMessage(&dlg_, WM_APP_WORK_PROGRESS, total, total);
     {
       std::lock_guard lock(workOutcomeMutex_);
-      workOutcome_.deleteWalked = true;
+      workOutcome_.relist = true;
       workOutcome_.done = complete;
     }
     commandRunning_ = false;
     PostAppMessage(&dlg_, WM_APP_WORK_DONE, 0, 1);
   });
-}
-
-void CommandRunner::FinishDelete() {
-  // The source is read again: the trashed files are neither in the
-  // catalogue nor in the list any more, also after a walk that stopped.
-  dlg_.playback().SetCurrentIndex(-1);
-  dlg_.fileList()->openMode = 0;
-  dlg_.filer()->Relist();
-  // The first recording opens, also when the list's choice did not move.
-  if (dlg_.fileList()->entryCount() > 0 && dlg_.playback().currentIndex() < 0) {
-    dlg_.playback().SetCurrentIndex(0);
-    dlg_.playback().SelectRecording(true);
-  }
-  if (dlg_.fileList()->entryCount() == 0) {
-    dlg_.windowModes().SetZoomMode(false);
-    dlg_.SetCsvExportAvailable(false);
-    dlg_.playback().ResetToEmptyView();
-    dlg_.infoDlg()->SetEventWord(0);
-  }
 }

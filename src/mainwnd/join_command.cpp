@@ -1,5 +1,7 @@
 // The join command: recordings of the card ticked in the check-list are
 // joined into one movie, on the command worker, with a progress bar.
+#include <algorithm>
+
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -59,10 +61,17 @@ void CommandRunner::OnJoin() {
   rewindAfterWork_ = true;
   BeginCommand();
 
-  CFileSelectDlg select(dlg_.fileList()->entries(), &dlg_);
+  // A recording cut short cannot be joined: it is not offered.
+  const std::vector<FileEntry> playable = dlg_.fileList()->PlayableEntries();
+  CFileSelectDlg select(playable, &dlg_);
   select.setWindowTitle(UiText(kJoinText));
   select.okButton()->setText(UiText(kJoinText));
-  if (const int row = dlg_.fileList()->currentRow(); row >= 0) select.SetTicked(row, true);
+  if (const int row = dlg_.fileList()->currentRow(); row >= 0) {
+    const std::filesystem::path& current = dlg_.fileList()->entries()[static_cast<std::size_t>(row)].path;
+    const auto at = std::find_if(playable.begin(), playable.end(),
+                                 [&](const FileEntry& entry) { return entry.path == current; });
+    if (at != playable.end()) select.SetTicked(static_cast<int>(at - playable.begin()), true);
+  }
   const std::vector<FileEntry> ticked =
       select.exec() == QDialog::Accepted ? select.Ticked() : std::vector<FileEntry>{};
   const QString proposal =

@@ -31,6 +31,9 @@ void CKestrelDlg::CreateChildControls() {
   fileList_ = filer_->fileList();
   connect(fileList_, &CFileListCtrl::rowSelected, playback_.get(),
           &PlaybackCoordinator::OnListRowSelected);
+  fileList_->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(fileList_, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& point) { commands().OnListMenu(point); });
   connect(filer_, &CFilerContainer::rowsRebuilt, this, &CKestrelDlg::OnBrowserRowsRebuilt);
   filer_->StartWatcher(this);
 

@@ -62,7 +62,7 @@ void MapAndEventMarks::UpdateMapGroup() {
   std::vector<std::filesystem::path> paths;
   {
     std::lock_guard lock(dlg_.playback().cacheMutex());
-    for (const FileEntry& entry : dlg_.fileList()->entries()) paths.push_back(entry.path);
+    for (const FileEntry& entry : dlg_.fileList()->PlayableEntries()) paths.push_back(entry.path);
   }
   if (paths == mapGroupPaths_) return;
   mapGroupPaths_ = paths;

@@ -31,13 +31,13 @@ void PlaybackCoordinator::OnPrevious() {
   ops_.Pause(engine_);
   StopCurrent();
   std::lock_guard lock(*mutexCache_);
-  if (currentIndex_ > 0) {
+  if (const int previous = dlg_.fileList()->PlayableRow(currentIndex_ - 1, -1); previous >= 0) {
     dlg_.fileList()->openMode = 2;
     {
       const QSignalBlocker quiet(dlg_.fileList());
-      dlg_.fileList()->SelectRow(currentIndex_ - 1);
+      dlg_.fileList()->SelectRow(previous);
     }
-    --currentIndex_;
+    currentIndex_ = previous;
     dlg_.seekSlider()->ReleaseCapture();
     dlg_.gSensorDlg()->Reset();
     dlg_.seekSlider()->SetPos(0);

@@ -223,8 +223,8 @@ void PlaybackCoordinator::StartPrefetcher() {
     QString path;
     {
       std::lock_guard lock(*mutexCache_);
-      const int next = currentIndex_ + 1;
-      if (currentIndex_ < 0 || next >= dlg_.fileList()->entryCount()) return;
+      const int next = currentIndex_ >= 0 ? dlg_.fileList()->PlayableRow(currentIndex_ + 1, 1) : -1;
+      if (next < 0) return;
       path = PathText(dlg_.fileList()->entries()[next].path);
     }
     engine::PrefetchTrack(engine_, path);

@@ -72,7 +72,7 @@ void PlaybackCoordinator::SyncViewsToFrame(int frame) {
   }
   pendingSyncFrame_ = frame;
   for (FrameView* view : frameViews_) view->ShowFrame(values);
-  if (!dlg_.windowModes().fullScreen()) dlg_.infoDlg()->repaint();
+  if (!dlg_.windowModes().fullScreen()) dlg_.infoDlg()->update();
   dlg_.seekSlider()->SetPos(frame);
 }
 
@@ -141,7 +141,7 @@ void PlaybackCoordinator::OnPlayPause() {
     QThread::msleep(kPauseSettleMs);
     PauseCurrent();
     UpdateRateLabel();
-    if (!dlg_.windowModes().fullScreen()) dlg_.infoDlg()->repaint();
+    if (!dlg_.windowModes().fullScreen()) dlg_.infoDlg()->update();
     dlg_.SetPlayButtonLook(engine_->playState == 2);
     ops_.SeekToFrame(engine_, ops_.GetPosition(engine_));
     dlg_.UpdateButtons();

@@ -1,9 +1,14 @@
 """A recording that an impact cut short, as a person finds it in the list:
-greyed, with its tooltip, and a click on it plays nothing."""
+greyed, with its tooltip, a click on it plays nothing, and its popup menu
+repairs it into a new recording that plays."""
 
+import hashlib
+import json
 import shutil
 import subprocess
 import time
+
+from test_files import answer_file_dialog, confirm_done
 
 from conftest import start_viewer
 from viewer import Player
@@ -11,7 +16,8 @@ from viewer import Player
 TIP = "破損（修復できます）"
 
 
-def test_cut_short_recording_is_listed_greyed_and_does_not_play(desktop, programs, tmp_path):
+def test_cut_short_recording_is_listed_greyed_and_repaired_from_its_menu(desktop, programs,
+                                                                         tmp_path):
     root = tmp_path / "card"
     # --extras adds to the folder a file cut short inside its media, beside
     # the two recordings (and files that are no recordings, not listed).
@@ -34,6 +40,27 @@ def test_cut_short_recording_is_listed_greyed_and_does_not_play(desktop, program
         assert not viewer.state(row, "selected")
         assert player.picture()[0] == shown
         assert [w.name for w in viewer.windows()] == [viewer.main_window().name]
+
+        # Its popup menu repairs it into the file the save dialog is given;
+        # the damaged file is only read.
+        before = hashlib.sha256(cut.read_bytes()).hexdigest()
+        x, y, w, h = viewer.extents(row)
+        menu = viewer.popup_menu(x + w // 2, y + h // 2)
+        viewer.click(viewer.find("修復…", "menu item", root=menu))
+        repaired = cut.with_name(cut.stem + "_repaired.MOV")
+        answer_file_dialog(viewer, str(repaired))
+        confirm_done(viewer)
+        assert hashlib.sha256(cut.read_bytes()).hexdigest() == before
+        info = json.loads(subprocess.run([programs["cli"], "info", str(repaired)], check=True,
+                                         capture_output=True, text=True).stdout)
+        assert info["frame_count"] > 0 and info["record_count"] == 0, info
+
+        # The list is read again: the repaired recording is listed and plays.
+        fixed = viewer.find(repaired.stem, "list item", root=viewer.main_window())
+        viewer.click(fixed)
+        player.play()
+        time.sleep(1)
+        assert player.picture()[1] > 0
     finally:
         viewer.stop()
         shutil.rmtree(viewer.work, ignore_errors=True)
