@@ -171,6 +171,7 @@ constexpr std::array<const char16_t*, kUiTextUsedSlots> kWording0 = {
     u"設定を保存できませんでした。",  // 151
     u"表示",  // 152
     u"キャンセル",  // 153
+    u"クリップの書き出しに失敗しました。",  // 154
 };
 
 // Wording 1 differs from wording 0 in these slots only.

@@ -167,5 +167,6 @@ const std::array<const char16_t*, kUiTextUsedSlots> kEnglishWording = {
     u"Could not save the settings.",  // 151
     u"Display",  // 152
     u"Cancel",  // 153
+    u"Could not export the clip.",  // 154
 };
 // clang-format on

@@ -1,6 +1,6 @@
 #pragma once
 
-// The command worker and the file commands: snapshot, join, delete, CSV and GPX export.
+// The command worker and the file commands: snapshot, join, delete, CSV and GPX export, clip.
 
 #include <QString>
 #include <atomic>
@@ -9,6 +9,7 @@
 #include <mutex>
 #include <thread>
 
+#include "catalogue/clip_stretch.h"
 #include "player/player_engine_ops.h"
 #include "player/player_engine_state.h"
 
@@ -30,6 +31,10 @@ class CommandRunner {
   void OnDelete();
   void OnCsvExport();
   void OnGpxExport();
+  // The clip between the marks (38021), and the stretch around a moment
+  // (the key c, an event of the event list).
+  void OnClipExport();
+  void OnClipAround(const ClipMoment& moment);
 
   // `job` runs on the worker thread; it posts progress and ends by posting
   // WM_APP_WORK_DONE.
@@ -56,6 +61,9 @@ class CommandRunner {
   // The delete command's end on the UI thread: the catalogue and the list
   // without the trashed files.
   void FinishDelete();
+  // Asks where the stretch goes and writes it on the worker; a stretch that
+  // cannot be written is refused with its reason.
+  void RunClip(const StretchResult& stretch);
 
   CKestrelDlg& dlg_;
   const PlayerEngineOps& ops_;
