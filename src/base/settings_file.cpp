@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 #include "base/ini_file.h"
@@ -88,4 +89,10 @@ int ReadStepCacheMegabytes() {
   const int megabytes =
       ReadIniString(QStringLiteral("PLAYER"), QStringLiteral("STEP_CACHE_MB")).trimmed().toInt(&ok);
   return ok ? std::clamp(megabytes, 16, 4096) : 300;
+}
+
+double ReadClipSeconds(const QString& key, double fallback) {
+  bool ok = false;
+  const double seconds = ReadIniString(QStringLiteral("CLIP"), key).trimmed().toDouble(&ok);
+  return ok && std::isfinite(seconds) ? std::clamp(seconds, 0.0, 3600.0) : fallback;
 }

@@ -65,3 +65,8 @@ QString ReadUpdateServer();
 // "PLAYER"/"STEP_CACHE_MB": megabytes of decoded pictures kept for stepping
 // backwards; 300 when absent or not a whole number, kept within 16..4096.
 int ReadStepCacheMegabytes();
+
+// "CLIP"/`key` ("BEFORE_SECONDS", "AFTER_SECONDS"): how far a clip around a
+// moment reaches, in seconds; `fallback` when absent or not a number, kept
+// within 0..3600.
+double ReadClipSeconds(const QString& key, double fallback);

@@ -167,8 +167,9 @@ const std::array<const char16_t*, kUiTextUsedSlots> kEnglishWording = {
     u"Could not save the settings.",  // 151
     u"Display",  // 152
     u"Cancel",  // 153
-    u"Repair…",  // 154
-    u"Could not repair the recording.",  // 155
-    u"Choose a healthy recording from the same camera to repair with",  // 156
+    u"Could not export the clip.",  // 154
+    u"Repair…",  // 155
+    u"Could not repair the recording.",  // 156
+    u"Choose a healthy recording from the same camera to repair with",  // 157
 };
 // clang-format on

@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
+#include <utility>
 
 #include "base/app_message.h"
 #include "controls/skin_slider_accessible.h"
@@ -12,6 +13,10 @@
 namespace {
 
 constexpr int kBackground = 0x202020;
+// The ticks of the marks: yellow, over the upper third of the track and
+// the thumb.
+constexpr int kTickColour = 0xffd000;
+constexpr int kTickWidth = 3;
 
 // A track picture: a bar of `colour` across the middle, black around it.
 QImage TrackImage(QColor colour, int height) {
@@ -98,6 +103,11 @@ bool CSkinSliderCtrl::InPressBand(int x, int width) {
   return x > -kPressBand && x < width + kPressBand;
 }
 
+void CSkinSliderCtrl::SetTicks(std::vector<int> positions) {
+  ticks_ = std::move(positions);
+  update();
+}
+
 QRect CSkinSliderCtrl::ThumbRect() const {
   const int tw = thumb_.width();
   return QRect(ThumbLeft(position_, width(), tw, rangeMin_, rangeMax_), 0, tw + 2, height());
@@ -125,6 +135,11 @@ void CSkinSliderCtrl::paintEvent(QPaintEvent*) {
   }
   const QImage& thumb = dragging_ ? thumbPressed_ : thumb_;
   if (!thumb.isNull()) p.drawImage(ThumbRect(), thumb);
+  const int tw = thumb_.width();
+  for (const int tick : ticks_) {
+    const int x = ThumbLeft(tick, w, tw, rangeMin_, rangeMax_) + tw / 2;
+    p.fillRect(x - kTickWidth / 2, 0, kTickWidth, std::max(h / 3, 2), QColor(kTickColour));
+  }
   QPainter window(this);
   dc.CopyTo(window, QPoint(0, 0), QRect(0, 0, w, h));
 }

@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QWidget>
+#include <vector>
 
 // The skinned slider under the picture (seek slider 38100) and the volume
 // slider (38101): drawn from four pictures through an off-screen surface,
@@ -39,6 +40,10 @@ class CSkinSliderCtrl : public QWidget {
   // A disabled slider ignores presses and ends a drag without reporting it.
   void SetEnabledFlag(bool enabled) { enabled_ = enabled; }
   bool enabledFlag() const { return enabled_; }
+  // Small ticks over the track at these positions (the clip's marks);
+  // repaints.
+  void SetTicks(std::vector<int> positions);
+  const std::vector<int>& ticks() const { return ticks_; }
   // Ends a drag and gives the mouse back, without a message.
   void ReleaseCapture();
 
@@ -72,6 +77,7 @@ class CSkinSliderCtrl : public QWidget {
   bool dragging_ = false;
   bool pressedOutside_ = false;
   bool enabled_ = true;
+  std::vector<int> ticks_;
 };
 
 // The viewer's own slider pictures, `height` pixels high: a blue filled

@@ -14,7 +14,7 @@ void CKestrelDlg::OnSourceLost() {
   playback().MarkSourceLost();
   infoDlg_->SetEventWord(0);
   playback().StopAndClose();
-  playback().UpdateRateLabel();
+  clipMarks().Clear();
   // Known from when the source was there: the medium itself may be gone.
   const QString lostMount = filer_->sourceMountPoint();
   filer_->Relist();

@@ -2,7 +2,7 @@
 
 // The command identifiers of the main window: the thirteen control-bar
 // buttons (left to right), the meters, the full-screen aspect item and the
-// three title buttons.
+// three title buttons, the popup menu's and the keys' own.
 enum CommandId : int {
   kCmdToStart = 38000,
   kCmdPrevious = 38001,
@@ -24,6 +24,11 @@ enum CommandId : int {
   kCmdStepBack = 38016,
   kCmdKeyHelp = 38017,
   kCmdGpxExport = 38018,
+  // The clip's marks, its export and the stretch around the picture shown.
+  kCmdClipStart = 38019,
+  kCmdClipEnd = 38020,
+  kCmdClipExport = 38021,
+  kCmdClipAround = 38022,
   kCmdFullScreenAspect = 38200,
   kCmdClose = 13,
   kCmdMinimise = 14,

@@ -1,6 +1,7 @@
 #pragma once
 
-// The command worker and the file commands: snapshot, join, delete, CSV and GPX export, repair.
+// The command worker and the file commands: snapshot, join, delete, CSV and GPX export, clip,
+// repair.
 
 #include <QPoint>
 #include <QString>
@@ -11,6 +12,7 @@
 #include <mutex>
 #include <thread>
 
+#include "catalogue/clip_stretch.h"
 #include "player/player_engine_ops.h"
 #include "player/player_engine_state.h"
 
@@ -32,6 +34,10 @@ class CommandRunner {
   void OnDelete();
   void OnCsvExport();
   void OnGpxExport();
+  // The clip between the marks (38021), and the stretch around a moment
+  // (the key c, an event of the event list).
+  void OnClipExport();
+  void OnClipAround(const ClipMoment& moment);
   // The recording list's popup menu at `point` (in the list's coordinates):
   // "修復…" on a recording cut short.
   void OnListMenu(const QPoint& point);
@@ -59,6 +65,12 @@ class CommandRunner {
   void RewindForWork();
   // Ends a command whose dialog was cancelled before its worker started.
   void EndCommandBeforeWork();
+  // The delete command's end on the UI thread: the catalogue and the list
+  // without the trashed files.
+  void FinishDelete();
+  // Asks where the stretch goes and writes it on the worker; a stretch that
+  // cannot be written is refused with its reason.
+  void RunClip(const StretchResult& stretch);
   // The end on the UI thread of a command that changed the source's files
   // (delete, repair): the catalogue and the list read again.
   void RelistAfterWork();

@@ -69,6 +69,20 @@ void CKestrelDlg::OnCommand(int command) {
     case kCmdGpxExport:
       commands().OnGpxExport();
       break;
+    case kCmdClipStart:
+      clipMarks().Set(true);
+      break;
+    case kCmdClipEnd:
+      clipMarks().Set(false);
+      break;
+    case kCmdClipExport:
+      commands().OnClipExport();
+      break;
+    case kCmdClipAround:
+      if (const std::optional<ClipMoment> moment = clipMarks().ShownMoment()) {
+        commands().OnClipAround(*moment);
+      }
+      break;
     case kCmdFullScreenAspect:
       windowModes().OnFullScreenAspect();
       break;
@@ -102,6 +116,7 @@ void CKestrelDlg::OnChooseSource() {
   csvExportAvailable_ = false;
   playback().StopOpenDelay();
   playback().ResetToEmptyView();
+  clipMarks().Clear();
   fileList_->openMode = 0;
   // The list is made anew and its first recording opens, so that a cancel
   // leaves a recording to play.
@@ -121,6 +136,7 @@ void CKestrelDlg::OnChooseSource() {
 
 bool CKestrelDlg::ListSource(SourceKind kind, const QString& path) {
   windowModes().SetZoomMode(false);
+  clipMarks().Clear();
   const bool listed = filer_->ApplySource(kind, path);
   SetListedSourceCsv();
   UpdateButtons();

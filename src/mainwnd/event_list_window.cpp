@@ -1,5 +1,6 @@
 // The event list of the open source: opened with Ctrl+E; a double-click on
-// an event opens its recording and seeks to the event.
+// an event opens its recording and seeks to the event; its "前後を書き出す…"
+// writes the clip around the event.
 #include <QFile>
 #include <QKeySequence>
 #include <QShortcut>
@@ -16,6 +17,10 @@ void MapAndEventMarks::OpenEventList() {
   if (eventListDlg_ == nullptr) {
     eventListDlg_ = new CEventListDlg(&dlg_);
     connect(eventListDlg_, &CEventListDlg::eventChosen, this, &MapAndEventMarks::ShowEvent);
+    connect(eventListDlg_, &CEventListDlg::clipAroundChosen, this,
+            [this](const QString& path, qint64 offsetMs) {
+              dlg_.commands().OnClipAround(ClipMoment{PathOf(path), offsetMs * 1'000'000});
+            });
   }
   eventListDlg_->show();
   eventListDlg_->raise();

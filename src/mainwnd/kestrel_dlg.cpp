@@ -52,7 +52,9 @@ CKestrelDlg::CKestrelDlg(QWidget* parent) : QDialog(parent, Qt::Window | Qt::Fra
   mapAndMarks_ = std::make_unique<MapAndEventMarks>(*this, ops_, engine_.get());
   keys_ = std::make_unique<KeyCommands>(*this, ops_, engine_.get());
   meters_ = std::make_unique<MetersAndUpdate>(*this, engine_.get());
+  clipMarks_ = std::make_unique<ClipMarks>(*this, ops_, engine_.get());
   OnInitDialog();
+  connect(this, &CKestrelDlg::recordingOpened, this, [this] { clipMarks().Show(); });
   qApp->installEventFilter(keys_.get());
 }
 

@@ -7,6 +7,7 @@
 
 #include "browser/source_rules.h"
 #include "mainwnd/button_rules.h"
+#include "mainwnd/clip_marks.h"
 #include "mainwnd/command_runner.h"
 #include "mainwnd/key_commands.h"
 #include "mainwnd/map_and_event_marks.h"
@@ -32,7 +33,7 @@ class QLabel;
 // title and can be dragged by any part of its own surface. It owns the player
 // engine, its children and one object per concern (playback, the command
 // worker, the window modes, the map and event marks, the keys, the meters and
-// the update check), and hands each message posted to it to the concern's
+// the update check, the clip's marks), and hands each message posted to it to the concern's
 // object. Its start-up and shutdown set the order in which they begin and end.
 class CKestrelDlg : public QDialog, public CMovieStaticOwner {
   Q_OBJECT
@@ -53,6 +54,7 @@ class CKestrelDlg : public QDialog, public CMovieStaticOwner {
   MapAndEventMarks& mapAndMarks() const { return *mapAndMarks_; }
   KeyCommands& keys() const { return *keys_; }
   MetersAndUpdate& meters() const { return *meters_; }
+  ClipMarks& clipMarks() const { return *clipMarks_; }
 
   PlayerEngineState* engineState() const { return engine_.get(); }
   const PlayerEngineOps& engineOps() const { return ops_; }
@@ -164,6 +166,7 @@ class CKestrelDlg : public QDialog, public CMovieStaticOwner {
   std::unique_ptr<MapAndEventMarks> mapAndMarks_;
   std::unique_ptr<KeyCommands> keys_;
   std::unique_ptr<MetersAndUpdate> meters_;
+  std::unique_ptr<ClipMarks> clipMarks_;
 
   CMovieStatic* video_ = nullptr;
   CFilerContainer* filer_ = nullptr;

@@ -114,6 +114,9 @@ bool KeyCommands::KeyActionAvailable(int action) {
   switch (action) {
     case kKeyStepForward:
     case kKeyStepBack:
+    case kCmdClipStart:
+    case kCmdClipEnd:
+    case kCmdClipAround:
       return dlg_.playback().NeedsOpenMovie();
     case kKeyNormalRate:
       return dlg_.playback().NeedsOpenMovie() && engine_->rateCode != 1;
@@ -171,6 +174,9 @@ void KeyCommands::RunKeyAction(int action) {
       break;
     case kCmdEventList:
     case kCmdGpxExport:
+    case kCmdClipStart:
+    case kCmdClipEnd:
+    case kCmdClipAround:
       dlg_.OnCommand(action);
       break;
     default:

@@ -11,7 +11,7 @@ constexpr int kNone = Qt::NoModifier;
 constexpr int kShift = Qt::ShiftModifier;
 constexpr int kCtrl = Qt::ControlModifier;
 
-constexpr std::array<KeyBinding, 26> kBindings = {{
+constexpr std::array<KeyBinding, 29> kBindings = {{
     {Qt::Key_Space, kNone, kCmdPlayPause, "再生／一時停止"},
     {Qt::Key_Period, kNone, kKeyStepForward, "1コマ進む"},
     {Qt::Key_Comma, kNone, kKeyStepBack, "1コマ戻る"},
@@ -36,6 +36,9 @@ constexpr std::array<KeyBinding, 26> kBindings = {{
     {Qt::Key_Escape, kNone, kKeyLeaveFullScreen, "フルスクリーン解除"},
     {Qt::Key_Z, kNone, kCmdZoom, "拡大"},
     {Qt::Key_M, kNone, kKeyMute, "消音／消音解除"},
+    {Qt::Key_I, kNone, kCmdClipStart, "開始点を設定"},
+    {Qt::Key_O, kNone, kCmdClipEnd, "終了点を設定"},
+    {Qt::Key_C, kNone, kCmdClipAround, "前後を書き出す"},
     {Qt::Key_Question, kNone, kKeyHelp, "キー操作一覧"},
     {Qt::Key_F1, kNone, kKeyHelp, "キー操作一覧"},
 }};

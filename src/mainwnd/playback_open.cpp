@@ -84,6 +84,7 @@ bool PlaybackCoordinator::SelectRecording(bool resetSlider, bool fromUserClick) 
   StopCurrent();
   openComplete_ = false;
   nothingShown_ = true;
+  dlg_.seekSlider()->SetTicks({});
   if (resetSlider) {
     dlg_.seekSlider()->SetPos(0);
     dlg_.gSensorDlg()->SetCursorFrame(0);

@@ -102,7 +102,12 @@ bool PlaybackCoordinator::NearEndOfMovie() {
 
 bool PlaybackCoordinator::UpdateRateLabel() {
   const int slot = RateLabelSlot(engine_->engineReady != 0 ? engine_->rateCode : 0);
-  dlg_.rateLabel()->setText(slot >= 0 ? UiText(slot) : QString());
+  // The clip's marks in other recordings follow the rate.
+  QString text = slot >= 0 ? UiText(slot) : QString();
+  if (const QString note = dlg_.clipMarks().Note(); !note.isEmpty()) {
+    text = text.isEmpty() ? note : text + u' ' + note;
+  }
+  dlg_.rateLabel()->setText(text);
   const int state = engine_->playState;
   if (state >= 1 && state <= 3) return ops_.DrawOverlayText(engine_, QString());
   return true;

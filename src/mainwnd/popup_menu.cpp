@@ -44,6 +44,12 @@ QString ItemText(PopupText text) {
       return QStringLiteral("1コマ戻る");
     case PopupText::kKeyHelp:
       return QStringLiteral("キー操作一覧");
+    case PopupText::kClipStart:
+      return QStringLiteral("開始点を設定");
+    case PopupText::kClipEnd:
+      return QStringLiteral("終了点を設定");
+    case PopupText::kClipExport:
+      return QStringLiteral("クリップを書き出す…");
     case PopupText::kSeparator:
       break;
   }
@@ -62,6 +68,7 @@ void CKestrelDlg::OnPopupMenu(const QPoint& screenPoint) {
   in.windowMode = windowModes().windowMode();
   in.fullScreen = windowModes().fullScreen();
   in.listEmpty = fileList_->entryCount() == 0;
+  in.clipReady = clipMarks().Stretch().error == ClipError::kNone;
   QMenu menu(this);
   menu.setObjectName(QStringLiteral("movie popup menu"));
   menu.setAccessibleName(menu.objectName());

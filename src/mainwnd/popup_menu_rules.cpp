@@ -44,6 +44,15 @@ void AddKeyItems(std::vector<PopupItem>& items, const PopupInputs& in) {
   items.push_back({kCmdKeyHelp, PopupText::kKeyHelp});
 }
 
+// The clip: its two marks at the picture shown and its export.
+void AddClipItems(std::vector<PopupItem>& items, const PopupInputs& in) {
+  const bool open = in.engineReady && in.playState != 0;
+  AddSeparator(items);
+  items.push_back({kCmdClipStart, PopupText::kClipStart, !open});
+  items.push_back({kCmdClipEnd, PopupText::kClipEnd, !open});
+  items.push_back({kCmdClipExport, PopupText::kClipExport, !in.clipReady});
+}
+
 std::vector<PopupItem> RecorderItems(const PopupInputs& in) {
   std::vector<PopupItem> items;
   const int state = in.engineReady ? in.playState : 0;
@@ -74,6 +83,7 @@ std::vector<PopupItem> RecorderItems(const PopupInputs& in) {
 std::vector<PopupItem> PopupMenuItems(const PopupInputs& in) {
   std::vector<PopupItem> items = RecorderItems(in);
   AddViewerItems(items, in);
+  AddClipItems(items, in);
   AddKeyItems(items, in);
   return items;
 }

@@ -12,6 +12,7 @@ struct PopupInputs {
   int windowMode = 0;
   bool fullScreen = false;
   bool listEmpty = true;  // the recording list
+  bool clipReady = false;  // the marks make a stretch that can be written
 };
 
 enum class PopupText {
@@ -32,6 +33,9 @@ enum class PopupText {
   kStepForward,  // "1コマ進む"
   kStepBack,     // "1コマ戻る"
   kKeyHelp,      // "キー操作一覧"
+  kClipStart,    // "開始点を設定"
+  kClipEnd,      // "終了点を設定"
+  kClipExport,   // "クリップを書き出す…"
 };
 
 struct PopupItem {
@@ -42,6 +46,8 @@ struct PopupItem {
 
 // Every menu ends, after a separator, with the vehicle meters, the event
 // list of the whole source and its GPX export (greyed with an empty list),
-// and after another with the picture steps (greyed
-// without an open movie) and the key help.
+// after another with the clip's marks (greyed without an open movie) and
+// its export (greyed until the marks make a stretch that can be written),
+// and after a last one with the picture steps (greyed without an open
+// movie) and the key help.
 std::vector<PopupItem> PopupMenuItems(const PopupInputs& in);

@@ -16,9 +16,9 @@
 
 namespace {
 
-constexpr int kRepairItem = 154;       // "修復…"
-constexpr int kRepairFailed = 155;     // "録画を修復できませんでした。"
-constexpr int kChooseReference = 156;  // "同じカメラの正常な録画を選んでください"
+constexpr int kRepairItem = 155;       // "修復…"
+constexpr int kRepairFailed = 156;     // "録画を修復できませんでした。"
+constexpr int kChooseReference = 157;  // "修復に使う同じカメラの正常な録画を選んでください"
 
 QString AskPath(QWidget* owner, QFileDialog::AcceptMode mode, const QString& title,
                 const QString& proposal) {

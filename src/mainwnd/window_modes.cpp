@@ -21,7 +21,8 @@
 
 namespace {
 
-const QRect kRateLabelRect(420, 4, 220, 18);
+// Wide enough for the rate and the clip's marks in other recordings.
+const QRect kRateLabelRect(420, 4, 360, 18);
 
 // Places a child as `place` says: moved where the place has a rectangle,
 // shown or hidden.

@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QSortFilterProxyModel>
 #include <QStandardItemModel>
@@ -75,6 +76,18 @@ CEventListDlg::CEventListDlg(QWidget* parent) : QDialog(parent), speedUnit_(show
   table_->horizontalHeader()->setStretchLastSection(true);
   connect(table_, &QTableView::doubleClicked, this, &CEventListDlg::OnActivated);
   connect(table_, &QTableView::activated, this, &CEventListDlg::OnActivated);
+  table_->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(table_, &QTableView::customContextMenuRequested, this, [this](const QPoint& point) {
+    const QModelIndex index = table_->indexAt(point);
+    QString path;
+    qint64 offsetMs = 0;
+    if (!EventAt(index, path, offsetMs)) return;
+    table_->selectRow(index.row());
+    QMenu menu(this);
+    connect(menu.addAction(clip_->text()), &QAction::triggered, this,
+            &CEventListDlg::OnClipAround);
+    menu.exec(table_->viewport()->mapToGlobal(point));
+  });
 
   status_ = new QLabel(this);
   cancel_ = new QPushButton("中止", this);
@@ -83,8 +96,20 @@ CEventListDlg::CEventListDlg(QWidget* parent) : QDialog(parent), speedUnit_(show
   cancel_->setEnabled(false);
   connect(cancel_, &QPushButton::clicked, this, &CEventListDlg::Cancel);
 
+  clip_ = new QPushButton("前後を書き出す…", this);
+  clip_->setAccessibleName("前後を書き出す…");
+  clip_->setEnabled(false);
+  connect(clip_, &QPushButton::clicked, this, &CEventListDlg::OnClipAround);
+  connect(table_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+          [this](const QModelIndex& current) {
+            QString path;
+            qint64 offsetMs = 0;
+            clip_->setEnabled(EventAt(current, path, offsetMs));
+          });
+
   auto* bottom = new QHBoxLayout;
   bottom->addWidget(status_, 1);
+  bottom->addWidget(clip_);
   bottom->addWidget(cancel_);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(filter_);
@@ -227,9 +252,24 @@ void CEventListDlg::ShowStatus() {
   status_->setText(text);
 }
 
-void CEventListDlg::OnActivated(const QModelIndex& index) {
+bool CEventListDlg::EventAt(const QModelIndex& index, QString& path, qint64& offsetMs) const {
+  if (!index.isValid()) return false;
   const QModelIndex kind = proxy_->mapToSource(index.siblingAtColumn(kKind));
   const QStandardItem* item = model_->item(kind.row(), kKind);
-  if (item == nullptr || !item->data(kOffsetRole).isValid()) return;  // an unreadable file
-  emit eventChosen(item->data(kPathRole).toString(), item->data(kOffsetRole).toLongLong());
+  if (item == nullptr || !item->data(kOffsetRole).isValid()) return false;  // an unreadable file
+  path = item->data(kPathRole).toString();
+  offsetMs = item->data(kOffsetRole).toLongLong();
+  return true;
+}
+
+void CEventListDlg::OnActivated(const QModelIndex& index) {
+  QString path;
+  qint64 offsetMs = 0;
+  if (EventAt(index, path, offsetMs)) emit eventChosen(path, offsetMs);
+}
+
+void CEventListDlg::OnClipAround() {
+  QString path;
+  qint64 offsetMs = 0;
+  if (EventAt(table_->currentIndex(), path, offsetMs)) emit clipAroundChosen(path, offsetMs);
 }

@@ -24,7 +24,8 @@ class QTableView;
 // (impacts with their peak G, user points, emergency stops, parking
 // impacts, speeding stretches, drive-assist warnings) in one sortable,
 // filterable table that fills while a worker reads the recordings. A
-// double-click asks for that recording at the event.
+// double-click asks for that recording at the event; "前後を書き出す…" (the
+// button or the row's context menu) for a clip around it.
 class CEventListDlg : public QDialog {
   Q_OBJECT
  public:
@@ -52,11 +53,14 @@ class CEventListDlg : public QDialog {
   QTableView* table() const { return table_; }
   QLineEdit* filter() const { return filter_; }
   QPushButton* cancelButton() const { return cancel_; }
+  QPushButton* clipButton() const { return clip_; }
   QLabel* status() const { return status_; }
 
  signals:
   // The user asked for the recording at `path`, `offsetMs` into it.
   void eventChosen(const QString& path, qint64 offsetMs);
+  // The user asked for a clip around the event `offsetMs` into `path`.
+  void clipAroundChosen(const QString& path, qint64 offsetMs);
   void scanFinished(bool cancelled);
 
  protected:
@@ -67,6 +71,10 @@ class CEventListDlg : public QDialog {
   void AddRow(const std::filesystem::path& path, const SourceEvent* event);
   void ShowStatus();
   void OnActivated(const QModelIndex& index);
+  // The event of the row of `index`: its recording and offset; false for a
+  // row without one (an unreadable file).
+  bool EventAt(const QModelIndex& index, QString& path, qint64& offsetMs) const;
+  void OnClipAround();
 
   QStandardItemModel* model_ = nullptr;
   QSortFilterProxyModel* proxy_ = nullptr;
@@ -74,6 +82,7 @@ class CEventListDlg : public QDialog {
   QLineEdit* filter_ = nullptr;
   QLabel* status_ = nullptr;
   QPushButton* cancel_ = nullptr;
+  QPushButton* clip_ = nullptr;
 
   // What a scan's worker shares with the window. The worker holds it to
   // its end, so the window never waits for the worker, not even when it

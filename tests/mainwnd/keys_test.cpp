@@ -72,6 +72,8 @@ enum class Effect {
   kFullScreen,
   kEventList,
   kAsksGpxFile,
+  kMarks,         // a clip's mark at the picture shown: a tick on the seek slider
+  kAsksClipFile,  // the clip around the picture shown: its save dialog
 };
 
 struct KeyCase {
@@ -108,6 +110,9 @@ const KeyCase kCases[] = {
     {Qt::Key_F, {}, {E::kNothing, E::kFullScreen, E::kFullScreen, E::kFullScreen}},
     {Qt::Key_E, Qt::ControlModifier, {E::kEventList, E::kEventList, E::kEventList, E::kEventList}},
     {Qt::Key_G, {}, {E::kAsksGpxFile, E::kAsksGpxFile, E::kAsksGpxFile, E::kAsksGpxFile}},
+    {Qt::Key_I, {}, {E::kNothing, E::kMarks, E::kMarks, E::kMarks}},
+    {Qt::Key_O, {}, {E::kNothing, E::kMarks, E::kMarks, E::kMarks}},
+    {Qt::Key_C, {}, {E::kNothing, E::kAsksClipFile, E::kAsksClipFile, E::kAsksClipFile}},
     // Outside full screen Esc does nothing; above all it does not close the
     // window as a dialog's Esc would.
     {Qt::Key_Escape, {}, {E::kNothing, E::kNothing, E::kNothing, E::kNothing}},
@@ -359,6 +364,20 @@ class Keys : public WindowOnCard<3, 12> {
         EXPECT_EQ(after.playState, before.playState) << "the export leaves playback alone";
         EXPECT_TRUE(WaitFor([&] { return dlg_->fileList()->isEnabled(); })) << "the window is back";
         break;
+      case E::kMarks: {
+        const std::vector<int> ticks = dlg_->seekSlider()->ticks();
+        ASSERT_EQ(ticks.size(), 1U);
+        EXPECT_LE(std::abs(ticks.front() - Position()), still ? 0 : 3);
+        EXPECT_EQ(after.rateLabel, before.rateLabel) << "a mark in the recording on show";
+        dlg_->clipMarks().Clear();
+        EXPECT_TRUE(dlg_->seekSlider()->ticks().empty());
+        break;
+      }
+      case E::kAsksClipFile:
+        EXPECT_EQ(catcher.seen, QStringList{"QFileDialog"});
+        EXPECT_NE(engine()->playState, 2) << "the clip pauses";
+        EXPECT_TRUE(WaitFor([&] { return dlg_->fileList()->isEnabled(); })) << "the window is back";
+        break;
       case E::kFullScreen: {
         EXPECT_TRUE(dlg_->windowModes().fullScreen());
         EXPECT_FALSE(dlg_->seekSlider()->isVisible());
@@ -547,3 +566,53 @@ TEST_F(Keys, PictureStepsShowTheNextPictureWithItsRecordTime) {
 }
 
 }  // namespace
+
+// The clip's marks: i in one recording, o in the next; the mark outside the
+// recording on show is named beside the rate, the marks make the stretch
+// across both, the export writes it under the name it proposes, and another
+// source clears the marks.
+TEST_F(Keys, ClipMarksAcrossRecordingsAreWrittenAndClearedWithTheSource) {
+  ASSERT_NO_FATAL_FAILURE(Prepare(kPaused));
+  const int start = Picture();
+  QTest::keyClick(dlg_.get(), Qt::Key_I);
+  EXPECT_EQ(dlg_->seekSlider()->ticks(), std::vector<int>{kStartFrame});
+  EXPECT_NE(dlg_->clipMarks().Stretch().error, ClipError::kNone) << "no end yet";
+
+  dlg_->fileList()->SelectRow(kRow + 1);
+  ASSERT_TRUE(WaitFor([&] {
+    return dlg_->playback().currentIndex() == kRow + 1 && dlg_->playback().openComplete();
+  }));
+  if (engine()->playState == 2) dlg_->OnCommand(kCmdPlayPause);
+  ASSERT_TRUE(WaitFor([&] { return engine()->playState == 3; }));
+  EXPECT_TRUE(dlg_->seekSlider()->ticks().empty()) << "the start is in the recording before";
+  EXPECT_TRUE(dlg_->rateLabelText().startsWith(QStringLiteral("開始 ")))
+      << dlg_->rateLabelText().toStdString();
+  dlg_->playback().SeekTo(60);
+  ASSERT_TRUE(WaitFor([&] { return Position() == 60 && Picture() >= 0; }));
+  const int end = Picture();
+  QTest::keyClick(dlg_->videoSurface(), Qt::Key_O);
+  EXPECT_EQ(dlg_->seekSlider()->ticks(), std::vector<int>{60});
+
+  const StretchResult stretch = dlg_->clipMarks().Stretch();
+  ASSERT_EQ(stretch.error, ClipError::kNone) << stretch.why;
+  ASSERT_EQ(stretch.stretch.pieces.size(), 2U);
+  EXPECT_EQ(stretch.stretch.pieces[0].first, start);
+  EXPECT_EQ(stretch.stretch.pieces[1].last, end);
+  EXPECT_EQ(stretch.stretch.pictures, 12 * 30 - start + end + 1);
+
+  WriteIniString(QStringLiteral("FOLDERPATH"), QStringLiteral("CLIP_FOLDER"), work_.path());
+  const QString output =
+      work_.filePath(QString::fromStdString(ProposedClipName(stretch.stretch)));
+  ModalScript save;
+  save.Then<QFileDialog>([](QFileDialog* dialog) { QMetaObject::invokeMethod(dialog, "accept"); })
+      .Box();
+  dlg_->OnCommand(kCmdClipExport);
+  ASSERT_TRUE(WaitFor([&] { return save.done() && !dlg_->commands().commandRunning(); }));
+  EXPECT_EQ(save.boxes, std::vector<QString>{"完了しました。"});
+  EXPECT_TRUE(QFileInfo::exists(output)) << output.toStdString();
+
+  ASSERT_TRUE(dlg_->ListSource(SourceKind::kCard, card_->root()));
+  EXPECT_NE(dlg_->clipMarks().Stretch().error, ClipError::kNone);
+  EXPECT_TRUE(dlg_->seekSlider()->ticks().empty());
+  EXPECT_FALSE(dlg_->rateLabelText().contains(QStringLiteral("開始")));
+}
