@@ -109,27 +109,22 @@ class OverlayDrawer {
   }
 
   GstVideoOverlayRectangle* Rectangle(OverlayBlock block, const OverlayPicture& picture) {
-    const std::optional<QRect> place = layout_->Place(block);
-    if (!place || place->isEmpty()) return nullptr;
-    if (block == kBlockEvents && picture.event.empty()) return nullptr;
     Cached& cached = cache_[static_cast<std::size_t>(block)];
     std::string key = Key(block, picture);
     if (cached.rectangle != nullptr && cached.key == key) return cached.rectangle;
-    QImage image(place->size(), QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    {
-      QPainter painter(&image);
-      painter.translate(-place->topLeft());
-      DrawOverlayBlock(painter, *layout_, block, picture, plan_.route);
-    }
+    QImage image = OverlayBlockImage(*layout_, block, picture, plan_.route);
+    if (image.isNull()) return nullptr;
+    const QRect place = *layout_->Place(block);
+    // GStreamer's blend takes straight alpha.
+    image.convertTo(QImage::Format_ARGB32);
     GstBuffer* pixels = gst_buffer_new_memdup(image.constBits(), static_cast<gsize>(image.sizeInBytes()));
     gst_buffer_add_video_meta(pixels, GST_VIDEO_FRAME_FLAG_NONE,
                               GST_VIDEO_OVERLAY_COMPOSITION_FORMAT_RGB,
                               static_cast<guint>(image.width()), static_cast<guint>(image.height()));
     if (cached.rectangle != nullptr) gst_video_overlay_rectangle_unref(cached.rectangle);
     cached.rectangle = gst_video_overlay_rectangle_new_raw(
-        pixels, place->x(), place->y(), static_cast<guint>(place->width()),
-        static_cast<guint>(place->height()), GST_VIDEO_OVERLAY_FORMAT_FLAG_PREMULTIPLIED_ALPHA);
+        pixels, place.x(), place.y(), static_cast<guint>(place.width()),
+        static_cast<guint>(place.height()), GST_VIDEO_OVERLAY_FORMAT_FLAG_NONE);
     gst_buffer_unref(pixels);
     cached.key = std::move(key);
     return cached.rectangle;

@@ -11,7 +11,9 @@ constexpr double kDesignHeight = 720;
 constexpr std::array<double, 3> kScales = {0.75, 1.0, 1.3};
 // The G-ball's rim and the Z bar's ends.
 constexpr double kFullScaleG = 1.5;
-const QColor kBacking(0, 0, 0, 150);
+// Opaque backings: the text stays legible on any picture and after
+// compression.
+const QColor kBacking(24, 24, 24);
 const QColor kText(255, 255, 255);
 // The panel's colours of the three axes.
 const std::array<QColor, 3> kAxisColours = {QColor(0, 255, 0), QColor(255, 0, 0),
@@ -109,7 +111,7 @@ void DrawG(QPainter& painter, const QRect& place, double u, const InfoValues& in
 void DrawEvent(QPainter& painter, const QRect& place, double u, const std::string& event) {
   if (event.empty()) return;
   painter.setPen(Qt::NoPen);
-  painter.setBrush(QColor(200, 0, 0, 200));
+  painter.setBrush(QColor(190, 0, 0));
   painter.drawRoundedRect(place, 8 * u, 8 * u);
   painter.setPen(kText);
   painter.setFont(Font(30 * u));
@@ -195,9 +197,24 @@ void DrawOverlayBlock(QPainter& painter, const OverlayLayout& layout, OverlayBlo
   }
 }
 
+QImage OverlayBlockImage(const OverlayLayout& layout, OverlayBlock block,
+                         const OverlayPicture& picture, const std::vector<RoutePoint>& route) {
+  const std::optional<QRect> place = layout.Place(block);
+  if (!place || place->isEmpty()) return {};
+  if (block == kBlockEvents && picture.event.empty()) return {};
+  if (block == kBlockMap && route.empty()) return {};
+  QImage image(place->size(), QImage::Format_ARGB32_Premultiplied);
+  image.fill(Qt::transparent);
+  QPainter painter(&image);
+  painter.translate(-place->topLeft());
+  DrawOverlayBlock(painter, layout, block, picture, route);
+  return image;
+}
+
 void DrawOverlay(QPainter& painter, const OverlayLayout& layout, const OverlayPicture& picture,
                  const std::vector<RoutePoint>& route) {
   for (int block = 0; block < kOverlayBlockCount; ++block) {
-    DrawOverlayBlock(painter, layout, static_cast<OverlayBlock>(block), picture, route);
+    const QImage image = OverlayBlockImage(layout, static_cast<OverlayBlock>(block), picture, route);
+    if (!image.isNull()) painter.drawImage(layout.Place(static_cast<OverlayBlock>(block))->topLeft(), image);
   }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QPainter>
 #include <QRect>
 #include <QSize>
@@ -53,6 +54,12 @@ class OverlayLayout {
 void DrawOverlayBlock(QPainter& painter, const OverlayLayout& layout, OverlayBlock block,
                       const OverlayPicture& picture, const std::vector<RoutePoint>& route);
 
-// Every block of the overlay, over the picture the painter draws on.
+// The block drawn into a transparent image of its own place's size
+// (premultiplied ARGB), as it is laid over the pictures; a null image when
+// the block draws nothing.
+QImage OverlayBlockImage(const OverlayLayout& layout, OverlayBlock block,
+                         const OverlayPicture& picture, const std::vector<RoutePoint>& route);
+
+// Every block's image laid over the picture the painter draws on.
 void DrawOverlay(QPainter& painter, const OverlayLayout& layout, const OverlayPicture& picture,
                  const std::vector<RoutePoint>& route);

@@ -12,7 +12,7 @@ namespace {
 
 // An event of the stretch, at its time from the stretch's first picture.
 struct TimedEvent {
-  std::int64_t atMs = 0;
+  std::int64_t atNs = 0;
   int channel = 0;
 };
 
@@ -52,7 +52,8 @@ bool PlanOverlay(const ClipStretch& stretch, std::int64_t timeOffsetSeconds, Ove
                  std::string& why) {
   plan = {};
   std::vector<TimedEvent> events;
-  std::int64_t pieceStartMs = 0;  // the piece's first picture, from the stretch's start
+  std::vector<std::int64_t> shownNs;  // each picture's start, from the stretch's start
+  std::int64_t pieceStartNs = 0;      // the piece's first picture, from the stretch's start
   for (const ClipPiece& piece : stretch.pieces) {
     const std::string name = piece.recording.filename().string();
     const std::unique_ptr<MovieFile> movie = MovieFile::Open(piece.recording, false, &why);
@@ -69,7 +70,7 @@ bool PlanOverlay(const ClipStretch& stretch, std::int64_t timeOffsetSeconds, Ove
       why = name + ": the sensor track does not fit the pictures";
       return false;
     }
-    const std::int64_t firstMs = table->StartNs(piece.first) / 1'000'000;
+    const std::int64_t firstNs = table->StartNs(piece.first);
     for (std::int64_t p = piece.first; p <= piece.last; ++p) {
       OverlayPicture picture;
       picture.info = PanelValues(track, PanelFrame(*table, p, *frameTime), timeOffsetSeconds);
@@ -81,6 +82,7 @@ bool PlanOverlay(const ClipStretch& stretch, std::int64_t timeOffsetSeconds, Ove
         picture.longitude = record->position->longitude;
       }
       plan.pictures.push_back(std::move(picture));
+      shownNs.push_back(pieceStartNs + table->StartNs(p) - firstNs);
     }
     // The route: the fixed positions of the records the pictures show.
     const auto recordAt = [&](std::int64_t p) {
@@ -95,20 +97,19 @@ bool PlanOverlay(const ClipStretch& stretch, std::int64_t timeOffsetSeconds, Ove
     entry.path = piece.recording;
     entry.name = name;
     for (const SourceEvent& e : RecordingEventsOf(entry, {}).events) {
-      events.push_back({pieceStartMs + e.offsetMs - firstMs, e.channel});
+      events.push_back({pieceStartNs + e.offsetMs * 1'000'000 - firstNs, e.channel});
     }
-    pieceStartMs += table->StartNs(piece.last + 1) / 1'000'000 - firstMs;
+    pieceStartNs += table->StartNs(piece.last + 1) - firstNs;
   }
   // Each picture names the latest event that began at most two seconds
   // before it.
-  std::int64_t shownMs = 0;
+  std::stable_sort(events.begin(), events.end(),
+                   [](const TimedEvent& a, const TimedEvent& b) { return a.atNs < b.atNs; });
   std::size_t next = 0;
   std::optional<TimedEvent> latest;
-  const std::int64_t pictureNs = stretch.pictures > 0 ? stretch.lengthNs / stretch.pictures : 0;
   for (std::size_t k = 0; k < plan.pictures.size(); ++k) {
-    shownMs = static_cast<std::int64_t>(k) * pictureNs / 1'000'000;
-    while (next < events.size() && events[next].atMs <= shownMs) latest = events[next++];
-    if (latest && shownMs < latest->atMs + kEventShownMs) {
+    while (next < events.size() && events[next].atNs <= shownNs[k]) latest = events[next++];
+    if (latest && shownNs[k] < latest->atNs + kEventShownMs * 1'000'000) {
       plan.pictures[k].event = kEventChannelTexts.at(static_cast<std::size_t>(latest->channel));
     }
   }
