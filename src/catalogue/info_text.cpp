@@ -34,7 +34,8 @@ std::optional<std::string> InfoDateTime(const InfoValues& v) {
     return std::nullopt;
   }
   // Calendar arithmetic without time zones, as the recorder's clock counts.
-  const auto offsetMs = static_cast<std::int64_t>(std::floor(v.frame * static_cast<double>(v.frameTime)));
+  const auto offsetMs =
+      static_cast<std::int64_t>(std::floor(v.frame * static_cast<double>(v.frameTime)));
   const sys_time<milliseconds> shown = sys_days{date} + hours{s.hour} + minutes{s.minute} +
                                        seconds{s.second} + milliseconds{s.millisecond} +
                                        milliseconds{offsetMs} + seconds{v.timeOffset};

@@ -1,6 +1,5 @@
 // kestrel-cli built without the user interface's libraries: no --render.
 #include "cli/clip_render_option.h"
-
 #include "cli/command_output.h"
 
 namespace {

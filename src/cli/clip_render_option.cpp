@@ -70,7 +70,8 @@ int RenderStretch(const ClipStretch& stretch, const std::filesystem::path& outpu
     result = RenderClip(stretch, output, options);
   }
   if (result.error == ClipError::kCancelled) return Failure("the render was cancelled", result.why);
-  if (result.error != ClipError::kNone) return Failure("the render could not be written", result.why);
+  if (result.error != ClipError::kNone)
+    return Failure("the render could not be written", result.why);
   if (!result.note.empty()) std::fprintf(stderr, "kestrel-cli: %s\n", result.note.c_str());
   return 0;
 }

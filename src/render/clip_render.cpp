@@ -8,7 +8,6 @@
 #include <QImage>
 #include <algorithm>
 #include <array>
-#include <mutex>
 
 #include "catalogue/output_file.h"
 
@@ -19,9 +18,12 @@ namespace fs = std::filesystem;
 // The elements a render needs beyond the player's, and the Debian package
 // that holds each.
 constexpr std::pair<const char*, const char*> kElements[] = {
-    {"x264enc", "gstreamer1.0-plugins-ugly"},  {"mp4mux", "gstreamer1.0-plugins-good"},
-    {"qtdemux", "gstreamer1.0-plugins-good"},  {"aacparse", "gstreamer1.0-plugins-good"},
-    {"overlaycomposition", "gstreamer1.0-plugins-base"}, {"decodebin", "gstreamer1.0-plugins-base"}};
+    {"x264enc", "gstreamer1.0-plugins-ugly"},
+    {"mp4mux", "gstreamer1.0-plugins-good"},
+    {"qtdemux", "gstreamer1.0-plugins-good"},
+    {"aacparse", "gstreamer1.0-plugins-good"},
+    {"overlaycomposition", "gstreamer1.0-plugins-base"},
+    {"decodebin", "gstreamer1.0-plugins-base"}};
 
 // The encoder's quality: its constant-quality quantizer, as crf 20 looks.
 constexpr int kQuantizer = 20;
@@ -64,9 +66,8 @@ class OverlayDrawer {
   GstVideoOverlayComposition* Next(int width, int height) {
     if (!layout_) layout_.emplace(QSize(width, height), options_.blocks, options_.scale);
     const std::int64_t k = drawn_.load();
-    const OverlayPicture& picture =
-        plan_.pictures[static_cast<std::size_t>(std::min<std::int64_t>(
-            k, static_cast<std::int64_t>(plan_.pictures.size()) - 1))];
+    const OverlayPicture& picture = plan_.pictures[static_cast<std::size_t>(
+        std::min<std::int64_t>(k, static_cast<std::int64_t>(plan_.pictures.size()) - 1))];
     GstVideoOverlayComposition* composition = nullptr;
     for (int block = 0; block < kOverlayBlockCount; ++block) {
       GstVideoOverlayRectangle* rectangle = Rectangle(static_cast<OverlayBlock>(block), picture);
@@ -117,10 +118,11 @@ class OverlayDrawer {
     const QRect place = *layout_->Place(block);
     // GStreamer's blend takes straight alpha.
     image.convertTo(QImage::Format_ARGB32);
-    GstBuffer* pixels = gst_buffer_new_memdup(image.constBits(), static_cast<gsize>(image.sizeInBytes()));
-    gst_buffer_add_video_meta(pixels, GST_VIDEO_FRAME_FLAG_NONE,
-                              GST_VIDEO_OVERLAY_COMPOSITION_FORMAT_RGB,
-                              static_cast<guint>(image.width()), static_cast<guint>(image.height()));
+    GstBuffer* pixels =
+        gst_buffer_new_memdup(image.constBits(), static_cast<gsize>(image.sizeInBytes()));
+    gst_buffer_add_video_meta(
+        pixels, GST_VIDEO_FRAME_FLAG_NONE, GST_VIDEO_OVERLAY_COMPOSITION_FORMAT_RGB,
+        static_cast<guint>(image.width()), static_cast<guint>(image.height()));
     if (cached.rectangle != nullptr) gst_video_overlay_rectangle_unref(cached.rectangle);
     cached.rectangle = gst_video_overlay_rectangle_new_raw(
         pixels, place.x(), place.y(), static_cast<guint>(place.width()),
@@ -172,8 +174,8 @@ void OnDemuxPad(GstElement*, GstPad* pad, gpointer data) {
   // sound waits for them in a queue without a limit (it is small), so that
   // the demuxer never stops on it.
   GstElement* queue = gst_element_factory_make("queue", nullptr);
-  g_object_set(queue, "max-size-buffers", 0u, "max-size-bytes", 0u, "max-size-time",
-               guint64{0}, nullptr);
+  g_object_set(queue, "max-size-buffers", 0u, "max-size-bytes", 0u, "max-size-time", guint64{0},
+               nullptr);
   GstElement* parse = gst_element_factory_make("aacparse", nullptr);
   gst_bin_add_many(GST_BIN(link->pipeline), queue, parse, nullptr);
   gst_element_link(queue, parse);
@@ -317,11 +319,13 @@ RenderResult RenderClip(const ClipStretch& stretch, const fs::path& output,
     result.why = "the decoder gave " + std::to_string(drawer.drawn()) + " pictures of " +
                  std::to_string(stretch.pictures);
   }
-  if (result.error == ClipError::kNone && !file.Commit(result.why)) result.error = ClipError::kFailed;
+  if (result.error == ClipError::kNone && !file.Commit(result.why))
+    result.error = ClipError::kFailed;
   if (result.error == ClipError::kNone && sound.leftOut) {
     result.note += std::string(result.note.empty() ? "" : "; ") + "the sound is not AAC: left out";
   }
-  if (options.sink != nullptr) options.sink->Post(ClipOptions::kFinished, 0, result.error == ClipError::kNone);
+  if (options.sink != nullptr)
+    options.sink->Post(ClipOptions::kFinished, 0, result.error == ClipError::kNone);
   if (result.error != ClipError::kNone) result.note.clear();
   return result;
 }

@@ -47,8 +47,8 @@ void DrawSpeed(QPainter& painter, const QRect& place, double u, const InfoValues
   const QRect value = place.adjusted(static_cast<int>(12 * u), 0, static_cast<int>(-84 * u), 0);
   painter.drawText(value, Qt::AlignRight | Qt::AlignVCenter, Text(InfoSpeed(info), kNoSpeed));
   painter.setFont(Font(24 * u, false));
-  const QRect unitText = place.adjusted(place.width() - static_cast<int>(78 * u), 0, 0,
-                                        static_cast<int>(-18 * u));
+  const QRect unitText =
+      place.adjusted(place.width() - static_cast<int>(78 * u), 0, 0, static_cast<int>(-18 * u));
   painter.drawText(unitText, Qt::AlignLeft | Qt::AlignBottom, QStringLiteral("km/h"));
 }
 
@@ -69,9 +69,13 @@ void DrawG(QPainter& painter, const QRect& place, double u, const InfoValues& in
   painter.setPen(QPen(QColor(255, 255, 255, 170), std::max(1.0, 2 * u)));
   painter.drawEllipse(centre, radius, radius);
   painter.drawEllipse(centre, radius / kFullScaleG, radius / kFullScaleG);
-  painter.drawLine(QPointF(centre.x() - radius, centre.y()), QPointF(centre.x() + radius, centre.y()));
-  painter.drawLine(QPointF(centre.x(), centre.y() - radius), QPointF(centre.x(), centre.y() + radius));
-  const auto scaled = [&](double g) { return std::clamp(g, -kFullScaleG, kFullScaleG) / kFullScaleG; };
+  painter.drawLine(QPointF(centre.x() - radius, centre.y()),
+                   QPointF(centre.x() + radius, centre.y()));
+  painter.drawLine(QPointF(centre.x(), centre.y() - radius),
+                   QPointF(centre.x(), centre.y() + radius));
+  const auto scaled = [&](double g) {
+    return std::clamp(g, -kFullScaleG, kFullScaleG) / kFullScaleG;
+  };
   if (info.accelX > -5 && info.accelY > -5) {
     const QPointF ball(centre.x() + scaled(info.accelY) * radius,
                        centre.y() - scaled(info.accelX) * radius);
@@ -99,8 +103,8 @@ void DrawG(QPainter& painter, const QRect& place, double u, const InfoValues& in
   const int left = static_cast<int>(bar.right() + 16 * u);
   const int line = place.height() / 3;
   for (int axis = 0; axis < 3; ++axis) {
-    const QRect row(left, place.top() + axis * line, place.right() - left - static_cast<int>(10 * u),
-                    line);
+    const QRect row(left, place.top() + axis * line,
+                    place.right() - left - static_cast<int>(10 * u), line);
     painter.setPen(kAxisColours[static_cast<std::size_t>(axis)]);
     painter.drawText(row, Qt::AlignLeft | Qt::AlignVCenter, QString::fromLatin1(axes[axis]));
     painter.drawText(row, Qt::AlignRight | Qt::AlignVCenter,
@@ -146,8 +150,8 @@ void DrawMap(QPainter& painter, const QRect& place, double u, const OverlayPictu
   for (const RoutePoint& p : route) path.lineTo(at(p.latitude, p.longitude));
   painter.setRenderHint(QPainter::Antialiasing);
   painter.setBrush(Qt::NoBrush);
-  painter.setPen(QPen(QColor(80, 180, 255), std::max(1.0, 4 * u), Qt::SolidLine, Qt::RoundCap,
-                      Qt::RoundJoin));
+  painter.setPen(
+      QPen(QColor(80, 180, 255), std::max(1.0, 4 * u), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
   painter.drawPath(path);
   if (picture.hasPosition) {
     painter.setPen(QPen(Qt::white, std::max(1.0, 3 * u)));
@@ -169,8 +173,10 @@ OverlayLayout::OverlayLayout(QSize picture, const OverlayBlocks& blocks, Overlay
   places_[kBlockSpeed] = QRect(margin, places_[kBlockTime].top() - px(8) - px(90), px(250), px(90));
   places_[kBlockEvents] =
       QRect(margin, places_[kBlockSpeed].top() - px(8) - px(52), px(340), px(52));
-  places_[kBlockG] = QRect(places_[kBlockTime].right() + 1 + margin, bottom - px(154), px(370), px(154));
-  places_[kBlockMap] = QRect(picture.width() - margin - px(200), bottom - px(200), px(200), px(200));
+  places_[kBlockG] =
+      QRect(places_[kBlockTime].right() + 1 + margin, bottom - px(154), px(370), px(154));
+  places_[kBlockMap] =
+      QRect(picture.width() - margin - px(200), bottom - px(200), px(200), px(200));
 }
 
 std::optional<QRect> OverlayLayout::Place(OverlayBlock block) const {
@@ -214,7 +220,9 @@ QImage OverlayBlockImage(const OverlayLayout& layout, OverlayBlock block,
 void DrawOverlay(QPainter& painter, const OverlayLayout& layout, const OverlayPicture& picture,
                  const std::vector<RoutePoint>& route) {
   for (int block = 0; block < kOverlayBlockCount; ++block) {
-    const QImage image = OverlayBlockImage(layout, static_cast<OverlayBlock>(block), picture, route);
-    if (!image.isNull()) painter.drawImage(layout.Place(static_cast<OverlayBlock>(block))->topLeft(), image);
+    const QImage image =
+        OverlayBlockImage(layout, static_cast<OverlayBlock>(block), picture, route);
+    if (!image.isNull())
+      painter.drawImage(layout.Place(static_cast<OverlayBlock>(block))->topLeft(), image);
   }
 }

@@ -34,7 +34,8 @@ enum class OverlayScale { kSmall, kMedium, kLarge };
 // output's height (720 lines at the medium size are the design's size).
 class OverlayLayout {
  public:
-  OverlayLayout(QSize picture, const OverlayBlocks& blocks, OverlayScale scale = OverlayScale::kMedium);
+  OverlayLayout(QSize picture, const OverlayBlocks& blocks,
+                OverlayScale scale = OverlayScale::kMedium);
 
   // The block's place on the picture; nothing when it is switched off.
   std::optional<QRect> Place(OverlayBlock block) const;

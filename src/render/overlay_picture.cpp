@@ -75,7 +75,8 @@ bool PlanOverlay(const ClipStretch& stretch, std::int64_t timeOffsetSeconds, Ove
       OverlayPicture picture;
       picture.info = PanelValues(track, PanelFrame(*table, p, *frameTime), timeOffsetSeconds);
       const auto frame = static_cast<std::size_t>(picture.info.frame);
-      const AccelRecord* record = frame < track.frameIndex.size() ? track.frameIndex[frame] : nullptr;
+      const AccelRecord* record =
+          frame < track.frameIndex.size() ? track.frameIndex[frame] : nullptr;
       if (record != nullptr && record->position != nullptr && record->position->valid != 0) {
         picture.hasPosition = true;
         picture.latitude = record->position->latitude;

@@ -200,7 +200,8 @@ void CEventListDlg::AddRow(const std::filesystem::path& path, const SourceEvent*
   } else {
     const QString time = TimeText(*e, offsetSeconds_);
     const double speed = e->hasPosition ? e->speed : -1.0;
-    row = {Cell(QString::fromUtf8(kEventChannelTexts.at(static_cast<std::size_t>(e->channel))), e->channel),
+    row = {Cell(QString::fromUtf8(kEventChannelTexts.at(static_cast<std::size_t>(e->channel))),
+                e->channel),
            Cell(time, time + QString::asprintf("%09lld", static_cast<long long>(e->offsetMs))),
            Cell(file, file), Cell(QString::number(e->peakG, 'f', 2) + "G", e->peakG),
            Cell(e->hasPosition ? QString::number(e->speed, 'f', 0) + " km/h" : "-", speed)};

@@ -31,10 +31,11 @@ constexpr double kCloser = 5;  // dB
 // Pictures `numbers` (ascending, from 0) of a movie as ffmpeg decodes them.
 std::vector<QImage> Pictures(const fs::path& movie, const std::vector<int>& numbers) {
   std::string select;
-  for (const int n : numbers) select += (select.empty() ? "" : "+") + ("eq(n\\," + std::to_string(n) + ")");
-  const mkcard::ProgramResult decoded =
-      mkcard::RunProgram({"ffmpeg", "-v", "error", "-i", movie.string(), "-vf",
-                          "select=" + select + ",format=rgb24", "-vsync", "0", "-f", "rawvideo", "-"});
+  for (const int n : numbers)
+    select += (select.empty() ? "" : "+") + ("eq(n\\," + std::to_string(n) + ")");
+  const mkcard::ProgramResult decoded = mkcard::RunProgram(
+      {"ffmpeg", "-v", "error", "-i", movie.string(), "-vf", "select=" + select + ",format=rgb24",
+       "-vsync", "0", "-f", "rawvideo", "-"});
   EXPECT_EQ(decoded.failure + decoded.errors, "");
   std::vector<QImage> pictures;
   const std::size_t size = std::size_t{kWidth} * kHeight * 3;
@@ -137,10 +138,10 @@ struct Recording {
   }
 };
 
-std::vector<fs::path> Card(const fs::path& folder, const std::string& size, const std::string& seconds,
-                           std::vector<std::string> more = {}) {
-  std::vector<std::string> options = {"--folders", "1", "--files", "2", "--seconds", seconds,
-                                      "--size", size};
+std::vector<fs::path> Card(const fs::path& folder, const std::string& size,
+                           const std::string& seconds, std::vector<std::string> more = {}) {
+  std::vector<std::string> options = {"--folders", "1",     "--files", "2",
+                                      "--seconds", seconds, "--size",  size};
   options.insert(options.end(), more.begin(), more.end());
   return GenerateRecordings(folder, options);
 }
@@ -158,7 +159,8 @@ TEST(ClipRender, EveryPictureIsItsSourcePictureWithItsRecordDrawnOverIt) {
   const RenderResult result = RenderClip(stretch.stretch, output);
   ASSERT_EQ(result.error, ClipError::kNone) << result.why;
   EXPECT_EQ(result.note, "");
-  EXPECT_EQ(std::distance(fs::directory_iterator(output.parent_path()), fs::directory_iterator()), 1)
+  EXPECT_EQ(std::distance(fs::directory_iterator(output.parent_path()), fs::directory_iterator()),
+            1)
       << "nothing beside the MP4";
 
   // Every picture once, in order, the first the start picture; the index
@@ -215,13 +217,16 @@ TEST(ClipRender, EveryPictureIsItsSourcePictureWithItsRecordDrawnOverIt) {
   // picture of each event inside the stretch.
   std::vector<int> checked = {0, 49, 50, 100};
   for (const auto& [start, channel] : events) {
-    if (start > 0 && start < 100 / 30.0) checked.push_back(static_cast<int>(std::ceil(start * 30 - 1e-9)));
+    if (start > 0 && start < 100 / 30.0)
+      checked.push_back(static_cast<int>(std::ceil(start * 30 - 1e-9)));
   }
   std::sort(checked.begin(), checked.end());
   checked.erase(std::unique(checked.begin(), checked.end()), checked.end());
   ASSERT_GT(checked.size(), 5u) << "events inside the stretch";
   std::vector<std::vector<int>> wanted(2);
-  for (const int k : checked) wanted[sources[static_cast<std::size_t>(k)].first].push_back(sources[static_cast<std::size_t>(k)].second);
+  for (const int k : checked)
+    wanted[sources[static_cast<std::size_t>(k)].first].push_back(
+        sources[static_cast<std::size_t>(k)].second);
   const std::vector<QImage> rendered = Pictures(output, checked);
   const std::vector<QImage> source[] = {Pictures(card[0], wanted[0]), Pictures(card[1], wanted[1])};
   ASSERT_EQ(rendered.size(), checked.size());
@@ -264,17 +269,13 @@ TEST(ClipRender, EveryPictureIsItsSourcePictureWithItsRecordDrawnOverIt) {
     }
   }
   EXPECT_GE(eventsSeen, 2);
-  if (const char* keep = std::getenv("KESTREL_RENDER_FRAME")) {
-    RunTool({"ffmpeg", "-v", "error", "-y", "-i", output.string(), "-vf", "select=eq(n\\,35)",
-             "-frames:v", "1", keep});
-  }
 }
 
 TEST(ClipRender, BeepsStayWithTheirPictures) {
   TempDir dir;
-  const std::vector<fs::path> card =
-      GenerateRecordings(dir.path() / "card", {"--folders", "1", "--files", "3", "--seconds", "1",
-                                                "--size", "160x120", "--beep"});
+  const std::vector<fs::path> card = GenerateRecordings(
+      dir.path() / "card",
+      {"--folders", "1", "--files", "3", "--seconds", "1", "--size", "160x120", "--beep"});
   ASSERT_EQ(card.size(), 3u);
   const StretchResult stretch = StretchBetweenPictures(card, {card[0], 10}, {card[2], 20});
   ASSERT_EQ(stretch.error, ClipError::kNone) << stretch.why;
@@ -321,7 +322,8 @@ TEST(ClipRender, CancelFullOrReadOnlyFolderLeaveNothing) {
   ASSERT_EQ(stretch.error, ClipError::kNone) << stretch.why;
   ScratchMount full(64 * 1024);
   ScratchMount readOnly(1 << 20);
-  ASSERT_TRUE(full.ok() && readOnly.ok() && readOnly.MakeReadOnly()) << full.error() << readOnly.error();
+  ASSERT_TRUE(full.ok() && readOnly.ok() && readOnly.MakeReadOnly())
+      << full.error() << readOnly.error();
   const fs::path out = dir.path() / "out";
   fs::create_directories(out);
   CancelAtFirstProgress cancel;
@@ -382,7 +384,8 @@ TEST(ClipRender, CommandLine) {
   };
   const fs::path other = dir.path() / "other.mp4";
   for (const auto& refusal : refusals) {
-    std::vector<std::string> args = {"clip", source, "--from", from, "--to", to, "-o", other.string()};
+    std::vector<std::string> args = {"clip", source, "--from", from,
+                                     "--to", to,     "-o",     other.string()};
     args.insert(args.end(), refusal.extra.begin(), refusal.extra.end());
     const mkcard::ProgramResult refused = Cli(args);
     EXPECT_NE(refused.failure, "");
