@@ -10,7 +10,7 @@
 // against real time, with the load average the figures were taken under.
 //
 // Usage: render_bench [WORKDIR [PRESET...]]   (the recordings are generated
-// there once; presets default to veryfast)
+// there once; the render's default preset unless named)
 #include <gst/gst.h>
 #include <stdlib.h>
 

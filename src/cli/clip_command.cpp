@@ -48,8 +48,8 @@ constexpr const char* kHelp =
     "                       speed, g (the G values and a G-ball), events (an event's\n"
     "                       name for 2 s), map (the route of the stretch)\n"
     "  --size SIZE          720p (1280x720) or source (default)\n"
-    "  --preset NAME        the encoder's speed: ultrafast, superfast, veryfast\n"
-    "                       (default), faster, fast, medium\n";
+    "  --preset NAME        the encoder's speed: ultrafast, superfast (default),\n"
+    "                       veryfast, faster, fast, medium\n";
 
 std::optional<double> ReadSeconds(std::string_view text) {
   double value = 0;

@@ -18,7 +18,10 @@ enum class RenderSize { kSource, k720p };
 // The encoder's speed presets a render may use, fastest first.
 inline constexpr std::string_view kRenderPresets[] = {"ultrafast", "superfast", "veryfast",
                                                       "faster",    "fast",      "medium"};
-inline constexpr std::string_view kDefaultRenderPreset = "veryfast";
+// The slowest preset (the smallest files) that the benchmark found faster
+// than real time on two busy cores and as fast as the bare transcode
+// (bench/render).
+inline constexpr std::string_view kDefaultRenderPreset = "superfast";
 
 struct RenderOptions {
   // Posts ClipOptions::kProgress (wParam pictures rendered, lParam pictures

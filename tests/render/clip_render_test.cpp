@@ -26,7 +26,7 @@ namespace fs = std::filesystem;
 constexpr int kWidth = 1280;
 constexpr int kHeight = 720;
 constexpr double kMinPsnr = 30;
-constexpr double kCloser = 5;  // dB
+constexpr double kCloser = 3;  // dB
 
 // Pictures `numbers` (ascending, from 0) of a movie as ffmpeg decodes them.
 std::vector<QImage> Pictures(const fs::path& movie, const std::vector<int>& numbers) {
