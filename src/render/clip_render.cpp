@@ -286,6 +286,11 @@ RenderResult RenderClip(const ClipStretch& stretch, const fs::path& output,
   gst_element_set_state(pipeline, GST_STATE_PLAYING);
   std::int64_t posted = -1;
   for (;;) {
+    if (const std::int64_t drawn = drawer.drawn(); options.sink != nullptr && drawn != posted) {
+      options.sink->Post(ClipOptions::kProgress, static_cast<std::intptr_t>(drawn),
+                         static_cast<std::intptr_t>(stretch.pictures));
+      posted = drawn;
+    }
     GstMessage* message = gst_bus_timed_pop_filtered(
         bus, kLookEvery, static_cast<GstMessageType>(GST_MESSAGE_ERROR | GST_MESSAGE_EOS));
     if (options.running != nullptr && !options.running->load()) {
@@ -304,11 +309,6 @@ RenderResult RenderClip(const ClipStretch& stretch, const fs::path& output,
       if (result.error == ClipError::kNone) break;  // the end of the stream
     }
     if (result.error != ClipError::kNone) break;
-    if (const std::int64_t drawn = drawer.drawn(); options.sink != nullptr && drawn != posted) {
-      options.sink->Post(ClipOptions::kProgress, static_cast<std::intptr_t>(drawn),
-                         static_cast<std::intptr_t>(stretch.pictures));
-      posted = drawn;
-    }
   }
   gst_element_set_state(pipeline, GST_STATE_NULL);
   gst_object_unref(bus);

@@ -169,10 +169,10 @@ OverlayLayout::OverlayLayout(QSize picture, const OverlayBlocks& blocks, Overlay
   const auto px = [this](double design) { return static_cast<int>(std::lround(design * unit_)); };
   const int margin = px(16);
   const int bottom = picture.height() - margin;
-  places_[kBlockTime] = QRect(margin, bottom - px(56), px(340), px(56));
+  places_[kBlockTime] = QRect(margin, bottom - px(56), px(384), px(56));
   places_[kBlockSpeed] = QRect(margin, places_[kBlockTime].top() - px(8) - px(90), px(250), px(90));
   places_[kBlockEvents] =
-      QRect(margin, places_[kBlockSpeed].top() - px(8) - px(52), px(340), px(52));
+      QRect(margin, places_[kBlockSpeed].top() - px(8) - px(52), px(384), px(52));
   places_[kBlockG] =
       QRect(places_[kBlockTime].right() + 1 + margin, bottom - px(154), px(370), px(154));
   places_[kBlockMap] =
