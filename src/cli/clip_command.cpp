@@ -11,6 +11,7 @@
 
 #include "catalogue/recording_clip.h"
 #include "catalogue/source_entries.h"
+#include "cli/clip_render_option.h"
 #include "cli/command_output.h"
 #include "cli/event_lines.h"
 #include "cli/terminal_progress.h"
@@ -20,8 +21,10 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr const char* kUsage =
-    "clip SOURCE --from T --to T -o OUT [--force]\n"
-    "       kestrel-cli clip SOURCE --event N [--before S] [--after S] -o OUT [--force]";
+    "clip SOURCE --from T --to T -o OUT [--force] [RENDER]\n"
+    "       kestrel-cli clip SOURCE --event N [--before S] [--after S] -o OUT [--force] [RENDER]\n"
+    "       RENDER: --render [--overlay time,speed,g,events,map] [--size 720p|source]\n"
+    "               [--preset NAME]";
 
 constexpr const char* kHelp =
     "Keeps a stretch of the drive as a recorder file (pictures and sound copied\n"
@@ -38,7 +41,15 @@ constexpr const char* kHelp =
     "  --after S            seconds after the event (default 15); both cut short\n"
     "                       where the recordings stop following one another\n"
     "  -o OUT               the clip to write\n"
-    "  --force              replace OUT when it exists\n";
+    "  --force              replace OUT when it exists\n"
+    "  --render             write an MP4 (H.264, the sound copied when it is AAC)\n"
+    "                       with the drive's data drawn over the pictures\n"
+    "  --overlay LIST       the blocks drawn, comma-separated (default all): time,\n"
+    "                       speed, g (the G values and a G-ball), events (an event's\n"
+    "                       name for 2 s), map (the route of the stretch)\n"
+    "  --size SIZE          720p (1280x720) or source (default)\n"
+    "  --preset NAME        the encoder's speed: ultrafast, superfast (default),\n"
+    "                       veryfast, faster, fast, medium\n";
 
 std::optional<double> ReadSeconds(std::string_view text) {
   double value = 0;
@@ -148,6 +159,7 @@ int RunClip(std::span<char* const> args) {
   double before = kClipBeforeSeconds, after = kClipAfterSeconds;
   fs::path output;
   bool force = false;
+  RenderChoice render;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string_view arg = args[i];
     if (arg == "--help" || arg == "-h") {
@@ -157,6 +169,14 @@ int RunClip(std::span<char* const> args) {
     const bool hasValue = i + 1 < args.size();
     if (arg == "--force") {
       force = true;
+    } else if (arg == "--render") {
+      render.render = true;
+    } else if (arg == "--overlay" && hasValue) {
+      render.overlay = args[++i];
+    } else if (arg == "--size" && hasValue) {
+      render.size = args[++i];
+    } else if (arg == "--preset" && hasValue) {
+      render.preset = args[++i];
     } else if (arg == "-o" && hasValue) {
       output = args[++i];
     } else if (arg == "--from" && hasValue) {
@@ -184,6 +204,10 @@ int RunClip(std::span<char* const> args) {
   const bool between = from && to && !event;
   const bool around = event && !from && !to;
   if (!source || output.empty() || (!between && !around)) return Usage(kUsage);
+  if (const std::string problem = RenderChoiceProblem(render); !problem.empty()) {
+    std::fprintf(stderr, "kestrel-cli: %s\n", problem.c_str());
+    return Usage(kUsage);
+  }
   std::error_code error;
   if (!force && fs::exists(output, error)) {
     return Failure("the clip exists already", output.string() + "; --force replaces it");
@@ -208,6 +232,11 @@ int RunClip(std::span<char* const> args) {
   }
   if (stretch.error != ClipError::kNone) {
     return Failure(ClipFailureText(stretch.error), stretch.why);
+  }
+  if (render.render) {
+    const int status = RenderStretch(stretch.stretch, output, render);
+    if (status == 0) std::printf("%s\n", output.c_str());
+    return status;
   }
   ClipResult result;
   {

@@ -22,10 +22,6 @@
 
 namespace {
 
-// The kinds as the table names them, by event channel.
-const std::array<const char*, kEventChannelCount> kKindTexts = {
-    "衝撃 X",     "衝撃 Y",   "衝撃 Z",   "ユーザーポイント",
-    "急ブレーキ", "駐車衝撃", "速度超過", "運転支援"};
 constexpr const char* kUnreadableText = "読み込めません";
 constexpr int kSortRole = Qt::UserRole + 1;
 constexpr int kPathRole = Qt::UserRole + 2;
@@ -230,7 +226,8 @@ void CEventListDlg::AddRow(const std::filesystem::path& path, const SourceEvent*
   } else {
     const QString time = TimeText(*e, offsetSeconds_);
     const double speed = e->hasPosition ? e->speed : -1.0;
-    row = {Cell(kKindTexts.at(static_cast<std::size_t>(e->channel)), e->channel),
+    row = {Cell(QString::fromUtf8(kEventChannelTexts.at(static_cast<std::size_t>(e->channel))),
+                e->channel),
            Cell(time, time + QString::asprintf("%09lld", static_cast<long long>(e->offsetMs))),
            Cell(file, file), Cell(QString::number(e->peakG, 'f', 2) + "G", e->peakG),
            Cell(e->hasPosition ? QString::fromStdString(ShownSpeedText(speedUnit_, e->speed)) +

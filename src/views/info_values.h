@@ -1,46 +1,11 @@
 #pragma once
 
 #include <QString>
-#include <cstdint>
 #include <optional>
 
-#include "catalogue/speed_unit.h"
-#include "container/sensor_records.h"
+#include "catalogue/info_text.h"
 
-// What the information panel shows for the frame on screen. The main window
-// pushes these on every playback tick; the "absent" values are the no-data
-// marks: G values -5.0, speed -1.0, frame -1.
-struct InfoValues {
-  double accelX = -5.0;
-  double accelY = -5.0;
-  double accelZ = -5.0;
-  double speed = -1.0;
-  std::int32_t fixValid = 0;
-  std::int32_t frame = -1;
-  float frameTime = 0;  // the player's frame unit in milliseconds
-  std::int64_t frameCount = 0;
-  std::int32_t quality = 0;
-  std::int32_t eventWord = -1;  // the event of the acceleration record
-  CalendarTime startTime;
-  std::int32_t hasStart = 0;
-  std::int64_t timeOffset = 0;            // seconds added to the recorder's clock
-  SpeedUnit speedUnit = SpeedUnit::kKmh;  // the speed's unit on the panel
-};
-
-// The text rules of the panel. Each returns nothing where the panel draws
-// its placeholder instead.
-
-// "%02d/%02d/%02d %02d:%02d:%02d" of the start time plus frame x frameTime
-// milliseconds plus the clock's offset (seconds truncated); a year of 2050 or later is written 35
-// years earlier. Nothing without a start time, before frame 0, or when the
-// time comes out as zero or in year 0.
+// The panel's text rules (catalogue/info_text.h) as the panel draws them.
 std::optional<QString> InfoDateTimeText(const InfoValues& values);
-
-// "%.0f " of min(speed in the panel's unit, 999) while the position is fixed
-// and the speed is not negative.
 std::optional<QString> InfoSpeedText(const InfoValues& values);
-
-// "%.2fG" of the value truncated toward zero to whole hundredths, for
-// values above -5. The hundredths come from the value's whole milli-G, so
-// the text is exact; a value that truncates to zero shows "0.00G".
 std::optional<QString> InfoAccelText(double value);
