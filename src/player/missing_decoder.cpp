@@ -8,9 +8,8 @@
 namespace engine {
 
 void ReportMissingDecoder(PlayerEngineState* s) {
-  s->missingDecoder = s->player != nullptr
-                          ? QString::fromStdString(s->player->MissingPlugins())
-                          : QString();
+  s->missingDecoder =
+      s->player != nullptr ? QString::fromStdString(s->player->MissingPlugins()) : QString();
   if (s->videoWindow == nullptr) return;
   QObject* window = s->videoWindow->parent() != nullptr
                         ? static_cast<QObject*>(s->videoWindow->parent())

@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
+#include <algorithm>
 #include <filesystem>
 
 #include "engine_fixture.h"
@@ -21,8 +22,8 @@ namespace {
 
 // Decoders of `caps` in the registry.
 int DecodersOf(const char* caps) {
-  GList* all = gst_element_factory_list_get_elements(GST_ELEMENT_FACTORY_TYPE_DECODER,
-                                                     GST_RANK_MARGINAL);
+  GList* all =
+      gst_element_factory_list_get_elements(GST_ELEMENT_FACTORY_TYPE_DECODER, GST_RANK_MARGINAL);
   GstCaps* filter = gst_caps_from_string(caps);
   GList* found = gst_element_factory_list_filter(all, filter, GST_PAD_SINK, FALSE);
   const int count = static_cast<int>(g_list_length(found));
@@ -50,8 +51,8 @@ class WindowStandIn : public QWidget {
 class MissingDecoderTest : public EngineFixture<WindowStandIn> {
  protected:
   int MissingReports() const {
-    return static_cast<int>(std::count(window_.messages.begin(), window_.messages.end(),
-                                       WM_MEDIA_MISSING_DECODER));
+    return static_cast<int>(
+        std::count(window_.messages.begin(), window_.messages.end(), WM_MEDIA_MISSING_DECODER));
   }
 };
 
