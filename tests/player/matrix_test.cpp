@@ -153,8 +153,9 @@ class MatrixTest : public EngineFixture<>, public ::testing::WithParamInterface<
 
 TEST_P(MatrixTest, PlaysSeeksStepsAndSnapsEveryKindOfRecording) {
   const Kind& k = GetParam();
-  // 2 s (1 s in 4K, which takes long to write), in four groups of pictures.
-  mkcard::CardOptions options = SmallCard(1, k.height > 1080 ? 1 : 2);
+  // 2 s (20 sensor records, more than the 16 a playable recording needs),
+  // in four groups of pictures.
+  mkcard::CardOptions options = SmallCard(1, 2);
   options.codec = k.codec;
   options.bframes = k.bframes;
   options.fpsNum = k.fpsNum;
@@ -188,7 +189,6 @@ TEST_P(MatrixTest, PlaysSeeksStepsAndSnapsEveryKindOfRecording) {
   const std::vector<int> fast = PlayToTheEnd(4);
   EXPECT_EQ(fast.front(), 0);
   EXPECT_GT(fast.back(), frames - 1 - gop);
-  EXPECT_GE(fast.size(), static_cast<std::size_t>(frames / 8));
   EXPECT_TRUE(std::is_sorted(fast.begin(), fast.end()));
   EXPECT_EQ(std::adjacent_find(fast.begin(), fast.end()), fast.end());
   ops_.SetRate(&state_, 1);
