@@ -173,24 +173,25 @@ TEST_P(MatrixTest, PlaysSeeksStepsAndSnapsEveryKindOfRecording) {
   ASSERT_TRUE(ops_.GetVideoSize(&state_, &w, &h));
   EXPECT_EQ(QSize(w, h), QSize(options.width, options.height));
 
-  // x1: in presentation order, none twice, from the first picture to the
-  // last; a machine short of time may drop a late picture now and then (4K
-  // many).
+  // Playing shows pictures in presentation order from the first, none
+  // twice. The sink drops pictures that come too late, and a machine that
+  // cannot decode 4K in time shows few of them; up to 1080p x1 shows nine
+  // in ten at least and the last, x4 reaches the last group.
+  auto inOrder = [](const std::vector<int>& shown) {
+    return std::is_sorted(shown.begin(), shown.end()) &&
+           std::adjacent_find(shown.begin(), shown.end()) == shown.end();
+  };
   const std::vector<int> normal = PlayToTheEnd(1);
   EXPECT_EQ(normal.front(), 0);
-  EXPECT_EQ(normal.back(), frames - 1);
-  EXPECT_TRUE(std::is_sorted(normal.begin(), normal.end()));
-  EXPECT_EQ(std::adjacent_find(normal.begin(), normal.end()), normal.end());
-  if (k.height <= 1080) {
-    EXPECT_GE(normal.size() * 10, static_cast<std::size_t>(frames) * 9);
-  }
-  // x4: in order, none twice, from the first picture into the last group
-  // (the sink may drop pictures that come too late to be shown).
+  EXPECT_TRUE(inOrder(normal));
   const std::vector<int> fast = PlayToTheEnd(4);
   EXPECT_EQ(fast.front(), 0);
-  EXPECT_GT(fast.back(), frames - 1 - gop);
-  EXPECT_TRUE(std::is_sorted(fast.begin(), fast.end()));
-  EXPECT_EQ(std::adjacent_find(fast.begin(), fast.end()), fast.end());
+  EXPECT_TRUE(inOrder(fast));
+  if (k.height <= 1080) {
+    EXPECT_EQ(normal.back(), frames - 1);
+    EXPECT_GE(normal.size() * 10, static_cast<std::size_t>(frames) * 9);
+    EXPECT_GT(fast.back(), frames - 1 - gop);
+  }
   ops_.SetRate(&state_, 1);
 
   // Exact seeks: keyframes, the pictures around them, the last.
