@@ -1,6 +1,5 @@
 #include "catalogue/info_text.h"
 
-#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>

@@ -11,6 +11,7 @@
 #include "container/named_mutex.h"
 #include "player/engine_messages.h"
 #include "player/freed_memory.h"
+#include "player/missing_decoder.h"
 #include "player/movie_static.h"
 #include "player/player_engine.h"
 #include "player/show_hresult_error.h"
@@ -148,9 +149,7 @@ bool CompleteOpen(PlayerEngineState* s, bool ready) {
   EngineLock lock(s->fileMutex);
   if (s->player == nullptr) return false;
   bool opened = ready;
-  if (!ready && s->player->LastError() == kResultMissingDecoder) {
-    ShowHResultError(kResultMissingDecoder, s->videoWindow);
-  }
+  if (!ready && s->player->LastError() == kResultMissingDecoder) ReportMissingDecoder(s);
   if (opened && s->frameUnitMs == 0.0f) {
     // No 'stts' to measure: the stream's own frame rate.
     const double rate = s->player->presenter().FrameRate();

@@ -8,3 +8,6 @@ inline constexpr int WM_MEDIA_PAUSED = 0x83E9;  // the player has paused
 inline constexpr int WM_MEDIA_ENDED = 0x83EA;   // end of the movie
 inline constexpr int WM_MEDIA_READY = 0x83EB;   // the movie is ready to play
 inline constexpr int WM_MEDIA_FAILED = 0x83EC;  // the movie did not become ready
+// Posted to the main window: the movie did not open for want of a decoder;
+// the engine state's missingDecoder names what GStreamer lacks.
+inline constexpr int WM_MEDIA_MISSING_DECODER = 0x83ED;

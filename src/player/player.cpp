@@ -114,6 +114,10 @@ PlayerResult CPlayer::OpenFile(const QString& path) {
   retryAfterReady_ = false;
   missingPlugin_ = false;
   {
+    std::lock_guard lock(missingMutex_);
+    missingPlugins_.clear();
+  }
+  {
     std::lock_guard lock(waitMutex_);
     openOutcome_ = OpenOutcome::Pending;
   }

@@ -56,6 +56,9 @@ class CPlayer {
   OpenOutcome WaitForOpen(int timeoutMs);
   // Result of the failure that ended the open or the playback.
   PlayerResult LastError() const { return lastError_.load(); }
+  // What GStreamer reported missing for this movie (its descriptions, such
+  // as "H.265 (Main Profile) decoder", one a line); empty when nothing.
+  std::string MissingPlugins() const;
 
   PlayerResult Play();
   PlayerResult Pause();
@@ -110,6 +113,7 @@ class CPlayer {
   void BusLoop();
   void HandleMessage(GstMessage* message);
   void OnError(GstMessage* message);
+  void NoteMissingPlugin(GstMessage* message);
   void RetryWithoutAudio();
   void OnPipelineReady();
   void OnPresentationEnded();
@@ -137,6 +141,8 @@ class CPlayer {
   std::atomic<bool> hasDisplay_{false};
   std::atomic<bool> ended_{false};
   std::atomic<bool> missingPlugin_{false};
+  mutable std::mutex missingMutex_;
+  std::string missingPlugins_;  // guarded by missingMutex_
   std::atomic<PlayerResult> lastError_{kResultOk};
   std::atomic<double> rate_{1.0};
   std::atomic<bool> rateDirty_{false};  // a rate not yet applied by a seek

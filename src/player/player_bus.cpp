@@ -75,7 +75,7 @@ void CPlayer::HandleMessage(GstMessage* message) {
       OnPresentationEnded();
       break;
     case GST_MESSAGE_ELEMENT:
-      if (gst_is_missing_plugin_message(message)) missingPlugin_ = true;
+      if (gst_is_missing_plugin_message(message)) NoteMissingPlugin(message);
       break;
     default:
       break;
@@ -109,6 +109,24 @@ void CPlayer::OnError(GstMessage* message) {
   // A movie that breaks while it plays (a truncated or vanished file) ends.
   lastError_ = result;
   OnPresentationEnded();
+}
+
+void CPlayer::NoteMissingPlugin(GstMessage* message) {
+  gchar* description = gst_missing_plugin_message_get_description(message);
+  {
+    std::lock_guard lock(missingMutex_);
+    if (description != nullptr && missingPlugins_.find(description) == std::string::npos) {
+      if (!missingPlugins_.empty()) missingPlugins_ += '\n';
+      missingPlugins_ += description;
+    }
+  }
+  g_free(description);
+  missingPlugin_ = true;
+}
+
+std::string CPlayer::MissingPlugins() const {
+  std::lock_guard lock(missingMutex_);
+  return missingPlugins_;
 }
 
 void CPlayer::RetryWithoutAudio() {

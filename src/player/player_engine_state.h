@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QImage>
 #include <QRectF>
+#include <QString>
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
@@ -91,6 +92,9 @@ struct PlayerEngineState {
   std::filesystem::path moviePath;
   std::size_t stepCacheBytes = 0;
   std::unique_ptr<PictureStepper> stepper;
+  // What GStreamer lacked for the last movie that failed to open for want of
+  // a decoder (descriptions one a line; empty when it did not say).
+  QString missingDecoder;
 };
 
 // Waits counted by the engine's locks: incremented just before each wait on
