@@ -9,10 +9,12 @@
 #include <QPainter>
 
 #include "base/app_message.h"
+#include "base/error_box.h"
 #include "base/mount_point.h"
 #include "base/recorder_time_zone.h"
 #include "base/settings_file.h"
 #include "base/shared_fonts.h"
+#include "base/ui_text.h"
 #include "browser/file_list_ctrl.h"
 #include "browser/filer_container.h"
 #include "catalogue/movie_resource.h"
@@ -33,6 +35,7 @@
 namespace {
 
 constexpr auto kTitle = "Quendra3";
+constexpr int kInstallCodecsText = 114;  // "コーデックとスプリッターをインストールしてください。"
 constexpr auto kEngineFaceName = "メイリオ";
 // Where the window draws its title.
 const QRect kTitleRect(QPoint(10, 4), QPoint(400, 30));
@@ -110,6 +113,13 @@ bool CKestrelDlg::event(QEvent* event) {
       break;
     case WM_SLOW_FRAME:
       if (engine_->engineReady != 0) ops_.SeekToFrame(engine_.get(), l);
+      break;
+    case WM_MEDIA_MISSING_DECODER:
+      // Said once a run, naming what is missing; the other recordings play on.
+      if (!missingDecoderShown_) {
+        missingDecoderShown_ = true;
+        ShowErrorBox(this, UiText(kInstallCodecsText) + QStringLiteral("\n\n") + engine_->missingDecoder);
+      }
       break;
     case WM_SLOW_END:
       playback().AdvanceWithinFolder();

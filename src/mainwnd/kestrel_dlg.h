@@ -185,6 +185,7 @@ class CKestrelDlg : public QDialog, public CMovieStaticOwner {
   bool csvExportAvailable_ = false;
   bool controlsDisabledByCommand_ = false;
   bool shutDown_ = false;
+  bool missingDecoderShown_ = false;
   QString programMountPoint_;
   bool dragging_ = false;
   QPoint dragOffset_;
