@@ -1,5 +1,6 @@
 #include "catalogue/info_text.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
