@@ -1,6 +1,7 @@
 // The clip command: the stretch between the clip's marks, or the seconds
-// around a moment, written as a recorder movie the user names, on the
-// command worker with a progress bar.
+// around a moment, written as a recorder movie the user names, or rendered
+// as an MP4 with the drive's data over the pictures, on the command worker
+// with a progress bar.
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -11,6 +12,7 @@
 #include "base/settings_file.h"
 #include "base/ui_text.h"
 #include "catalogue/recording_clip.h"
+#include "render/clip_render.h"
 #include "mainwnd/kestrel_dlg.h"
 
 namespace {
@@ -23,15 +25,30 @@ QString ClipFailureMessage(const std::string& why) {
                      : UiText(kClipFailedText) + u'\n' + QString::fromStdString(why);
 }
 
-// The clip's output, asked with the save dialog; "" when cancelled.
-QString AskClipPath(QWidget* owner, const QString& proposal) {
+// The two forms a clip is saved in, chosen by the save dialog's file type.
+const QString kLosslessFilter = QStringLiteral("元の形式（無劣化） (*.mov *.MOV)");
+const QString kRenderedFilter = QStringLiteral("MP4（データ表示付き） (*.mp4)");
+
+struct ClipOutput {
+  QString path;           // "" when cancelled
+  bool rendered = false;  // an MP4 with the drive's data drawn over the pictures
+};
+
+// The clip's output and its form, asked with the save dialog.
+ClipOutput AskClipPath(QWidget* owner, const QString& proposal) {
   QFileDialog dialog(owner);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setNameFilters({kLosslessFilter, kRenderedFilter});
   dialog.setDefaultSuffix(QStringLiteral("mov"));
-  dialog.setNameFilters({QStringLiteral("Movie Files(*.mov)"), QStringLiteral("All Files(*.*)")});
+  QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
+    dialog.setDefaultSuffix(filter == kRenderedFilter ? QStringLiteral("mp4") : QStringLiteral("mov"));
+  });
   dialog.selectFile(proposal);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-  return dialog.selectedFiles().front();
+  // A name typed with ".mp4" asks for the MP4 too.
+  const QString path = dialog.selectedFiles().front();
+  return {path, dialog.selectedNameFilter() == kRenderedFilter ||
+                    path.endsWith(QStringLiteral(".mp4"), Qt::CaseInsensitive)};
 }
 
 }  // namespace
@@ -55,20 +72,31 @@ void CommandRunner::RunClip(const StretchResult& stretch) {
   const QString proposal =
       QDir(ReadIniString(QStringLiteral("FOLDERPATH"), QStringLiteral("CLIP_FOLDER")))
           .filePath(QString::fromStdString(ProposedClipName(stretch.stretch)));
-  const QString output = AskClipPath(&dlg_, proposal);
+  const ClipOutput chosen = AskClipPath(&dlg_, proposal);
+  const QString output = chosen.path;
   if (output.isEmpty()) {
     EndCommandBeforeWork();
     return;
   }
   const std::filesystem::path outputPath = QFile::encodeName(output).toStdString();
-  StartCommandWorker([this, clip = stretch.stretch, outputPath, output] {
+  StartCommandWorker([this, clip = stretch.stretch, outputPath, output, rendered = chosen.rendered] {
     WindowMessageSink sink(&dlg_);
-    ClipOptions options;
-    options.sink = &sink;
-    options.running = &commandRunning_;
-    // WriteClip posts the finished message; the UI thread reads the result
-    // once it arrives and this thread has ended.
-    const ClipResult result = WriteClip(clip, outputPath, options);
+    // Both post the finished message; the UI thread reads the result once
+    // it arrives and this thread has ended.
+    ClipResult result;
+    if (rendered) {
+      RenderOptions options;
+      options.sink = &sink;
+      options.running = &commandRunning_;
+      const RenderResult rendering = RenderClip(clip, outputPath, options);
+      result.error = rendering.error;
+      result.why = rendering.why;
+    } else {
+      ClipOptions options;
+      options.sink = &sink;
+      options.running = &commandRunning_;
+      result = WriteClip(clip, outputPath, options);
+    }
     std::lock_guard lock(workOutcomeMutex_);
     if (result.error == ClipError::kNone) {
       workOutcome_.rememberKey = QStringLiteral("CLIP_FOLDER");

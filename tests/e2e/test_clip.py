@@ -169,6 +169,30 @@ def test_c_writes_the_seconds_around_the_picture_shown(viewer, player, programs,
     assert info["recorder_file"], info
 
 
+def test_c_renders_an_mp4_with_the_drives_data(viewer, player, tmp_path):
+    """The save dialog's MP4 form, asked for by the name's ".mp4": the same
+    pictures, encoded again with the data drawn along their bottom, the
+    index before the media so that a browser starts at once."""
+    shown = player.paused_at(RECORDING, 0.1)
+    viewer.focus()
+    viewer.key("c")
+    out = tmp_path / "around.mp4"
+    answer_file_dialog(viewer, str(out))
+    viewer.window("終了", timeout=180)  # encoding takes longer than copying
+    confirm_done(viewer)
+    first = shown[1] - BEFORE * FPS
+    decoded = decoded_pictures(out)
+    assert decoded in [card_pictures(shown[0], first, shown[1] + AFTER * FPS - extra)
+                       for extra in (0, 1)], "decoded %s..%s (%d) around %s" % (
+        decoded[:1], decoded[-1:], len(decoded), shown)
+    data = out.read_bytes()
+    assert data[4:8] == b"ftyp" and data.index(b"moov") < data.index(b"mdat")
+    codec = subprocess.run(["ffprobe", "-v", "error", "-select_streams", "v:0", "-show_entries",
+                            "stream=codec_name", "-of", "csv=p=0", str(out)], check=True,
+                           capture_output=True, text=True).stdout.strip()
+    assert codec == "h264"
+
+
 def test_cancel_in_the_save_dialog_writes_nothing(viewer, player, tmp_path):
     player.paused_at(RECORDING, 0.5)
     viewer.focus()
