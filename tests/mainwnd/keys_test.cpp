@@ -605,8 +605,7 @@ TEST_F(Keys, ClipMarksAcrossRecordingsAreWrittenAndClearedWithTheSource) {
   EXPECT_EQ(stretch.stretch.pictures, 12 * 30 - start + end + 1);
 
   WriteIniString(QStringLiteral("FOLDERPATH"), QStringLiteral("CLIP_FOLDER"), work_.path());
-  const QString output =
-      work_.filePath(QString::fromStdString(ProposedClipName(stretch.stretch)));
+  const QString output = work_.filePath(QString::fromStdString(ProposedClipName(stretch.stretch)));
   ModalScript save;
   save.Then<QFileDialog>([](QFileDialog* dialog) { QMetaObject::invokeMethod(dialog, "accept"); })
       .Box();
