@@ -80,8 +80,7 @@ CEventListDlg::CEventListDlg(QWidget* parent) : QDialog(parent), speedUnit_(show
     if (!EventAt(index, path, offsetMs)) return;
     table_->selectRow(index.row());
     QMenu menu(this);
-    connect(menu.addAction(clip_->text()), &QAction::triggered, this,
-            &CEventListDlg::OnClipAround);
+    connect(menu.addAction(clip_->text()), &QAction::triggered, this, &CEventListDlg::OnClipAround);
     menu.exec(table_->viewport()->mapToGlobal(point));
   });
 

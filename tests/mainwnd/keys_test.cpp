@@ -582,8 +582,12 @@ TEST_F(Keys, ClipMarksAcrossRecordingsAreWrittenAndClearedWithTheSource) {
   ASSERT_TRUE(WaitFor([&] {
     return dlg_->playback().currentIndex() == kRow + 1 && dlg_->playback().openComplete();
   }));
+  if (engine()->playState == 1) {
+    dlg_->OnCommand(kCmdPlayPause);
+    ASSERT_TRUE(WaitFor([&] { return engine()->playState == 2; }));
+  }
   if (engine()->playState == 2) dlg_->OnCommand(kCmdPlayPause);
-  ASSERT_TRUE(WaitFor([&] { return engine()->playState == 3; }));
+  ASSERT_TRUE(WaitFor([&] { return engine()->playState == 3; })) << engine()->playState;
   EXPECT_TRUE(dlg_->seekSlider()->ticks().empty()) << "the start is in the recording before";
   EXPECT_TRUE(dlg_->rateLabelText().startsWith(QStringLiteral("開始 ")))
       << dlg_->rateLabelText().toStdString();
@@ -601,8 +605,7 @@ TEST_F(Keys, ClipMarksAcrossRecordingsAreWrittenAndClearedWithTheSource) {
   EXPECT_EQ(stretch.stretch.pictures, 12 * 30 - start + end + 1);
 
   WriteIniString(QStringLiteral("FOLDERPATH"), QStringLiteral("CLIP_FOLDER"), work_.path());
-  const QString output =
-      work_.filePath(QString::fromStdString(ProposedClipName(stretch.stretch)));
+  const QString output = work_.filePath(QString::fromStdString(ProposedClipName(stretch.stretch)));
   ModalScript save;
   save.Then<QFileDialog>([](QFileDialog* dialog) { QMetaObject::invokeMethod(dialog, "accept"); })
       .Box();
