@@ -1,6 +1,6 @@
 #include "player/missing_decoder.h"
 
-#include "app/app_message.h"
+#include "base/app_message.h"
 #include "player/engine_messages.h"
 #include "player/movie_static.h"
 #include "player/player_engine_state.h"
