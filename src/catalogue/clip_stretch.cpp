@@ -136,6 +136,19 @@ bool Locate(Timeline& timeline, const fs::path& recording, std::size_t& index,
   return true;
 }
 
+// Finds both ends' recordings in the timeline; false with the refusal
+// otherwise.
+struct Ends {
+  std::size_t first = 0, last = 0;
+  const TimedRecording* head = nullptr;
+  const TimedRecording* tail = nullptr;
+};
+bool LocateEnds(Timeline& timeline, const fs::path& start, const fs::path& end, Ends& ends,
+                StretchResult& refused) {
+  return Locate(timeline, start, ends.first, ends.head, refused) &&
+         Locate(timeline, end, ends.last, ends.tail, refused);
+}
+
 // The stretch from picture `first` of recording `from` to picture `last` of
 // recording `to`, when the recordings between follow one another.
 StretchResult Build(Timeline& timeline, std::size_t from, std::int64_t first, std::size_t to,
@@ -224,14 +237,10 @@ StretchResult StretchBetweenPictures(const std::vector<fs::path>& recordings, co
                                      const ClipMark& end) {
   Timeline timeline(recordings);
   StretchResult refused;
-  std::size_t from = 0, to = 0;
-  const TimedRecording* head = nullptr;
-  const TimedRecording* tail = nullptr;
-  if (!Locate(timeline, start.recording, from, head, refused) ||
-      !Locate(timeline, end.recording, to, tail, refused)) {
-    return refused;
-  }
-  for (const auto& [mark, timed] : {std::pair{&start, head}, std::pair{&end, tail}}) {
+  Ends ends;
+  if (!LocateEnds(timeline, start.recording, end.recording, ends, refused)) return refused;
+  const std::size_t from = ends.first, to = ends.last;
+  for (const auto& [mark, timed] : {std::pair{&start, ends.head}, std::pair{&end, ends.tail}}) {
     if (mark->picture < 0 || mark->picture >= timed->pictures.count) {
       return Refuse(ClipError::kNotFound,
                     mark->recording.string() + " has no picture " + std::to_string(mark->picture));
@@ -247,14 +256,9 @@ StretchResult StretchBetweenMoments(const std::vector<fs::path>& recordings, con
                                     const ClipMoment& to) {
   Timeline timeline(recordings);
   StretchResult refused;
-  std::size_t first = 0, last = 0;
-  const TimedRecording* head = nullptr;
-  const TimedRecording* tail = nullptr;
-  if (!Locate(timeline, from.recording, first, head, refused) ||
-      !Locate(timeline, to.recording, last, tail, refused)) {
-    return refused;
-  }
-  return FromMoments(timeline, first, from.offsetNs, last, to.offsetNs);
+  Ends ends;
+  if (!LocateEnds(timeline, from.recording, to.recording, ends, refused)) return refused;
+  return FromMoments(timeline, ends.first, from.offsetNs, ends.last, to.offsetNs);
 }
 
 StretchResult StretchAround(const std::vector<fs::path>& recordings, const ClipMoment& moment,
