@@ -54,12 +54,14 @@ void ClipMarks::Set(bool start) {
   if (!picture) return;
   Mark mark{*picture, ops_.GetPosition(engine_), MarkClock(*picture)};
   (start ? start_ : end_) = std::move(mark);
+  ready_ = start_ && end_ && Stretch().error == ClipError::kNone;
   Show();
 }
 
 void ClipMarks::Clear() {
   start_.reset();
   end_.reset();
+  ready_ = false;
   Show();
 }
 

@@ -33,6 +33,9 @@ class ClipMarks {
 
   // The stretch between the marks; an error while a mark is missing.
   StretchResult Stretch() const;
+  // Whether the stretch was whole when a mark was last set (the popup menu
+  // asks on every opening, and the source is not walked each time).
+  bool Ready() const { return ready_; }
   // The moment on show in the open recording; nothing without one.
   std::optional<ClipMoment> ShownMoment() const;
   // The source's recordings in list order.
@@ -52,4 +55,5 @@ class ClipMarks {
   PlayerEngineState* engine_;
   std::optional<Mark> start_;
   std::optional<Mark> end_;
+  bool ready_ = false;
 };

@@ -68,7 +68,7 @@ void CKestrelDlg::OnPopupMenu(const QPoint& screenPoint) {
   in.windowMode = windowModes().windowMode();
   in.fullScreen = windowModes().fullScreen();
   in.listEmpty = fileList_->entryCount() == 0;
-  in.clipReady = clipMarks().Stretch().error == ClipError::kNone;
+  in.clipReady = clipMarks().Ready();
   QMenu menu(this);
   menu.setObjectName(QStringLiteral("movie popup menu"));
   menu.setAccessibleName(menu.objectName());
