@@ -57,18 +57,19 @@ bool IsUnhandledStreamError(GstMessage* message) {
   GError* error = nullptr;
   gst_message_parse_error(message, &error, nullptr);
   const bool negotiation = g_error_matches(error, GST_CORE_ERROR, GST_CORE_ERROR_NEGOTIATION);
+  const bool format = g_error_matches(error, GST_STREAM_ERROR, GST_STREAM_ERROR_FORMAT);
   g_clear_error(&error);
-  if (negotiation) return true;
+  GstObject* source = GST_MESSAGE_SRC(message);
+  if (negotiation ||
+      (format && source != nullptr && GST_IS_ELEMENT(source) && IsDecoder(GST_ELEMENT(source)))) {
+    return true;
+  }
   // An element that stops its stream says why in the error's details.
   const GstStructure* details = nullptr;
   gst_message_parse_error_details(message, &details);
   gint flow = GST_FLOW_OK;
-  if (details != nullptr && gst_structure_get_int(details, "flow-return", &flow) &&
-      flow == GST_FLOW_NOT_NEGOTIATED) {
-    return true;
-  }
-  GstObject* source = GST_MESSAGE_SRC(message);
-  return source != nullptr && GST_IS_ELEMENT(source) && IsDecoder(GST_ELEMENT(source));
+  return details != nullptr && gst_structure_get_int(details, "flow-return", &flow) &&
+         flow == GST_FLOW_NOT_NEGOTIATED;
 }
 
 std::string UnhandledStreams(GstElement* pipeline, GstMessage* message) {

@@ -6,7 +6,8 @@
 
 // Whether the error `message` says that a stream could not be handled for
 // want of a caps match: a failed negotiation, a stream stopped for
-// "not-negotiated", or a decoder that gave up on what it was given.
+// "not-negotiated", or a decoder refusing the format it was given. (A
+// decoder's other errors, such as those of damaged data, are not.)
 bool IsUnhandledStreamError(GstMessage* message);
 
 // What `pipeline` could not handle when `message` failed it, one
