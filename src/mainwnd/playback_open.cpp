@@ -146,7 +146,8 @@ void PlaybackCoordinator::OpenSelected() {
 }
 
 void PlaybackCoordinator::OnMediaOpenFailed() {
-  ShowErrorBox(&dlg_, UiText(kOpenFailedText));
+  // A decoder GStreamer lacks is named by a box of its own, once a run.
+  if (engine_->missingDecoder.isEmpty()) ShowErrorBox(&dlg_, UiText(kOpenFailedText));
   dlg_.windowModes().SetZoomMode(false);
   dlg_.update();
   dlg_.fileList()->openMode = 0;

@@ -108,6 +108,7 @@ bool IsRecorderFile(PlayerEngineState* s, const QString& path) {
 bool OpenMovie(PlayerEngineState* s, const QString& path) {
   if (s->engineReady == 0) return false;
   EngineLock lock(s->fileMutex);
+  s->missingDecoder.clear();
   const std::filesystem::path file = PathOf(path);
   if (!StartsWithFtyp(file)) return false;
 

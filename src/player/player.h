@@ -57,7 +57,9 @@ class CPlayer {
   // Result of the failure that ended the open or the playback.
   PlayerResult LastError() const { return lastError_.load(); }
   // What GStreamer reported missing for this movie (its descriptions, such
-  // as "H.265 (Main Profile) decoder", one a line); empty when nothing.
+  // as "H.265 (Main Profile) decoder"), or the streams it had a decoder for
+  // but could not handle ("H.265 (Main 4:4:4 Profile)"), one a line; empty
+  // when nothing.
   std::string MissingPlugins() const;
 
   PlayerResult Play();
@@ -114,6 +116,8 @@ class CPlayer {
   void HandleMessage(GstMessage* message);
   void OnError(GstMessage* message);
   void NoteMissingPlugin(GstMessage* message);
+  // Keeps, like a missing plug-in, what the open could not handle.
+  void NoteUnhandledStreams(GstMessage* message);
   void RetryWithoutAudio();
   void OnPipelineReady();
   void OnPresentationEnded();

@@ -5,6 +5,7 @@
 
 #include "player/engine_messages.h"
 #include "player/player.h"
+#include "player/unhandled_stream.h"
 
 namespace {
 
@@ -99,6 +100,10 @@ void CPlayer::OnError(GstMessage* message) {
     RetryWithoutAudio();
     return;
   }
+  if (playerState_ == OpenPending && !missingDecoder && !missingPlugin_ &&
+      IsUnhandledStreamError(message)) {
+    NoteUnhandledStreams(message);
+  }
   const PlayerResult result =
       missingDecoder || missingPlugin_ ? kResultMissingDecoder : kResultFail;
   if (playerState_ == OpenPending) {
@@ -121,6 +126,20 @@ void CPlayer::NoteMissingPlugin(GstMessage* message) {
     }
   }
   g_free(description);
+  missingPlugin_ = true;
+}
+
+void CPlayer::NoteUnhandledStreams(GstMessage* message) {
+  GstElement* pipeline = PipelineRef();
+  if (pipeline == nullptr) return;
+  std::string unhandled = UnhandledStreams(pipeline, message);
+  gst_object_unref(pipeline);
+  if (unhandled.empty()) return;
+  {
+    std::lock_guard lock(missingMutex_);
+    if (!missingPlugins_.empty()) missingPlugins_ += '\n';
+    missingPlugins_ += unhandled;
+  }
   missingPlugin_ = true;
 }
 

@@ -92,8 +92,9 @@ struct PlayerEngineState {
   std::filesystem::path moviePath;
   std::size_t stepCacheBytes = 0;
   std::unique_ptr<PictureStepper> stepper;
-  // What GStreamer lacked for the last movie that failed to open for want of
-  // a decoder (descriptions one a line; empty when it did not say).
+  // What GStreamer lacked, or could not handle, for the movie of the last
+  // open when it failed for want of a decoder (descriptions one a line);
+  // empty after any other open, and when GStreamer did not say.
   QString missingDecoder;
 };
 

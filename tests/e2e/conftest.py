@@ -89,7 +89,7 @@ def version_server():
     server.shutdown()
 
 
-def start_viewer(desktop, programs, card, extra_settings=(), args=()):
+def start_viewer(desktop, programs, card, extra_settings=(), args=(), env=None):
     work = tempfile.mkdtemp(prefix="kestrel-e2e-work-")
     # The map's tiles come from an empty folder of the work's: the map works
     # without a network, blank.
@@ -98,7 +98,7 @@ def start_viewer(desktop, programs, card, extra_settings=(), args=()):
     write_settings(work, ["[DISPLAY]", "INFOCHECK=31", "ASPECT=on", "VOLUME=65535",
                           "[SOURCE]", "SELECT=FOLDER", "FOLDER=%s" % card,
                           "[MAP]", "TILE_URL=%s" % tiles, *extra_settings])
-    viewer = Viewer(desktop, programs["viewer"], work, args)
+    viewer = Viewer(desktop, programs["viewer"], work, args, env)
     viewer.main_window()
     return viewer
 

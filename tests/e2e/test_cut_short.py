@@ -1,6 +1,6 @@
 """A recording that an impact cut short, as a person finds it in the list:
 greyed, with its tooltip, a click on it plays nothing, and its popup menu
-repairs it into a new recording that is listed."""
+repairs it into a new recording that is listed and plays."""
 
 import hashlib
 import json
@@ -11,9 +11,11 @@ import time
 from test_files import answer_file_dialog, confirm_done
 
 from conftest import start_viewer
-from viewer import Player
+from viewer import Player, wait_for
 
 TIP = "破損（修復できます）"
+# The generator numbers the file cut short after the folder's two recordings.
+CUT_INDEX = 2
 
 
 def test_cut_short_recording_is_listed_greyed_and_repaired_from_its_menu(desktop, programs,
@@ -21,7 +23,9 @@ def test_cut_short_recording_is_listed_greyed_and_repaired_from_its_menu(desktop
     root = tmp_path / "card"
     # --extras adds to the folder a file cut short inside its media, beside
     # the two recordings (and files that are no recordings, not listed).
-    subprocess.run([programs["mkcard"], "--folders", "1", "--files", "2", "--seconds", "4",
+    # Ten seconds: the repair keeps some five, long enough to be seen playing
+    # between two looks at the screen of a busy machine.
+    subprocess.run([programs["mkcard"], "--folders", "1", "--files", "2", "--seconds", "10",
                     "--extras", str(root)], check=True, capture_output=True)
     card = root / "DCIM"
     cut = next(p for p in sorted(card.glob("*/*.MOV")) if b"moov" not in p.read_bytes())
@@ -55,10 +59,20 @@ def test_cut_short_recording_is_listed_greyed_and_repaired_from_its_menu(desktop
                                          capture_output=True, text=True).stdout)
         assert info["frame_count"] > 0 and info["record_count"] == 0, info
 
-        # The list is read again: the repaired recording is listed, and can
-        # be chosen.
+        # The list is read again: the repaired recording is listed, and
+        # plays from its first picture on.
         fixed = viewer.find(repaired.stem, "list item", root=viewer.main_window())
         assert viewer.state(fixed, "selectable")
+        # The play button works once the open is over (it is disabled while
+        # the recording opens).
+        viewer.click(fixed)
+        wait_for(lambda: player.picture() == (CUT_INDEX, 0), 20,
+                 what="the repaired recording's first picture")
+        player.play()
+        wait_for(lambda: player.picture()[1] > 0, 20, step=0.01,
+                 what="the repaired recording playing")
+        assert player.picture()[0] == CUT_INDEX
+        assert viewer.running()
     finally:
         viewer.stop()
         shutil.rmtree(viewer.work, ignore_errors=True)

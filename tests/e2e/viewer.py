@@ -33,10 +33,18 @@ def write_settings(work, lines):
 
 
 class Viewer:
-    def __init__(self, desktop, binary, work, args=()):
+    def __init__(self, desktop, binary, work, args=(), env=None):
         self.desktop = desktop
         self.work = work
+        changes = env or {}
         env = desktop.full_env()
+        # `env` adds variables to the desktop's, and takes away those it
+        # gives None.
+        for name, value in changes.items():
+            if value is None:
+                env.pop(name, None)
+            else:
+                env[name] = value
         # As root the web engine needs its sandbox off; the program never
         # does that itself.
         if os.geteuid() == 0:
