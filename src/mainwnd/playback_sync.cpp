@@ -82,10 +82,12 @@ void PlaybackCoordinator::SyncViewsToFrame(int frame) {
 
 void PlaybackCoordinator::ShowPlayTime(int frame) {
   // To the nearest millisecond: frame 30 of a 30-per-second recording is
-  // at 0:01, though its frame unit is a little short of 33.333 ms.
+  // at 0:01, though its frame unit is a little short of 33.333 ms. The
+  // length counts whole frames, which end a little short of the last
+  // second: it is rounded to the nearest second, as people name it.
   const double frameMs = dlg_.infoDlg()->values().frameTime;
   const std::int64_t elapsed = std::llround(frame * frameMs);
-  const std::int64_t total = std::llround(dlg_.seekSlider()->rangeMax() * frameMs);
+  const std::int64_t total = std::llround(dlg_.seekSlider()->rangeMax() * frameMs / 1000.0) * 1000;
   SetFittedText(dlg_.timeReadout(),
                 QString::fromStdString(PlayTimeText(elapsed) + " / " + PlayTimeText(total)));
 }

@@ -170,10 +170,14 @@ def test_english_window_time_readout_and_the_clock_and_map_settings(desktop, pro
         viewer.click(offset)
         viewer.key("ctrl+a")
         viewer.type("3600")
-        choose_last(viewer, viewer.find("Time zone:", "combo box", root=dialog))
+        # The lists by their places: language, unit, time zone, map.
+        lists = sorted(viewer.find_all(dialog, role="combo box"),
+                       key=lambda node: viewer.extents(node)[1::-1])
+        assert len(lists) == 4
+        choose_last(viewer, lists[2])
         tiles = os.path.join(work, "other tiles")
         os.mkdir(tiles)
-        viewer.click(viewer.find("Map:", "combo box", root=dialog), at=(0.3, 0.5))
+        viewer.click(lists[3], at=(0.3, 0.5))
         viewer.key("ctrl+a")
         viewer.type(tiles)
         viewer.click(viewer.find("OK", "push button", root=dialog))

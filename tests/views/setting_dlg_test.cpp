@@ -169,7 +169,9 @@ TEST(SettingDlg, ControlsInEveryWording) {
     for (const QCheckBox* box : dialog.findChildren<QCheckBox*>()) {
       EXPECT_LE(box->sizeHint().width(), box->width()) << box->text().toStdString();
     }
-    for (QWidget* child : dialog.findChildren<QWidget*>()) {
+    // Every control the window holds is named (a list's and a box's inner
+    // parts are named by their control).
+    for (QWidget* child : dialog.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
       QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(child);
       ASSERT_NE(accessible, nullptr);
       EXPECT_FALSE(accessible->text(QAccessible::Name).isEmpty())
