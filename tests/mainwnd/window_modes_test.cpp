@@ -334,6 +334,7 @@ TEST_F(WindowModes, HoldsZoomAboutTheHeldPointAndReturnToTheDefault) {
 // none.
 QString SliderTipAt(CSkinSliderCtrl* slider, int x) {
   QToolTip::hideText();
+  if (!QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 2000)) return QStringLiteral("?");
   const QPoint at(x, slider->height() / 2);
   QHelpEvent event(QEvent::ToolTip, at, slider->mapToGlobal(at));
   QApplication::sendEvent(slider, &event);
@@ -344,7 +345,7 @@ TEST_F(WindowModes, TimeReadoutAndClockTipFollowTheRecording) {
   CSkinSliderCtrl* slider = dlg_->seekSlider();
   EXPECT_TRUE(SliderTipAt(slider, slider->width() / 2).isEmpty()) << "nothing open";
   ASSERT_TRUE(OpenFirst());
-  // The generated recording: 8 seconds at 30 pictures a second.
+  // The generated recording lasts 8 seconds.
   for (const double fraction : {0.1, 0.5, 0.9}) {
     SCOPED_TRACE(fraction);
     const int x = static_cast<int>(fraction * slider->width());
@@ -357,8 +358,12 @@ TEST_F(WindowModes, TimeReadoutAndClockTipFollowTheRecording) {
     const std::optional<std::string> shown = InfoDateTime(dlg_->infoDlg()->values());
     ASSERT_TRUE(shown.has_value());
     EXPECT_EQ(tip, QString::fromStdString(*shown));
+    // The engine counts frames of its frame unit.
+    const int seconds =
+        static_cast<int>(frame * static_cast<double>(dlg_->infoDlg()->values().frameTime) / 1000);
     EXPECT_EQ(dlg_->timeReadout()->accessibleName(),
-              QStringLiteral("0:%1 / 0:08").arg(frame / 30, 2, 10, QLatin1Char('0')));
+              QStringLiteral("0:%1 / 0:08").arg(seconds, 2, 10, QLatin1Char('0')))
+        << frame;
     EXPECT_EQ(dlg_->timeReadout()->text(), dlg_->timeReadout()->accessibleName()) << "it fits";
   }
   // A clock offset the settings window changed is taken at once.
@@ -412,7 +417,7 @@ void ExpectTextsFit(const CKestrelDlg& dlg) {
     expectFits(button, button->text(), ButtonTextRoom(button));
     EXPECT_FALSE(HasJapanese(button->accessibleName())) << button->accessibleName().toStdString();
   }
-  EXPECT_GT(texts, 2) << "the window's texts were found";
+  EXPECT_GE(texts, 2) << "the window's texts were found";
 }
 
 class EnglishWindowModes : public WindowModes {
@@ -439,7 +444,9 @@ TEST_F(EnglishWindowModes, EveryTextFitsItsPlaceInEachMode) {
     SCOPED_TRACE(mode);
     ASSERT_EQ(dlg_->windowModes().windowMode(), mode);
     ExpectTextsFit(*dlg_);
-    SaveShot(*dlg_, mode == 0 ? "english-mode0" : mode == 1 ? "english-mode1" : "english-mode2");
+    SaveShot(*dlg_, mode == 0   ? "english-window-mode0"
+                    : mode == 1 ? "english-window-mode1"
+                                : "english-window-mode2");
     ClickSize();
   }
 }
