@@ -72,8 +72,25 @@ std::int64_t ReadTimeOffset() {
   return ok ? std::clamp(seconds, -kCentury, kCentury) : 0;
 }
 
+bool WriteTimeOffset(std::int64_t seconds) {
+  return WriteIniString(QStringLiteral("DISPLAY"), QStringLiteral("TIME_OFFSET"),
+                        QString::number(seconds));
+}
+
 QString ReadTimeZone() {
   return ReadIniString(QStringLiteral("DISPLAY"), QStringLiteral("TIME_ZONE")).trimmed();
+}
+
+bool WriteTimeZone(const QString& zone) {
+  return WriteIniString(QStringLiteral("DISPLAY"), QStringLiteral("TIME_ZONE"), zone);
+}
+
+QString ReadTileUrl() {
+  return ReadIniString(QStringLiteral("MAP"), QStringLiteral("TILE_URL")).trimmed();
+}
+
+bool WriteTileUrl(const QString& source) {
+  return WriteIniString(QStringLiteral("MAP"), QStringLiteral("TILE_URL"), source);
 }
 
 bool ReadHardwareDecode() {

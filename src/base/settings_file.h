@@ -52,11 +52,19 @@ bool ReadHardwareDecode();
 // "DISPLAY"/"TIME_OFFSET": the seconds to add to the recorder's clock, which
 // drifts; 0 when absent or not a whole number, and kept within a century.
 std::int64_t ReadTimeOffset();
+bool WriteTimeOffset(std::int64_t seconds);
 
 // "DISPLAY"/"TIME_ZONE": the IANA zone the recorder's clock is in (such as
 // "Asia/Tokyo"), without blanks around it; empty when not set, which means
 // the system's zone.
 QString ReadTimeZone();
+bool WriteTimeZone(const QString& zone);
+
+// "MAP"/"TILE_URL": where the map's tiles come from (a {z}/{x}/{y} address,
+// an MBTiles file or a tile folder), without blanks around it; empty for
+// the standard tile server.
+QString ReadTileUrl();
+bool WriteTileUrl(const QString& source);
 
 // "UPDATE"/"SERVER": the update check's host (and port), without blanks
 // around it; empty (no check) when not set.

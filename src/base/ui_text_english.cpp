@@ -171,5 +171,77 @@ const std::array<const char16_t*, kUiTextUsedSlots> kEnglishWording = {
     u"Repair…",  // 155
     u"Could not repair the recording.",  // 156
     u"Choose a healthy recording from the same camera to repair with",  // 157
+    u"",  // 158
+    u"",  // 159
+    u"",  // 160
+    u"",  // 161
+    u"",  // 162
+    u"",  // 163
+    u"",  // 164
+    u"",  // 165
+    u"",  // 166
+    u"",  // 167
+    u"",  // 168
+    u"",  // 169
+    u"",  // 170
+    u"",  // 171
+    u"",  // 172
+    u"",  // 173
+    u"",  // 174
+    u"",  // 175
+    u"",  // 176
+    u"",  // 177
+    u"",  // 178
+    u"",  // 179
+    u"Event list",  // 180
+    u"Kind",  // 181
+    u"Date and time",  // 182
+    u"Recording",  // 183
+    u"Peak G",  // 184
+    u"Speed",  // 185
+    u"Filter",  // 186
+    u"Stop",  // 187
+    u"Stop reading the events",  // 188
+    u"Export around…",  // 189
+    u"%1 of %2 recordings, %3 events",  // 190
+    u" (stopped)",  // 191
+    u"Unreadable",  // 192
+    u"Impact X",  // 193
+    u"Impact Y",  // 194
+    u"Impact Z",  // 195
+    u"User point",  // 196
+    u"Drive assist",  // 197
+    u"Keyboard shortcuts",  // 198
+    u"Key",  // 199
+    u"Action",  // 200
+    u"Play/Pause",  // 201
+    u"Step forward",  // 202
+    u"Step back",  // 203
+    u"Back %d s",  // 204
+    u"Forward %d s",  // 205
+    u"Normal speed",  // 206
+    u"Previous recording",  // 207
+    u"Next recording",  // 208
+    u"Next event",  // 209
+    u"Previous event",  // 210
+    u"Export GPX",  // 211
+    u"Full screen",  // 212
+    u"Leave full screen",  // 213
+    u"Mute/Unmute",  // 214
+    u"Set start",  // 215
+    u"Set end",  // 216
+    u"Throttle",  // 217
+    u"Engine speed",  // 218
+    u"Intake pressure",  // 219
+    u"Coolant temperature",  // 220
+    u"Speed",  // 221
+    u"Export clip…",  // 222
+    u"Video",  // 223
+    u"Position",  // 224
+    u"Volume",  // 225
+    u"Time zone:",  // 226
+    u"Clock offset (s):",  // 227
+    u"Map:",  // 228
+    u"Standard server",  // 229
 };
 // clang-format on

@@ -39,7 +39,7 @@ CFileSelectDlg::CFileSelectDlg(const std::vector<FileEntry>& entries, QWidget* p
   okButton_ = buttons->button(QDialogButtonBox::Ok);
   okButton_->setDefault(true);
   // The window's own wording, not Qt's.
-  buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("キャンセル"));
+  buttons->button(QDialogButtonBox::Cancel)->setText(UiText(153));
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   auto* layout = new QVBoxLayout(this);

@@ -72,7 +72,7 @@ CSourceOpenDlg::CSourceOpenDlg(QWidget* parent, const QString& mountInfoPath,
   okButton_->setGeometry(270, 178, 85, 26);
   okButton_->setDefault(true);
   connect(okButton_, &QPushButton::clicked, this, &CSourceOpenDlg::accept);
-  auto* cancel = new QPushButton(QStringLiteral("キャンセル"), this);
+  auto* cancel = new QPushButton(UiText(153), this);
   cancel->setGeometry(365, 178, 85, 26);
   connect(cancel, &QPushButton::clicked, this, &CSourceOpenDlg::reject);
 

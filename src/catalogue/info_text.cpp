@@ -64,3 +64,9 @@ std::optional<std::string> InfoAccel(double value) {
   const long long whole = std::llabs(hundredths);
   return Printed("%s%lld.%02lldG", hundredths < 0 ? "-" : "", whole / 100, whole % 100);
 }
+
+std::string PlayTimeText(std::int64_t milliseconds) {
+  const long long seconds = std::max<std::int64_t>(milliseconds, 0) / 1000;
+  if (seconds < 3600) return Printed("%lld:%02lld", seconds / 60, seconds % 60);
+  return Printed("%lld:%02lld:%02lld", seconds / 3600, seconds / 60 % 60, seconds % 60);
+}

@@ -45,3 +45,7 @@ std::optional<std::string> InfoSpeed(const InfoValues& values);
 // values above -5. The hundredths come from the value's whole milli-G, so
 // the text is exact; a value that truncates to zero shows "0.00G".
 std::optional<std::string> InfoAccel(double value);
+
+// A length of playing time in whole seconds, truncated: "0:23", "12:05",
+// "1:02:03" from an hour on; a negative time is "0:00".
+std::string PlayTimeText(std::int64_t milliseconds);

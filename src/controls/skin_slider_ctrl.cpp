@@ -1,8 +1,10 @@
 #include "controls/skin_slider_ctrl.h"
 
 #include <QAccessible>
+#include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QToolTip>
 #include <algorithm>
 #include <utility>
 
@@ -142,6 +144,19 @@ void CSkinSliderCtrl::paintEvent(QPaintEvent*) {
   }
   QPainter window(this);
   dc.CopyTo(window, QPoint(0, 0), QRect(0, 0, w, h));
+}
+
+bool CSkinSliderCtrl::event(QEvent* event) {
+  if (event->type() != QEvent::ToolTip || !tipForPosition_) return QWidget::event(event);
+  const auto* help = static_cast<QHelpEvent*>(event);
+  const QString tip = tipForPosition_(PositionAt(help->pos().x(), width(), rangeMin_, rangeMax_));
+  if (tip.isEmpty()) {
+    QToolTip::hideText();
+    event->ignore();
+  } else {
+    QToolTip::showText(help->globalPos(), tip, this);
+  }
+  return true;
 }
 
 void CSkinSliderCtrl::Post(int message) {

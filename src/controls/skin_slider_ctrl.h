@@ -2,6 +2,8 @@
 
 #include <QImage>
 #include <QWidget>
+#include <functional>
+#include <utility>
 #include <vector>
 
 // The skinned slider under the picture (seek slider 38100) and the volume
@@ -44,6 +46,12 @@ class CSkinSliderCtrl : public QWidget {
   // repaints.
   void SetTicks(std::vector<int> positions);
   const std::vector<int>& ticks() const { return ticks_; }
+  // What the slider's tooltip says for the position under the pointer; no
+  // tooltip where it returns an empty text or while none is set.
+  void SetTipForPosition(std::function<QString(int position)> tip) {
+    tipForPosition_ = std::move(tip);
+  }
+
   // Ends a drag and gives the mouse back, without a message.
   void ReleaseCapture();
 
@@ -58,6 +66,7 @@ class CSkinSliderCtrl : public QWidget {
   static bool InPressBand(int x, int width);
 
  protected:
+  bool event(QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
@@ -78,6 +87,7 @@ class CSkinSliderCtrl : public QWidget {
   bool pressedOutside_ = false;
   bool enabled_ = true;
   std::vector<int> ticks_;
+  std::function<QString(int)> tipForPosition_;
 };
 
 // The viewer's own slider pictures, `height` pixels high: a blue filled

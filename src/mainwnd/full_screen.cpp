@@ -73,9 +73,9 @@ void WindowModes::EnterFullScreen() {
 
 void WindowModes::PlaceFullScreenChildren() {
   for (QWidget* child : std::initializer_list<QWidget*>{
-           dlg_.gSensorDlg(), dlg_.seekSlider(), dlg_.volumeSlider(), dlg_.infoDlg(), dlg_.filer(),
-           dlg_.commandButton(kCmdClose), dlg_.commandButton(kCmdWindowSize),
-           dlg_.commandButton(kCmdMinimise)}) {
+           dlg_.gSensorDlg(), dlg_.seekSlider(), dlg_.timeReadout(), dlg_.volumeSlider(),
+           dlg_.infoDlg(), dlg_.filer(), dlg_.commandButton(kCmdClose),
+           dlg_.commandButton(kCmdWindowSize), dlg_.commandButton(kCmdMinimise)}) {
     child->hide();
   }
   for (CSkinButton* button : dlg_.barButtons()) button->hide();

@@ -31,6 +31,7 @@
 #include "views/g_sensor_dlg.h"
 #include "views/info_dlg.h"
 #include "views/obd_dlg.h"
+#include "views/setting_dlg.h"
 
 namespace {
 
@@ -78,8 +79,7 @@ void CKestrelDlg::OnInitDialog() {
   KnownAtomTable::Shared();
 
   windowModes().LoadKeepAspect();
-  infoDlg_->SetTimeOffset(ReadTimeOffset());
-  UseRecorderTimeZone(ReadTimeZone());
+  TakeClockSettings();
 
   windowModes().ApplyWindowMode();
   // The meters window takes the size of the information panel and the
@@ -95,6 +95,12 @@ void CKestrelDlg::OnInitDialog() {
   // A viewer that cannot show a map checks for updates once after start-up;
   // with a map, the check starts when its page is first ready.
   if (mapAndMarks().mapUnavailable()) meters().StartUpdateCheck();
+}
+
+void CKestrelDlg::TakeClockSettings() {
+  infoDlg_->SetTimeOffset(ReadTimeOffset());
+  UseRecorderTimeZone(ReadTimeZone());
+  infoDlg_->update();
 }
 
 bool CKestrelDlg::event(QEvent* event) {
@@ -118,7 +124,8 @@ bool CKestrelDlg::event(QEvent* event) {
       // Said once a run, naming what is missing; the other recordings play on.
       if (!missingDecoderShown_) {
         missingDecoderShown_ = true;
-        ShowErrorBox(this, UiText(kInstallCodecsText) + QStringLiteral("\n\n") + engine_->missingDecoder);
+        ShowErrorBox(this,
+                     UiText(kInstallCodecsText) + QStringLiteral("\n\n") + engine_->missingDecoder);
       }
       break;
     case WM_SLOW_END:
@@ -173,6 +180,9 @@ bool CKestrelDlg::event(QEvent* event) {
       mapAndMarks().OnIconKind(static_cast<int>(w), static_cast<int>(l));
       break;
     case CObdDlg::kMessageClosed:
+      break;
+    case CSettingDlg::kMessageClockChanged:
+      TakeClockSettings();
       break;
     default:
       // 0x8002, 0x825D, 0x825E and the list's double click (0x8385) mean
@@ -247,4 +257,4 @@ void CKestrelDlg::OnZoomClick(int, const QPoint& point) { windowModes().ZoomStep
 
 void CKestrelDlg::OnToggleFullScreen() { windowModes().OnToggleFullScreen(); }
 
-QString CKestrelDlg::rateLabelText() const { return rateLabel_->text(); }
+QString CKestrelDlg::rateLabelText() const { return rateLabel_->accessibleName(); }

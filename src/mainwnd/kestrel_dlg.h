@@ -75,6 +75,8 @@ class CKestrelDlg : public QDialog, public CMovieStaticOwner {
   CSkinProgressBarCtrl* progressBar() const { return progressBar_; }
   CSettingDlg* settingDlg() const { return settingDlg_; }
   QLabel* rateLabel() const { return rateLabel_; }
+  // Beside the seek slider: where the open recording is ("0:23 / 1:00").
+  QLabel* timeReadout() const { return timeReadout_; }
   QString rateLabelText() const;
 
   // Runs a command of the control bar, the title buttons or the popup menu.
@@ -140,6 +142,10 @@ class CKestrelDlg : public QDialog, public CMovieStaticOwner {
   void CreateChildControls();
   void CreateControlBar();
   void SetListedSourceCsv();
+  // The recorder's clock from the settings file: its offset in the
+  // information panel and its zone for absolute times; at start-up and
+  // when the settings window changed them.
+  void TakeClockSettings();
 
   // The source command (38009): the source dialog over a fresh list.
   void OnChooseSource();
@@ -181,6 +187,7 @@ class CKestrelDlg : public QDialog, public CMovieStaticOwner {
   CSkinProgressBarCtrl* progressBar_ = nullptr;
   CSettingDlg* settingDlg_ = nullptr;
   QLabel* rateLabel_ = nullptr;
+  QLabel* timeReadout_ = nullptr;
 
   bool csvExportAvailable_ = false;
   bool controlsDisabledByCommand_ = false;

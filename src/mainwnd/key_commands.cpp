@@ -249,7 +249,7 @@ void KeyCommands::ToggleMute() {
 void KeyCommands::ShowKeyHelp() {
   std::vector<KeyHelpRow> rows;
   for (const KeyBinding& binding : KeyBindings()) {
-    rows.push_back({KeyLabel(binding), QString::fromUtf8(binding.help)});
+    rows.push_back({KeyLabel(binding), KeyHelpText(binding)});
   }
   CKeyHelpDlg dialog(rows, &dlg_);
   keyHelpDlg_ = &dialog;

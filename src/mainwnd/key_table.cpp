@@ -2,7 +2,9 @@
 
 #include <QKeySequence>
 #include <array>
+#include <cstdlib>
 
+#include "base/ui_text.h"
 #include "mainwnd/command_ids.h"
 
 namespace {
@@ -12,35 +14,35 @@ constexpr int kShift = Qt::ShiftModifier;
 constexpr int kCtrl = Qt::ControlModifier;
 
 constexpr std::array<KeyBinding, 29> kBindings = {{
-    {Qt::Key_Space, kNone, kCmdPlayPause, "再生／一時停止"},
-    {Qt::Key_Period, kNone, kKeyStepForward, "1コマ進む"},
-    {Qt::Key_Comma, kNone, kKeyStepBack, "1コマ戻る"},
-    {Qt::Key_Left, kNone, kKeySeekBack5, "5秒戻る"},
-    {Qt::Key_Right, kNone, kKeySeekForward5, "5秒進む"},
-    {Qt::Key_Left, kShift, kKeySeekBack1, "1秒戻る"},
-    {Qt::Key_Right, kShift, kKeySeekForward1, "1秒進む"},
-    {Qt::Key_Left, kCtrl, kKeySeekBack60, "60秒戻る"},
-    {Qt::Key_Right, kCtrl, kKeySeekForward60, "60秒進む"},
-    {Qt::Key_BracketLeft, kNone, kCmdSlower, "スロー"},
-    {Qt::Key_BracketRight, kNone, kCmdFaster, "早送り"},
-    {Qt::Key_Backspace, kNone, kKeyNormalRate, "通常の速度"},
-    {Qt::Key_Home, kNone, kCmdToStart, "先頭"},
-    {Qt::Key_PageUp, kNone, kCmdPrevious, "前の動画"},
-    {Qt::Key_PageDown, kNone, kCmdNext, "次の動画"},
-    {Qt::Key_E, kNone, kKeyNextEvent, "次のイベント"},
-    {Qt::Key_E, kShift, kKeyPrevEvent, "前のイベント"},
-    {Qt::Key_S, kNone, kCmdSnapshot, "静止画"},
-    {Qt::Key_E, kCtrl, kCmdEventList, "イベント一覧"},
-    {Qt::Key_G, kNone, kCmdGpxExport, "GPX出力"},
-    {Qt::Key_F, kNone, kKeyFullScreen, "フルスクリーン"},
-    {Qt::Key_Escape, kNone, kKeyLeaveFullScreen, "フルスクリーン解除"},
-    {Qt::Key_Z, kNone, kCmdZoom, "拡大"},
-    {Qt::Key_M, kNone, kKeyMute, "消音／消音解除"},
-    {Qt::Key_I, kNone, kCmdClipStart, "開始点を設定"},
-    {Qt::Key_O, kNone, kCmdClipEnd, "終了点を設定"},
-    {Qt::Key_C, kNone, kCmdClipAround, "前後を書き出す"},
-    {Qt::Key_Question, kNone, kKeyHelp, "キー操作一覧"},
-    {Qt::Key_F1, kNone, kKeyHelp, "キー操作一覧"},
+    {Qt::Key_Space, kNone, kCmdPlayPause, 201},
+    {Qt::Key_Period, kNone, kKeyStepForward, 202},
+    {Qt::Key_Comma, kNone, kKeyStepBack, 203},
+    {Qt::Key_Left, kNone, kKeySeekBack5, 204},
+    {Qt::Key_Right, kNone, kKeySeekForward5, 205},
+    {Qt::Key_Left, kShift, kKeySeekBack1, 204},
+    {Qt::Key_Right, kShift, kKeySeekForward1, 205},
+    {Qt::Key_Left, kCtrl, kKeySeekBack60, 204},
+    {Qt::Key_Right, kCtrl, kKeySeekForward60, 205},
+    {Qt::Key_BracketLeft, kNone, kCmdSlower, 17},
+    {Qt::Key_BracketRight, kNone, kCmdFaster, 4},
+    {Qt::Key_Backspace, kNone, kKeyNormalRate, 206},
+    {Qt::Key_Home, kNone, kCmdToStart, 20},
+    {Qt::Key_PageUp, kNone, kCmdPrevious, 207},
+    {Qt::Key_PageDown, kNone, kCmdNext, 208},
+    {Qt::Key_E, kNone, kKeyNextEvent, 209},
+    {Qt::Key_E, kShift, kKeyPrevEvent, 210},
+    {Qt::Key_S, kNone, kCmdSnapshot, 19},
+    {Qt::Key_E, kCtrl, kCmdEventList, 180},
+    {Qt::Key_G, kNone, kCmdGpxExport, 211},
+    {Qt::Key_F, kNone, kKeyFullScreen, 212},
+    {Qt::Key_Escape, kNone, kKeyLeaveFullScreen, 213},
+    {Qt::Key_Z, kNone, kCmdZoom, 21},
+    {Qt::Key_M, kNone, kKeyMute, 214},
+    {Qt::Key_I, kNone, kCmdClipStart, 215},
+    {Qt::Key_O, kNone, kCmdClipEnd, 216},
+    {Qt::Key_C, kNone, kCmdClipAround, 189},
+    {Qt::Key_Question, kNone, kKeyHelp, 198},
+    {Qt::Key_F1, kNone, kKeyHelp, 198},
 }};
 
 // Printable keys other than letters and digits.
@@ -80,6 +82,12 @@ int SeekSeconds(int action) {
     default:
       return 0;
   }
+}
+
+QString KeyHelpText(const KeyBinding& binding) {
+  const int seconds = std::abs(SeekSeconds(binding.action));
+  const QString text = UiText(binding.help);
+  return seconds != 0 ? QString::asprintf(text.toUtf8().constData(), seconds) : text;
 }
 
 QString KeyLabel(const KeyBinding& binding) {

@@ -30,7 +30,7 @@ struct KeyBinding {
   int key;        // a Qt::Key
   int modifiers;  // Qt::KeyboardModifier values: only Shift and Control are used
   int action;     // a CommandId or a KeyAction
-  const char* help;
+  int help;       // the UI text slot of what it does (with "%d" for a seek's seconds)
 };
 
 // The table, in the order the key help lists it.
@@ -43,6 +43,9 @@ const KeyBinding* FindKeyBinding(int key, Qt::KeyboardModifiers modifiers);
 
 // The seconds a seek action moves (negative back); 0 for other actions.
 int SeekSeconds(int action);
+
+// What the key does as the key help shows it ("5秒戻る").
+QString KeyHelpText(const KeyBinding& binding);
 
 // The key as the key help shows it ("Space", "Shift+Left", "F1").
 QString KeyLabel(const KeyBinding& binding);

@@ -40,7 +40,7 @@ void CKestrelDlg::CreateChildControls() {
   video_ = new CMovieStatic(this);
   video_->setObjectName(QString::number(CMovieStatic::kControlId));
   video_->setOwner(this);
-  video_->setAccessibleName(QStringLiteral("映像"));
+  video_->setAccessibleName(UiText(223));
 
   infoDlg_ = new CInfoDlg(this);
   playback().AddFrameView(infoDlg_);
@@ -54,9 +54,14 @@ void CKestrelDlg::CreateChildControls() {
 
   seekSlider_ = new CSkinSliderCtrl(kSeekSliderId, this);
   LoadDefaultSliderImages(*seekSlider_, kSliderHeight);
-  seekSlider_->setAccessibleName(QStringLiteral("再生位置"));
+  seekSlider_->setAccessibleName(UiText(224));
+  seekSlider_->SetTipForPosition([this](int position) { return playback().ClockTipAt(position); });
+  timeReadout_ = new QLabel(this);
+  timeReadout_->setFont(fontSmall());
+  timeReadout_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  timeReadout_->setStyleSheet(QStringLiteral("color:#ffffff;"));
   volumeSlider_ = new CSkinSliderCtrl(kVolumeSliderId, this);
-  volumeSlider_->setAccessibleName(QStringLiteral("音量"));
+  volumeSlider_->setAccessibleName(UiText(225));
   volumeSlider_->SetRangeMax(kVolumeMax);
   LoadDefaultSliderImages(*volumeSlider_, 20);
 

@@ -35,6 +35,13 @@ class PlaybackCoordinator : public QObject {
   void SeekTo(int frame);
   // Pushes one frame's sensor values to the views.
   void SyncViewsToFrame(int frame);
+  // The readout beside the seek slider: the frame's time in the recording
+  // and the recording's length ("0:23 / 1:00").
+  void ShowPlayTime(int frame);
+  // The recorder's clock at `frame` as the information panel shows it: the
+  // seek slider's tooltip under the pointer. Empty while nothing is open or
+  // the recording has no clock.
+  QString ClockTipAt(int frame) const;
   // The views that SyncViewsToFrame hands each frame's values to, in order.
   void AddFrameView(FrameView* view) { frameViews_.push_back(view); }
   // The play controls over the engine; PlayCurrent is true when it started

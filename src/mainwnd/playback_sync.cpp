@@ -5,10 +5,13 @@
 #include <QSignalBlocker>
 #include <QThread>
 #include <algorithm>
+#include <cmath>
 
+#include "base/fitted_text.h"
 #include "base/settings_file.h"
 #include "base/ui_text.h"
 #include "browser/file_list_ctrl.h"
+#include "catalogue/info_text.h"
 #include "controls/skin_slider_ctrl.h"
 #include "mainwnd/kestrel_dlg.h"
 #include "mainwnd/playback_rules.h"
@@ -74,6 +77,28 @@ void PlaybackCoordinator::SyncViewsToFrame(int frame) {
   for (FrameView* view : frameViews_) view->ShowFrame(values);
   if (!dlg_.windowModes().fullScreen()) dlg_.infoDlg()->update();
   dlg_.seekSlider()->SetPos(frame);
+  ShowPlayTime(frame);
+}
+
+void PlaybackCoordinator::ShowPlayTime(int frame) {
+  // To the nearest millisecond: frame 30 of a 30-per-second recording is
+  // at 0:01, though its frame unit is a little short of 33.333 ms. The
+  // length counts whole frames, which end a little short of the last
+  // second: it is rounded to the nearest second, as people name it.
+  const double frameMs = dlg_.infoDlg()->values().frameTime;
+  const std::int64_t elapsed = std::llround(frame * frameMs);
+  const std::int64_t total = std::llround(dlg_.seekSlider()->rangeMax() * frameMs / 1000.0) * 1000;
+  SetFittedText(dlg_.timeReadout(),
+                QString::fromStdString(PlayTimeText(elapsed) + " / " + PlayTimeText(total)));
+}
+
+QString PlaybackCoordinator::ClockTipAt(int frame) const {
+  if (!openComplete_) return {};
+  InfoValues at = dlg_.infoDlg()->values();
+  at.frame = std::clamp(frame, dlg_.seekSlider()->rangeMin(),
+                        std::max(dlg_.seekSlider()->rangeMax() - 1, dlg_.seekSlider()->rangeMin()));
+  const std::optional<std::string> clock = InfoDateTime(at);
+  return clock ? QString::fromStdString(*clock) : QString();
 }
 
 void PlaybackCoordinator::SeekTo(int frame) {
@@ -107,7 +132,7 @@ bool PlaybackCoordinator::UpdateRateLabel() {
   if (const QString note = dlg_.clipMarks().Note(); !note.isEmpty()) {
     text = text.isEmpty() ? note : text + u' ' + note;
   }
-  dlg_.rateLabel()->setText(text);
+  SetFittedText(dlg_.rateLabel(), text);
   const int state = engine_->playState;
   if (state >= 1 && state <= 3) return ops_.DrawOverlayText(engine_, QString());
   return true;
@@ -163,6 +188,7 @@ void PlaybackCoordinator::CloseRecording() {
   dlg_.gSensorDlg()->SetCursorShown(false);
   dlg_.seekSlider()->SetRangeMin(0);
   dlg_.seekSlider()->SetRangeMax(0);
+  dlg_.timeReadout()->clear();
   tick_.stop();
   UpdateRateLabel();
   ops_.ReleaseTrack(engine_);

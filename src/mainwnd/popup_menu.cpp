@@ -35,21 +35,21 @@ QString ItemText(PopupText text) {
     case PopupText::kObdMeters:
       return UiText(140);
     case PopupText::kEventList:
-      return QStringLiteral("イベント一覧");
+      return UiText(180);
     case PopupText::kGpxExport:
-      return QStringLiteral("GPX出力");
+      return UiText(211);
     case PopupText::kStepForward:
-      return QStringLiteral("1コマ進む");
+      return UiText(202);
     case PopupText::kStepBack:
-      return QStringLiteral("1コマ戻る");
+      return UiText(203);
     case PopupText::kKeyHelp:
-      return QStringLiteral("キー操作一覧");
+      return UiText(198);
     case PopupText::kClipStart:
-      return QStringLiteral("開始点を設定");
+      return UiText(215);
     case PopupText::kClipEnd:
-      return QStringLiteral("終了点を設定");
+      return UiText(216);
     case PopupText::kClipExport:
-      return QStringLiteral("クリップを書き出す…");
+      return UiText(222);
     case PopupText::kSeparator:
       break;
   }

@@ -8,6 +8,10 @@ namespace {
 constexpr QPoint kVideoOrigin(6, 24);
 constexpr std::array<QSize, 3> kVideoSizes = {QSize(656, 373), QSize(868, 493), QSize(1108, 628)};
 constexpr int kSliderHeight = 10;
+// The time readout takes the right end of the slider's row, standing out a
+// little above and below it for its text.
+constexpr int kTimeReadoutWidth = 96;
+constexpr int kTimeReadoutHeight = 18;
 constexpr int kInfoGap = 10;
 constexpr int kInfoHeight = 67;
 // The G-sensor graph under the information panel, down to 117 pixels above
@@ -59,7 +63,11 @@ WindowLayout WindowLayoutFor(int requestedMode) {
 
   WindowLayout layout;
   layout.video = Shown(video);
-  layout.seekSlider = Shown(QRect(video.x(), videoBottom, video.width(), kSliderHeight));
+  const int sliderWidth = video.width() - kTimeReadoutWidth;
+  layout.seekSlider = Shown(QRect(video.x(), videoBottom, sliderWidth, kSliderHeight));
+  layout.timeReadout =
+      Shown(QRect(video.x() + sliderWidth, videoBottom + (kSliderHeight - kTimeReadoutHeight) / 2,
+                  kTimeReadoutWidth, kTimeReadoutHeight));
   layout.volumeSlider = Shown(QRect(w - 120, h - 30, 100, 20));
   layout.infoLayout = mode;
   switch (mode) {

@@ -27,6 +27,7 @@ enum TitleButtonIndex : int { kTitleClose = 0, kTitleSize = 1, kTitleMinimise = 
 struct WindowLayout {
   PanelPlace video;
   PanelPlace seekSlider;
+  PanelPlace timeReadout;  // right of the seek slider
   PanelPlace infoPanel;
   PanelPlace graph;
   PanelPlace map;

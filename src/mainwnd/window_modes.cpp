@@ -81,6 +81,8 @@ void WindowModes::PlaceWindowModeChildren() {
   dlg_.videoSurface()->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
   Place(dlg_.videoSurface(), layout.video);
   Place(dlg_.seekSlider(), layout.seekSlider);
+  Place(dlg_.timeReadout(), layout.timeReadout);
+  dlg_.timeReadout()->raise();
   dlg_.infoDlg()->SetPanelLayout(layout.infoLayout);
   Place(dlg_.infoDlg(), layout.infoPanel);
   compactInfoRect_ = layout.compactInfo;

@@ -102,9 +102,7 @@ TileSource TileSource::FromSetting(const QString& setting) {
   return source;
 }
 
-TileSource TileSource::FromSettingsFile() {
-  return FromSetting(ReadIniString(QStringLiteral("MAP"), QStringLiteral("TILE_URL")));
-}
+TileSource TileSource::FromSettingsFile() { return FromSetting(ReadTileUrl()); }
 
 QString TileSource::pageTemplate() const {
   if (kind_ == Kind::kServer) return text_;

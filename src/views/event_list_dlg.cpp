@@ -17,12 +17,26 @@
 #include "base/app_message.h"
 #include "base/display_choices.h"
 #include "base/path_text.h"
+#include "base/ui_text.h"
 #include "catalogue/recorder_clock.h"
 #include "catalogue/source_entries.h"
 
 namespace {
 
-constexpr const char* kUnreadableText = "読み込めません";
+// UI text slots.
+constexpr int kTitleText = 180;
+constexpr int kFirstColumnText = 181;  // kind, time, file, peak G, speed
+constexpr int kFilterText = 186;
+constexpr int kCancelText = 187;
+constexpr int kCancelTip = 188;
+constexpr int kClipText = 189;
+constexpr int kStatusText = 190;
+constexpr int kCancelledText = 191;
+constexpr int kUnreadableText = 192;
+
+// Each channel's name in the list, by channel.
+constexpr std::array<int, kEventChannelCount> kChannelTexts = {193, 194, 195, 196,
+                                                               73,  141, 80,  197};
 constexpr int kSortRole = Qt::UserRole + 1;
 constexpr int kPathRole = Qt::UserRole + 2;
 constexpr int kOffsetRole = Qt::UserRole + 3;
@@ -45,10 +59,13 @@ QString TimeText(const SourceEvent& e, std::int64_t offsetSeconds) {
 }  // namespace
 
 CEventListDlg::CEventListDlg(QWidget* parent) : QDialog(parent), speedUnit_(shownSpeedUnit()) {
-  setWindowTitle("イベント一覧");
+  setWindowTitle(UiText(kTitleText));
   resize(720, 480);
   model_ = new QStandardItemModel(0, kColumnCount, this);
-  model_->setHorizontalHeaderLabels({"種類", "日時", "録画ファイル", "最大G", "速度"});
+  QStringList columns;
+  for (int column = 0; column < kColumnCount; ++column)
+    columns << UiText(kFirstColumnText + column);
+  model_->setHorizontalHeaderLabels(columns);
   proxy_ = new QSortFilterProxyModel(this);
   proxy_->setSourceModel(model_);
   proxy_->setSortRole(kSortRole);
@@ -56,13 +73,13 @@ CEventListDlg::CEventListDlg(QWidget* parent) : QDialog(parent), speedUnit_(show
   proxy_->setFilterCaseSensitivity(Qt::CaseInsensitive);
 
   filter_ = new QLineEdit(this);
-  filter_->setPlaceholderText("絞り込み");
-  filter_->setAccessibleName("絞り込み");
+  filter_->setPlaceholderText(UiText(kFilterText));
+  filter_->setAccessibleName(UiText(kFilterText));
   filter_->setClearButtonEnabled(true);
   connect(filter_, &QLineEdit::textChanged, proxy_, &QSortFilterProxyModel::setFilterFixedString);
 
   table_ = new QTableView(this);
-  table_->setAccessibleName("イベント一覧");
+  table_->setAccessibleName(UiText(kTitleText));
   table_->setModel(proxy_);
   table_->setSortingEnabled(true);
   table_->sortByColumn(kTime, Qt::AscendingOrder);
@@ -85,14 +102,14 @@ CEventListDlg::CEventListDlg(QWidget* parent) : QDialog(parent), speedUnit_(show
   });
 
   status_ = new QLabel(this);
-  cancel_ = new QPushButton("中止", this);
-  cancel_->setToolTip("イベントの読み込みを中止");
+  cancel_ = new QPushButton(UiText(kCancelText), this);
+  cancel_->setToolTip(UiText(kCancelTip));
   cancel_->setAccessibleName(cancel_->toolTip());
   cancel_->setEnabled(false);
   connect(cancel_, &QPushButton::clicked, this, &CEventListDlg::Cancel);
 
-  clip_ = new QPushButton("前後を書き出す…", this);
-  clip_->setAccessibleName("前後を書き出す…");
+  clip_ = new QPushButton(UiText(kClipText), this);
+  clip_->setAccessibleName(UiText(kClipText));
   clip_->setEnabled(false);
   connect(clip_, &QPushButton::clicked, this, &CEventListDlg::OnClipAround);
   connect(table_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
@@ -220,13 +237,13 @@ void CEventListDlg::AddRow(const std::filesystem::path& path, const SourceEvent*
   const QString file = QFile::decodeName(path.filename().c_str());
   QList<QStandardItem*> row;
   if (e == nullptr) {
-    row = {Cell(kUnreadableText, kUnreadableText), Cell("", QString()), Cell(file, file),
-           Cell("", -1.0), Cell("", -1.0)};
+    const QString unreadable = UiText(kUnreadableText);
+    row = {Cell(unreadable, unreadable), Cell("", QString()), Cell(file, file), Cell("", -1.0),
+           Cell("", -1.0)};
   } else {
     const QString time = TimeText(*e, offsetSeconds_);
     const double speed = e->hasPosition ? e->speed : -1.0;
-    row = {Cell(QString::fromUtf8(kEventChannelTexts.at(static_cast<std::size_t>(e->channel))),
-                e->channel),
+    row = {Cell(UiText(kChannelTexts.at(static_cast<std::size_t>(e->channel))), e->channel),
            Cell(time, time + QString::asprintf("%09lld", static_cast<long long>(e->offsetMs))),
            Cell(file, file), Cell(QString::number(e->peakG, 'f', 2) + "G", e->peakG),
            Cell(e->hasPosition ? QString::fromStdString(ShownSpeedText(speedUnit_, e->speed)) +
@@ -240,11 +257,9 @@ void CEventListDlg::AddRow(const std::filesystem::path& path, const SourceEvent*
 }
 
 void CEventListDlg::ShowStatus() {
-  QString text = QString("%1 / %2 件の録画、%3 件のイベント")
-                     .arg(recordingsDone_)
-                     .arg(recordingsTotal_)
-                     .arg(model_->rowCount());
-  if (!scanning() && cancelled_) text += "（中止）";
+  QString text =
+      UiText(kStatusText).arg(recordingsDone_).arg(recordingsTotal_).arg(model_->rowCount());
+  if (!scanning() && cancelled_) text += UiText(kCancelledText);
   status_->setText(text);
 }
 

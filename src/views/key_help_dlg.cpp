@@ -7,13 +7,15 @@
 #include <QVBoxLayout>
 
 #include "base/shared_fonts.h"
+#include "base/ui_text.h"
 
 namespace {
 
-constexpr auto kTitle = "キー操作一覧";
-constexpr auto kKeyColumn = "キー";
-constexpr auto kActionColumn = "操作";
-constexpr auto kCloseText = "閉じる";
+// UI text slots.
+constexpr int kTitleText = 198;
+constexpr int kKeyColumnText = 199;
+constexpr int kActionColumnText = 200;
+constexpr int kCloseText = 0;
 constexpr int kWidth = 360;
 constexpr int kRowPadding = 6;
 
@@ -26,14 +28,13 @@ QTableWidgetItem* Cell(const QString& text) {
 }  // namespace
 
 CKeyHelpDlg::CKeyHelpDlg(const std::vector<KeyHelpRow>& rows, QWidget* parent) : QDialog(parent) {
-  setWindowTitle(QString::fromUtf8(kTitle));
+  setWindowTitle(UiText(kTitleText));
   setAccessibleName(windowTitle());
   setFont(fontNormal());
 
   table_ = new QTableWidget(static_cast<int>(rows.size()), 2, this);
   table_->setAccessibleName(windowTitle());
-  table_->setHorizontalHeaderLabels(
-      {QString::fromUtf8(kKeyColumn), QString::fromUtf8(kActionColumn)});
+  table_->setHorizontalHeaderLabels({UiText(kKeyColumnText), UiText(kActionColumnText)});
   table_->verticalHeader()->hide();
   table_->verticalHeader()->setDefaultSectionSize(QFontMetrics(font()).height() + kRowPadding);
   table_->setSelectionMode(QAbstractItemView::NoSelection);
@@ -45,7 +46,7 @@ CKeyHelpDlg::CKeyHelpDlg(const std::vector<KeyHelpRow>& rows, QWidget* parent) :
   table_->resizeColumnsToContents();
   table_->horizontalHeader()->setStretchLastSection(true);
 
-  closeButton_ = new QPushButton(QString::fromUtf8(kCloseText), this);
+  closeButton_ = new QPushButton(UiText(kCloseText), this);
   closeButton_->setAccessibleName(closeButton_->text());
   closeButton_->setDefault(true);
   connect(closeButton_, &QPushButton::clicked, this, &QDialog::accept);

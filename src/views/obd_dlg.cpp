@@ -24,8 +24,8 @@ constexpr std::array<int, 3> kListLeft{17, 229, 441};
 constexpr int kListWidth = 180;
 constexpr std::array<int, 3> kDefaultKinds{0, 1, 2};
 
-const char16_t* const kKindTexts[kMeterKindCount] = {u"スロットル開度", u"エンジン回転数",
-                                                     u"インマニ圧", u"エンジン水温", u"スピード"};
+// The meter kinds' names: UI text slots from this one on.
+constexpr int kFirstKindText = 217;
 
 }  // namespace
 
@@ -66,7 +66,7 @@ void CObdDlg::CreateLists() {
   for (int slot = 0; slot < kSlotCount; ++slot) {
     auto* list = new QComboBox(this);
     list->setObjectName(QStringLiteral("list%1").arg(kFirstListId + slot));
-    for (const char16_t* text : kKindTexts) list->addItem(QString::fromUtf16(text));
+    for (int kind = 0; kind < kMeterKindCount; ++kind) list->addItem(UiText(kFirstKindText + kind));
     list->setMaxVisibleItems(kMeterKindCount);
     list->setAccessibleName(QStringLiteral("%1 %2").arg(UiText(kTitleText)).arg(slot + 1));
     list->setToolTip(list->accessibleName());

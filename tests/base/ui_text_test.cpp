@@ -20,17 +20,18 @@ TEST(UiText, WordingsDifferInSixteenSlots) {
   }
   const std::set<int> expected = {1, 10, 12, 19, 44, 68, 69, 70, 84, 85, 86, 89, 90, 95, 126, 129};
   EXPECT_EQ(differing, expected);
-  for (int slot : {-1, kUiTextUsedSlots, 200, 259, 260}) {
+  for (int slot : {-1, kUiTextUsedSlots, 259, 260}) {
     for (int language = 0; language < kUiLanguageCount; ++language) {
       EXPECT_TRUE(UiTextIn(language, slot).isEmpty()) << language << ' ' << slot;
     }
   }
 }
 
-// The printf-style conversions of a text, in order ("%d", "%.2f", "%%").
+// The printf-style conversions of a text and QString::arg's markers, in
+// order ("%d", "%.2f", "%%", "%1").
 QStringList Conversions(const QString& text) {
   static const QRegularExpression conversion(QStringLiteral(
-      "%[-+ #0]*(\\*|\\d+)?(\\.(\\*|\\d+))?(hh|h|ll|l|L|q|j|z|t)?[diouxXeEfFgGaAcspn%]"));
+      "%[-+ #0]*(\\*|\\d+)?(\\.(\\*|\\d+))?(hh|h|ll|l|L|q|j|z|t)?[diouxXeEfFgGaAcspn%]|%\\d"));
   QStringList found;
   for (const QRegularExpressionMatch& match : conversion.globalMatch(text)) {
     found << match.captured();
@@ -61,9 +62,9 @@ TEST(UiText, EnglishWordingFillsEverySlotAndKeepsTheConversions) {
     conversions += static_cast<int>(Conversions(japanese).size());
   }
   EXPECT_GT(conversions, 0) << "the table's conversions are found";
-  EXPECT_EQ(Conversions(QStringLiteral("%d個 %5.2f%% %s")),
+  EXPECT_EQ(Conversions(QStringLiteral("%d個 %5.2f%% %s %2 / %1")),
             (QStringList{QStringLiteral("%d"), QStringLiteral("%5.2f"), QStringLiteral("%%"),
-                         QStringLiteral("%s")}));
+                         QStringLiteral("%s"), QStringLiteral("%2"), QStringLiteral("%1")}));
   EXPECT_TRUE(HasJapanese(UiTextIn(0, 25)));
   EXPECT_EQ(UiTextIn(kEnglishUiLanguage, 95), u"Could not join the recordings.");
   EXPECT_EQ(UiTextIn(kEnglishUiLanguage, 48), u"Done.");

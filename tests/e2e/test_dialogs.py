@@ -2,7 +2,9 @@
 a version server on 127.0.0.1, the source dialog, the settings dialog and
 its display choices, the event list and the meters, each shown, read and closed through the X server."""
 
+import datetime
 import os
+import re
 import shutil
 import time
 
@@ -77,7 +79,8 @@ def test_display_choices_are_written_and_taken_at_the_next_start(desktop, progra
         assert viewer.find("次回の起動から適用されます。", "label", root=dialog)
         # The language's list, then the speed unit's, left to right.
         lists = wait_for(lambda: viewer.find_all(dialog, role="combo box"), what="the lists")
-        language, unit = sorted(lists, key=lambda node: viewer.extents(node)[0])
+        by_place = sorted(lists, key=lambda node: viewer.extents(node)[1::-1])
+        language, unit = by_place[:2]
         choose_last(viewer, language)
         choose_last(viewer, unit)
         viewer.click(viewer.find("OK", "push button", root=dialog))
@@ -95,6 +98,111 @@ def test_display_choices_are_written_and_taken_at_the_next_start(desktop, progra
             viewer.main_window()
             assert Player(viewer, card).button(settings_button)
             viewer.stop()
+    finally:
+        viewer.stop()
+        shutil.rmtree(work, ignore_errors=True)
+
+
+def save_shot(viewer, node, name):
+    """With KESTREL_SHOT_DIR set, saves what the screen shows of `node` there
+    as english-`name`.png."""
+    folder = os.environ.get("KESTREL_SHOT_DIR")
+    if not folder:
+        return
+    x, y, w, h = viewer.extents(node)
+    viewer.desktop.run(["import", "-window", "root", "-crop", "%dx%d+%d+%d" % (w, h, x, y),
+                        os.path.join(folder, "english-%s.png" % name)])
+
+
+def time_readout(viewer):
+    """The readout beside the seek slider: (elapsed, total) in seconds."""
+    def read():
+        for label in viewer.find_all(viewer.main_window(), role="label", depth=1):
+            found = re.fullmatch(r"(\d+):(\d\d) / (\d+):(\d\d)", label.name)
+            if found:
+                m1, s1, m2, s2 = map(int, found.groups())
+                return m1 * 60 + s1, m2 * 60 + s2
+        return None
+    return wait_for(read, what="the time readout")
+
+
+def slider_tip(viewer, slider, fraction):
+    """The seek slider's tooltip while the pointer rests at `fraction` of it,
+    read as the recorder's clock."""
+    x, y, w, h = viewer.extents(slider)
+    viewer.focus()  # tooltips show over the active window
+    viewer.point(1, 1)
+    time.sleep(0.3)
+    viewer.point(x + int(w * fraction), y + h // 2)
+
+    def read():
+        for window in viewer.windows():
+            for node in [window, *viewer.find_all(window, role="label")]:
+                if re.fullmatch(r"\d{4}/\d\d/\d\d \d\d:\d\d:\d\d", node.name or ""):
+                    return node.name
+        return None
+    text = wait_for(read, what="the slider's tooltip")
+    return datetime.datetime.strptime(text, "%Y/%m/%d %H:%M:%S")
+
+
+def test_english_window_time_readout_and_the_clock_and_map_settings(desktop, programs, card):
+    viewer = start_viewer(desktop, programs, card, args=("--lang", "en"))
+    work = viewer.work
+    try:
+        player = Player(viewer, card, names=("Play", "Pause", "Position"))
+        window = viewer.main_window()
+        # Where the picture is, beside the slider: the card's recordings
+        # last 10 s at 30 pictures a second.
+        _, frame = player.paused_at(RECORDING, 0.5)
+        assert time_readout(viewer) == (frame // 30, 10)
+        save_shot(viewer, window, "mode0")
+
+        # The pointer on the slider reads the recorder's clock there: 8 s
+        # of the 10 s apart from a tenth to nine tenths of the slider.
+        slider = player.seek_slider()
+        early, late = slider_tip(viewer, slider, 0.1), slider_tip(viewer, slider, 0.9)
+        assert 7 <= (late - early).total_seconds() <= 9, (early, late)
+
+        # The clock and the map in the settings window.
+        viewer.click(player.button("Settings"))
+        dialog = viewer.window("Settings")
+        offset = viewer.find("Clock offset (s):", "spin button", root=dialog)
+        viewer.click(offset)
+        viewer.key("ctrl+a")
+        viewer.type("3600")
+        # The lists by their places: language, unit, time zone, map.
+        lists = sorted(viewer.find_all(dialog, role="combo box"),
+                       key=lambda node: viewer.extents(node)[1::-1])
+        assert len(lists) == 4
+        choose_last(viewer, lists[2])
+        tiles = os.path.join(work, "other tiles")
+        os.mkdir(tiles)
+        viewer.click(lists[3], at=(0.3, 0.5))
+        viewer.key("ctrl+a")
+        viewer.type(tiles)
+        viewer.click(viewer.find("OK", "push button", root=dialog))
+        wait_for(closed(viewer, "Settings"), what="the settings window closed")
+        with open(os.path.join(work, SETTINGS), newline="") as settings:
+            text = settings.read()
+        assert "TIME_OFFSET=3600\r\n" in text and "TILE_URL=%s\r\n" % tiles in text, text
+        assert re.search(r"TIME_ZONE=[A-Za-z]", text), text
+        # The clock is taken at once: the same place reads an hour later.
+        assert (slider_tip(viewer, slider, 0.1) - early).total_seconds() == 3600
+
+        # The largest picture, and the key help.
+        for _ in range(2):
+            size = [b for b in viewer.find_all(window, role="push button", depth=1)
+                    if b.name in ("Large", "Medium", "Small")][0]
+            viewer.click(size)
+        wait_for(lambda: viewer.extents(player.video())[2:] == (1108, 628), what="mode 2")
+        assert time_readout(viewer)[1] == 10
+        save_shot(viewer, window, "mode2")
+        viewer.focus()
+        viewer.key("F1")
+        help_window = viewer.window("Keyboard shortcuts")
+        assert viewer.find("Back 5 s", "table cell", root=help_window)
+        save_shot(viewer, help_window, "keyhelp")
+        viewer.key("Escape")
     finally:
         viewer.stop()
         shutil.rmtree(work, ignore_errors=True)

@@ -245,8 +245,11 @@ class Player:
     """The main window's playback as a person sees it: the picture (read by
     its barcode), the play button's look, the list and the seek slider."""
 
-    def __init__(self, viewer, card):
+    def __init__(self, viewer, card, names=(PLAY, PAUSE, "再生位置")):
         self.v = viewer
+        # The play button's two looks and the seek slider, by the window's
+        # wording.
+        self.play_name, self.pause_name, self.slider_name = names
         # The generator numbers the recordings in card order.
         self.names = sorted(p.stem for p in card.glob("*/*.MOV"))
         self.folders = {p.stem: p.parent.name for p in card.glob("*/*.MOV")}
@@ -285,7 +288,7 @@ class Player:
         return self.v.find(name, "push button", root=self.window(), depth=1)
 
     def playing(self):
-        return bool(self.v.find_all(self.window(), PAUSE, "push button", depth=1))
+        return bool(self.v.find_all(self.window(), self.pause_name, "push button", depth=1))
 
     def open(self, name):
         """Opens the recording by a click on its row of the list."""
@@ -304,17 +307,17 @@ class Player:
 
     def pause(self):
         if self.playing():
-            self.v.click(self.button(PAUSE))
+            self.v.click(self.button(self.pause_name))
             wait_for(lambda: not self.playing(), what="the pause")
         return self.picture()
 
     def play(self):
         if not self.playing():
-            self.v.click(self.button(PLAY))
+            self.v.click(self.button(self.play_name))
             wait_for(self.playing, what="playing")
 
     def seek_slider(self):
-        return self.v.find("再生位置", "slider", root=self.window(), depth=1)
+        return self.v.find(self.slider_name, "slider", root=self.window(), depth=1)
 
     def paused_at(self, name, fraction):
         """Opens `name`, plays and pauses it, and puts the picture at

@@ -459,9 +459,13 @@ TEST_F(Keys, KeyHelpListsTheTableAndNoKeyActsOverADialogOrWhileACommandWorks) {
     for (std::size_t row = 0; row < table.size(); ++row) {
       const int r = static_cast<int>(row);
       EXPECT_EQ(help->table()->item(r, 0)->text(), KeyLabel(table[row]));
-      EXPECT_EQ(help->table()->item(r, 1)->text(), QString::fromUtf8(table[row].help));
+      EXPECT_EQ(help->table()->item(r, 1)->text(), KeyHelpText(table[row]));
     }
     EXPECT_EQ(help->table()->item(1, 1)->text(), QStringLiteral("1コマ進む"));
+    EXPECT_EQ(KeyHelpText(*FindKeyBinding(Qt::Key_Left, Qt::ControlModifier)),
+              QStringLiteral("60秒戻る"));
+    EXPECT_EQ(KeyHelpText(*FindKeyBinding(Qt::Key_Right, Qt::ShiftModifier)),
+              QStringLiteral("1秒進む"));
     EXPECT_FALSE(help->table()->accessibleName().isEmpty());
     EXPECT_EQ(help->closeButton()->accessibleName(), QStringLiteral("閉じる"));
     ExpectNoKeyActs();

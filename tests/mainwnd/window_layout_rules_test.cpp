@@ -28,7 +28,7 @@ TEST(WindowLayoutRules, PlacesEveryChildOfTheThreeModes) {
   const ModeCase cases[] = {
       {0,
        {6, 24, 656, 373},
-       {6, 397, 656, 10},
+       {6, 397, 560, 10},
        {6, 407, 656, 67},
        true,
        {6, 474, 656, 186},
@@ -40,7 +40,7 @@ TEST(WindowLayoutRules, PlacesEveryChildOfTheThreeModes) {
        {328, 186}},
       {1,
        {6, 24, 868, 493},
-       {6, 517, 868, 10},
+       {6, 517, 772, 10},
        {6, 527, 868, 133},
        true,
        {},
@@ -52,7 +52,7 @@ TEST(WindowLayoutRules, PlacesEveryChildOfTheThreeModes) {
        {434, 246}},
       {2,
        {6, 24, 1108, 628},
-       {6, 652, 1108, 10},
+       {6, 652, 1012, 10},
        {10, 648, 1100, 10},
        false,
        {},
@@ -68,6 +68,11 @@ TEST(WindowLayoutRules, PlacesEveryChildOfTheThreeModes) {
     const WindowLayout layout = WindowLayoutFor(c.mode);
     EXPECT_EQ(layout.video.rect, c.video);
     EXPECT_EQ(layout.seekSlider.rect, c.seekSlider);
+    // The time readout ends the slider's row at the video's right edge.
+    EXPECT_EQ(layout.timeReadout.rect.left(), c.seekSlider.right() + 1);
+    EXPECT_EQ(layout.timeReadout.rect.right(), c.video.right());
+    EXPECT_EQ(layout.timeReadout.rect.center().y(), c.seekSlider.center().y());
+    EXPECT_TRUE(layout.timeReadout.shown);
     EXPECT_EQ(layout.infoPanel.rect, c.infoPanel);
     EXPECT_EQ(layout.infoPanel.shown, c.infoShown);
     EXPECT_EQ(layout.infoLayout, c.mode);

@@ -5,21 +5,29 @@
 // each mode there.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QDateTime>
+#include <QHelpEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QScreen>
 #include <QStyleHints>
 #include <QTest>
+#include <QToolTip>
 #include <cmath>
 #include <memory>
 
+#include "base/app_message.h"
+#include "base/fitted_text.h"
 #include "base/settings_file.h"
 #include "base/shared_fonts.h"
 #include "base/ui_text.h"
 #include "browser/file_list_ctrl.h"
 #include "browser/filer_container.h"
 #include "card_source.h"
+#include "catalogue/info_text.h"
 #include "controls/skin_button.h"
 #include "controls/skin_slider_ctrl.h"
 #include "mainwnd/command_ids.h"
@@ -31,6 +39,7 @@
 #include "player/player_engine_state.h"
 #include "views/g_sensor_dlg.h"
 #include "views/info_dlg.h"
+#include "views/setting_dlg.h"
 #include "window_on_card.h"
 
 namespace {
@@ -52,6 +61,7 @@ void ExpectModeLayout(const CKestrelDlg& dlg, int mode) {
   EXPECT_EQ(dlg.size(), QSize(1120, 700));
   ExpectPlace(dlg.videoSurface(), layout.video, "video");
   ExpectPlace(dlg.seekSlider(), layout.seekSlider, "seek slider");
+  ExpectPlace(dlg.timeReadout(), layout.timeReadout, "time readout");
   ExpectPlace(dlg.infoDlg(), layout.infoPanel, "information panel");
   EXPECT_EQ(dlg.infoDlg()->panelLayout(), mode);
   ExpectPlace(dlg.gSensorDlg(), layout.graph, "graph");
@@ -318,6 +328,127 @@ TEST_F(WindowModes, HoldsZoomAboutTheHeldPointAndReturnToTheDefault) {
   QTest::mouseRelease(video, Qt::LeftButton, Qt::NoModifier, holds[0]);
   EXPECT_EQ(engine->zoom, 1.0f);
   EXPECT_EQ(engine->videoRect, whole);
+}
+
+// The slider's tooltip where the pointer rests at `x`; empty when it shows
+// none.
+QString SliderTipAt(CSkinSliderCtrl* slider, int x) {
+  QToolTip::hideText();
+  if (!QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 2000)) return QStringLiteral("?");
+  const QPoint at(x, slider->height() / 2);
+  QHelpEvent event(QEvent::ToolTip, at, slider->mapToGlobal(at));
+  QApplication::sendEvent(slider, &event);
+  return QToolTip::isVisible() ? QToolTip::text() : QString();
+}
+
+TEST_F(WindowModes, TimeReadoutAndClockTipFollowTheRecording) {
+  CSkinSliderCtrl* slider = dlg_->seekSlider();
+  EXPECT_TRUE(SliderTipAt(slider, slider->width() / 2).isEmpty()) << "nothing open";
+  ASSERT_TRUE(OpenFirst());
+  // The generated recording lasts 8 seconds.
+  for (const double fraction : {0.1, 0.5, 0.9}) {
+    SCOPED_TRACE(fraction);
+    const int x = static_cast<int>(fraction * slider->width());
+    const QString tip = SliderTipAt(slider, x);
+    const int frame =
+        CSkinSliderCtrl::PositionAt(x, slider->width(), slider->rangeMin(), slider->rangeMax());
+    dlg_->playback().SeekTo(frame);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dlg_->infoDlg()->values().frame == frame; }, kOpenMs));
+    // The tooltip read the recorder's clock where the panel now shows it.
+    const std::optional<std::string> shown = InfoDateTime(dlg_->infoDlg()->values());
+    ASSERT_TRUE(shown.has_value());
+    EXPECT_EQ(tip, QString::fromStdString(*shown));
+    // The engine counts frames of its frame unit.
+    const int seconds =
+        static_cast<int>(frame * static_cast<double>(dlg_->infoDlg()->values().frameTime) / 1000);
+    EXPECT_EQ(dlg_->timeReadout()->accessibleName(),
+              QStringLiteral("0:%1 / 0:08").arg(seconds, 2, 10, QLatin1Char('0')))
+        << frame;
+    EXPECT_EQ(dlg_->timeReadout()->text(), dlg_->timeReadout()->accessibleName()) << "it fits";
+  }
+  // A clock offset the settings window changed is taken at once.
+  const int x = slider->width() / 2;
+  const QString before = SliderTipAt(slider, x);
+  ASSERT_TRUE(WriteTimeOffset(3600));
+  PostAppMessage(dlg_.get(), CSettingDlg::kMessageClockChanged, 0, 0);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return dlg_->infoDlg()->values().timeOffset == 3600; }, 2000));
+  const QString after = SliderTipAt(slider, x);
+  const QString format = QStringLiteral("yyyy/MM/dd HH:mm:ss");
+  EXPECT_EQ(QDateTime::fromString(before, format).secsTo(QDateTime::fromString(after, format)),
+            3600)
+      << before.toStdString() << " " << after.toStdString();
+
+  dlg_->playback().CloseRecording();
+  EXPECT_TRUE(dlg_->timeReadout()->text().isEmpty());
+  EXPECT_TRUE(SliderTipAt(slider, x).isEmpty());
+}
+
+bool HasJapanese(const QString& text) {
+  for (const char32_t c : text.toUcs4()) {
+    if ((c >= 0x3000 && c <= 0x30FF) || (c >= 0x3400 && c <= 0x9FFF) ||
+        (c >= 0xFF00 && c <= 0xFFEF)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// Every text of the window shown in its place: whole and within its width,
+// or cut with an ellipsis with the whole text as its tooltip and accessible
+// name; never in Japanese.
+void ExpectTextsFit(const CKestrelDlg& dlg) {
+  int texts = 0;
+  const auto expectFits = [&](const QWidget* widget, const QString& text, int room) {
+    if (!widget->isVisible() || text.isEmpty()) return;
+    ++texts;
+    SCOPED_TRACE(text.toStdString());
+    EXPECT_LE(widget->fontMetrics().horizontalAdvance(text), room);
+    const QString whole = widget->accessibleName().isEmpty() ? text : widget->accessibleName();
+    EXPECT_FALSE(HasJapanese(whole));
+    if (text != whole) {
+      EXPECT_TRUE(text.endsWith(QChar(0x2026)));
+      EXPECT_EQ(widget->toolTip(), whole);
+    }
+  };
+  for (const QLabel* label : dlg.findChildren<QLabel*>()) {
+    expectFits(label, label->text(), label->contentsRect().width());
+  }
+  for (const QAbstractButton* button : dlg.findChildren<QAbstractButton*>()) {
+    expectFits(button, button->text(), ButtonTextRoom(button));
+    EXPECT_FALSE(HasJapanese(button->accessibleName())) << button->accessibleName().toStdString();
+  }
+  EXPECT_GE(texts, 2) << "the window's texts were found";
+}
+
+class EnglishWindowModes : public WindowModes {
+ protected:
+  void SetUp() override {
+    SetUiLanguageChoice(UiLanguageChoice::kEnglish);
+    WindowModes::SetUp();
+  }
+  void TearDown() override {
+    WindowModes::TearDown();
+    SetUiLanguageChoice(UiLanguageChoice::kAuto);
+  }
+};
+
+TEST_F(EnglishWindowModes, EveryTextFitsItsPlaceInEachMode) {
+  ASSERT_EQ(uiLanguage(), kEnglishUiLanguage);
+  ASSERT_TRUE(OpenFirst());
+  // The slowest rate's label is the longest.
+  dlg_->OnCommand(kCmdPlayPause);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return dlg_->engineState()->playState == 2; }, kOpenMs));
+  for (int i = 0; i < 3; ++i) dlg_->OnCommand(kCmdSlower);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !dlg_->rateLabelText().isEmpty(); }, kOpenMs));
+  for (const int mode : {0, 1, 2}) {
+    SCOPED_TRACE(mode);
+    ASSERT_EQ(dlg_->windowModes().windowMode(), mode);
+    ExpectTextsFit(*dlg_);
+    SaveShot(*dlg_, mode == 0   ? "english-window-mode0"
+                    : mode == 1 ? "english-window-mode1"
+                                : "english-window-mode2");
+    ClickSize();
+  }
 }
 
 }  // namespace

@@ -110,6 +110,20 @@ TEST(InfoText, DateAndTime) {
   EXPECT_EQ(InfoDateTimeText(v), std::nullopt) << "a zero time";
 }
 
+TEST(InfoText, PlayTime) {
+  const std::pair<std::int64_t, const char*> cases[] = {{0, "0:00"},
+                                                        {999, "0:00"},
+                                                        {23'000, "0:23"},
+                                                        {60'000, "1:00"},
+                                                        {725'999, "12:05"},
+                                                        {3'599'999, "59:59"},
+                                                        {3'600'000, "1:00:00"},
+                                                        {3'723'000, "1:02:03"},
+                                                        {36'000'000, "10:00:00"},
+                                                        {-5, "0:00"}};
+  for (const auto& [ms, text] : cases) EXPECT_EQ(PlayTimeText(ms), text) << ms;
+}
+
 // Keeps the messages the panel's toggles post.
 class Receiver : public QObject {
  public:

@@ -13,10 +13,13 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QSpinBox>
 #include <QStyleOptionButton>
 #include <QTest>
+#include <QTimeZone>
 #include <QTimer>
 #include <algorithm>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -32,12 +35,14 @@ namespace {
 class MessageTarget : public QObject {
  public:
   std::vector<std::pair<std::intptr_t, std::intptr_t>> iconKinds;
+  int clockChanges = 0;
 
  protected:
   bool event(QEvent* event) override {
     if (auto* m = dynamic_cast<AppMessageEvent*>(event)) {
       if (m->message() == CSettingDlg::kMessageIconKind)
         iconKinds.emplace_back(m->wParam(), m->lParam());
+      if (m->message() == CSettingDlg::kMessageClockChanged) ++clockChanges;
       return true;
     }
     return QObject::event(event);
@@ -106,7 +111,7 @@ TEST(SettingDlg, ControlsInEveryWording) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
     EXPECT_FALSE(dialog.isModal());
     EXPECT_EQ(dialog.windowTitle(), wording.title);
-    EXPECT_EQ(dialog.size(), QSize(460, 400));
+    EXPECT_EQ(dialog.size(), QSize(460, 490));
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     EXPECT_LE((dialog.geometry().center() - screen.center()).manhattanLength(), 2);
 
@@ -130,7 +135,7 @@ TEST(SettingDlg, ControlsInEveryWording) {
     const std::vector<std::pair<QString, QRect>> expectedGroups = {
         {wording.iconGroup, QRect(10, 10, 430, 160)},
         {wording.versionGroup, QRect(10, 170, 430, 110)},
-        {wording.displayGroup, QRect(10, 280, 430, 65)}};
+        {wording.displayGroup, QRect(10, 280, 430, 160)}};
     EXPECT_EQ(groups, expectedGroups);
     // The boxes lie over the group box, so that clicks reach them.
     EXPECT_EQ(dialog.childAt(boxRects[2].topLeft() + QPoint(5, 20)), dialog.kindBox(2));
@@ -144,7 +149,8 @@ TEST(SettingDlg, ControlsInEveryWording) {
     for (const QPushButton* button : dialog.findChildren<QPushButton*>()) {
       buttons << button->text();
     }
-    EXPECT_EQ(buttons, (QStringList{QStringLiteral("OK"), wording.cancel}));
+    EXPECT_EQ(buttons,
+              (QStringList{UiText(131), UiText(132), QStringLiteral("OK"), wording.cancel}));
     QStringList languages;
     for (int row = 0; row < dialog.languageList()->count(); ++row) {
       languages << dialog.languageList()->itemText(row);
@@ -163,7 +169,9 @@ TEST(SettingDlg, ControlsInEveryWording) {
     for (const QCheckBox* box : dialog.findChildren<QCheckBox*>()) {
       EXPECT_LE(box->sizeHint().width(), box->width()) << box->text().toStdString();
     }
-    for (QWidget* child : dialog.findChildren<QWidget*>()) {
+    // Every control the window holds is named (a list's and a box's inner
+    // parts are named by their control).
+    for (QWidget* child : dialog.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
       QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(child);
       ASSERT_NE(accessible, nullptr);
       EXPECT_FALSE(accessible->text(QAccessible::Name).isEmpty())
@@ -226,6 +234,55 @@ TEST(SettingDlg, OkWritesTheChangedDisplayChoicesForTheNextStart) {
   TakeDisplayChoices(std::nullopt, QLocale(QStringLiteral("ja_JP")));
   EXPECT_EQ(shownSpeedUnit(), SpeedUnit::kMph);
   ChooseSpeedUnit(SpeedUnit::kKmh);
+}
+
+TEST(SettingDlg, OkWritesTheClockAndTheMapSourceAndTheClockIsTakenAtOnce) {
+  ScopedWorkFolder folder;
+  const QString tiles = folder.filePath(QStringLiteral("tiles"));
+  for (const auto& [section, key, value] :
+       {std::tuple{"DISPLAY", "TIME_ZONE", QStringLiteral("Asia/Tokyo")},
+        std::tuple{"DISPLAY", "TIME_OFFSET", QStringLiteral("-30")},
+        std::tuple{"MAP", "TILE_URL", tiles}}) {
+    ASSERT_TRUE(WriteIniString(QString::fromLatin1(section), QString::fromLatin1(key), value));
+  }
+  MessageTarget target;
+  CSettingDlg dialog(&target);
+  dialog.show();
+  EXPECT_EQ(dialog.timeZoneList()->itemText(0), QString::fromLatin1(QTimeZone::systemTimeZoneId()))
+      << "the system's zone first";
+  EXPECT_GT(dialog.timeZoneList()->count(), 100);
+  EXPECT_EQ(dialog.timeZoneList()->currentText(), u"Asia/Tokyo");
+  EXPECT_EQ(dialog.clockOffsetBox()->value(), -30);
+  EXPECT_EQ(dialog.tileSourceBox()->currentText(), tiles);
+
+  // OK without a change writes nothing and posts nothing.
+  dialog.accept();
+  QCoreApplication::sendPostedEvents(&target);
+  EXPECT_EQ(target.clockChanges, 0);
+  EXPECT_EQ(FileValue("TIME_OFFSET"), u"-30");
+
+  dialog.show();
+  dialog.timeZoneList()->setCurrentText(QStringLiteral("Europe/Paris"));
+  dialog.clockOffsetBox()->setValue(120);
+  dialog.tileSourceBox()->setCurrentIndex(0);  // the standard server
+  dialog.accept();
+  QCoreApplication::sendPostedEvents(&target);
+  EXPECT_EQ(target.clockChanges, 1);
+  EXPECT_EQ(ReadTimeZone(), u"Europe/Paris");
+  EXPECT_EQ(ReadTimeOffset(), 120);
+  EXPECT_EQ(ReadTileUrl(), QString()) << "the standard server";
+
+  // Another server's address typed in; a zone the list does not know shows
+  // as the system's and stays in the file while the user keeps it.
+  ASSERT_TRUE(WriteIniString(QStringLiteral("DISPLAY"), QStringLiteral("TIME_ZONE"),
+                             QStringLiteral("Mars/Olympus")));
+  dialog.show();
+  EXPECT_EQ(dialog.timeZoneList()->currentIndex(), 0);
+  const QString server = QStringLiteral("http://127.0.0.1:8080/{z}/{x}/{y}.png");
+  dialog.tileSourceBox()->setEditText(server);
+  dialog.accept();
+  EXPECT_EQ(ReadTimeZone(), u"Mars/Olympus");
+  EXPECT_EQ(ReadTileUrl(), server);
 }
 
 TEST(SettingDlg, AChoiceThatCannotBeWrittenSaysSoAndStaysOpen) {
