@@ -171,5 +171,27 @@ const std::array<const char16_t*, kUiTextUsedSlots> kEnglishWording = {
     u"Repair…",  // 155
     u"Could not repair the recording.",  // 156
     u"Choose a healthy recording from the same camera to repair with",  // 157
+    u"",  // 158
+    u"",  // 159
+    u"",  // 160
+    u"",  // 161
+    u"",  // 162
+    u"",  // 163
+    u"",  // 164
+    u"",  // 165
+    u"",  // 166
+    u"",  // 167
+    u"Data on MP4 clips",  // 168
+    u"Time",  // 169
+    u"Speed",  // 170
+    u"Events",  // 171
+    u"Map",  // 172
+    u"Size",  // 173
+    u"Place",  // 174
+    u"Bottom",  // 175
+    u"Top",  // 176
+    u"Output size",  // 177
+    u"As recorded",  // 178
+    u"Encoding speed",  // 179
 };
 // clang-format on

@@ -15,10 +15,11 @@
 #include "base/shared_fonts.h"
 #include "base/ui_text.h"
 #include "base/viewer_version.h"
+#include "views/overlay_choices.h"
 
 namespace {
 
-constexpr QSize kSize(460, 400);
+constexpr QSize kSize(460, 530);
 
 // A rectangle by its left, top, right and bottom edges (right and bottom
 // outside it).
@@ -67,9 +68,10 @@ constexpr QRect kLanguageLabelRect(20, 305, 75, 24);
 constexpr QRect kLanguageListRect(95, 305, 125, 24);
 constexpr QRect kSpeedUnitLabelRect(230, 305, 90, 24);
 constexpr QRect kSpeedUnitListRect(320, 305, 105, 24);
-constexpr QRect kNextStartRect(20, 355, 225, 26);
-constexpr QRect kOkRect(255, 355, 85, 26);
-constexpr QRect kCancelRect(350, 355, 85, 26);
+constexpr QRect kOverlayGroup(QPoint(10, 350), QPoint(439, 474));
+constexpr QRect kNextStartRect(20, 485, 225, 26);
+constexpr QRect kOkRect(255, 485, 85, 26);
+constexpr QRect kCancelRect(350, 485, 85, 26);
 
 QGroupBox* AddGroup(QWidget* parent, int text, const QRect& rect) {
   auto* group = new QGroupBox(UiText(text), parent);
@@ -142,6 +144,8 @@ CSettingDlg::CSettingDlg(QObject* messageTarget, QWidget* parent)
   unitLabel->setBuddy(speedUnitList_);
   AddLabel(this, UiText(kNextStartText), kNextStartRect);
   LoadDisplayChoices();
+  overlayChoices_ = new OverlayChoices(this);
+  overlayChoices_->setGeometry(kOverlayGroup);
 
   auto* ok = new QPushButton(QStringLiteral("OK"), this);
   ok->setGeometry(kOkRect);
@@ -181,6 +185,7 @@ void CSettingDlg::LoadDisplayChoices() {
 
 void CSettingDlg::showEvent(QShowEvent* event) {
   LoadDisplayChoices();
+  overlayChoices_->Load();
   QDialog::showEvent(event);
 }
 
@@ -194,6 +199,7 @@ void CSettingDlg::accept() {
   if (written && unitRow != loadedSpeedUnitRow_) {
     written = WriteSpeedUnit(kSpeedUnitRows.at(static_cast<std::size_t>(unitRow)));
   }
+  if (written) written = overlayChoices_->Save();
   if (!written) {
     // The window stays open with the user's choices.
     ShowErrorBox(this, UiText(kNotSavedText));

@@ -7,13 +7,15 @@
 class QCheckBox;
 class QComboBox;
 class QLabel;
+class OverlayChoices;
 
 // The small modeless settings window: four check boxes that switch the kinds
 // of event icons of the acceleration graph and the map, the version text,
 // and the display choices: the language and the speed unit. Each toggle
 // posts kMessageIconKind to the message target with wParam = the box's index
 // and lParam = its new state (1 ticked, 0 not); the states last while the
-// program runs. The display choices show what the settings file holds each
+// program runs. The display choices and the choices of clips rendered as
+// MP4s (OverlayChoices) show what the settings file holds each
 // time the window opens; OK writes the ones the user changed to the file,
 // for the next start, and hides the window; キャンセル only hides it.
 class CSettingDlg : public QDialog {
@@ -30,6 +32,7 @@ class CSettingDlg : public QDialog {
   QLabel* versionText() const { return versionText_; }
   QComboBox* languageList() const { return languageList_; }
   QComboBox* speedUnitList() const { return speedUnitList_; }
+  OverlayChoices* overlayChoices() const { return overlayChoices_; }
 
   void accept() override;
 
@@ -50,6 +53,7 @@ class CSettingDlg : public QDialog {
   QLabel* versionText_ = nullptr;
   QComboBox* languageList_ = nullptr;
   QComboBox* speedUnitList_ = nullptr;
+  OverlayChoices* overlayChoices_ = nullptr;
   // The lists' rows as loaded: only a changed choice is written, so that a
   // value the viewer does not know stays in the file.
   int loadedLanguageRow_ = -1;
