@@ -153,7 +153,29 @@ GstVideoOverlayComposition* OnDraw(GstElement*, GstSample* sample, gpointer data
 struct SoundLink {
   GstElement* pipeline = nullptr;
   GstElement* mux = nullptr;
+  // The length of the encoder's first frame, once it has passed.
+  GstClockTime priming = GST_CLOCK_TIME_NONE;
 };
+
+// The AAC encoder (libavcodec's) begins with one frame of priming, which
+// the MP4 would play before the sound: that frame is left out and the
+// others come its length earlier, so that the sound stays with its
+// pictures.
+GstPadProbeReturn SkipPriming(GstPad*, GstPadProbeInfo* info, gpointer data) {
+  GstClockTime& priming = static_cast<SoundLink*>(data)->priming;
+  GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info);
+  if (priming == GST_CLOCK_TIME_NONE) {
+    priming = GST_BUFFER_DURATION_IS_VALID(buffer) ? GST_BUFFER_DURATION(buffer) : 0;
+    return GST_PAD_PROBE_DROP;
+  }
+  buffer = gst_buffer_make_writable(buffer);
+  if (GST_BUFFER_PTS_IS_VALID(buffer))
+    GST_BUFFER_PTS(buffer) -= std::min(priming, GST_BUFFER_PTS(buffer));
+  if (GST_BUFFER_DTS_IS_VALID(buffer))
+    GST_BUFFER_DTS(buffer) -= std::min(priming, GST_BUFFER_DTS(buffer));
+  GST_PAD_PROBE_INFO_DATA(info) = buffer;
+  return GST_PAD_PROBE_OK;
+}
 
 // The sound's way into the MP4: AAC as it is; any other sound decoded and
 // encoded as AAC. The encoder holds back many pictures before the first
@@ -196,7 +218,9 @@ void OnDemuxPad(GstElement*, GstPad* pad, gpointer data) {
   gst_bin_add(GST_BIN(link->pipeline), way);
   GstPad* muxSink = gst_element_request_pad_simple(link->mux, "audio_%u");
   gst_pad_link(pad, GhostPad(way, "in", "sink"));
-  gst_pad_link(GhostPad(way, "out", "src"), muxSink);
+  GstPad* waySrc = GhostPad(way, "out", "src");
+  if (!aac) gst_pad_add_probe(waySrc, GST_PAD_PROBE_TYPE_BUFFER, SkipPriming, link, nullptr);
+  gst_pad_link(waySrc, muxSink);
   gst_object_unref(muxSink);
   gst_element_sync_state_with_parent(way);
 }

@@ -282,10 +282,18 @@ TEST(ClipRender, EveryPictureIsItsSourcePictureWithItsRecordDrawnOverIt) {
   EXPECT_GE(eventsSeen, 2);
 }
 
-// A 256 x 256 tile of one colour, as PNG.
+// A 256 x 256 tile of one grey with a darker grid on it, as PNG: where
+// the tiles sit and how large they are drawn shows.
 QByteArray TilePng(QColor colour) {
   QImage tile(256, 256, QImage::Format_RGB32);
   tile.fill(colour);
+  QPainter grid(&tile);
+  grid.setPen(QPen(colour.darker(250), 3));
+  for (int at = 0; at < 256; at += 64) {
+    grid.drawLine(at, 0, at, 255);
+    grid.drawLine(0, at, 255, at);
+  }
+  grid.end();
   QByteArray png;
   QBuffer buffer(&png);
   buffer.open(QIODevice::WriteOnly);
@@ -359,10 +367,11 @@ QString TileFile(const fs::path& path, const SensorTrack& track, QColor colour) 
 TEST(ClipRender, ChosenBlocksPlaceSizeUnitAndLocalTiles) {
   TempDir dir;
   const QSize size(640, 360);
-  const std::vector<fs::path> card = Card(dir.path() / "card", "640x360", "2");
+  const std::vector<fs::path> card = Card(dir.path() / "card", "640x360", "4");
   ASSERT_EQ(card.size(), 2u);
   const Recording recording(card[0]);
-  const QColor folderColour(230, 140, 30), fileColour(40, 170, 90);
+  // Greys: the same in every colour matrix a decoder may assume.
+  const QColor folderColour(200, 200, 200), fileColour(140, 140, 140);
   const struct {
     const char* name;
     QString tiles;
@@ -372,10 +381,10 @@ TEST(ClipRender, ChosenBlocksPlaceSizeUnitAndLocalTiles) {
        folderColour},
       {"MBTiles", TileFile(dir.path() / "tiles.mbtiles", *recording.track, fileColour), fileColour},
   };
-  const StretchResult stretch = StretchBetweenPictures(card, {card[0], 0}, {card[0], 29});
+  const StretchResult stretch = StretchBetweenPictures(card, {card[0], 0}, {card[0], 119});
   ASSERT_EQ(stretch.error, ClipError::kNone) << stretch.why;
   std::vector<RoutePoint> route;
-  for (std::size_t record = 0; record < 10; ++record) {
+  for (std::size_t record = 0; record < 40; ++record) {
     const PositionRecord& p = recording.track->positions[record];
     if (p.valid != 0) route.push_back({p.latitude, p.longitude});
   }
@@ -383,7 +392,7 @@ TEST(ClipRender, ChosenBlocksPlaceSizeUnitAndLocalTiles) {
   const OverlayBlocks blocks = {true, true, false, false, true};
   const OverlayLayout layout(size, blocks, OverlayScale::kLarge, OverlayPlace::kTop);
   const OverlayLayout bottom(size, kAllOverlayBlocks);
-  const std::vector<int> checked = {0, 29};
+  const std::vector<int> checked = {0, 119};
   const std::vector<QImage> source = Pictures(card[0], checked, size);
   for (const auto& s : sources) {
     SCOPED_TRACE(s.name);
