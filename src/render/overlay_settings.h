@@ -20,8 +20,6 @@ struct OverlaySettings {
   OverlayPlace place = OverlayPlace::kBottom;
   RenderSize size = RenderSize::kSource;
   std::string preset = std::string(kDefaultRenderPreset);
-
-  bool operator==(const OverlaySettings&) const = default;
 };
 
 OverlaySettings ReadOverlaySettings();
