@@ -75,9 +75,10 @@ def test_display_choices_are_written_and_taken_at_the_next_start(desktop, progra
         viewer.click(player.button("設定"))
         dialog = viewer.window("設定")
         assert viewer.find("次回の起動から適用されます。", "label", root=dialog)
-        # The language's list, then the speed unit's, left to right.
+        # The language's list, then the speed unit's, left to right on the
+        # top row of lists (the MP4 clips' lists lie below).
         lists = wait_for(lambda: viewer.find_all(dialog, role="combo box"), what="the lists")
-        language, unit = sorted(lists, key=lambda node: viewer.extents(node)[0])
+        language, unit = sorted(lists, key=lambda node: viewer.extents(node)[1::-1])[:2]
         choose_last(viewer, language)
         choose_last(viewer, unit)
         viewer.click(viewer.find("OK", "push button", root=dialog))
