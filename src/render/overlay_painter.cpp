@@ -249,10 +249,12 @@ QImage RouteGround(const OverlayLayout& layout, const std::vector<RoutePoint>& r
   const std::optional<QRect> place = layout.Place(kBlockMap);
   if (!place || route.empty() || tiles.kind() == TileSource::Kind::kServer) return {};
   const MapProjection projection(*place, layout.unit(), route);
-  // The level whose tiles are drawn at their own size or somewhat smaller.
-  const int zoom =
-      std::clamp(static_cast<int>(std::ceil(std::log2(projection.scale() / kTilePixels))),
-                 std::max(tiles.minZoom(), 0), std::min(tiles.maxZoom(), kClosestZoom));
+  // The level whose tiles are drawn at their own size or somewhat smaller,
+  // within the source's levels.
+  const int lowest = std::clamp(tiles.minZoom(), 0, kClosestZoom);
+  const int highest = std::clamp(tiles.maxZoom(), lowest, kClosestZoom);
+  const int zoom = std::clamp(
+      static_cast<int>(std::ceil(std::log2(projection.scale() / kTilePixels))), lowest, highest);
   const double count = 1 << zoom;
   const QPointF first = projection.ToWorld(place->topLeft()) * count;
   const QPointF last = projection.ToWorld(QPointF(place->right() + 1, place->bottom() + 1)) * count;
