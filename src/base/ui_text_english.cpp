@@ -181,18 +181,18 @@ const std::array<const char16_t*, kUiTextUsedSlots> kEnglishWording = {
     u"",  // 165
     u"",  // 166
     u"",  // 167
-    u"",  // 168
-    u"",  // 169
-    u"",  // 170
-    u"",  // 171
-    u"",  // 172
-    u"",  // 173
-    u"",  // 174
-    u"",  // 175
-    u"",  // 176
-    u"",  // 177
-    u"",  // 178
-    u"",  // 179
+    u"Data on MP4 clips",  // 168
+    u"Time",  // 169
+    u"Speed",  // 170
+    u"Events",  // 171
+    u"Map",  // 172
+    u"Size",  // 173
+    u"Place",  // 174
+    u"Bottom",  // 175
+    u"Top",  // 176
+    u"Output size",  // 177
+    u"As recorded",  // 178
+    u"Encoding speed",  // 179
     u"Event list",  // 180
     u"Kind",  // 181
     u"Date and time",  // 182

@@ -3,26 +3,12 @@
 #include <QGuiApplication>
 #include <algorithm>
 #include <cstdio>
-#include <sstream>
 
 #include "cli/command_output.h"
 #include "cli/terminal_progress.h"
 #include "render/clip_render.h"
 
 namespace {
-
-// The blocks --overlay names, comma-separated; nothing when a name is not
-// one of them.
-std::optional<OverlayBlocks> ReadBlocks(const std::string& list) {
-  OverlayBlocks blocks{};
-  std::istringstream names(list);
-  for (std::string name; std::getline(names, name, ',');) {
-    const auto* found = std::find(kOverlayBlockNames.begin(), kOverlayBlockNames.end(), name);
-    if (found == kOverlayBlockNames.end()) return std::nullopt;
-    blocks[static_cast<std::size_t>(found - kOverlayBlockNames.begin())] = true;
-  }
-  return blocks;
-}
 
 bool KnownPreset(const std::string& name) {
   return std::find(std::begin(kRenderPresets), std::end(kRenderPresets), name) !=
@@ -37,7 +23,7 @@ std::string RenderChoiceProblem(const RenderChoice& choice) {
                ? "--overlay, --size and --preset go with --render"
                : "";
   }
-  if (choice.overlay && !ReadBlocks(*choice.overlay)) {
+  if (choice.overlay && !OverlayBlocksFromNames(*choice.overlay)) {
     return "--overlay takes a list of time, speed, g, events and map";
   }
   if (choice.size && *choice.size != "720p" && *choice.size != "source") {
@@ -60,7 +46,7 @@ int RenderStretch(const ClipStretch& stretch, const std::filesystem::path& outpu
   QGuiApplication application(argc, argv);
 
   RenderOptions options;
-  if (choice.overlay) options.blocks = *ReadBlocks(*choice.overlay);
+  if (choice.overlay) options.blocks = *OverlayBlocksFromNames(*choice.overlay);
   if (choice.size == "720p") options.size = RenderSize::k720p;
   if (choice.preset) options.preset = *choice.preset;
   RenderResult result;

@@ -12,8 +12,8 @@
 #include "base/settings_file.h"
 #include "base/ui_text.h"
 #include "catalogue/recording_clip.h"
-#include "render/clip_render.h"
 #include "mainwnd/kestrel_dlg.h"
+#include "render/overlay_settings.h"
 
 namespace {
 
@@ -40,9 +40,11 @@ ClipOutput AskClipPath(QWidget* owner, const QString& proposal) {
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setNameFilters({kLosslessFilter, kRenderedFilter});
   dialog.setDefaultSuffix(QStringLiteral("mov"));
-  QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
-    dialog.setDefaultSuffix(filter == kRenderedFilter ? QStringLiteral("mp4") : QStringLiteral("mov"));
-  });
+  QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                   [&dialog](const QString& filter) {
+                     dialog.setDefaultSuffix(filter == kRenderedFilter ? QStringLiteral("mp4")
+                                                                       : QStringLiteral("mov"));
+                   });
   dialog.selectFile(proposal);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
   // A name typed with ".mp4" asks for the MP4 too.
@@ -79,23 +81,25 @@ void CommandRunner::RunClip(const StretchResult& stretch) {
     return;
   }
   const std::filesystem::path outputPath = QFile::encodeName(output).toStdString();
-  StartCommandWorker([this, clip = stretch.stretch, outputPath, output, rendered = chosen.rendered] {
+  RenderOptions renderOptions;
+  if (chosen.rendered) renderOptions = RenderOptionsFromSettings();
+  StartCommandWorker([this, clip = stretch.stretch, outputPath, output, rendered = chosen.rendered,
+                      options = std::move(renderOptions)]() mutable {
     WindowMessageSink sink(&dlg_);
     // Both post the finished message; the UI thread reads the result once
     // it arrives and this thread has ended.
     ClipResult result;
     if (rendered) {
-      RenderOptions options;
       options.sink = &sink;
       options.running = &commandRunning_;
       const RenderResult rendering = RenderClip(clip, outputPath, options);
       result.error = rendering.error;
       result.why = rendering.why;
     } else {
-      ClipOptions options;
-      options.sink = &sink;
-      options.running = &commandRunning_;
-      result = WriteClip(clip, outputPath, options);
+      ClipOptions lossless;
+      lossless.sink = &sink;
+      lossless.running = &commandRunning_;
+      result = WriteClip(clip, outputPath, lossless);
     }
     std::lock_guard lock(workOutcomeMutex_);
     if (result.error == ClipError::kNone) {

@@ -18,11 +18,9 @@ namespace fs = std::filesystem;
 // The elements a render needs beyond the player's, and the Debian package
 // that holds each.
 constexpr std::pair<const char*, const char*> kElements[] = {
-    {"x264enc", "gstreamer1.0-plugins-ugly"},
-    {"mp4mux", "gstreamer1.0-plugins-good"},
-    {"qtdemux", "gstreamer1.0-plugins-good"},
-    {"aacparse", "gstreamer1.0-plugins-good"},
-    {"overlaycomposition", "gstreamer1.0-plugins-base"},
+    {"x264enc", "gstreamer1.0-plugins-ugly"},  {"mp4mux", "gstreamer1.0-plugins-good"},
+    {"qtdemux", "gstreamer1.0-plugins-good"},  {"aacparse", "gstreamer1.0-plugins-good"},
+    {"avenc_aac", "gstreamer1.0-libav"},       {"overlaycomposition", "gstreamer1.0-plugins-base"},
     {"decodebin", "gstreamer1.0-plugins-base"}};
 
 // The encoder's quality: its constant-quality quantizer, as crf 20 looks.
@@ -64,7 +62,11 @@ class OverlayDrawer {
   // The composition for the next picture (of `width` x `height`), or null
   // when nothing is drawn over it.
   GstVideoOverlayComposition* Next(int width, int height) {
-    if (!layout_) layout_.emplace(QSize(width, height), options_.blocks, options_.scale);
+    if (!layout_) {
+      layout_.emplace(QSize(width, height), options_.blocks, options_.scale, options_.place);
+      map_.route = plan_.route;
+      map_.ground = RouteGround(*layout_, map_.route, options_.tiles);
+    }
     const std::int64_t k = drawn_.load();
     const OverlayPicture& picture = plan_.pictures[static_cast<std::size_t>(
         std::min<std::int64_t>(k, static_cast<std::int64_t>(plan_.pictures.size()) - 1))];
@@ -113,7 +115,7 @@ class OverlayDrawer {
     Cached& cached = cache_[static_cast<std::size_t>(block)];
     std::string key = Key(block, picture);
     if (cached.rectangle != nullptr && cached.key == key) return cached.rectangle;
-    QImage image = OverlayBlockImage(*layout_, block, picture, plan_.route);
+    QImage image = OverlayBlockImage(*layout_, block, picture, map_);
     if (image.isNull()) return nullptr;
     const QRect place = *layout_->Place(block);
     // GStreamer's blend takes straight alpha.
@@ -135,6 +137,7 @@ class OverlayDrawer {
   const OverlayPlan& plan_;
   const RenderOptions& options_;
   std::optional<OverlayLayout> layout_;
+  RouteMap map_;
   std::array<Cached, kOverlayBlockCount> cache_;
   std::atomic<std::int64_t> drawn_{0};
 };
@@ -146,16 +149,58 @@ GstVideoOverlayComposition* OnDraw(GstElement*, GstSample* sample, gpointer data
                                                  GST_VIDEO_INFO_HEIGHT(&info));
 }
 
-// What the demuxer's sound pad became.
+// The muxer, for the sound the demuxer finds.
 struct SoundLink {
   GstElement* pipeline = nullptr;
   GstElement* mux = nullptr;
-  std::atomic<bool> leftOut{false};
+  // The length of the encoder's first frame, once it has passed.
+  GstClockTime priming = GST_CLOCK_TIME_NONE;
 };
 
-// Copies AAC sound into the MP4 as it is; other sound is left out. The
-// demuxer adds all its pads before it sends anything, so the muxer gets
-// its sound pad before it starts.
+// The AAC encoder (libavcodec's) begins with one frame of priming, which
+// the MP4 would play before the sound: that frame is left out and the
+// others come its length earlier, so that the sound stays with its
+// pictures.
+GstPadProbeReturn SkipPriming(GstPad*, GstPadProbeInfo* info, gpointer data) {
+  GstClockTime& priming = static_cast<SoundLink*>(data)->priming;
+  GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info);
+  if (priming == GST_CLOCK_TIME_NONE) {
+    priming = GST_BUFFER_DURATION_IS_VALID(buffer) ? GST_BUFFER_DURATION(buffer) : 0;
+    return GST_PAD_PROBE_DROP;
+  }
+  buffer = gst_buffer_make_writable(buffer);
+  if (GST_BUFFER_PTS_IS_VALID(buffer))
+    GST_BUFFER_PTS(buffer) -= std::min(priming, GST_BUFFER_PTS(buffer));
+  if (GST_BUFFER_DTS_IS_VALID(buffer))
+    GST_BUFFER_DTS(buffer) -= std::min(priming, GST_BUFFER_DTS(buffer));
+  GST_PAD_PROBE_INFO_DATA(info) = buffer;
+  return GST_PAD_PROBE_OK;
+}
+
+// The sound's way into the MP4: AAC as it is; any other sound decoded and
+// encoded as AAC. The encoder holds back many pictures before the first
+// comes out; the sound waits for them in a queue without a limit (it is
+// small), so that the demuxer never stops on it.
+constexpr char kAacSound[] =
+    "queue name=in max-size-buffers=0 max-size-bytes=0 max-size-time=0 ! aacparse name=out";
+constexpr char kOtherSound[] =
+    "queue name=in max-size-buffers=0 max-size-bytes=0 max-size-time=0 ! decodebin ! "
+    "audioconvert ! audioresample ! avenc_aac ! aacparse name=out";
+
+// The pad of the element named `name` in `bin`, as a pad of the bin.
+GstPad* GhostPad(GstElement* bin, const char* name, const char* pad) {
+  GstElement* element = gst_bin_get_by_name(GST_BIN(bin), name);
+  GstPad* inner = gst_element_get_static_pad(element, pad);
+  GstPad* ghost = gst_ghost_pad_new(pad, inner);
+  gst_element_add_pad(bin, ghost);
+  gst_object_unref(inner);
+  gst_object_unref(element);
+  return ghost;
+}
+
+// Links the demuxer's sound pad to the muxer. The demuxer adds all its pads
+// before it sends anything, so the muxer gets its sound pad before it
+// starts.
 void OnDemuxPad(GstElement*, GstPad* pad, gpointer data) {
   auto* link = static_cast<SoundLink*>(data);
   if (!g_str_has_prefix(GST_PAD_NAME(pad), "audio")) return;
@@ -166,29 +211,18 @@ void OnDemuxPad(GstElement*, GstPad* pad, gpointer data) {
   const bool aac = gst_structure_has_name(s, "audio/mpeg") &&
                    gst_structure_get_int(s, "mpegversion", &version) && version == 4;
   gst_caps_unref(caps);
-  if (!aac) {
-    link->leftOut = true;
-    return;
-  }
-  // The encoder holds back many pictures before the first comes out; the
-  // sound waits for them in a queue without a limit (it is small), so that
-  // the demuxer never stops on it.
-  GstElement* queue = gst_element_factory_make("queue", nullptr);
-  g_object_set(queue, "max-size-buffers", 0u, "max-size-bytes", 0u, "max-size-time", guint64{0},
-               nullptr);
-  GstElement* parse = gst_element_factory_make("aacparse", nullptr);
-  gst_bin_add_many(GST_BIN(link->pipeline), queue, parse, nullptr);
-  gst_element_link(queue, parse);
-  GstPad* queueSink = gst_element_get_static_pad(queue, "sink");
-  GstPad* parseSrc = gst_element_get_static_pad(parse, "src");
+  // Not ghosted by the parser: it would take the first unlinked pads,
+  // which the decoder's late pad leaves ambiguous.
+  GstElement* way = gst_parse_bin_from_description(aac ? kAacSound : kOtherSound, FALSE, nullptr);
+  if (way == nullptr) return;
+  gst_bin_add(GST_BIN(link->pipeline), way);
   GstPad* muxSink = gst_element_request_pad_simple(link->mux, "audio_%u");
-  gst_pad_link(pad, queueSink);
-  gst_pad_link(parseSrc, muxSink);
-  gst_object_unref(queueSink);
-  gst_object_unref(parseSrc);
+  gst_pad_link(pad, GhostPad(way, "in", "sink"));
+  GstPad* waySrc = GhostPad(way, "out", "src");
+  if (!aac) gst_pad_add_probe(waySrc, GST_PAD_PROBE_TYPE_BUFFER, SkipPriming, link, nullptr);
+  gst_pad_link(waySrc, muxSink);
   gst_object_unref(muxSink);
-  gst_element_sync_state_with_parent(queue);
-  gst_element_sync_state_with_parent(parse);
+  gst_element_sync_state_with_parent(way);
 }
 
 std::string MissingElements() {
@@ -237,7 +271,7 @@ RenderResult RenderClip(const ClipStretch& stretch, const fs::path& output,
   }
   RenderResult result;
   OverlayPlan plan;
-  if (!PlanOverlay(stretch, options.timeOffsetSeconds, plan, result.why)) {
+  if (!PlanOverlay(stretch, options.timeOffsetSeconds, options.speedUnit, plan, result.why)) {
     return Failed(ClipError::kUnreadable, result.why);
   }
   RenderOptions chosen = options;
@@ -321,9 +355,6 @@ RenderResult RenderClip(const ClipStretch& stretch, const fs::path& output,
   }
   if (result.error == ClipError::kNone && !file.Commit(result.why))
     result.error = ClipError::kFailed;
-  if (result.error == ClipError::kNone && sound.leftOut) {
-    result.note += std::string(result.note.empty() ? "" : "; ") + "the sound is not AAC: left out";
-  }
   if (options.sink != nullptr)
     options.sink->Post(ClipOptions::kFinished, 0, result.error == ClipError::kNone);
   if (result.error != ClipError::kNone) result.note.clear();

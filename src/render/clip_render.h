@@ -7,11 +7,14 @@
 #include <string_view>
 
 #include "catalogue/recording_clip.h"
+#include "catalogue/speed_unit.h"
+#include "map/tile_source.h"
 #include "render/overlay_painter.h"
 
 // A stretch rendered as an MP4 that any phone or web page plays: H.264
 // through x264enc with the drive's data drawn over every picture, the
-// sound copied when it is AAC, the index at the front.
+// sound copied when it is AAC and encoded as AAC when it is not, the index
+// at the front.
 
 enum class RenderSize { kSource, k720p };
 
@@ -32,6 +35,11 @@ struct RenderOptions {
   const std::atomic<bool>* running = nullptr;
   OverlayBlocks blocks = kAllOverlayBlocks;
   OverlayScale scale = OverlayScale::kMedium;
+  OverlayPlace place = OverlayPlace::kBottom;
+  SpeedUnit speedUnit = SpeedUnit::kKmh;
+  // Drawn under the route map when it is a local MBTiles file or tile
+  // folder; a tile server is never asked.
+  TileSource tiles;
   RenderSize size = RenderSize::kSource;
   std::string preset = std::string(kDefaultRenderPreset);
   std::int64_t timeOffsetSeconds = 0;  // added to the recorder's clock

@@ -4,6 +4,9 @@
 #include <QPainterPath>
 #include <algorithm>
 #include <cmath>
+#include <sstream>
+
+#include "map/tile_source.h"
 
 namespace {
 
@@ -21,6 +24,9 @@ const std::array<QColor, 3> kAxisColours = {QColor(0, 255, 0), QColor(255, 0, 0)
 constexpr std::string_view kNoDateTime = "--/--/-- --:--:--";
 constexpr std::string_view kNoSpeed = "---";
 constexpr std::string_view kNoAccel = "--.--G";
+// The closest the route map comes: about a metre a pixel.
+constexpr int kClosestZoom = 17;
+constexpr double kTilePixels = 256;
 
 QFont Font(double pixels, bool bold = true) {
   QFont font(QStringLiteral("DejaVu Sans"));
@@ -49,7 +55,8 @@ void DrawSpeed(QPainter& painter, const QRect& place, double u, const InfoValues
   painter.setFont(Font(24 * u, false));
   const QRect unitText =
       place.adjusted(place.width() - static_cast<int>(78 * u), 0, 0, static_cast<int>(-18 * u));
-  painter.drawText(unitText, Qt::AlignLeft | Qt::AlignBottom, QStringLiteral("km/h"));
+  painter.drawText(unitText, Qt::AlignLeft | Qt::AlignBottom,
+                   QString::fromLatin1(SpeedUnitLabel(info.speedUnit)));
 }
 
 void DrawTime(QPainter& painter, const QRect& place, double u, const InfoValues& info) {
@@ -122,32 +129,62 @@ void DrawEvent(QPainter& painter, const QRect& place, double u, const std::strin
   painter.drawText(place, Qt::AlignCenter, QString::fromStdString(event));
 }
 
-void DrawMap(QPainter& painter, const QRect& place, double u, const OverlayPicture& picture,
-             const std::vector<RoutePoint>& route) {
-  if (route.empty()) return;
-  Backing(painter, place, u);
-  double south = route.front().latitude, north = south;
-  double west = route.front().longitude, east = west;
-  for (const RoutePoint& p : route) {
-    south = std::min(south, p.latitude);
-    north = std::max(north, p.latitude);
-    west = std::min(west, p.longitude);
-    east = std::max(east, p.longitude);
+// The route's fit into the map block: Web Mercator (the world 1 x 1, north
+// up), the route's middle at the block's, scaled to fit inside a margin.
+class MapProjection {
+ public:
+  MapProjection(const QRect& place, double u, const std::vector<RoutePoint>& route) {
+    double west = 1, east = 0, north = 1, south = 0;
+    for (const RoutePoint& p : route) {
+      const QPointF w = World(p.latitude, p.longitude);
+      west = std::min(west, w.x());
+      east = std::max(east, w.x());
+      north = std::min(north, w.y());
+      south = std::max(south, w.y());
+    }
+    const QRectF inner = QRectF(place).adjusted(16 * u, 16 * u, -16 * u, -16 * u);
+    scale_ = std::min({inner.width() / std::max(east - west, 1e-12),
+                       inner.height() / std::max(south - north, 1e-12),
+                       kTilePixels * (1 << kClosestZoom)});
+    middle_ = QPointF((west + east) / 2, (north + south) / 2);
+    centre_ = inner.center();
   }
-  // An equirectangular projection around the route's middle, fitted into
-  // the block with a margin, north up.
-  const double across = std::cos((south + north) / 2 * M_PI / 180);
-  const double spanX = std::max((east - west) * across, 1e-6);
-  const double spanY = std::max(north - south, 1e-6);
-  const QRectF inner = QRectF(place).adjusted(16 * u, 16 * u, -16 * u, -16 * u);
-  const double scale = std::min(inner.width() / spanX, inner.height() / spanY);
-  const QPointF middle = inner.center();
-  const auto at = [&](double latitude, double longitude) {
-    return QPointF(middle.x() + ((longitude - (west + east) / 2) * across) * scale,
-                   middle.y() - (latitude - (south + north) / 2) * scale);
-  };
-  QPainterPath path(at(route.front().latitude, route.front().longitude));
-  for (const RoutePoint& p : route) path.lineTo(at(p.latitude, p.longitude));
+
+  // Where a position sits on the picture.
+  QPointF At(double latitude, double longitude) const {
+    return ToPicture(World(latitude, longitude));
+  }
+  QPointF ToPicture(QPointF world) const { return centre_ + (world - middle_) * scale_; }
+  QPointF ToWorld(QPointF picture) const { return middle_ + (picture - centre_) / scale_; }
+  double scale() const { return scale_; }
+
+ private:
+  static QPointF World(double latitude, double longitude) {
+    const double phi = std::clamp(latitude, -85.0511, 85.0511) * M_PI / 180;
+    return {(longitude + 180) / 360, (1 - std::asinh(std::tan(phi)) / M_PI) / 2};
+  }
+
+  double scale_ = 1;  // picture pixels per world
+  QPointF middle_;    // the route's middle in the world
+  QPointF centre_;    // the block's middle on the picture
+};
+
+void DrawMap(QPainter& painter, const QRect& place, double u, const OverlayPicture& picture,
+             const RouteMap& map) {
+  if (map.route.empty()) return;
+  if (map.ground.isNull()) {
+    Backing(painter, place, u);
+  } else {
+    QPainterPath rounded;
+    rounded.addRoundedRect(place, 8 * u, 8 * u);
+    painter.save();
+    painter.setClipPath(rounded);
+    painter.drawImage(place.topLeft(), map.ground);
+    painter.restore();
+  }
+  const MapProjection projection(place, u, map.route);
+  QPainterPath path(projection.At(map.route.front().latitude, map.route.front().longitude));
+  for (const RoutePoint& p : map.route) path.lineTo(projection.At(p.latitude, p.longitude));
   painter.setRenderHint(QPainter::Antialiasing);
   painter.setBrush(Qt::NoBrush);
   painter.setPen(
@@ -156,14 +193,34 @@ void DrawMap(QPainter& painter, const QRect& place, double u, const OverlayPictu
   if (picture.hasPosition) {
     painter.setPen(QPen(Qt::white, std::max(1.0, 3 * u)));
     painter.setBrush(QColor(255, 60, 60));
-    painter.drawEllipse(at(picture.latitude, picture.longitude), 9 * u, 9 * u);
+    painter.drawEllipse(projection.At(picture.latitude, picture.longitude), 9 * u, 9 * u);
   }
   painter.setRenderHint(QPainter::Antialiasing, false);
 }
 
 }  // namespace
 
-OverlayLayout::OverlayLayout(QSize picture, const OverlayBlocks& blocks, OverlayScale scale)
+std::optional<OverlayBlocks> OverlayBlocksFromNames(std::string_view list) {
+  OverlayBlocks blocks{};
+  std::istringstream names{std::string(list)};
+  for (std::string name; std::getline(names, name, ',');) {
+    const auto* found = std::find(kOverlayBlockNames.begin(), kOverlayBlockNames.end(), name);
+    if (found == kOverlayBlockNames.end()) return std::nullopt;
+    blocks[static_cast<std::size_t>(found - kOverlayBlockNames.begin())] = true;
+  }
+  return blocks;
+}
+
+std::string OverlayBlockNamesOf(const OverlayBlocks& blocks) {
+  std::string names;
+  for (std::size_t block = 0; block < blocks.size(); ++block) {
+    if (blocks[block]) names += (names.empty() ? "" : ",") + std::string(kOverlayBlockNames[block]);
+  }
+  return names;
+}
+
+OverlayLayout::OverlayLayout(QSize picture, const OverlayBlocks& blocks, OverlayScale scale,
+                             OverlayPlace place)
     : blocks_(blocks) {
   unit_ = picture.height() / kDesignHeight * kScales.at(static_cast<std::size_t>(scale));
   const auto px = [this](double design) { return static_cast<int>(std::lround(design * unit_)); };
@@ -177,6 +234,9 @@ OverlayLayout::OverlayLayout(QSize picture, const OverlayBlocks& blocks, Overlay
       QRect(places_[kBlockTime].right() + 1 + margin, bottom - px(154), px(370), px(154));
   places_[kBlockMap] =
       QRect(picture.width() - margin - px(200), bottom - px(200), px(200), px(200));
+  if (place == OverlayPlace::kTop) {
+    for (QRect& r : places_) r.moveTop(picture.height() - r.top() - r.height());
+  }
 }
 
 std::optional<QRect> OverlayLayout::Place(OverlayBlock block) const {
@@ -184,8 +244,45 @@ std::optional<QRect> OverlayLayout::Place(OverlayBlock block) const {
   return places_.at(static_cast<std::size_t>(block));
 }
 
+QImage RouteGround(const OverlayLayout& layout, const std::vector<RoutePoint>& route,
+                   const TileSource& tiles) {
+  const std::optional<QRect> place = layout.Place(kBlockMap);
+  if (!place || route.empty() || tiles.kind() == TileSource::Kind::kServer) return {};
+  const MapProjection projection(*place, layout.unit(), route);
+  // The level whose tiles are drawn at their own size or somewhat smaller,
+  // within the source's levels.
+  const int lowest = std::clamp(tiles.minZoom(), 0, kClosestZoom);
+  const int highest = std::clamp(tiles.maxZoom(), lowest, kClosestZoom);
+  const int zoom = std::clamp(
+      static_cast<int>(std::ceil(std::log2(projection.scale() / kTilePixels))), lowest, highest);
+  const double count = 1 << zoom;
+  const QPointF first = projection.ToWorld(place->topLeft()) * count;
+  const QPointF last = projection.ToWorld(QPointF(place->right() + 1, place->bottom() + 1)) * count;
+  QImage ground(place->size(), QImage::Format_ARGB32_Premultiplied);
+  ground.fill(kBacking);
+  QPainter painter(&ground);
+  painter.setRenderHint(QPainter::SmoothPixmapTransform);
+  painter.translate(-place->topLeft());
+  bool any = false;
+  for (int y = std::max(0, static_cast<int>(std::floor(first.y())));
+       y < std::min(count, std::ceil(last.y())); ++y) {
+    for (int x = std::max(0, static_cast<int>(std::floor(first.x())));
+         x < std::min(count, std::ceil(last.x())); ++x) {
+      QByteArray type;
+      QImage tile;
+      if (!tile.loadFromData(tiles.ReadLocalTile(zoom, x, y, &type))) continue;
+      painter.drawImage(QRectF(projection.ToPicture(QPointF(x, y) / count),
+                               projection.ToPicture(QPointF(x + 1, y + 1) / count)),
+                        tile);
+      any = true;
+    }
+  }
+  painter.end();
+  return any ? ground : QImage();
+}
+
 void DrawOverlayBlock(QPainter& painter, const OverlayLayout& layout, OverlayBlock block,
-                      const OverlayPicture& picture, const std::vector<RoutePoint>& route) {
+                      const OverlayPicture& picture, const RouteMap& map) {
   const std::optional<QRect> place = layout.Place(block);
   if (!place) return;
   const double u = layout.unit();
@@ -199,29 +296,28 @@ void DrawOverlayBlock(QPainter& painter, const OverlayLayout& layout, OverlayBlo
     case kBlockEvents:
       return DrawEvent(painter, *place, u, picture.event);
     case kBlockMap:
-      return DrawMap(painter, *place, u, picture, route);
+      return DrawMap(painter, *place, u, picture, map);
   }
 }
 
 QImage OverlayBlockImage(const OverlayLayout& layout, OverlayBlock block,
-                         const OverlayPicture& picture, const std::vector<RoutePoint>& route) {
+                         const OverlayPicture& picture, const RouteMap& map) {
   const std::optional<QRect> place = layout.Place(block);
   if (!place || place->isEmpty()) return {};
   if (block == kBlockEvents && picture.event.empty()) return {};
-  if (block == kBlockMap && route.empty()) return {};
+  if (block == kBlockMap && map.route.empty()) return {};
   QImage image(place->size(), QImage::Format_ARGB32_Premultiplied);
   image.fill(Qt::transparent);
   QPainter painter(&image);
   painter.translate(-place->topLeft());
-  DrawOverlayBlock(painter, layout, block, picture, route);
+  DrawOverlayBlock(painter, layout, block, picture, map);
   return image;
 }
 
 void DrawOverlay(QPainter& painter, const OverlayLayout& layout, const OverlayPicture& picture,
-                 const std::vector<RoutePoint>& route) {
+                 const RouteMap& map) {
   for (int block = 0; block < kOverlayBlockCount; ++block) {
-    const QImage image =
-        OverlayBlockImage(layout, static_cast<OverlayBlock>(block), picture, route);
+    const QImage image = OverlayBlockImage(layout, static_cast<OverlayBlock>(block), picture, map);
     if (!image.isNull())
       painter.drawImage(layout.Place(static_cast<OverlayBlock>(block))->topLeft(), image);
   }

@@ -48,8 +48,8 @@ InfoValues PanelValues(const SensorTrack& track, std::int32_t frame, std::int64_
 
 }  // namespace
 
-bool PlanOverlay(const ClipStretch& stretch, std::int64_t timeOffsetSeconds, OverlayPlan& plan,
-                 std::string& why) {
+bool PlanOverlay(const ClipStretch& stretch, std::int64_t timeOffsetSeconds, SpeedUnit speedUnit,
+                 OverlayPlan& plan, std::string& why) {
   plan = {};
   std::vector<TimedEvent> events;
   std::vector<std::int64_t> shownNs;  // each picture's start, from the stretch's start
@@ -74,6 +74,7 @@ bool PlanOverlay(const ClipStretch& stretch, std::int64_t timeOffsetSeconds, Ove
     for (std::int64_t p = piece.first; p <= piece.last; ++p) {
       OverlayPicture picture;
       picture.info = PanelValues(track, PanelFrame(*table, p, *frameTime), timeOffsetSeconds);
+      picture.info.speedUnit = speedUnit;
       const auto frame = static_cast<std::size_t>(picture.info.frame);
       const AccelRecord* record =
           frame < track.frameIndex.size() ? track.frameIndex[frame] : nullptr;

@@ -36,7 +36,7 @@ inline constexpr std::int64_t kEventShownMs = 2000;
 
 // Reads the sensor tracks of the stretch's recordings. A picture after the
 // end of its recording's track holds the values the panel holds there (the
-// track's last values). Nothing, with the reason, when a recording cannot
-// be read.
-bool PlanOverlay(const ClipStretch& stretch, std::int64_t timeOffsetSeconds, OverlayPlan& plan,
-                 std::string& why);
+// track's last values). Speeds are shown in `speedUnit`. Nothing, with the
+// reason, when a recording cannot be read.
+bool PlanOverlay(const ClipStretch& stretch, std::int64_t timeOffsetSeconds, SpeedUnit speedUnit,
+                 OverlayPlan& plan, std::string& why);

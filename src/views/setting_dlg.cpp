@@ -22,10 +22,11 @@
 #include "base/shared_fonts.h"
 #include "base/ui_text.h"
 #include "base/viewer_version.h"
+#include "views/overlay_choices.h"
 
 namespace {
 
-constexpr QSize kSize(460, 490);
+constexpr QSize kSize(460, 615);
 
 // A rectangle by its left, top, right and bottom edges (right and bottom
 // outside it).
@@ -88,9 +89,10 @@ constexpr QRect kTileSourceLabelRect(20, 401, 110, 24);
 constexpr QRect kTileSourceBoxRect(130, 401, 155, 24);
 constexpr QRect kTileFileRect(290, 401, 65, 24);
 constexpr QRect kTileFolderRect(360, 401, 65, 24);
-constexpr QRect kNextStartRect(20, 450, 225, 26);
-constexpr QRect kOkRect(255, 450, 85, 26);
-constexpr QRect kCancelRect(350, 450, 85, 26);
+constexpr QRect kOverlayGroup(QPoint(10, 435), QPoint(439, 559));
+constexpr QRect kNextStartRect(20, 570, 225, 26);
+constexpr QRect kOkRect(255, 570, 85, 26);
+constexpr QRect kCancelRect(350, 570, 85, 26);
 
 QGroupBox* AddGroup(QWidget* parent, int text, const QRect& rect) {
   auto* group = new QGroupBox(UiText(text), parent);
@@ -200,6 +202,8 @@ CSettingDlg::CSettingDlg(QObject* messageTarget, QWidget* parent)
 
   AddLabel(this, UiText(kNextStartText), kNextStartRect);
   LoadDisplayChoices();
+  overlayChoices_ = new OverlayChoices(this);
+  overlayChoices_->setGeometry(kOverlayGroup);
 
   auto* ok = new QPushButton(QStringLiteral("OK"), this);
   ok->setGeometry(kOkRect);
@@ -283,11 +287,12 @@ bool CSettingDlg::WriteChangedChoices() {
   if ((zoneChanged || offsetChanged) && messageTarget_ != nullptr) {
     PostAppMessage(messageTarget_, kMessageClockChanged, 0, 0);
   }
-  return true;
+  return overlayChoices_->Save();
 }
 
 void CSettingDlg::showEvent(QShowEvent* event) {
   LoadDisplayChoices();
+  overlayChoices_->Load();
   QDialog::showEvent(event);
 }
 

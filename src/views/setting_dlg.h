@@ -9,6 +9,7 @@ class QComboBox;
 class QLabel;
 class QPushButton;
 class QSpinBox;
+class OverlayChoices;
 
 // The small modeless settings window: four check boxes that switch the kinds
 // of event icons of the acceleration graph and the map, the version text,
@@ -16,10 +17,11 @@ class QSpinBox;
 // clock (its time zone and offset) and the map's tile source. Each toggle
 // posts kMessageIconKind to the message target with wParam = the box's index
 // and lParam = its new state (1 ticked, 0 not); the states last while the
-// program runs. The display choices show what the settings file holds each
-// time the window opens; OK writes the ones the user changed to the file
-// and hides the window; キャンセル only hides it. The language, the unit and
-// the map are taken at the next start; a changed clock posts
+// program runs. The display choices and the choices of clips rendered as
+// MP4s (OverlayChoices) show what the settings file holds each time the
+// window opens; OK writes the ones the user changed to the file and hides
+// the window; キャンセル only hides it. The language, the unit, the map and
+// the clips' choices are taken at the next start; a changed clock posts
 // kMessageClockChanged to the message target, which takes it at once.
 class CSettingDlg : public QDialog {
   Q_OBJECT
@@ -45,6 +47,7 @@ class CSettingDlg : public QDialog {
   QComboBox* tileSourceBox() const { return tileSourceBox_; }
   QPushButton* tileFileButton() const { return tileFileButton_; }
   QPushButton* tileFolderButton() const { return tileFolderButton_; }
+  OverlayChoices* overlayChoices() const { return overlayChoices_; }
 
   void accept() override;
 
@@ -77,6 +80,7 @@ class CSettingDlg : public QDialog {
   QComboBox* tileSourceBox_ = nullptr;
   QPushButton* tileFileButton_ = nullptr;
   QPushButton* tileFolderButton_ = nullptr;
+  OverlayChoices* overlayChoices_ = nullptr;
   // The lists' rows as loaded: only a changed choice is written, so that a
   // value the viewer does not know stays in the file.
   int loadedLanguageRow_ = -1;

@@ -26,7 +26,8 @@ EXPORT = "クリップを書き出す…"
 @pytest.fixture(scope="module")
 def viewer(desktop, programs, card):
     running = start_viewer(desktop, programs, card, ["[CLIP]", "BEFORE_SECONDS=%d" % BEFORE,
-                                                     "AFTER_SECONDS=%d" % AFTER])
+                                                     "AFTER_SECONDS=%d" % AFTER,
+                                                     "[OVERLAY]", "PRESET=ultrafast"])
     yield running
     running.stop()
     shutil.rmtree(running.work, ignore_errors=True)
@@ -172,7 +173,8 @@ def test_c_writes_the_seconds_around_the_picture_shown(viewer, player, programs,
 def test_c_renders_an_mp4_with_the_drives_data(viewer, player, tmp_path):
     """The save dialog's MP4 form, asked for by the name's ".mp4": the same
     pictures, encoded again with the data drawn along their bottom, the
-    index before the media so that a browser starts at once."""
+    index before the media so that a browser starts at once, at the
+    encoder's speed the settings file names."""
     shown = player.paused_at(RECORDING, 0.1)
     viewer.focus()
     viewer.key("c")
@@ -191,6 +193,9 @@ def test_c_renders_an_mp4_with_the_drives_data(viewer, player, tmp_path):
                             "stream=codec_name", "-of", "csv=p=0", str(out)], check=True,
                            capture_output=True, text=True).stdout.strip()
     assert codec == "h264"
+    # x264 writes its options into the stream: ultrafast is the only preset
+    # without CABAC.
+    assert b"cabac=0" in data
 
 
 def test_cancel_in_the_save_dialog_writes_nothing(viewer, player, tmp_path):

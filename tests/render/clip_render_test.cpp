@@ -7,11 +7,18 @@
 
 #include <gtest/gtest.h>
 
+#include <QBuffer>
+#include <QDir>
 #include <QImage>
 #include <QPainter>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <cmath>
+#include <functional>
 #include <map>
 #include <memory>
+#include <set>
 
 #include "catalogue/source_events.h"
 #include "container/sensor_track.h"
@@ -29,7 +36,8 @@ constexpr double kMinPsnr = 30;
 constexpr double kCloser = 3;  // dB
 
 // Pictures `numbers` (ascending, from 0) of a movie as ffmpeg decodes them.
-std::vector<QImage> Pictures(const fs::path& movie, const std::vector<int>& numbers) {
+std::vector<QImage> Pictures(const fs::path& movie, const std::vector<int>& numbers,
+                             QSize size = {kWidth, kHeight}) {
   std::string select;
   for (const int n : numbers)
     select += (select.empty() ? "" : "+") + ("eq(n\\," + std::to_string(n) + ")");
@@ -38,10 +46,10 @@ std::vector<QImage> Pictures(const fs::path& movie, const std::vector<int>& numb
        "-vsync", "0", "-f", "rawvideo", "-"});
   EXPECT_EQ(decoded.failure + decoded.errors, "");
   std::vector<QImage> pictures;
-  const std::size_t size = std::size_t{kWidth} * kHeight * 3;
-  for (std::size_t at = 0; at + size <= decoded.output.size(); at += size) {
-    pictures.push_back(QImage(reinterpret_cast<const uchar*>(decoded.output.data() + at), kWidth,
-                              kHeight, kWidth * 3, QImage::Format_RGB888)
+  const auto bytes = static_cast<std::size_t>(size.width() * size.height() * 3);
+  for (std::size_t at = 0; at + bytes <= decoded.output.size(); at += bytes) {
+    pictures.push_back(QImage(reinterpret_cast<const uchar*>(decoded.output.data() + at),
+                              size.width(), size.height(), size.width() * 3, QImage::Format_RGB888)
                            .convertToFormat(QImage::Format_RGB32));
   }
   EXPECT_EQ(pictures.size(), numbers.size()) << movie;
@@ -252,7 +260,7 @@ TEST(ClipRender, EveryPictureIsItsSourcePictureWithItsRecordDrawnOverIt) {
     const auto drawn = [&](const OverlayPicture& values) {
       QImage picture = under.copy();
       QPainter painter(&picture);
-      DrawOverlay(painter, layout, values, route);
+      DrawOverlay(painter, layout, values, {route, {}});
       return picture;
     };
     const QImage reference = drawn(shown);
@@ -274,24 +282,204 @@ TEST(ClipRender, EveryPictureIsItsSourcePictureWithItsRecordDrawnOverIt) {
   EXPECT_GE(eventsSeen, 2);
 }
 
-TEST(ClipRender, BeepsStayWithTheirPictures) {
+// A 256 x 256 tile of one grey with a darker grid on it, as PNG: where
+// the tiles sit and how large they are drawn shows.
+QByteArray TilePng(QColor colour) {
+  QImage tile(256, 256, QImage::Format_RGB32);
+  tile.fill(colour);
+  QPainter grid(&tile);
+  grid.setPen(QPen(colour.darker(250), 3));
+  for (int at = 0; at < 256; at += 64) {
+    grid.drawLine(at, 0, at, 255);
+    grid.drawLine(0, at, 255, at);
+  }
+  grid.end();
+  QByteArray png;
+  QBuffer buffer(&png);
+  buffer.open(QIODevice::WriteOnly);
+  tile.save(&buffer, "PNG");
+  return png;
+}
+
+// Calls `each` with every tile (z, x, y) within two tiles of a position of
+// `track`, at every level the route map may use.
+void ForTilesAround(const SensorTrack& track, const std::function<void(int, int, int)>& each) {
+  for (int z = 0; z <= 17; ++z) {
+    std::set<std::pair<int, int>> done;
+    for (const PositionRecord& p : track.positions) {
+      if (p.valid == 0) continue;
+      const double n = 1 << z;
+      const double phi = p.latitude * M_PI / 180;
+      const int x = static_cast<int>((p.longitude + 180) / 360 * n);
+      const int y = static_cast<int>((1 - std::asinh(std::tan(phi)) / M_PI) / 2 * n);
+      for (int dx = -2; dx <= 2; ++dx) {
+        for (int dy = -2; dy <= 2; ++dy) {
+          if (x + dx < 0 || y + dy < 0 || x + dx >= n || y + dy >= n) continue;
+          if (done.insert({x + dx, y + dy}).second) each(z, x + dx, y + dy);
+        }
+      }
+    }
+  }
+}
+
+// A folder of z/x/y.png tiles around the track, in one colour.
+QString TileFolder(const fs::path& root, const SensorTrack& track, QColor colour) {
+  const QByteArray png = TilePng(colour);
+  const QString folder = QString::fromStdString(root.string());
+  ForTilesAround(track, [&](int z, int x, int y) {
+    QDir().mkpath(QStringLiteral("%1/%2/%3").arg(folder).arg(z).arg(x));
+    QFile file(QStringLiteral("%1/%2/%3/%4.png").arg(folder).arg(z).arg(x).arg(y));
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(png) == png.size());
+  });
+  return folder;
+}
+
+// An MBTiles file of tiles around the track, in one colour (rows from the
+// south).
+QString TileFile(const fs::path& path, const SensorTrack& track, QColor colour) {
+  const QByteArray png = TilePng(colour);
+  const QString name = QString::fromStdString(path.string());
+  {
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("tiles"));
+    db.setDatabaseName(name);
+    EXPECT_TRUE(db.open());
+    QSqlQuery q(db);
+    EXPECT_TRUE(
+        q.exec(QStringLiteral("CREATE TABLE tiles (zoom_level integer, tile_column "
+                              "integer, tile_row integer, tile_data blob)")));
+    db.transaction();
+    ForTilesAround(track, [&](int z, int x, int y) {
+      q.prepare(QStringLiteral("INSERT INTO tiles VALUES (?, ?, ?, ?)"));
+      q.addBindValue(z);
+      q.addBindValue(x);
+      q.addBindValue((1 << z) - 1 - y);
+      q.addBindValue(png);
+      EXPECT_TRUE(q.exec()) << q.lastError().text().toStdString();
+    });
+    db.commit();
+  }
+  QSqlDatabase::removeDatabase(QStringLiteral("tiles"));
+  return name;
+}
+
+// The window's choices: some blocks only, large, along the top, in mph; the
+// local tiles of a folder or an MBTiles file under the route map.
+TEST(ClipRender, ChosenBlocksPlaceSizeUnitAndLocalTiles) {
   TempDir dir;
-  const std::vector<fs::path> card = GenerateRecordings(
-      dir.path() / "card",
-      {"--folders", "1", "--files", "3", "--seconds", "1", "--size", "160x120", "--beep"});
-  ASSERT_EQ(card.size(), 3u);
-  const StretchResult stretch = StretchBetweenPictures(card, {card[0], 10}, {card[2], 20});
+  const QSize size(640, 360);
+  const std::vector<fs::path> card = Card(dir.path() / "card", "640x360", "4");
+  ASSERT_EQ(card.size(), 2u);
+  const Recording recording(card[0]);
+  // Greys: the same in every colour matrix a decoder may assume.
+  const QColor folderColour(200, 200, 200), fileColour(140, 140, 140);
+  const struct {
+    const char* name;
+    QString tiles;
+    QColor colour;
+  } sources[] = {
+      {"tile folder", TileFolder(dir.path() / "tiles", *recording.track, folderColour),
+       folderColour},
+      {"MBTiles", TileFile(dir.path() / "tiles.mbtiles", *recording.track, fileColour), fileColour},
+  };
+  const StretchResult stretch = StretchBetweenPictures(card, {card[0], 0}, {card[0], 119});
   ASSERT_EQ(stretch.error, ClipError::kNone) << stretch.why;
-  const fs::path output = dir.path() / "beeps.mp4";
-  const RenderResult result = RenderClip(stretch.stretch, output, {.preset = "ultrafast"});
-  ASSERT_EQ(result.error, ClipError::kNone) << result.why;
-  const double expected[] = {20 / 30.0, 50 / 30.0};
-  const std::pair<const char*, std::vector<double>> decoded[] = {
-      {"ffmpeg", BeepStarts(FfmpegSound(output))},
-      {"GStreamer", BeepStarts(GstreamerSound(output, dir.path() / "a.raw"))}};
-  for (const auto& [decoder, starts] : decoded) {
-    ASSERT_EQ(starts.size(), 2u) << decoder;
-    for (std::size_t k = 0; k < 2; ++k) EXPECT_NEAR(starts[k], expected[k], kAudioFrame) << decoder;
+  std::vector<RoutePoint> route;
+  for (std::size_t record = 0; record < 40; ++record) {
+    const PositionRecord& p = recording.track->positions[record];
+    if (p.valid != 0) route.push_back({p.latitude, p.longitude});
+  }
+  ASSERT_GT(route.size(), 1u);
+  const OverlayBlocks blocks = {true, true, false, false, true};
+  const OverlayLayout layout(size, blocks, OverlayScale::kLarge, OverlayPlace::kTop);
+  const OverlayLayout bottom(size, kAllOverlayBlocks);
+  const std::vector<int> checked = {0, 119};
+  const std::vector<QImage> source = Pictures(card[0], checked, size);
+  for (const auto& s : sources) {
+    SCOPED_TRACE(s.name);
+    const TileSource tiles = TileSource::FromSetting(s.tiles);
+    const fs::path output = dir.path() / (std::string(s.name) + ".mp4");
+    const RenderResult result = RenderClip(stretch.stretch, output,
+                                           {.blocks = blocks,
+                                            .scale = OverlayScale::kLarge,
+                                            .place = OverlayPlace::kTop,
+                                            .speedUnit = SpeedUnit::kMph,
+                                            .tiles = tiles,
+                                            .preset = "ultrafast"});
+    ASSERT_EQ(result.error, ClipError::kNone) << result.why;
+    const RouteMap map{route, RouteGround(layout, route, tiles)};
+    ASSERT_FALSE(map.ground.isNull());
+    const std::vector<QImage> rendered = Pictures(output, checked, size);
+    ASSERT_EQ(rendered.size(), checked.size());
+    for (std::size_t i = 0; i < checked.size(); ++i) {
+      SCOPED_TRACE("picture " + std::to_string(checked[i]));
+      OverlayPicture shown = recording.At(checked[i]);
+      shown.info.speedUnit = SpeedUnit::kMph;
+      const auto drawn = [&](const OverlayPicture& values) {
+        QImage picture = source[i].copy();
+        QPainter painter(&picture);
+        DrawOverlay(painter, layout, values, map);
+        return picture;
+      };
+      const QImage reference = drawn(shown);
+      for (int block = 0; block < kOverlayBlockCount; ++block) {
+        const auto place = layout.Place(static_cast<OverlayBlock>(block));
+        // The blocks that are off leave the picture as it was.
+        const QRect region = place ? *place : *bottom.Place(static_cast<OverlayBlock>(block));
+        EXPECT_GE(Psnr(rendered[i], place ? reference : source[i], region), kMinPsnr)
+            << kOverlayBlockNames[block];
+      }
+      EXPECT_LT(layout.Place(kBlockMap)->bottom(), size.height() / 2) << "along the top";
+      // The tiles fill most of the map block.
+      const QRect mapPlace = *layout.Place(kBlockMap);
+      int tilePixels = 0;
+      for (int y = mapPlace.top(); y <= mapPlace.bottom(); ++y) {
+        for (int x = mapPlace.left(); x <= mapPlace.right(); ++x) {
+          const QRgb p = rendered[i].pixel(x, y);
+          tilePixels += std::abs(qRed(p) - s.colour.red()) +
+                                    std::abs(qGreen(p) - s.colour.green()) +
+                                    std::abs(qBlue(p) - s.colour.blue()) <
+                                60
+                            ? 1
+                            : 0;
+        }
+      }
+      EXPECT_GT(tilePixels, mapPlace.width() * mapPlace.height() / 2);
+      // The speed and its unit are in mph.
+      OverlayPicture kmh = shown;
+      kmh.info.speedUnit = SpeedUnit::kKmh;
+      EXPECT_GT(CloserBy(rendered[i], reference, drawn(kmh)), kCloser) << "mph";
+    }
+  }
+}
+
+// AAC sound is copied, other sound is encoded as AAC; both stay in step.
+TEST(ClipRender, BeepsStayWithTheirPictures) {
+  for (const char* audio : {"aac", "pcm"}) {
+    SCOPED_TRACE(audio);
+    TempDir dir;
+    const std::vector<fs::path> card =
+        GenerateRecordings(dir.path() / "card", {"--folders", "1", "--files", "3", "--seconds", "1",
+                                                 "--size", "160x120", "--beep", "--audio", audio});
+    ASSERT_EQ(card.size(), 3u);
+    const StretchResult stretch = StretchBetweenPictures(card, {card[0], 10}, {card[2], 20});
+    ASSERT_EQ(stretch.error, ClipError::kNone) << stretch.why;
+    const fs::path output = dir.path() / "beeps.mp4";
+    const RenderResult result = RenderClip(stretch.stretch, output, {.preset = "ultrafast"});
+    ASSERT_EQ(result.error, ClipError::kNone) << result.why;
+    EXPECT_EQ(result.note, "");
+    const mkcard::ProgramResult codec =
+        mkcard::RunProgram({"ffprobe", "-v", "error", "-select_streams", "a", "-show_entries",
+                            "stream=codec_name", "-of", "csv=p=0", output.string()});
+    EXPECT_EQ(codec.output, "aac\n");
+    const double expected[] = {20 / 30.0, 50 / 30.0};
+    const std::pair<const char*, std::vector<double>> decoded[] = {
+        {"ffmpeg", BeepStarts(FfmpegSound(output))},
+        {"GStreamer", BeepStarts(GstreamerSound(output, dir.path() / "a.raw"))}};
+    for (const auto& [decoder, starts] : decoded) {
+      ASSERT_EQ(starts.size(), 2u) << decoder;
+      for (std::size_t k = 0; k < 2; ++k)
+        EXPECT_NEAR(starts[k], expected[k], kAudioFrame) << decoder;
+    }
   }
 }
 

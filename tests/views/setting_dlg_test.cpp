@@ -27,7 +27,9 @@
 #include "base/display_choices.h"
 #include "base/settings_file.h"
 #include "base/ui_text.h"
+#include "render/overlay_settings.h"
 #include "scoped_work_folder.h"
+#include "views/overlay_choices.h"
 
 namespace {
 
@@ -65,6 +67,7 @@ TEST(SettingDlg, ControlsInEveryWording) {
     QString iconGroup;
     QString versionGroup;
     QString displayGroup;
+    QString overlayGroup;
     QString cancel;
     QStringList languages;
   } wordings[] = {
@@ -76,6 +79,7 @@ TEST(SettingDlg, ControlsInEveryWording) {
        QStringLiteral("加速度グラフ/マップアイコン表示設定"),
        QStringLiteral("バージョン情報"),
        QStringLiteral("表示"),
+       QStringLiteral("MP4のデータ表示"),
        QStringLiteral("キャンセル"),
        {QStringLiteral("自動"), QStringLiteral("日本語"), QStringLiteral("English")}},
       {"en_US",
@@ -86,6 +90,7 @@ TEST(SettingDlg, ControlsInEveryWording) {
        QStringLiteral("表示設定"),
        QStringLiteral("バージョン情報"),
        QStringLiteral("表示"),
+       QStringLiteral("MP4のデータ表示"),
        QStringLiteral("キャンセル"),
        {QStringLiteral("自動"), QStringLiteral("日本語"), QStringLiteral("English")}},
       {"ja_JP",
@@ -96,6 +101,7 @@ TEST(SettingDlg, ControlsInEveryWording) {
        QStringLiteral("G-sensor graph and map icons"),
        QStringLiteral("Version"),
        QStringLiteral("Display"),
+       QStringLiteral("Data on MP4 clips"),
        QStringLiteral("Cancel"),
        {QStringLiteral("Automatic"), QStringLiteral("Japanese"), QStringLiteral("English")}},
   };
@@ -111,7 +117,7 @@ TEST(SettingDlg, ControlsInEveryWording) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
     EXPECT_FALSE(dialog.isModal());
     EXPECT_EQ(dialog.windowTitle(), wording.title);
-    EXPECT_EQ(dialog.size(), QSize(460, 490));
+    EXPECT_EQ(dialog.size(), QSize(460, 615));
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     EXPECT_LE((dialog.geometry().center() - screen.center()).manhattanLength(), 2);
 
@@ -135,7 +141,8 @@ TEST(SettingDlg, ControlsInEveryWording) {
     const std::vector<std::pair<QString, QRect>> expectedGroups = {
         {wording.iconGroup, QRect(10, 10, 430, 160)},
         {wording.versionGroup, QRect(10, 170, 430, 110)},
-        {wording.displayGroup, QRect(10, 280, 430, 160)}};
+        {wording.displayGroup, QRect(10, 280, 430, 160)},
+        {wording.overlayGroup, QRect(10, 435, 430, 125)}};
     EXPECT_EQ(groups, expectedGroups);
     // The boxes lie over the group box, so that clicks reach them.
     EXPECT_EQ(dialog.childAt(boxRects[2].topLeft() + QPoint(5, 20)), dialog.kindBox(2));
@@ -355,6 +362,63 @@ TEST(SettingDlg, VersionTextCarriesTheBuildYear) {
                 .arg(built.right(4)));
   EXPECT_EQ(CSettingDlg::VersionText(""),
             QStringLiteral("version 2.0.0.0\nCopyright (C) the Kestrel Viewer project"));
+}
+
+QString OverlayValue(const char* key) {
+  return ReadIniString(QStringLiteral("OVERLAY"), QString::fromLatin1(key));
+}
+
+TEST(SettingDlg, OkWritesTheChangedOverlayChoicesAndKeepsUnknownOnes) {
+  ScopedWorkFolder folder;
+  const QString overlay = QStringLiteral("OVERLAY");
+  ASSERT_TRUE(WriteIniString(overlay, QStringLiteral("SIZE"), QStringLiteral("XL")));
+  ASSERT_TRUE(WriteIniString(overlay, QStringLiteral("PLACE"), QStringLiteral("top")));
+  ASSERT_TRUE(WriteIniString(overlay, QStringLiteral("PRESET"), QStringLiteral("placebo")));
+  CSettingDlg dialog(nullptr);
+  dialog.show();
+  OverlayChoices* choices = dialog.overlayChoices();
+  EXPECT_EQ(choices->sizeList()->currentText(), u"M") << "an unknown size shows the default";
+  EXPECT_EQ(choices->placeList()->currentIndex(), 1) << "along the top, as in the file";
+  EXPECT_EQ(choices->presetList()->currentText(),
+            QString::fromLatin1(kDefaultRenderPreset.data(),
+                                static_cast<qsizetype>(kDefaultRenderPreset.size())));
+  for (int block = 0; block < kOverlayBlockCount; ++block)
+    EXPECT_TRUE(choices->blockBox(static_cast<OverlayBlock>(block))->isChecked()) << block;
+
+  // Cancel writes nothing.
+  choices->blockBox(kBlockMap)->setChecked(false);
+  dialog.reject();
+  EXPECT_EQ(OverlayValue("BLOCKS"), u"");
+
+  dialog.show();
+  EXPECT_TRUE(choices->blockBox(kBlockMap)->isChecked());
+  choices->blockBox(kBlockMap)->setChecked(false);
+  choices->blockBox(kBlockG)->setChecked(false);
+  choices->outputList()->setCurrentIndex(1);
+  choices->presetList()->setCurrentText(QStringLiteral("fast"));
+  dialog.accept();
+  EXPECT_EQ(OverlayValue("BLOCKS"), u"time,speed,events");
+  EXPECT_EQ(OverlayValue("OUTPUT_SIZE"), u"720p");
+  EXPECT_EQ(OverlayValue("PRESET"), u"fast");
+  EXPECT_EQ(OverlayValue("SIZE"), u"XL") << "left as the user wrote it";
+  EXPECT_EQ(OverlayValue("PLACE"), u"top");
+
+  // What the window renders with; no block at all is a choice too.
+  ASSERT_TRUE(WriteIniString(QStringLiteral("DISPLAY"), QStringLiteral("TIME_OFFSET"),
+                             QStringLiteral("-7")));
+  const RenderOptions options = RenderOptionsFromSettings();
+  EXPECT_EQ(options.blocks, (OverlayBlocks{true, true, false, true, false}));
+  EXPECT_EQ(options.scale, OverlayScale::kMedium);
+  EXPECT_EQ(options.place, OverlayPlace::kTop);
+  EXPECT_EQ(options.size, RenderSize::k720p);
+  EXPECT_EQ(options.preset, "fast");
+  EXPECT_EQ(options.timeOffsetSeconds, -7);
+  dialog.show();
+  for (int block = 0; block < kOverlayBlockCount; ++block)
+    choices->blockBox(static_cast<OverlayBlock>(block))->setChecked(false);
+  dialog.accept();
+  EXPECT_EQ(OverlayValue("BLOCKS"), u"none");
+  EXPECT_EQ(ReadOverlaySettings().blocks, OverlayBlocks{});
 }
 
 }  // namespace
