@@ -177,10 +177,10 @@ const std::array<const char16_t*, kUiTextUsedSlots> kEnglishWording = {
     u"",  // 161
     u"",  // 162
     u"",  // 163
-    u"",  // 164
-    u"",  // 165
-    u"",  // 166
-    u"",  // 167
+    u"Start",  // 164
+    u"End",  // 165
+    u"Original format (lossless)",  // 166
+    u"MP4 with the drive's data",  // 167
     u"Data on MP4 clips",  // 168
     u"Time",  // 169
     u"Speed",  // 170

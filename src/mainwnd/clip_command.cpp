@@ -26,8 +26,8 @@ QString ClipFailureMessage(const std::string& why) {
 }
 
 // The two forms a clip is saved in, chosen by the save dialog's file type.
-const QString kLosslessFilter = QStringLiteral("元の形式（無劣化） (*.mov *.MOV)");
-const QString kRenderedFilter = QStringLiteral("MP4（データ表示付き） (*.mp4)");
+constexpr int kLosslessForm = 166;  // "元の形式（無劣化）"
+constexpr int kRenderedForm = 167;  // "MP4（データ表示付き）"
 
 struct ClipOutput {
   QString path;           // "" when cancelled
@@ -36,20 +36,22 @@ struct ClipOutput {
 
 // The clip's output and its form, asked with the save dialog.
 ClipOutput AskClipPath(QWidget* owner, const QString& proposal) {
+  const QString lossless = UiText(kLosslessForm) + QStringLiteral(" (*.mov *.MOV)");
+  const QString rendered = UiText(kRenderedForm) + QStringLiteral(" (*.mp4)");
   QFileDialog dialog(owner);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
-  dialog.setNameFilters({kLosslessFilter, kRenderedFilter});
+  dialog.setNameFilters({lossless, rendered});
   dialog.setDefaultSuffix(QStringLiteral("mov"));
   QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
-                   [&dialog](const QString& filter) {
-                     dialog.setDefaultSuffix(filter == kRenderedFilter ? QStringLiteral("mp4")
+                   [&dialog, rendered](const QString& filter) {
+                     dialog.setDefaultSuffix(filter == rendered ? QStringLiteral("mp4")
                                                                        : QStringLiteral("mov"));
                    });
   dialog.selectFile(proposal);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
   // A name typed with ".mp4" asks for the MP4 too.
   const QString path = dialog.selectedFiles().front();
-  return {path, dialog.selectedNameFilter() == kRenderedFilter ||
+  return {path, dialog.selectedNameFilter() == rendered ||
                     path.endsWith(QStringLiteral(".mp4"), Qt::CaseInsensitive)};
 }
 

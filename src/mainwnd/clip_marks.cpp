@@ -5,12 +5,16 @@
 #include <QFile>
 
 #include "base/path_text.h"
+#include "base/ui_text.h"
 #include "browser/filer_container.h"
 #include "catalogue/source_entries.h"
 #include "controls/skin_slider_ctrl.h"
 #include "mainwnd/kestrel_dlg.h"
 
 namespace {
+
+constexpr int kStartWord = 164;  // "開始"
+constexpr int kEndWord = 165;    // "終了"
 
 // The recorder's clock at `mark`, "08:31:02"; empty when its recording
 // cannot be read.
@@ -83,8 +87,8 @@ QString ClipMarks::Note() const {
   const auto name = [&](const std::optional<Mark>& mark, const QString& word) {
     if (mark && mark->picture.recording != shown) parts << word + QChar(' ') + mark->clock;
   };
-  name(start_, QStringLiteral("開始"));
-  name(end_, QStringLiteral("終了"));
+  name(start_, UiText(kStartWord));
+  name(end_, UiText(kEndWord));
   return parts.join(QChar(' '));
 }
 
