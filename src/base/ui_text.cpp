@@ -175,6 +175,12 @@ constexpr std::array<const char16_t*, kUiTextUsedSlots> kWording0 = {
     u"修復…",  // 155
     u"録画を修復できませんでした。",  // 156
     u"修復に使う同じカメラの正常な録画を選んでください",  // 157
+    u"再生速度x-1.0",  // 158
+    u"再生速度x-2.0",  // 159
+    u"再生速度x-4.0",  // 160
+    u"再生速度x-0.5",  // 161
+    u"再生速度x-0.25",  // 162
+    u"逆再生",  // 163
 };
 
 // Wording 1 differs from wording 0 in these slots only.

@@ -9,7 +9,7 @@
 // tooltip, menu item, column title and message of the viewer is taken from
 // here. The table has 260 slots per wording, of which slots 0 to 157 hold
 // text; the others are empty.
-constexpr int kUiTextUsedSlots = 158;
+constexpr int kUiTextUsedSlots = 164;
 constexpr int kUiLanguageCount = 3;
 constexpr int kEnglishUiLanguage = 2;
 

@@ -171,5 +171,11 @@ const std::array<const char16_t*, kUiTextUsedSlots> kEnglishWording = {
     u"Repair…",  // 155
     u"Could not repair the recording.",  // 156
     u"Choose a healthy recording from the same camera to repair with",  // 157
+    u"Speed x-1.0",  // 158
+    u"Speed x-2.0",  // 159
+    u"Speed x-4.0",  // 160
+    u"Speed x-0.5",  // 161
+    u"Speed x-0.25",  // 162
+    u"Play backwards",  // 163
 };
 // clang-format on

@@ -11,8 +11,11 @@ constexpr int kNone = Qt::NoModifier;
 constexpr int kShift = Qt::ShiftModifier;
 constexpr int kCtrl = Qt::ControlModifier;
 
-constexpr std::array<KeyBinding, 29> kBindings = {{
+constexpr std::array<KeyBinding, 32> kBindings = {{
     {Qt::Key_Space, kNone, kCmdPlayPause, "再生／一時停止"},
+    {Qt::Key_J, kNone, kKeyBackwards, "逆再生（もう一度で速く）"},
+    {Qt::Key_K, kNone, kKeyPauseOnly, "一時停止"},
+    {Qt::Key_L, kNone, kKeyForwards, "再生（もう一度で速く）"},
     {Qt::Key_Period, kNone, kKeyStepForward, "1コマ進む"},
     {Qt::Key_Comma, kNone, kKeyStepBack, "1コマ戻る"},
     {Qt::Key_Left, kNone, kKeySeekBack5, "5秒戻る"},

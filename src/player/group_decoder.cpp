@@ -69,7 +69,8 @@ bool GroupDecoder::Failed() const {
 }
 
 bool GroupDecoder::Decode(std::int64_t startNs, std::int64_t stopNs,
-                          const std::function<void(GstSample*)>& take) {
+                          const std::function<void(GstSample*)>& take,
+                          const std::atomic<bool>* cancel) {
   if (!Start()) return false;
   const auto flags = static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
   if (!gst_element_seek(pipeline_, 1.0, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET,
@@ -80,6 +81,10 @@ bool GroupDecoder::Decode(std::int64_t startNs, std::int64_t stopNs,
   bool ok = true;
   auto lastPicture = std::chrono::steady_clock::now();
   while (!gst_app_sink_is_eos(GST_APP_SINK(sink_))) {
+    if (cancel != nullptr && *cancel) {
+      ok = false;
+      break;
+    }
     GstSample* sample = gst_app_sink_try_pull_sample(GST_APP_SINK(sink_), kPullSlice);
     if (sample != nullptr) {
       take(sample);

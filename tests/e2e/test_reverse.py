@@ -1,0 +1,51 @@
+"""Playing backwards in the real viewer: `j` plays the picture backwards, the
+rate label says so, and at the start of a recording the previous recording
+of the list goes on backwards from its last picture."""
+
+from viewer import FPS, RECORDING, wait_for
+
+
+def rate_label(viewer):
+    labels = viewer.find_all(viewer.main_window(), role="label", depth=1)
+    return next((n.name for n in labels if n.name.startswith("再生速度")), "")
+
+
+def test_j_plays_backwards_into_the_previous_recording(viewer, player):
+    index = player.names.index(RECORDING)
+    start = player.paused_at(RECORDING, 0.2)
+    viewer.focus()
+    viewer.key("j")
+    wait_for(player.playing, what="playing after j")
+    wait_for(lambda: rate_label(viewer) == "再生速度x-1.0",
+             what="the backwards rate, not %r" % rate_label(viewer))
+
+    # The picture runs down to the recording's start, then on from the end of
+    # the one before; every read is below the one before it.
+    seen = [start]
+    previous = index - 1
+
+    def reached_previous():
+        shown = player.picture()
+        if shown != seen[-1]:
+            assert shown[0] in (index, previous), seen[-3:] + [shown]
+            if shown[0] == seen[-1][0]:
+                assert shown[1] < seen[-1][1], "not backwards: %s" % (seen[-3:] + [shown])
+            else:
+                assert shown[0] == previous and seen[-1][0] == index, seen[-3:] + [shown]
+            seen.append(shown)
+        return shown[0] == previous and len(seen) > 2 and seen[-2][0] == previous
+    wait_for(reached_previous, 30, step=0.05, what="the previous recording backwards")
+    crossing = next(i for i, s in enumerate(seen) if s[0] == previous)
+    assert seen[crossing - 1][1] < FPS, "the current one ran down to its start: %s" % seen
+    assert seen[crossing][1] > 9 * FPS, "the previous one from its end: %s" % seen
+    assert len([s for s in seen if s[0] == index]) >= 3, seen
+    # Its sensor track came with it: the list shows it as the one playing,
+    # and it still plays backwards at x-1.0.
+    assert viewer.state(viewer.find(player.names[previous], "list item",
+                                    root=viewer.main_window()), "selected")
+    assert rate_label(viewer) == "再生速度x-1.0"
+
+    viewer.key("k")
+    wait_for(lambda: not player.playing(), what="the pause after k")
+    paused = player.settled_picture()
+    assert paused[0] == previous
