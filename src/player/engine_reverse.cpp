@@ -1,6 +1,7 @@
 // Playing backwards: the direction beside the rate.
 #include "player/engine_reverse.h"
 
+#include "player/movie_static.h"
 #include "player/player_engine.h"
 #include "player/rate_codes.h"
 

@@ -48,11 +48,13 @@ void ReversePlayer::SetSpeed(double speed) { speed_ = speed; }
 void ReversePlayer::DecodeBackwards(std::int64_t from) {
   const std::int64_t half = table_.LengthNs() / 2;
   std::int64_t last = from;
+  // The top of the lowest stretch decoded: the next one waits until that
+  // one is being shown.
+  std::int64_t lowestTop = from;
   while (!stop_ && last >= lowest_) {
     {
-      // At most one stretch ahead of the picture shown.
       std::unique_lock lock(mutex_);
-      changed_.wait(lock, [&] { return stop_ || wanted_ - decodedDown_ + 1 <= stretch_; });
+      changed_.wait(lock, [&] { return stop_ || wanted_ <= lowestTop; });
     }
     if (stop_) return;
     // Pictures the showing has passed meanwhile are not decoded.
@@ -79,6 +81,7 @@ void ReversePlayer::DecodeBackwards(std::int64_t from) {
     }
     changed_.notify_all();
     if (!decoded) return;
+    lowestTop = last;
     last = first - 1;
   }
 }

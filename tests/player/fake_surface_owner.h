@@ -24,9 +24,9 @@ class FakeOwner : public CMovieStaticOwner {
     lastL = l;
   }
   void OnMediaOpenFailed() override { ++failed; }
-  void OnReverseStopped(bool failed) override {
+  void OnReverseStopped(bool decodeFailed) override {
     ++reverseStops;
-    reverseFailures += failed ? 1 : 0;
+    reverseFailures += decodeFailed ? 1 : 0;
   }
   void OnGraphNotify(std::intptr_t, std::intptr_t) override { ++graph; }
   void OnPopupMenu(const QPoint& p) override {
