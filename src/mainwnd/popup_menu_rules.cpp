@@ -40,10 +40,10 @@ void AddViewerItems(std::vector<PopupItem>& items, const PopupInputs& in) {
 void AddKeyItems(std::vector<PopupItem>& items, const PopupInputs& in) {
   const bool open = in.engineReady && in.playState != 0;
   AddSeparator(items);
-  items.push_back({kCmdStepForward, PopupText::kStepForward, !open});
-  items.push_back({kCmdStepBack, PopupText::kStepBack, !open});
   items.push_back({kCmdBackwards, PopupText::kBackwards, !open, true,
                    open && in.playState == 2 && in.backwards});
+  items.push_back({kCmdStepForward, PopupText::kStepForward, !open});
+  items.push_back({kCmdStepBack, PopupText::kStepBack, !open});
   items.push_back({kCmdKeyHelp, PopupText::kKeyHelp});
 }
 

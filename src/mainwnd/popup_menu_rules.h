@@ -52,7 +52,6 @@ struct PopupItem {
 // list of the whole source and its GPX export (greyed with an empty list),
 // after another with the clip's marks (greyed without an open movie) and
 // its export (greyed until the marks make a stretch that can be written),
-// and after a last one with the picture steps and playing backwards
-// (greyed without an open movie, checked while it plays backwards) and the
-// key help.
+// and after a last one with playing backwards (checked while it does) and
+// the picture steps (greyed without an open movie) and the key help.
 std::vector<PopupItem> PopupMenuItems(const PopupInputs& in);

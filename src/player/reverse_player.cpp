@@ -9,6 +9,13 @@
 #include "player/picture_cache.h"
 #include "player/player.h"
 
+namespace {
+
+// Pictures a picture may come late and the pace still catch up.
+constexpr int kCatchUp = 4;
+
+}  // namespace
+
 ReversePlayer::ReversePlayer(CPlayer& player, const PictureTable& table, PictureCache& cache,
                              GroupDecoder& decoder, QObject* target, std::size_t pictureBytes,
                              std::int64_t from, double speed)
@@ -116,9 +123,10 @@ void ReversePlayer::ShowBackwards(std::int64_t from) {
       changed_.notify_all();
       continue;
     }
-    // The first picture at once; after a stall the pace starts again from it.
+    // The first picture at once. A picture a little late is shown at once
+    // and the pace catches up; after a longer stall it starts again from it.
     const Clock::time_point now = Clock::now();
-    if (first || now > due + interval) due = now;
+    if (first || now > due + kCatchUp * interval) due = now;
     {
       std::unique_lock lock(mutex_);
       if (changed_.wait_until(lock, due, [&] { return stop_.load(); })) {

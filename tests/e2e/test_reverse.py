@@ -49,3 +49,19 @@ def test_j_plays_backwards_into_the_previous_recording(viewer, player):
     wait_for(lambda: not player.playing(), what="the pause after k")
     paused = player.settled_picture()
     assert paused[0] == previous
+
+    # The popup menu's item plays backwards too, and is checked while it does.
+    x, y, w, h = viewer.extents(player.video())
+    menu = viewer.popup_menu(x + w // 4, y + h // 4)
+    item = viewer.find("逆再生", "menu item", root=menu)
+    assert not viewer.state(item, "checked")
+    viewer.click(item)
+    wait_for(player.playing, what="playing after the menu item")
+    wait_for(lambda: rate_label(viewer) == "再生速度x-1.0", what="the backwards rate again")
+    below = player.picture()
+    wait_for(lambda: player.picture()[1] < below[1] - 5, what="the picture running down")
+    menu = viewer.popup_menu(x + w // 4, y + h // 4)
+    assert viewer.state(viewer.find("逆再生", "menu item", root=menu), "checked")
+    viewer.key("Escape")
+    viewer.key("k")
+    wait_for(lambda: not player.playing(), what="the pause after k")
