@@ -229,7 +229,9 @@ class Keys : public WindowOnCard<3, 12> {
     if (dlg_->windowModes().zoomMode()) dlg_->OnCommand(kCmdZoom);
     if (engine()->playState == 2) dlg_->OnCommand(kCmdPlayPause);
     ASSERT_TRUE(WaitFor([&] { return engine()->playState != 2; }));
-    if (engine()->direction < 0) ASSERT_TRUE(engine::SetDirection(engine(), 1));
+    if (engine()->direction < 0) {
+      ASSERT_TRUE(engine::SetDirection(engine(), 1));
+    }
     if (state == kStopped && engine()->playState == 3) dlg_->OnCommand(kCmdToStart);
     if (state != kStopped && engine()->playState == 1) {
       dlg_->OnCommand(kCmdPlayPause);
@@ -574,7 +576,9 @@ TEST_F(Keys, BackwardsAndForwardsByKeysMenuAndSpaceInEveryPlayState) {
       EXPECT_EQ(engine()->direction, expected.direction);
       EXPECT_EQ(dlg_->rateLabelText(), QString::fromUtf8(expected.label));
       EXPECT_EQ(dlg_->playButton()->property("pauseLook").toBool(), expected.playState == 2);
-      // The picture and the views move the way it plays, or stay.
+      // The picture and the views move the way it plays, or stay (once the
+      // pause's seek to the picture shown has settled).
+      QTest::qWait(300);
       const int start = Position();
       QTest::qWait(400);
       const int moved = Position() - start;
