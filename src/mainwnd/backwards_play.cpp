@@ -65,8 +65,10 @@ void PlaybackCoordinator::OnReverseStopped(bool failed) {
       return;
     }
   }
+  // Paused there at normal speed, as the end of the last recording stops.
   ops_.Pause(engine_);
   ops_.SetDirection(engine_, 1);
+  if (engine_->rateCode != 1) ops_.SetRate(engine_, 1);
   SyncViewsToFrame(ops_.GetPosition(engine_));
   dlg_.SetPlayButtonLook(false);
   dlg_.mapAndMarks().PushMapStatus(1);

@@ -80,8 +80,8 @@ class PlaybackCoordinator : public QObject {
   void OnBackwardsCommand();
   // The engine stopped playing backwards by itself: at the first picture
   // the previous recording of the list goes on backwards from its last
-  // picture (at the first recording it stays paused there); after a failed
-  // decode it stays paused on the last picture shown.
+  // picture (at the first recording it stays paused there at normal speed);
+  // after a failed decode it stays paused on the last picture shown.
   void OnReverseStopped(bool failed);
   // The playback tick (timer 100): moves the views to the engine's frame
   // unless a seek is still on its way.
