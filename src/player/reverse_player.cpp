@@ -67,17 +67,22 @@ void ReversePlayer::DecodeBackwards(std::int64_t from) {
     // Pictures the showing has passed meanwhile are not decoded.
     last = std::min(last, wanted_.load());
     const std::int64_t first = std::max(table_.KeyAtOrBefore(last), last - stretch_ + 1);
-    // A stretch that ends without its last picture (the file was cut) failed.
-    const bool decoded = decoder_.Decode(
-                             table_.StartNs(first) + half, table_.StartNs(last) + half,
-                             [&](GstSample* sample) {
-                               if (const std::optional<std::int64_t> time = StreamTimeOf(sample)) {
-                                 cache_.Put(table_.PictureAt(*time), sample, wanted_);
-                                 changed_.notify_all();
-                               }
-                             },
-                             &stop_) &&
-                         cache_.Holds(last);
+    const auto decode = [&] {
+      return decoder_.Decode(
+                 table_.StartNs(first) + half, table_.StartNs(last + 1),
+                 [&](GstSample* sample) {
+                   if (const std::optional<std::int64_t> time = StreamTimeOf(sample)) {
+                     cache_.Put(table_.PictureAt(*time), sample, wanted_);
+                     changed_.notify_all();
+                   }
+                 },
+                 &stop_) &&
+             cache_.Holds(last);
+    };
+    // A stretch that ends without its last picture is decoded once more (the
+    // second pipeline now and then ends a stretch early right after another);
+    // without it again it failed (the file was cut).
+    const bool decoded = decode() || (!stop_ && decode());
     {
       std::lock_guard lock(mutex_);
       if (decoded) {
