@@ -13,9 +13,6 @@ constexpr int kCtrl = Qt::ControlModifier;
 
 constexpr std::array<KeyBinding, 32> kBindings = {{
     {Qt::Key_Space, kNone, kCmdPlayPause, "再生／一時停止"},
-    {Qt::Key_J, kNone, kKeyBackwards, "逆再生（もう一度で速く）"},
-    {Qt::Key_K, kNone, kKeyPauseOnly, "一時停止"},
-    {Qt::Key_L, kNone, kKeyForwards, "再生（もう一度で速く）"},
     {Qt::Key_Period, kNone, kKeyStepForward, "1コマ進む"},
     {Qt::Key_Comma, kNone, kKeyStepBack, "1コマ戻る"},
     {Qt::Key_Left, kNone, kKeySeekBack5, "5秒戻る"},
@@ -27,6 +24,9 @@ constexpr std::array<KeyBinding, 32> kBindings = {{
     {Qt::Key_BracketLeft, kNone, kCmdSlower, "スロー"},
     {Qt::Key_BracketRight, kNone, kCmdFaster, "早送り"},
     {Qt::Key_Backspace, kNone, kKeyNormalRate, "通常の速度"},
+    {Qt::Key_J, kNone, kKeyBackwards, "逆再生（もう一度で速く）"},
+    {Qt::Key_K, kNone, kKeyPauseOnly, "一時停止"},
+    {Qt::Key_L, kNone, kKeyForwards, "再生（もう一度で速く）"},
     {Qt::Key_Home, kNone, kCmdToStart, "先頭"},
     {Qt::Key_PageUp, kNone, kCmdPrevious, "前の動画"},
     {Qt::Key_PageDown, kNone, kCmdNext, "次の動画"},
