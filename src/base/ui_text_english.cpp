@@ -171,12 +171,12 @@ const std::array<const char16_t*, kUiTextUsedSlots> kEnglishWording = {
     u"Repair…",  // 155
     u"Could not repair the recording.",  // 156
     u"Choose a healthy recording from the same camera to repair with",  // 157
-    u"",  // 158
-    u"",  // 159
-    u"",  // 160
-    u"",  // 161
-    u"",  // 162
-    u"",  // 163
+    u"Speed x-1.0",  // 158
+    u"Speed x-2.0",  // 159
+    u"Speed x-4.0",  // 160
+    u"Speed x-0.5",  // 161
+    u"Speed x-0.25",  // 162
+    u"Play backwards",  // 163
     u"Start",  // 164
     u"End",  // 165
     u"Original format (lossless)",  // 166
@@ -243,5 +243,7 @@ const std::array<const char16_t*, kUiTextUsedSlots> kEnglishWording = {
     u"Clock offset (s):",  // 227
     u"Map:",  // 228
     u"Standard server",  // 229
+    u"Play backwards (again: faster)",  // 230
+    u"Play (again: faster)",  // 231
 };
 // clang-format on

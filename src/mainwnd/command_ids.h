@@ -29,6 +29,8 @@ enum CommandId : int {
   kCmdClipEnd = 38020,
   kCmdClipExport = 38021,
   kCmdClipAround = 38022,
+  // Playing backwards on and off (the popup menu's checked item).
+  kCmdBackwards = 38023,
   kCmdFullScreenAspect = 38200,
   kCmdClose = 13,
   kCmdMinimise = 14,

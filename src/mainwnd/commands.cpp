@@ -92,6 +92,9 @@ void CKestrelDlg::OnCommand(int command) {
     case kCmdStepBack:
       keys().StepPictureBy(-1);
       break;
+    case kCmdBackwards:
+      playback().OnBackwardsCommand();
+      break;
     case kCmdKeyHelp:
       keys().ShowKeyHelp();
       break;

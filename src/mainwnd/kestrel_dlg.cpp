@@ -253,6 +253,8 @@ void CKestrelDlg::OnMediaOpened(std::intptr_t, std::intptr_t) { playback().OnMed
 
 void CKestrelDlg::OnMediaOpenFailed() { playback().OnMediaOpenFailed(); }
 
+void CKestrelDlg::OnReverseStopped(bool failed) { playback().OnReverseStopped(failed); }
+
 void CKestrelDlg::OnZoomClick(int, const QPoint& point) { windowModes().ZoomStep(point); }
 
 void CKestrelDlg::OnToggleFullScreen() { windowModes().OnToggleFullScreen(); }

@@ -131,6 +131,7 @@ class CKestrelDlg : public QDialog, public CMovieStaticOwner {
   void OnEndOfMovie(std::intptr_t wParam, std::intptr_t lParam) override;
   void OnMediaOpened(std::intptr_t wParam, std::intptr_t lParam) override;
   void OnMediaOpenFailed() override;
+  void OnReverseStopped(bool failed) override;
   void OnGraphNotify(std::intptr_t wParam, std::intptr_t lParam) override;
   void OnPopupMenu(const QPoint& screenPoint) override;
   void OnZoomClick(int keyFlags, const QPoint& point) override;

@@ -114,6 +114,9 @@ bool KeyCommands::KeyActionAvailable(int action) {
   switch (action) {
     case kKeyStepForward:
     case kKeyStepBack:
+    case kKeyBackwards:
+    case kKeyPauseOnly:
+    case kKeyForwards:
     case kCmdClipStart:
     case kCmdClipEnd:
     case kCmdClipAround:
@@ -155,6 +158,15 @@ void KeyCommands::RunKeyAction(int action) {
       break;
     case kKeyNormalRate:
       SetNormalRate();
+      break;
+    case kKeyBackwards:
+      dlg_.playback().OnBackwardsKey();
+      break;
+    case kKeyPauseOnly:
+      dlg_.playback().OnPauseKey();
+      break;
+    case kKeyForwards:
+      dlg_.playback().OnForwardsKey();
       break;
     case kKeyNextEvent:
       dlg_.mapAndMarks().OnNextEvent();

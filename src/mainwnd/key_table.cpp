@@ -13,7 +13,7 @@ constexpr int kNone = Qt::NoModifier;
 constexpr int kShift = Qt::ShiftModifier;
 constexpr int kCtrl = Qt::ControlModifier;
 
-constexpr std::array<KeyBinding, 29> kBindings = {{
+constexpr std::array<KeyBinding, 32> kBindings = {{
     {Qt::Key_Space, kNone, kCmdPlayPause, 201},
     {Qt::Key_Period, kNone, kKeyStepForward, 202},
     {Qt::Key_Comma, kNone, kKeyStepBack, 203},
@@ -26,6 +26,9 @@ constexpr std::array<KeyBinding, 29> kBindings = {{
     {Qt::Key_BracketLeft, kNone, kCmdSlower, 17},
     {Qt::Key_BracketRight, kNone, kCmdFaster, 4},
     {Qt::Key_Backspace, kNone, kKeyNormalRate, 206},
+    {Qt::Key_J, kNone, kKeyBackwards, 230},
+    {Qt::Key_K, kNone, kKeyPauseOnly, 11},
+    {Qt::Key_L, kNone, kKeyForwards, 231},
     {Qt::Key_Home, kNone, kCmdToStart, 20},
     {Qt::Key_PageUp, kNone, kCmdPrevious, 207},
     {Qt::Key_PageDown, kNone, kCmdNext, 208},

@@ -24,6 +24,9 @@ enum KeyAction : int {
   kKeyLeaveFullScreen,  // only in full screen
   kKeyMute,             // the volume to 0 and back
   kKeyHelp,             // the list of the keys
+  kKeyBackwards,        // plays backwards; again: faster
+  kKeyPauseOnly,        // pauses a playing movie
+  kKeyForwards,         // plays forwards; again: faster
 };
 
 struct KeyBinding {

@@ -78,6 +78,18 @@ class PlaybackCoordinator : public QObject {
   void OnPrevious();
   void OnRateStep(bool faster);
   void OnNext();
+  // Playing backwards and forwards by the keys j and l (again: faster, up
+  // to x4), pausing by k, and the popup menu's item that turns playing
+  // backwards on and off.
+  void OnBackwardsKey();
+  void OnForwardsKey();
+  void OnPauseKey();
+  void OnBackwardsCommand();
+  // The engine stopped playing backwards by itself: at the first picture
+  // the previous recording of the list goes on backwards from its last
+  // picture (at the first recording it stays paused there at normal speed);
+  // after a failed decode it stays paused on the last picture shown.
+  void OnReverseStopped(bool failed);
   // The playback tick (timer 100): moves the views to the engine's frame
   // unless a seek is still on its way.
   void OnPlaybackTick();
@@ -154,6 +166,10 @@ class PlaybackCoordinator : public QObject {
   // After the last recording of a folder: the next folder of the tree, or,
   // with none, the end of continuous playback.
   void ContinueWithNextFolder();
+  // Plays in `direction` at x1 from the picture shown, whatever the state.
+  void PlayInDirection(int direction);
+  // After the open of the previous recording: backwards from its last picture.
+  void ContinueBackwardsFromEnd();
 
   CKestrelDlg& dlg_;
   const PlayerEngineOps& ops_;
@@ -170,6 +186,7 @@ class PlaybackCoordinator : public QObject {
   int volumeLevel_ = 0;
   bool atEndOfMovie_ = false;
   bool playAfterOpen_ = false;
+  bool backwardsAfterOpen_ = false;  // the open goes on playing backwards from the end
   bool nearEndShown_ = false;  // the tick has disabled the playback controls near the end
   bool gMarks_ = true;
   bool resumeFramePending_ = false;

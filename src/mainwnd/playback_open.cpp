@@ -151,6 +151,7 @@ void PlaybackCoordinator::OnMediaOpenFailed() {
   dlg_.windowModes().SetZoomMode(false);
   dlg_.update();
   dlg_.fileList()->openMode = 0;
+  backwardsAfterOpen_ = false;
   openWatchdog_.stop();
   SetBusy(false);
   continuousPlay_ = false;
@@ -184,7 +185,7 @@ void PlaybackCoordinator::OnMediaOpened() {
   // The end-of-movie advance opens at once: the prefetcher has read the
   // track ahead.
   if (openComplete_) {
-    PlayCurrent();
+    if (!backwardsAfterOpen_) PlayCurrent();
   } else {
     openComplete_ = true;
     if (!ops_.LoadTrack(engine_, EntryPath(currentIndex_))) {
@@ -194,12 +195,16 @@ void PlaybackCoordinator::OnMediaOpened() {
     engine_->trackLoaded = 1;
     ops_.SetVolume(engine_, volumeLevel_);
     ops_.SetRate(engine_, engine_->rateCode);
-    PlayCurrent();
+    if (!backwardsAfterOpen_) PlayCurrent();
     FinishOpen();
     openWatchdog_.stop();
     SetBusy(false);
     dlg_.UpdateButtons();
     dlg_.SetPlayButtonLook(engine_->playState == 2);
+  }
+  if (backwardsAfterOpen_) {
+    backwardsAfterOpen_ = false;
+    ContinueBackwardsFromEnd();
   }
   StartPrefetcher();
 }

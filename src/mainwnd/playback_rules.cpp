@@ -40,7 +40,23 @@ int QualityCode(int height, char headerQuality) {
   }
 }
 
-int RateLabelSlot(int rateCode) {
+int RateLabelSlot(int rateCode, bool backwards) {
+  if (backwards) {
+    switch (rateCode) {
+      case 1:
+        return 158;
+      case 2:
+        return 159;
+      case 4:
+        return 160;
+      case -2:
+        return 161;
+      case -4:
+        return 162;
+      default:
+        return -1;
+    }
+  }
   switch (rateCode) {
     case 2:
       return 61;

@@ -31,5 +31,6 @@ SeekFrames SeekFramesFor(std::int64_t frame, std::int64_t frameCount, int rateCo
 // character is 'H'); 0 otherwise.
 int QualityCode(int height, char headerQuality);
 
-// The UI text slot of the rate label for a rate code; -1 for no label.
-int RateLabelSlot(int rateCode);
+// The UI text slot of the rate label for a rate code, playing forwards or
+// backwards; -1 for no label (x1 forwards).
+int RateLabelSlot(int rateCode, bool backwards = false);

@@ -120,13 +120,15 @@ void PlaybackCoordinator::SeekTo(int frame) {
 
 bool PlaybackCoordinator::NearEndOfMovie() {
   const int state = engine_->engineReady != 0 ? engine_->playState.load() : 0;
-  if (state == 1 || state == 3) return false;
+  // Playing backwards the end is behind.
+  if (state == 1 || state == 3 || (state == 2 && engine_->direction < 0)) return false;
   const std::int64_t position = engine_->engineReady != 0 ? ops_.GetPosition(engine_) : 0;
   return NearEnd(state, position, ops_.GetFrameCount(engine_), engine_->rateCode);
 }
 
 bool PlaybackCoordinator::UpdateRateLabel() {
-  const int slot = RateLabelSlot(engine_->engineReady != 0 ? engine_->rateCode : 0);
+  const bool ready = engine_->engineReady != 0;
+  const int slot = RateLabelSlot(ready ? engine_->rateCode : 0, ready && engine_->direction < 0);
   // The clip's marks in other recordings follow the rate.
   QString text = slot >= 0 ? UiText(slot) : QString();
   if (const QString note = dlg_.clipMarks().Note(); !note.isEmpty()) {

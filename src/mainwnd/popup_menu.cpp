@@ -50,6 +50,8 @@ QString ItemText(PopupText text) {
       return UiText(216);
     case PopupText::kClipExport:
       return UiText(222);
+    case PopupText::kBackwards:
+      return UiText(163);
     case PopupText::kSeparator:
       break;
   }
@@ -69,6 +71,7 @@ void CKestrelDlg::OnPopupMenu(const QPoint& screenPoint) {
   in.fullScreen = windowModes().fullScreen();
   in.listEmpty = fileList_->entryCount() == 0;
   in.clipReady = clipMarks().Ready();
+  in.backwards = engine_->direction < 0;
   QMenu menu(this);
   menu.setObjectName(QStringLiteral("movie popup menu"));
   menu.setAccessibleName(menu.objectName());
@@ -80,6 +83,8 @@ void CKestrelDlg::OnPopupMenu(const QPoint& screenPoint) {
     QAction* action = menu.addAction(ItemText(item.text));
     action->setData(item.command);
     action->setEnabled(!item.greyed);
+    action->setCheckable(item.checkable);
+    action->setChecked(item.checked);
   }
   const QAction* chosen = menu.exec(screenPoint);
   if (chosen != nullptr) OnCommand(chosen->data().toInt());

@@ -34,11 +34,14 @@ void AddViewerItems(std::vector<PopupItem>& items, const PopupInputs& in) {
   items.push_back({kCmdGpxExport, PopupText::kGpxExport, in.listEmpty});
 }
 
-// What the keys do beside the commands: the picture steps, which need an
-// open movie (stopped, playing or paused), and the list of the keys.
+// What the keys do beside the commands: the picture steps and playing
+// backwards, which need an open movie (stopped, playing or paused), and the
+// list of the keys.
 void AddKeyItems(std::vector<PopupItem>& items, const PopupInputs& in) {
   const bool open = in.engineReady && in.playState != 0;
   AddSeparator(items);
+  items.push_back({kCmdBackwards, PopupText::kBackwards, !open, true,
+                   open && in.playState == 2 && in.backwards});
   items.push_back({kCmdStepForward, PopupText::kStepForward, !open});
   items.push_back({kCmdStepBack, PopupText::kStepBack, !open});
   items.push_back({kCmdKeyHelp, PopupText::kKeyHelp});

@@ -13,6 +13,7 @@ struct PopupInputs {
   bool fullScreen = false;
   bool listEmpty = true;  // the recording list
   bool clipReady = false;  // the marks make a stretch that can be written
+  bool backwards = false;  // the engine's direction is backwards
 };
 
 enum class PopupText {
@@ -36,18 +37,21 @@ enum class PopupText {
   kClipStart,    // "開始点を設定"
   kClipEnd,      // "終了点を設定"
   kClipExport,   // "クリップを書き出す…"
+  kBackwards,    // "逆再生"
 };
 
 struct PopupItem {
   int command = 0;  // 0 for a separator
   PopupText text = PopupText::kSeparator;
   bool greyed = false;
+  bool checkable = false;
+  bool checked = false;
 };
 
 // Every menu ends, after a separator, with the vehicle meters, the event
 // list of the whole source and its GPX export (greyed with an empty list),
 // after another with the clip's marks (greyed without an open movie) and
 // its export (greyed until the marks make a stretch that can be written),
-// and after a last one with the picture steps (greyed without an open
-// movie) and the key help.
+// and after a last one with playing backwards (checked while it does) and
+// the picture steps (greyed without an open movie) and the key help.
 std::vector<PopupItem> PopupMenuItems(const PopupInputs& in);

@@ -172,6 +172,8 @@ bool CompleteOpen(PlayerEngineState* s, bool ready) {
 int CloseMovie(PlayerEngineState* s) {
   if (s->engineReady == 0 && s->player == nullptr) return 0;
   EngineLock lock(s->fileMutex);
+  s->reverse.reset();
+  s->direction = 1;
   s->stepper.reset();
   if (s->player != nullptr) {
     s->player->Silence();

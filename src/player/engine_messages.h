@@ -11,3 +11,6 @@ inline constexpr int WM_MEDIA_FAILED = 0x83EC;  // the movie did not become read
 // Posted to the main window: the movie did not open for want of a decoder;
 // the engine state's missingDecoder names what GStreamer lacks.
 inline constexpr int WM_MEDIA_MISSING_DECODER = 0x83ED;
+// Playing backwards stopped by itself: wParam 0 at the movie's first
+// picture, 1 when a picture could not be decoded.
+inline constexpr int WM_MEDIA_REVERSE_STOPPED = 0x83EE;

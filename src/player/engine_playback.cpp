@@ -4,6 +4,7 @@
 
 #include "base/app_message.h"
 #include "player/engine_messages.h"
+#include "player/engine_reverse.h"
 #include "player/movie_static.h"
 #include "player/player_engine.h"
 #include "player/rate_codes.h"
@@ -23,9 +24,10 @@ std::int64_t FramePosition(const PlayerEngineState* s, std::int64_t frame) {
   return static_cast<std::int64_t>(static_cast<float>(frame) * s->frameUnitMs * 10000.0f);
 }
 
-// Sound is heard only at normal speed.
+// Sound is heard only at normal speed forwards.
 void ApplyVolume(PlayerEngineState* s) {
-  if (s->player != nullptr) s->player->SetVolume(s->rateCode == 1 ? s->volume : 0);
+  const bool heard = s->rateCode == 1 && s->direction > 0;
+  if (s->player != nullptr) s->player->SetVolume(heard ? s->volume : 0);
 }
 
 void SlowWorker(PlayerEngineState* s) {
@@ -47,7 +49,14 @@ int Play(PlayerEngineState* s) {
   if (s->engineReady == 0 || !HasDisplay(s)) return 0;
   if (s->playState == 2) return 1;
   EngineLock lock(s->fileMutex);
-  // Pictures kept for stepping are not needed while playing.
+  // Backwards again from the picture shown; where that cannot be, forwards.
+  if (s->direction < 0 && StartBackwards(s)) {
+    s->playState = 2;
+    return 1;
+  }
+  s->direction = 1;
+  ApplyVolume(s);
+  // Pictures kept for stepping are not needed while playing forwards.
   if (s->stepper != nullptr) s->stepper->ReleasePictures();
   s->player->Play();
   s->playState = 2;
@@ -57,7 +66,14 @@ int Play(PlayerEngineState* s) {
 int SeekWhilePlaying(PlayerEngineState* s, std::int32_t frame) {
   if (s->engineReady == 0) return 0;
   EngineLock lock(s->fileMutex);
-  if (s->playState == 2 && s->player != nullptr) s->player->SeekPlaying(FramePosition(s, frame));
+  if (s->playState != 2 || s->player == nullptr) return 1;
+  if (s->direction < 0) {
+    StopBackwards(s);
+    s->player->SeekPaused(FramePosition(s, frame));
+    if (!StartBackwards(s)) s->playState = 3;
+    return 1;
+  }
+  s->player->SeekPlaying(FramePosition(s, frame));
   return 1;
 }
 
@@ -65,6 +81,7 @@ int Pause(PlayerEngineState* s) {
   if (s->engineReady == 0) return 0;
   if (s->playState == 3) return 1;
   EngineLock lock(s->fileMutex);
+  StopBackwards(s);
   if (s->player != nullptr) s->player->Pause();
   s->playState = 3;
   return 1;
@@ -74,6 +91,10 @@ int Stop(PlayerEngineState* s) {
   if (s->engineReady == 0) return 0;
   if (s->playState == 1) return 1;
   EngineLock lock(s->fileMutex);
+  // A stopped movie starts again forwards from its first picture.
+  StopBackwards(s);
+  s->direction = 1;
+  ApplyVolume(s);
   if (s->player != nullptr) s->player->Stop();
   s->playState = 1;
   return 1;
@@ -119,6 +140,12 @@ int SetRate(PlayerEngineState* s, int code) {
   const RateChoice choice = ChooseRate(code, s->rateCode, s->canPlayBackwards != 0);
   s->rateCode = choice.code;
   ApplyVolume(s);
+  // Backwards the speed is the reverse play's; the pipeline gets it when it
+  // plays forwards again.
+  if (s->direction < 0) {
+    if (s->reverse != nullptr) s->reverse->SetSpeed(choice.speed);
+    return 1;
+  }
   if (s->player != nullptr) s->player->SetRate(choice.speed);
   return 1;
 }

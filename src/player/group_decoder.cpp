@@ -69,17 +69,26 @@ bool GroupDecoder::Failed() const {
 }
 
 bool GroupDecoder::Decode(std::int64_t startNs, std::int64_t stopNs,
-                          const std::function<void(GstSample*)>& take) {
+                          const std::function<void(GstSample*)>& take,
+                          const std::atomic<bool>* cancel) {
   if (!Start()) return false;
   const auto flags = static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
+  // The seek's preroll is waited for: until then the sink may still report
+  // the end of the stretch before.
   if (!gst_element_seek(pipeline_, 1.0, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET,
                         std::max<std::int64_t>(startNs, 0), GST_SEEK_TYPE_SET, stopNs) ||
+      gst_element_get_state(pipeline_, nullptr, nullptr, kStartTimeout) ==
+          GST_STATE_CHANGE_FAILURE ||
       gst_element_set_state(pipeline_, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
     return false;
   }
   bool ok = true;
   auto lastPicture = std::chrono::steady_clock::now();
   while (!gst_app_sink_is_eos(GST_APP_SINK(sink_))) {
+    if (cancel != nullptr && *cancel) {
+      ok = false;
+      break;
+    }
     GstSample* sample = gst_app_sink_try_pull_sample(GST_APP_SINK(sink_), kPullSlice);
     if (sample != nullptr) {
       take(sample);

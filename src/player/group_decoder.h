@@ -2,6 +2,7 @@
 
 #include <gst/gst.h>
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -22,9 +23,11 @@ class GroupDecoder {
   bool Prepare();
   // Decodes the pictures shown from `startNs` up to `stopNs` and hands each
   // to `take` in presentation order (the caller adds a reference to keep
-  // one). False when the pipeline cannot start, fails or stalls.
+  // one). False when the pipeline cannot start, fails or stalls, or when
+  // `cancel` is set before the last picture.
   bool Decode(std::int64_t startNs, std::int64_t stopNs,
-              const std::function<void(GstSample*)>& take);
+              const std::function<void(GstSample*)>& take,
+              const std::atomic<bool>* cancel = nullptr);
   // Tears the pipeline down, giving back its pictures; the next Decode
   // makes it again.
   void Release();

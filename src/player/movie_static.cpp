@@ -74,6 +74,9 @@ bool CMovieStatic::event(QEvent* event) {
       }
       break;
     }
+    case WM_MEDIA_REVERSE_STOPPED:
+      if (owner_ != nullptr) owner_->OnReverseStopped(message->wParam() != 0);
+      break;
     case WM_GRAPH_NOTIFY:
       if (owner_ != nullptr) owner_->OnGraphNotify(message->wParam(), message->lParam());
       break;

@@ -12,6 +12,9 @@ class CMovieStaticOwner {
   virtual void OnEndOfMovie(std::intptr_t wParam, std::intptr_t lParam) = 0;
   // The movie is ready (the main window's message 0x8261).
   virtual void OnMediaOpened(std::intptr_t wParam, std::intptr_t lParam) = 0;
+  // Playing backwards stopped by itself: at the movie's first picture, or
+  // `failed` when a picture could not be decoded.
+  virtual void OnReverseStopped(bool failed) = 0;
   // The movie did not become ready: the engine has closed it.
   virtual void OnMediaOpenFailed() = 0;
   // A filter-graph notification (0x8004).

@@ -41,6 +41,14 @@ bool PictureCache::Holds(std::int64_t picture) const {
   return pictures_.contains(picture);
 }
 
+void PictureCache::DropAfter(std::int64_t picture) {
+  std::lock_guard lock(mutex_);
+  for (auto it = pictures_.upper_bound(picture); it != pictures_.end(); it = pictures_.erase(it)) {
+    bytes_ -= SizeOf(it->second);
+    gst_sample_unref(it->second);
+  }
+}
+
 void PictureCache::Clear() {
   std::lock_guard lock(mutex_);
   for (auto& [picture, sample] : pictures_) gst_sample_unref(sample);

@@ -23,6 +23,8 @@ class PictureCache {
   // A new reference to picture `picture`, or null when it is not kept.
   GstSample* Take(std::int64_t picture) const;
   bool Holds(std::int64_t picture) const;
+  // Lets go of the pictures after `picture` (shown while playing backwards).
+  void DropAfter(std::int64_t picture);
   void Clear();
 
   std::size_t Bound() const { return bound_; }

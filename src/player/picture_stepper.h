@@ -30,6 +30,11 @@ class PictureStepper {
   void ReleasePictures();
 
   const PictureCache& cache() const { return cache_; }
+  // What playing backwards shares with the steps: the sample tables, the
+  // cache and the second pipeline (used by one of them at a time).
+  const PictureTable& table() const { return table_; }
+  PictureCache& pictures() { return cache_; }
+  GroupDecoder& decoder() { return decoder_; }
   // Stretches decoded by the second pipeline so far.
   int Refills() const { return refills_; }
 

@@ -57,6 +57,13 @@ bool Relayout(PlayerEngineState* s);
 // the first picture backwards, at the last forwards, without an open movie
 // or for any other direction.
 bool StepPicture(PlayerEngineState* s, int direction);
+// Plays forwards (1) or backwards (-1) at the rate's speed from the picture
+// shown, whatever the play state was: backwards each picture comes from the
+// decoding of its group (the stepper's second pipeline and cache) and is
+// shown last to first, without sound; GetPosition follows it. False, the
+// direction staying forwards, when the movie has no sample tables or no
+// keyframe at or before the picture shown, or without an open movie.
+bool SetDirection(PlayerEngineState* s, int direction);
 
 // The next rate code of the main window's faster or slower command: 0 while
 // the engine is not ready, 1 while not playing.

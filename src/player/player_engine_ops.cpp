@@ -39,5 +39,6 @@ PlayerEngineOps MakePlayerEngineOps() {
       Repaint,
       Relayout,
       StepPicture,
+      SetDirection,
   };
 }

@@ -45,6 +45,9 @@ struct PlayerEngineOps {
   // movie, paused. True when the picture changed; the views then follow
   // GetPosition.
   bool (*StepPicture)(PlayerEngineState*, int direction);
+  // Plays forwards (1) or backwards (-1) at the rate's speed; false, the
+  // direction staying forwards, when the movie cannot play backwards.
+  bool (*SetDirection)(PlayerEngineState*, int direction);
 };
 
 // Returns the table filled with the engine's operations.

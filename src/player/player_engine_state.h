@@ -15,6 +15,7 @@
 #include "player/layout.h"
 #include "player/picture_stepper.h"
 #include "player/player.h"
+#include "player/reverse_player.h"
 
 class CMovieStatic;
 
@@ -92,6 +93,11 @@ struct PlayerEngineState {
   std::filesystem::path moviePath;
   std::size_t stepCacheBytes = 0;
   std::unique_ptr<PictureStepper> stepper;
+  // The direction of play beside the rate: 1 forwards, -1 backwards (reset
+  // to forwards when the movie closes or stops), and the reverse play while
+  // it runs, sharing the stepper's tables, cache and second pipeline.
+  std::int32_t direction = 1;
+  std::unique_ptr<ReversePlayer> reverse;
   // What GStreamer lacked, or could not handle, for the movie of the last
   // open when it failed for want of a decoder (descriptions one a line);
   // empty after any other open, and when GStreamer did not say.

@@ -81,15 +81,23 @@ void VideoPresenter::SetFrameCallback(std::function<void()> callback) {
 
 GstFlowReturn VideoPresenter::OnNewPreroll(GstAppSink* sink, gpointer self) {
   GstSample* sample = gst_app_sink_pull_preroll(sink);
-  if (sample != nullptr) static_cast<VideoPresenter*>(self)->Store(sample);
+  if (sample != nullptr) static_cast<VideoPresenter*>(self)->StoreFromPipeline(sample);
   return GST_FLOW_OK;
 }
 
 GstFlowReturn VideoPresenter::OnNewSample(GstAppSink* sink, gpointer self) {
   GstSample* sample = gst_app_sink_pull_sample(sink);
   if (sample == nullptr) return GST_FLOW_EOS;
-  static_cast<VideoPresenter*>(self)->Store(sample);
+  static_cast<VideoPresenter*>(self)->StoreFromPipeline(sample);
   return GST_FLOW_OK;
+}
+
+void VideoPresenter::StoreFromPipeline(GstSample* sample) {
+  if (held_) {
+    gst_sample_unref(sample);
+    return;
+  }
+  Store(sample);
 }
 
 void VideoPresenter::Store(GstSample* sample) {

@@ -57,6 +57,10 @@ class VideoPresenter {
   // a new reference to the newest picture then, else null.
   GstSample* WaitForPictureAfter(std::uint64_t shown, int timeoutMs) const;
 
+  // While held, the pipeline's own pictures are let go unseen and only
+  // those given to Show appear (the movie plays backwards).
+  void HoldPipelinePictures(bool hold) { held_ = hold; }
+
   // Pictures that reached the screen since the last Clear (prerolled
   // pictures included).
   std::uint64_t FramesShown() const { return framesShown_.load(); }
@@ -65,10 +69,12 @@ class VideoPresenter {
   static GstFlowReturn OnNewPreroll(GstAppSink* sink, gpointer self);
   static GstFlowReturn OnNewSample(GstAppSink* sink, gpointer self);
   void Store(GstSample* sample);
+  void StoreFromPipeline(GstSample* sample);
 
   mutable std::mutex mutex_;
   mutable std::condition_variable arrived_;
   GstSample* newest_ = nullptr;
   std::function<void()> frameCallback_;
   std::atomic<std::uint64_t> framesShown_{0};
+  std::atomic<bool> held_{false};
 };

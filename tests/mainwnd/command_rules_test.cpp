@@ -97,6 +97,7 @@ std::string Menu(const PopupInputs& in) {
     if (item.greyed) text += '*';
     if (item.text == PopupText::kKeepAspect) text += "(keep)";
     if (item.text == PopupText::kStretch) text += "(stretch)";
+    if (item.checked) text += "(on)";
   }
   return text;
 }
@@ -105,18 +106,19 @@ TEST(PopupMenuRules, ItemsByEngineStateWindowModeAndFullScreen) {
   // The viewer's items (the GPX export greyed with an empty list), the
   // clip's marks (greyed without a movie) and its export (greyed until the
   // marks make a stretch), then the picture steps (greyed without a movie)
-  // and the key help.
-  const std::string tail = " - 38013 38014 38018 - 38019 38020 38021* - 38015 38016 38017";
+  // and playing backwards, and the key help.
+  const std::string tail = " - 38013 38014 38018 - 38019 38020 38021* - 38023 38015 38016 38017";
   const std::string closedTail =
-      " - 38013 38014 38018* - 38019* 38020* 38021* - 38015* 38016* 38017";
+      " - 38013 38014 38018* - 38019* 38020* 38021* - 38023* 38015* 38016* 38017";
   struct Case {
     const char* what;
     PopupInputs in;
     std::string menu;
   };
   const auto in = [](bool ready, int state, int rate, int mode, bool full, int aspect = 0,
-                     bool listEmpty = false, bool clipReady = false) {
+                     bool listEmpty = false, bool clipReady = false, bool backwards = false) {
     PopupInputs p;
+    p.backwards = backwards;
     p.clipReady = clipReady;
     p.listEmpty = listEmpty;
     p.engineReady = ready;
@@ -131,15 +133,15 @@ TEST(PopupMenuRules, ItemsByEngineStateWindowModeAndFullScreen) {
       {"not ready", in(false, 2, 1, 0, false, 0, true), "38011 - 38009" + closedTail},
       {"closed, mode 2", in(true, 0, 1, 2, false, 0, true), "38011" + closedTail},
       {"closed, recordings listed", in(true, 0, 1, 0, false),
-       "38011 - 38009 - 38013 38014 38018 - 38019* 38020* 38021* - 38015* 38016* 38017"},
+       "38011 - 38009 - 38013 38014 38018 - 38019* 38020* 38021* - 38023* 38015* 38016* 38017"},
       {"closed, the marks a stretch", in(true, 0, 1, 0, false, 0, false, true),
-       "38011 - 38009 - 38013 38014 38018 - 38019* 38020* 38021 - 38015* 38016* 38017"},
+       "38011 - 38009 - 38013 38014 38018 - 38019* 38020* 38021 - 38023* 38015* 38016* 38017"},
       {"paused, the marks a stretch", in(true, 3, 1, 0, false, 0, false, true),
        "38002 38000 38004* 38003* - 38006 38011 - 38009 - 38013 38014 38018 - 38019 38020 "
-       "38021 - 38015 38016 38017"},
+       "38021 - 38023 38015 38016 38017"},
       {"full screen, the marks a stretch", in(true, 2, 1, 0, true, 0, false, true),
-       "38002 38000 38004 38003 38200(keep) - 38013 38014 38018 - 38019 38020 38021 - 38015 "
-       "38016 38017"},
+       "38002 38000 38004 38003 38200(keep) - 38013 38014 38018 - 38019 38020 38021 - 38023 "
+       "38015 38016 38017"},
       {"stopped", in(true, 1, 1, 0, false), "38002 - 38006 38011 - 38009" + tail},
       {"stopped, mode 2", in(true, 1, 1, 2, false), "38002 - 38006 38011" + tail},
       {"stopped, full screen", in(true, 1, 1, 0, true), "38002 38200(keep)" + tail},
@@ -151,6 +153,11 @@ TEST(PopupMenuRules, ItemsByEngineStateWindowModeAndFullScreen) {
        "38002 38000 38004* 38003 - 38006 38011 - 38009" + tail},
       {"playing backwards", in(true, 2, -2, 0, true),
        "38002 38000 38004 38003* 38200(keep)" + tail},
+      {"playing backwards at x1", in(true, 2, 1, 0, false, 0, false, false, true),
+       "38002 38000 38004 38003 - 38006 38011 - 38009 - 38013 38014 38018 - 38019 38020 38021* - "
+       "38023(on) 38015 38016 38017"},
+      {"paused backwards", in(true, 3, 1, 0, false, 0, false, false, true),
+       "38002 38000 38004* 38003* - 38006 38011 - 38009" + tail},
       {"paused", in(true, 3, 1, 1, false),
        "38002 38000 38004* 38003* - 38006 38011 - 38009" + tail},
   };

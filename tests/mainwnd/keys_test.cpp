@@ -14,6 +14,7 @@
 #include <QTest>
 #include <array>
 #include <cmath>
+#include <functional>
 #include <memory>
 
 #include "base/settings_file.h"
@@ -53,6 +54,7 @@ enum State { kClosed, kStopped, kPaused, kPlaying };
 enum class Effect {
   kNothing,
   kPlays,
+  kPlaysBackwards,
   kPauses,
   kStepsForward,
   kStepsBack,
@@ -86,6 +88,9 @@ struct KeyCase {
 using E = Effect;
 const KeyCase kCases[] = {
     {Qt::Key_Space, {}, {E::kNothing, E::kPlays, E::kPlays, E::kPauses}},
+    {Qt::Key_J, {}, {E::kNothing, E::kPlaysBackwards, E::kPlaysBackwards, E::kPlaysBackwards}},
+    {Qt::Key_K, {}, {E::kNothing, E::kNothing, E::kNothing, E::kPauses}},
+    {Qt::Key_L, {}, {E::kNothing, E::kPlays, E::kPlays, E::kFaster}},
     {Qt::Key_Period, {}, {E::kNothing, E::kStepsForward, E::kStepsForward, E::kStepsForward}},
     {Qt::Key_Comma, {}, {E::kNothing, E::kStepsBack, E::kStepsBack, E::kStepsBack}},
     {Qt::Key_Left, {}, {E::kNothing, E::kSeeks, E::kSeeks, E::kSeeks}, -5},
@@ -224,6 +229,9 @@ class Keys : public WindowOnCard<3, 12> {
     if (dlg_->windowModes().zoomMode()) dlg_->OnCommand(kCmdZoom);
     if (engine()->playState == 2) dlg_->OnCommand(kCmdPlayPause);
     ASSERT_TRUE(WaitFor([&] { return engine()->playState != 2; }));
+    if (engine()->direction < 0) {
+      ASSERT_TRUE(engine::SetDirection(engine(), 1));
+    }
     if (state == kStopped && engine()->playState == 3) dlg_->OnCommand(kCmdToStart);
     if (state != kStopped && engine()->playState == 1) {
       dlg_->OnCommand(kCmdPlayPause);
@@ -269,6 +277,13 @@ class Keys : public WindowOnCard<3, 12> {
       case E::kPlays:
         EXPECT_TRUE(WaitFor([&] { return engine()->playState == 2; }));
         EXPECT_TRUE(Now().pauseLook);
+        break;
+      case E::kPlaysBackwards:
+        EXPECT_EQ(after.playState, 2);
+        EXPECT_EQ(engine()->direction, -1);
+        EXPECT_EQ(after.rateLabel, QStringLiteral("再生速度x-1.0"));
+        EXPECT_TRUE(after.pauseLook);
+        EXPECT_TRUE(WaitFor([&] { return dlg_->seekSlider()->pos() < position - 5; }));
         break;
       case E::kPauses:
         EXPECT_TRUE(WaitFor([&] { return engine()->playState == 3; }));
@@ -499,6 +514,88 @@ TEST_F(Keys, KeyHelpListsTheTableAndNoKeyActsOverADialogOrWhileACommandWorks) {
   ASSERT_TRUE(WaitFor([&] { return done.done() && !dlg_->commands().commandRunning(); }));
   EXPECT_EQ(done.boxes, std::vector<QString>{"完了しました。"});
   EXPECT_TRUE(QFileInfo::exists(output));
+}
+
+// Playing backwards by j, k, l, Space, the popup menu's item and the rate
+// keys, from each play state and each direction: the state, the direction,
+// the rate label, and the picture moving the way it plays.
+TEST_F(Keys, BackwardsAndForwardsByKeysMenuAndSpaceInEveryPlayState) {
+  enum From { kFromStopped, kFromPaused, kFromPlaying, kFromBackwards, kFromPausedBackwards };
+  struct Outcome {
+    int playState;
+    int direction;
+    const char* label;
+  };
+  const QString minus1 = QStringLiteral("再生速度x-1.0");
+  struct Case {
+    const char* what;
+    std::function<void()> act;
+    std::array<Outcome, 5> outcomes;  // by From
+  };
+  const auto key = [&](Qt::Key k) { return [this, k] { QTest::keyClick(dlg_.get(), k); }; };
+  const Outcome backX1{2, -1, "再生速度x-1.0"};
+  const Outcome forwardX1{2, 1, ""};
+  const Outcome pausedBackwards{3, -1, "再生速度x-1.0"};
+  const Case cases[] = {
+      {"j", key(Qt::Key_J), {backX1, backX1, backX1, Outcome{2, -1, "再生速度x-2.0"}, backX1}},
+      {"k",
+       key(Qt::Key_K),
+       {Outcome{1, 1, ""}, Outcome{3, 1, ""}, Outcome{3, 1, ""}, pausedBackwards, pausedBackwards}},
+      {"l",
+       key(Qt::Key_L),
+       {forwardX1, forwardX1, Outcome{2, 1, "再生速度x2.0"}, forwardX1, forwardX1}},
+      {"Space",
+       key(Qt::Key_Space),
+       {forwardX1, forwardX1, Outcome{3, 1, ""}, pausedBackwards, backX1}},
+      {"menu",
+       [this] { dlg_->OnCommand(kCmdBackwards); },
+       {backX1, backX1, backX1, forwardX1, backX1}},
+      {"slower",
+       key(Qt::Key_BracketLeft),
+       {Outcome{1, 1, ""}, Outcome{3, 1, ""}, Outcome{2, 1, "再生速度x0.5"},
+        Outcome{2, -1, "再生速度x-0.5"}, pausedBackwards}},
+      {"faster",
+       key(Qt::Key_BracketRight),
+       {Outcome{1, 1, ""}, Outcome{3, 1, ""}, Outcome{2, 1, "再生速度x2.0"},
+        Outcome{2, -1, "再生速度x-2.0"}, pausedBackwards}},
+  };
+  for (const Case& c : cases) {
+    for (const From from :
+         {kFromStopped, kFromPaused, kFromPlaying, kFromBackwards, kFromPausedBackwards}) {
+      SCOPED_TRACE(testing::Message() << c.what << " from " << from);
+      const bool backwards = from == kFromBackwards || from == kFromPausedBackwards;
+      ASSERT_NO_FATAL_FAILURE(Prepare(from == kFromStopped   ? kStopped
+                                      : from == kFromPlaying ? kPlaying
+                                                             : kPaused));
+      if (backwards) {
+        QTest::keyClick(dlg_.get(), Qt::Key_J);
+        ASSERT_EQ(engine()->direction, -1);
+        ASSERT_TRUE(WaitFor([&] { return Position() < kStartFrame - 3; }));
+        if (from == kFromPausedBackwards) QTest::keyClick(dlg_.get(), Qt::Key_Space);
+        ASSERT_EQ(dlg_->rateLabelText(), minus1);
+      }
+      c.act();
+      const Outcome& expected = c.outcomes[from];
+      EXPECT_EQ(engine()->playState, expected.playState);
+      EXPECT_EQ(engine()->direction, expected.direction);
+      EXPECT_EQ(dlg_->rateLabelText(), QString::fromUtf8(expected.label));
+      EXPECT_EQ(dlg_->playButton()->property("pauseLook").toBool(), expected.playState == 2);
+      // The picture and the views move the way it plays, or stay (once the
+      // pause's seek to the picture shown has settled).
+      QTest::qWait(300);
+      const int start = Position();
+      QTest::qWait(400);
+      const int moved = Position() - start;
+      if (expected.playState != 2) {
+        EXPECT_EQ(moved, 0);
+      } else if (expected.direction < 0) {
+        EXPECT_LT(moved, -3);
+        EXPECT_LE(std::abs(dlg_->seekSlider()->pos() - Position()), 3) << "the views follow";
+      } else {
+        EXPECT_GT(moved, 3);
+      }
+    }
+  }
 }
 
 TEST_F(Keys, PictureStepsShowTheNextPictureWithItsRecordTime) {

@@ -68,6 +68,9 @@ TEST(PlaybackRules, RateLabels) {
   EXPECT_EQ(RateLabelSlot(-2), 63);
   EXPECT_EQ(RateLabelSlot(-4), 64);
   for (int code : {1, -1, 0}) EXPECT_EQ(RateLabelSlot(code), -1);
+  // Backwards every rate has its label, x1 too.
+  const int backwards[][2] = {{1, 158}, {2, 159}, {4, 160}, {-2, 161}, {-4, 162}, {0, -1}};
+  for (const auto& [code, slot] : backwards) EXPECT_EQ(RateLabelSlot(code, true), slot) << code;
 }
 
 }  // namespace
