@@ -249,6 +249,13 @@ constexpr std::array<const char16_t*, kUiTextUsedSlots> kWording0 = {
     u"標準のサーバー",  // 229
     u"逆再生（もう一度で速く）",  // 230
     u"再生（もう一度で速く）",  // 231
+    u"Gセンサー",  // 232
+    u"破損（修復できます）",  // 233
+    u"ファイル一覧",  // 234
+    u"フォルダ一覧",  // 235
+    u"GPXファイルの出力に失敗しました。",  // 236
+    u"次の録画は読み込めないため、出力しませんでした。",  // 237
+    u"次の録画は読み込めないため、詳細なしで出力しました。",  // 238
 };
 
 // Wording 1 differs from wording 0 in these slots only.

@@ -7,9 +7,9 @@
 // The texts of the user interface by slot number, in three wordings: 0 and 1
 // are two wordings of the same Japanese texts, 2 is English. Every caption,
 // tooltip, menu item, column title and message of the viewer is taken from
-// here. The table has 260 slots per wording, of which slots 0 to 231 hold
+// here. The table has 260 slots per wording, of which slots 0 to 238 hold
 // text; the others are empty.
-constexpr int kUiTextUsedSlots = 232;
+constexpr int kUiTextUsedSlots = 239;
 constexpr int kUiLanguageCount = 3;
 constexpr int kEnglishUiLanguage = 2;
 

@@ -245,5 +245,12 @@ const std::array<const char16_t*, kUiTextUsedSlots> kEnglishWording = {
     u"Standard server",  // 229
     u"Play backwards (again: faster)",  // 230
     u"Play (again: faster)",  // 231
+    u"G-sensor",  // 232
+    u"Damaged (can be repaired)",  // 233
+    u"Recordings",  // 234
+    u"Folders",  // 235
+    u"Could not write the GPX file.",  // 236
+    u"These recordings could not be read and were left out:",  // 237
+    u"These recordings could not be read and were listed without details:",  // 238
 };
 // clang-format on

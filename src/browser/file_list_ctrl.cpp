@@ -6,6 +6,7 @@
 #include <QStyle>
 
 #include "base/shared_fonts.h"
+#include "base/ui_text.h"
 #include "catalogue/movie_names.h"
 
 namespace {
@@ -20,13 +21,13 @@ const QColor kGreyedText(0x99, 0x99, 0x99);
 constexpr int kRowHeight = 20;
 constexpr int kTextIndent = 4;
 constexpr int kMarkSize = 14;
-const QString kRepairableTip = QStringLiteral("破損（修復できます）");
+constexpr int kRepairableTip = 233;  // "破損（修復できます）"
 
 }  // namespace
 
 CFileListCtrl::CFileListCtrl(QWidget* parent) : QListWidget(parent) {
   setObjectName(QString::number(kControlId));
-  setAccessibleName(QStringLiteral("ファイル一覧"));
+  setAccessibleName(UiText(234));  // "ファイル一覧"
   setSelectionMode(QAbstractItemView::SingleSelection);
   setUniformItemSizes(true);
   setFont(fontNormal());
@@ -56,8 +57,8 @@ void CFileListCtrl::RebuildRows() {
     // A recording cut short is listed to be repaired, not played: greyed,
     // it cannot be selected.
     row->setFlags(Qt::NoItemFlags);
-    row->setToolTip(kRepairableTip);
-    row->setData(Qt::AccessibleDescriptionRole, kRepairableTip);
+    row->setToolTip(UiText(kRepairableTip));
+    row->setData(Qt::AccessibleDescriptionRole, UiText(kRepairableTip));
   }
   // The scroll bar always shows; without rows it is disabled.
   verticalScrollBar()->setEnabled(!entries_.empty());

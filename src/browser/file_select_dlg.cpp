@@ -28,7 +28,7 @@ CFileSelectDlg::CFileSelectDlg(const std::vector<FileEntry>& entries, QWidget* p
   list_->setColumnCount(2);
   list_->setHeaderLabels({UiText(kNameColumnText), UiText(kSizeColumnText)});
   list_->setRootIsDecorated(false);
-  list_->setAccessibleName(QStringLiteral("ファイル一覧"));
+  list_->setAccessibleName(UiText(234));  // "ファイル一覧"
   list_->setSelectionBehavior(QAbstractItemView::SelectRows);
   list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   list_->header()->setSectionResizeMode(0, QHeaderView::Stretch);

@@ -7,6 +7,7 @@
 
 #include "base/path_text.h"
 #include "base/shared_fonts.h"
+#include "base/ui_text.h"
 
 namespace {
 
@@ -37,7 +38,7 @@ QPixmap DrawFolderIcon() {
 
 CFolderTreeCtrl::CFolderTreeCtrl(QWidget* parent) : QTreeWidget(parent) {
   setObjectName(QString::number(kControlId));
-  setAccessibleName(QStringLiteral("フォルダ一覧"));
+  setAccessibleName(UiText(235));  // "フォルダ一覧"
   setHeaderHidden(true);
   setColumnCount(1);
   setFont(fontNormal());

@@ -19,7 +19,7 @@ constexpr int kFolderTitle = 103;   // "出力先フォルダーを選択して�
 constexpr int kNoRecordings = 101;  // "動画ファイルがありません。"
 constexpr int kFileExists = 93;  // "同名のファイルが存在します。続行しますか？"
 constexpr int kConfirm = 106;    // "確認"
-const char kLeftOutText[] = "次の録画は読み込めないため、詳細なしで出力しました。";
+constexpr int kLeftOutText = 238;  // "次の録画は読み込めないため、詳細なしで出力しました。"
 
 QString FromUtf8(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -73,7 +73,7 @@ void CommandRunner::OnCsvExport() {
       workOutcome_.rememberFolder = folder;
       workOutcome_.done = true;
       if (!result.unreadable.empty()) {
-        workOutcome_.errorText = LeftOutMessage(QString::fromUtf8(kLeftOutText), result.unreadable);
+        workOutcome_.errorText = LeftOutMessage(UiText(kLeftOutText), result.unreadable);
       }
     } else if (result.error != CsvError::kCancelled) {
       workOutcome_.errorText = FromUtf8(CsvFailureText(result.error));

@@ -10,6 +10,7 @@
 #include "base/app_message.h"
 #include "base/error_box.h"
 #include "base/settings_file.h"
+#include "base/ui_text.h"
 #include "browser/file_list_ctrl.h"
 #include "browser/filer_container.h"
 #include "catalogue/gpx_export.h"
@@ -20,8 +21,8 @@
 
 namespace {
 
-const char kFailedText[] = "GPXファイルの出力に失敗しました。";
-const char kLeftOutText[] = "次の録画は読み込めないため、出力しませんでした。";
+constexpr int kFailedText = 236;  // "GPXファイルの出力に失敗しました。"
+constexpr int kLeftOutText = 237;  // "次の録画は読み込めないため、出力しませんでした。"
 
 // The output, asked with the save dialog in the folder of the last export;
 // "" when cancelled.
@@ -80,10 +81,10 @@ void CommandRunner::OnGpxExport() {
         workOutcome_.rememberFolder = QFile::decodeName(outputPath.parent_path().c_str());
         workOutcome_.done = true;
         if (!unreadable.empty()) {
-          workOutcome_.errorText = LeftOutMessage(QString::fromUtf8(kLeftOutText), unreadable);
+          workOutcome_.errorText = LeftOutMessage(UiText(kLeftOutText), unreadable);
         }
       } else if (!cancelled) {
-        workOutcome_.errorText = QString::fromUtf8(kFailedText);
+        workOutcome_.errorText = UiText(kFailedText);
       }
     }
     commandRunning_ = false;

@@ -6,6 +6,7 @@
 
 #include "base/app_message.h"
 #include "base/shared_fonts.h"
+#include "base/ui_text.h"
 #include "container/sensor_track.h"
 #include "views/g_sensor_art.h"
 #include "views/g_sensor_plan.h"
@@ -44,7 +45,7 @@ constexpr std::array<MarkLabel, kIconCount> kMarkLabels = {{
 CGSensorDlg::CGSensorDlg(QWidget* parent) : QWidget(parent), star_(MarkStar()) {
   for (int i = 0; i < 4; ++i) backgrounds_[static_cast<std::size_t>(i)] = GraphBackground(i);
   setAttribute(Qt::WA_OpaquePaintEvent);
-  setAccessibleName(QStringLiteral("Gセンサー"));
+  setAccessibleName(UiText(232));  // "Gセンサー"
 }
 
 void CGSensorDlg::SetTrack(const SensorTrack* track, std::recursive_mutex* lock) {
