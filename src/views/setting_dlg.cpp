@@ -26,7 +26,7 @@
 
 namespace {
 
-constexpr QSize kSize(460, 615);
+constexpr QSize kSize(460, 616);
 
 // A rectangle by its left, top, right and bottom edges (right and bottom
 // outside it).

@@ -99,10 +99,10 @@ TEST_F(Commands, ButtonsAndPopupMenuFollowThePlayState) {
         << widget->metaObject()->className() << " " << widget->objectName().toStdString();
   }
   EXPECT_GE(controls, 13 + 3 + 2) << "the bar, the title buttons and the two sliders at least";
-  EXPECT_EQ(PopupMenu(),
-            QStringList({"再生", "-", "静止画", "設定", "-", "参照", "-", "車両情報",
-                         "イベント一覧", "GPX出力", "-", "開始点を設定", "終了点を設定",
-                         "(クリップを書き出す…)", "-", "1コマ進む", "1コマ戻る", "キー操作一覧"}));
+  EXPECT_EQ(PopupMenu(), QStringList({"再生", "-", "静止画", "設定", "-", "参照", "-", "車両情報",
+                                      "イベント一覧", "GPX出力", "-", "開始点を設定",
+                                      "終了点を設定", "(クリップを書き出す…)", "-", "逆再生",
+                                      "1コマ進む", "1コマ戻る", "キー操作一覧"}));
 
   Click(kCmdPlayPause);
   ASSERT_TRUE(QTest::qWaitFor([&] { return dlg_->engineState()->playState == 2; }, kOpenMs));
@@ -126,6 +126,7 @@ TEST_F(Commands, ButtonsAndPopupMenuFollowThePlayState) {
                                       "終了点を設定",
                                       "(クリップを書き出す…)",
                                       "-",
+                                      "逆再生",
                                       "1コマ進む",
                                       "1コマ戻る",
                                       "キー操作一覧"}));
@@ -156,6 +157,7 @@ TEST_F(Commands, ButtonsAndPopupMenuFollowThePlayState) {
                                       "終了点を設定",
                                       "(クリップを書き出す…)",
                                       "-",
+                                      "逆再生",
                                       "1コマ進む",
                                       "1コマ戻る",
                                       "キー操作一覧"}));

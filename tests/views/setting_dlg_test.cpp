@@ -117,7 +117,7 @@ TEST(SettingDlg, ControlsInEveryWording) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
     EXPECT_FALSE(dialog.isModal());
     EXPECT_EQ(dialog.windowTitle(), wording.title);
-    EXPECT_EQ(dialog.size(), QSize(460, 615));
+    EXPECT_EQ(dialog.size(), QSize(460, 616));
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     EXPECT_LE((dialog.geometry().center() - screen.center()).manhattanLength(), 2);
 
