@@ -61,13 +61,21 @@ def test_cut_short_recording_is_listed_greyed_and_repaired_from_its_menu(desktop
 
         # The list is read again: the repaired recording is listed, and
         # plays from its first picture on.
-        fixed = viewer.find(repaired.stem, "list item", root=viewer.main_window())
-        assert viewer.state(fixed, "selectable")
         # The play button works once the open is over (it is disabled while
-        # the recording opens).
-        viewer.click(fixed)
-        wait_for(lambda: player.picture() == (CUT_INDEX, 0), 20,
-                 what="the repaired recording's first picture")
+        # the recording opens). A click while the list is still being read
+        # again may land on the old list, so the row is found and clicked
+        # again until its picture shows.
+        for attempt in range(3):
+            fixed = viewer.find(repaired.stem, "list item", root=viewer.main_window())
+            assert viewer.state(fixed, "selectable")
+            viewer.click(fixed)
+            try:
+                wait_for(lambda: player.picture() == (CUT_INDEX, 0), 10,
+                         what="the repaired recording's first picture")
+                break
+            except AssertionError:
+                if attempt == 2:
+                    raise
         player.play()
         wait_for(lambda: player.picture()[1] > 0, 20, step=0.01,
                  what="the repaired recording playing")
