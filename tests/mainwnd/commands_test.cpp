@@ -99,37 +99,32 @@ TEST_F(Commands, ButtonsAndPopupMenuFollowThePlayState) {
         << widget->metaObject()->className() << " " << widget->objectName().toStdString();
   }
   EXPECT_GE(controls, 13 + 3 + 2) << "the bar, the title buttons and the two sliders at least";
-  EXPECT_EQ(PopupMenu(), QStringList({"再生", "-", "静止画", "設定", "-", "参照", "-", "車両情報",
-                                      "イベント一覧", "GPX出力", "-", "開始点を設定",
-                                      "終了点を設定", "(クリップを書き出す…)", "-", "逆再生",
-                                      "1コマ進む", "1コマ戻る", "キー操作一覧"}));
+  // The items after those of play, the same in every play state.
+  const QStringList others = {"-",
+                              "静止画",
+                              "設定",
+                              "-",
+                              "参照",
+                              "-",
+                              "車両情報",
+                              "イベント一覧",
+                              "GPX出力",
+                              "-",
+                              "開始点を設定",
+                              "終了点を設定",
+                              "(クリップを書き出す…)",
+                              "-",
+                              "逆再生",
+                              "1コマ進む",
+                              "1コマ戻る",
+                              "キー操作一覧"};
+  EXPECT_EQ(PopupMenu(), QStringList{"再生"} + others);
 
   Click(kCmdPlayPause);
   ASSERT_TRUE(QTest::qWaitFor([&] { return dlg_->engineState()->playState == 2; }, kOpenMs));
   EXPECT_TRUE(Enabled(kCmdToStart));
   EXPECT_EQ(dlg_->playButton()->toolTip(), QStringLiteral("一時停止"));
-  EXPECT_EQ(PopupMenu(), QStringList({"一時停止",
-                                      "停止",
-                                      "早送り",
-                                      "スロー",
-                                      "-",
-                                      "静止画",
-                                      "設定",
-                                      "-",
-                                      "参照",
-                                      "-",
-                                      "車両情報",
-                                      "イベント一覧",
-                                      "GPX出力",
-                                      "-",
-                                      "開始点を設定",
-                                      "終了点を設定",
-                                      "(クリップを書き出す…)",
-                                      "-",
-                                      "逆再生",
-                                      "1コマ進む",
-                                      "1コマ戻る",
-                                      "キー操作一覧"}));
+  EXPECT_EQ(PopupMenu(), QStringList({"一時停止", "停止", "早送り", "スロー"}) + others);
   Click(kCmdFaster);
   Click(kCmdFaster);
   EXPECT_EQ(dlg_->engineState()->rateCode, 4);
@@ -139,28 +134,7 @@ TEST_F(Commands, ButtonsAndPopupMenuFollowThePlayState) {
   Click(kCmdPlayPause);
   ASSERT_TRUE(QTest::qWaitFor([&] { return dlg_->engineState()->playState == 3; }, kOpenMs));
   EXPECT_EQ(dlg_->engineState()->rateCode, 1) << "pausing returns to x1";
-  EXPECT_EQ(PopupMenu(), QStringList({"再生",
-                                      "停止",
-                                      "(早送り)",
-                                      "(スロー)",
-                                      "-",
-                                      "静止画",
-                                      "設定",
-                                      "-",
-                                      "参照",
-                                      "-",
-                                      "車両情報",
-                                      "イベント一覧",
-                                      "GPX出力",
-                                      "-",
-                                      "開始点を設定",
-                                      "終了点を設定",
-                                      "(クリップを書き出す…)",
-                                      "-",
-                                      "逆再生",
-                                      "1コマ進む",
-                                      "1コマ戻る",
-                                      "キー操作一覧"}));
+  EXPECT_EQ(PopupMenu(), QStringList({"再生", "停止", "(早送り)", "(スロー)"}) + others);
   dlg_->playback().SeekTo(60);
   Click(kCmdToStart);
   EXPECT_EQ(dlg_->seekSlider()->pos(), 0) << "back at the start";

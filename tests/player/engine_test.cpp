@@ -11,6 +11,7 @@
 #include <fstream>
 #include <vector>
 
+#include "answered_boxes.h"
 #include "engine_fixture.h"
 #include "fake_surface_owner.h"
 #include "hidden_decoders.h"
@@ -194,15 +195,7 @@ TEST_F(EngineTest, OpenLeavesThePipelineToGetReadyOnItsOwnThreads) {
 
 TEST_F(EngineTest, MissingDecoderIsReportedToTheWindowByName) {
   // The engine shows no box of its own: the window tells the user.
-  int boxes = 0;
-  QTimer answer;
-  QObject::connect(&answer, &QTimer::timeout, [&] {
-    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-      ++boxes;
-      box->accept();
-    }
-  });
-  answer.start(20);
+  const AnsweredBoxes boxes;
   {
     HiddenH264Decoders hidden;
     ASSERT_TRUE(hidden.any());
@@ -215,7 +208,7 @@ TEST_F(EngineTest, MissingDecoderIsReportedToTheWindowByName) {
   for (const auto& message : window_.messages) reports += message.first == WM_MEDIA_MISSING_DECODER;
   EXPECT_EQ(reports, 1);
   EXPECT_TRUE(state_.missingDecoder.contains("H.264")) << state_.missingDecoder.toStdString();
-  EXPECT_EQ(boxes, 0);
+  EXPECT_EQ(boxes.count(), 0);
   EXPECT_EQ(state_.playState, 0);
   EXPECT_EQ(state_.player, nullptr);
   EXPECT_EQ(owner_.opened, 0);

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "answered_boxes.h"
 #include "engine_fixture.h"
 #include "message_recorder.h"
 #include "player/engine_messages.h"
@@ -60,15 +61,7 @@ TEST_F(MissingDecoderTest, NamesTheMissingHevcDecoderAndPlaysH264On) {
   ASSERT_EQ(DecodersOf("video/x-h265"), 0) << "the registry still has an HEVC decoder";
   ASSERT_GT(DecodersOf("video/x-h264"), 0);
   // The engine shows no box of its own: telling the user is the window's.
-  int boxes = 0;
-  QTimer answer;
-  QObject::connect(&answer, &QTimer::timeout, [&] {
-    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-      ++boxes;
-      box->accept();
-    }
-  });
-  answer.start(20);
+  const AnsweredBoxes boxes;
 
   mkcard::CardOptions hevc = SmallCard(1, 2);
   hevc.codec = mkcard::VideoCodec::kHevc;
@@ -103,7 +96,7 @@ TEST_F(MissingDecoderTest, NamesTheMissingHevcDecoderAndPlaysH264On) {
   RunEventsFor(100);
   EXPECT_EQ(MissingReports(), 2);
   EXPECT_EQ(owner_.failed, 2);
-  EXPECT_EQ(boxes, 0);
+  EXPECT_EQ(boxes.count(), 0);
 }
 
 }  // namespace
