@@ -178,15 +178,6 @@ TEST(RecordingClip, AroundAMomentCutShortWhereTheDriveStops) {
   }
 }
 
-// A folder's files with their sizes and change times.
-std::map<fs::path, std::pair<std::uintmax_t, fs::file_time_type>> Listing(const fs::path& folder) {
-  std::map<fs::path, std::pair<std::uintmax_t, fs::file_time_type>> files;
-  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-    if (entry.is_regular_file()) files[entry.path()] = {entry.file_size(), entry.last_write_time()};
-  }
-  return files;
-}
-
 // Clears the running flag at the first progress message.
 class CancelAtFirstProgress : public MessageSink {
  public:
@@ -279,11 +270,11 @@ TEST(RecordingClip, RefusalsSayWhyAndWriteNothing) {
       std::printf("skipped \"%s\": %s%s\n", c.name, full.error().c_str(), readOnly.error().c_str());
       continue;
     }
-    const auto before = Listing(dir.path());
+    const auto before = FilesUnder(dir.path());
     const ClipResult result = c.run();
     EXPECT_EQ(result.error, c.error) << result.why;
     EXPECT_NE(result.why.find(c.reason), std::string::npos) << result.why;
-    EXPECT_EQ(Listing(dir.path()), before);
+    EXPECT_EQ(FilesUnder(dir.path()), before);
     if (mounted) {
       EXPECT_TRUE(fs::is_empty(full.path()));
       EXPECT_TRUE(fs::is_empty(readOnly.path()));

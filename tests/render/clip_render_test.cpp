@@ -483,15 +483,6 @@ TEST(ClipRender, BeepsStayWithTheirPictures) {
   }
 }
 
-// A folder's files with their sizes and change times.
-std::map<fs::path, std::pair<std::uintmax_t, fs::file_time_type>> Listing(const fs::path& folder) {
-  std::map<fs::path, std::pair<std::uintmax_t, fs::file_time_type>> files;
-  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-    if (entry.is_regular_file()) files[entry.path()] = {entry.file_size(), entry.last_write_time()};
-  }
-  return files;
-}
-
 // Clears the running flag at the first progress message.
 class CancelAtFirstProgress : public MessageSink {
  public:
@@ -508,7 +499,7 @@ TEST(ClipRender, CancelFullOrReadOnlyFolderLeaveNothing) {
   TempDir dir;
   const std::vector<fs::path> card = Card(dir.path() / "card", "160x120", "2");
   ASSERT_EQ(card.size(), 2u);
-  const auto before = Listing(dir.path() / "card");
+  const auto before = FilesUnder(dir.path() / "card");
   const StretchResult stretch = StretchBetweenPictures(card, {card[0], 10}, {card[1], 50});
   ASSERT_EQ(stretch.error, ClipError::kNone) << stretch.why;
   ScratchMount full(64 * 1024);
@@ -536,7 +527,7 @@ TEST(ClipRender, CancelFullOrReadOnlyFolderLeaveNothing) {
     EXPECT_TRUE(fs::is_empty(c.folder));
   }
   EXPECT_EQ(cancel.total, stretch.stretch.pictures);
-  EXPECT_EQ(Listing(dir.path() / "card"), before) << "the recordings as they were";
+  EXPECT_EQ(FilesUnder(dir.path() / "card"), before) << "the recordings as they were";
 }
 
 mkcard::ProgramResult Cli(std::vector<std::string> args) {

@@ -15,3 +15,11 @@ TempDir::~TempDir() {
   std::error_code ignored;
   std::filesystem::remove_all(path_, ignored);
 }
+
+FolderListing FilesUnder(const std::filesystem::path& folder) {
+  FolderListing files;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+    if (entry.is_regular_file()) files[entry.path()] = {entry.file_size(), entry.last_write_time()};
+  }
+  return files;
+}
