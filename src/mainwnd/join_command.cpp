@@ -1,11 +1,10 @@
 // The join command: recordings of the card ticked in the check-list are
 // joined into one movie, on the command worker, with a progress bar.
-#include <algorithm>
-
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QPushButton>
+#include <algorithm>
 
 #include "base/app_message.h"
 #include "base/settings_file.h"
@@ -14,6 +13,7 @@
 #include "browser/file_select_dlg.h"
 #include "catalogue/recording_join.h"
 #include "mainwnd/kestrel_dlg.h"
+#include "mainwnd/movie_path_dialog.h"
 #include "player/player_engine.h"
 
 namespace {
@@ -29,17 +29,6 @@ QString JoinFailureMessage(JoinError error) {
     return UiText(kSizeOverText) + UiText(kFewerFilesText);
   }
   return UiText(kJoinFailedText);
-}
-
-// The join's output, asked with the save dialog; "" when cancelled.
-QString AskOutputPath(QWidget* owner, const QString& proposal) {
-  QFileDialog dialog(owner);
-  dialog.setAcceptMode(QFileDialog::AcceptSave);
-  dialog.setDefaultSuffix(QStringLiteral("mov"));
-  dialog.setNameFilters({QStringLiteral("Movie Files(*.mov)"), QStringLiteral("All Files(*.*)")});
-  dialog.selectFile(proposal);
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-  return dialog.selectedFiles().front();
 }
 
 }  // namespace
@@ -67,7 +56,8 @@ void CommandRunner::OnJoin() {
   select.setWindowTitle(UiText(kJoinText));
   select.okButton()->setText(UiText(kJoinText));
   if (const int row = dlg_.fileList()->currentRow(); row >= 0) {
-    const std::filesystem::path& current = dlg_.fileList()->entries()[static_cast<std::size_t>(row)].path;
+    const std::filesystem::path& current =
+        dlg_.fileList()->entries()[static_cast<std::size_t>(row)].path;
     const auto at = std::find_if(playable.begin(), playable.end(),
                                  [&](const FileEntry& entry) { return entry.path == current; });
     if (at != playable.end()) select.SetTicked(static_cast<int>(at - playable.begin()), true);
@@ -79,7 +69,9 @@ void CommandRunner::OnJoin() {
           ? QString()
           : QDir(ReadIniString(QStringLiteral("FOLDERPATH"), QStringLiteral("CONNECT_FOLDER")))
                 .filePath(QString::fromStdString(ticked.front().name));
-  const QString output = ticked.empty() ? QString() : AskOutputPath(&dlg_, proposal);
+  const QString output = ticked.empty()
+                             ? QString()
+                             : AskMoviePath(&dlg_, QFileDialog::AcceptSave, QString(), proposal);
   if (output.isEmpty()) {
     rewindAfterWork_ = false;
     EndCommandBeforeWork();

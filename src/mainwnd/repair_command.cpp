@@ -13,24 +13,13 @@
 #include "catalogue/repair_reference.h"
 #include "mainwnd/kestrel_dlg.h"
 #include "mainwnd/main_messages.h"
+#include "mainwnd/movie_path_dialog.h"
 
 namespace {
 
-constexpr int kRepairItem = 155;       // "修復…"
-constexpr int kRepairFailed = 156;     // "録画を修復できませんでした。"
+constexpr int kRepairItem = 155;    // "修復…"
+constexpr int kRepairFailed = 156;  // "録画を修復できませんでした。"
 constexpr int kChooseReference = 157;  // "修復に使う同じカメラの正常な録画を選んでください"
-
-QString AskPath(QWidget* owner, QFileDialog::AcceptMode mode, const QString& title,
-                const QString& proposal) {
-  QFileDialog dialog(owner, title);
-  dialog.setAcceptMode(mode);
-  if (mode == QFileDialog::AcceptOpen) dialog.setFileMode(QFileDialog::ExistingFile);
-  dialog.setDefaultSuffix(QStringLiteral("mov"));
-  dialog.setNameFilters({QStringLiteral("Movie Files(*.mov *.MOV)"), QStringLiteral("All Files(*.*)")});
-  dialog.selectFile(proposal);
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-  return dialog.selectedFiles().front();
-}
 
 }  // namespace
 
@@ -55,16 +44,16 @@ void CommandRunner::OnRepair(const std::filesystem::path& damaged) {
   // descriptions; without one, the user names one.
   RepairOptions options;
   if (ReferenceCandidates(damaged).empty()) {
-    const QString reference = AskPath(&dlg_, QFileDialog::AcceptOpen, UiText(kChooseReference),
-                                      PathText(damaged.parent_path()));
+    const QString reference = AskMoviePath(&dlg_, QFileDialog::AcceptOpen, UiText(kChooseReference),
+                                           PathText(damaged.parent_path()));
     if (reference.isEmpty()) {
       EndCommandBeforeWork();
       return;
     }
     options.reference = PathOf(reference);
   }
-  const QString output = AskPath(&dlg_, QFileDialog::AcceptSave, UiText(kRepairItem),
-                                 PathText(RepairedPath(damaged)));
+  const QString output = AskMoviePath(&dlg_, QFileDialog::AcceptSave, UiText(kRepairItem),
+                                      PathText(RepairedPath(damaged)));
   if (output.isEmpty()) {
     EndCommandBeforeWork();
     return;
@@ -79,7 +68,8 @@ void CommandRunner::OnRepair(const std::filesystem::path& damaged) {
         workOutcome_.done = true;
         workOutcome_.relist = true;
       } else if (result.error != RepairError::kCancelled) {
-        workOutcome_.errorText = UiText(kRepairFailed) + QLatin1Char('\n') + QString::fromStdString(result.why);
+        workOutcome_.errorText =
+            UiText(kRepairFailed) + QLatin1Char('\n') + QString::fromStdString(result.why);
       }
     }
     PostAppMessage(&dlg_, WM_APP_WORK_PROGRESS, 1, 1);
