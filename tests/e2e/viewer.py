@@ -313,7 +313,12 @@ class Player:
 
     def play(self):
         if not self.playing():
-            self.v.click(self.button(self.play_name))
+            # The button is disabled while a recording opens, which goes on
+            # after its first picture is shown.
+            button = wait_for(lambda: next((b for b in [self.button(self.play_name)]
+                                            if self.v.state(b, "enabled")), None),
+                              20, what="the play button enabled")
+            self.v.click(button)
             wait_for(self.playing, what="playing")
 
     def seek_slider(self):
