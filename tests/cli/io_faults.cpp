@@ -105,6 +105,19 @@ ssize_t write(int fd, const void* buffer, size_t count) {
   return Enter("write", &attempts) ? -1 : next(fd, buffer, count);
 }
 
+// Noted as writes: a write at an offset is a write like any other.
+ssize_t pwrite(int fd, const void* buffer, size_t count, off_t offset) {
+  static const auto next = Next<ssize_t (*)(int, const void*, size_t, off_t)>("pwrite");
+  static std::atomic<long> attempts{0};
+  return Enter("write", &attempts) ? -1 : next(fd, buffer, count, offset);
+}
+
+ssize_t pwrite64(int fd, const void* buffer, size_t count, off_t offset) {
+  static const auto next = Next<ssize_t (*)(int, const void*, size_t, off_t)>("pwrite64");
+  static std::atomic<long> attempts{0};
+  return Enter("write", &attempts) ? -1 : next(fd, buffer, count, offset);
+}
+
 int open(const char* path, int flags, ...) {
   static const auto next = Next<int (*)(const char*, int, ...)>("open");
   va_list args;
