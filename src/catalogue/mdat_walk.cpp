@@ -72,7 +72,8 @@ std::uint8_t* PaddedCopy(std::span<const std::uint8_t> bytes) {
 AVCodecContext* NewContext(AVCodecID id, std::span<const std::uint8_t> config, bool open) {
   const AVCodec* codec = avcodec_find_decoder(id);
   if (codec == nullptr) return nullptr;
-  AVCodecContext* context = avcodec_alloc_context3(codec);
+  // A parser's context needs none of the decoder's own state.
+  AVCodecContext* context = avcodec_alloc_context3(open ? codec : nullptr);
   if (context == nullptr) return nullptr;
   context->extradata = PaddedCopy(config);
   context->extradata_size = static_cast<int>(config.size());
@@ -315,8 +316,11 @@ std::vector<WalkedSample> SoundChunkBeforePicture(Window& window, std::uint64_t 
                                                   Codecs& codecs) {
   const std::size_t maxFrame =
       kMaxSoundFrameBytes * static_cast<std::size_t>(std::max(plan.channels, 1));
+  // A copy: looking for a picture moves the window ahead.
+  const auto head = window.At(offset, count * maxFrame + 1);
+  const std::vector<std::uint8_t> bytes(head.begin(), head.end());
   std::vector<WalkedSample> frames;
-  for (std::size_t end = 1; end <= count * maxFrame && offset + end < window.length(); ++end) {
+  for (std::size_t end = 1; end < bytes.size(); ++end) {
     const std::optional<Nal> nal = NalAt(window, offset + end, plan.nalLengthSize);
     if (!nal || !window.Holds(offset + end, plan.nalLengthSize + std::size_t{nal->length}) ||
         !PictureAt(window, offset + end, plan)) {
@@ -324,7 +328,7 @@ std::vector<WalkedSample> SoundChunkBeforePicture(Window& window, std::uint64_t 
     }
     std::uint64_t at = offset;
     for (const std::uint32_t size :
-         codecs.SoundFramesFilling(window.At(offset, end), count, maxFrame)) {
+         codecs.SoundFramesFilling(std::span(bytes).first(end), count, maxFrame)) {
       frames.push_back({at, size});
       at += size;
     }
