@@ -57,8 +57,8 @@ bool AnyTooLarge(const AtomNode& node) {
 // Buffered output to a file descriptor, with streaming copies from sources.
 class Output {
  public:
-  Output(int fd, const std::atomic<bool>* running, const WriteProgress& progress)
-      : fd_(fd), running_(running), progress_(progress) {
+  Output(int fd, const std::atomic<bool>* running, const WriteProgress& progress, bool mediaInPlace)
+      : fd_(fd), running_(running), progress_(progress), mediaInPlace_(mediaInPlace) {
     buffer_.reserve(kCopyBlock);
   }
 
@@ -124,6 +124,17 @@ class Output {
     return ok;
   }
 
+  // Passes over `length` bytes that the file already holds.
+  bool Skip(std::uint64_t length) {
+    if (!Flush()) return false;
+    if (lseek(fd_, static_cast<off_t>(length), SEEK_CUR) >= 0) return true;
+    error_ = std::string("cannot write the output: ") + std::strerror(errno);
+    return false;
+  }
+
+  // True when the media content already lies at its place in the file.
+  bool mediaInPlace() const { return mediaInPlace_; }
+
   const std::string& error() const { return error_; }
   bool cancelled() const { return cancelled_; }
 
@@ -138,6 +149,7 @@ class Output {
   int fd_;
   const std::atomic<bool>* running_;
   const WriteProgress& progress_;
+  bool mediaInPlace_;
   std::uint64_t written_ = 0;
   bool cancelled_ = false;
   std::vector<std::uint8_t> buffer_;
@@ -165,6 +177,7 @@ bool WriteSensorTrack(const AtomNode& udat, Output& out, std::string& why) {
 }
 
 bool WriteMedia(const AtomNode& mdat, Output& out, std::string& why) {
+  if (out.mediaInPlace()) return out.Skip(WrittenSize(mdat) - kHeaderSize);
   if (!out.CopyFrom(*mdat.sourcePath, mdat.readOffset, mdat.readSize, why)) return false;
   for (const AtomNode* node = mdat.joinedHead; node != nullptr; node = node->joinedNext) {
     if (!out.CopyFrom(*node->sourcePath, node->readOffset + 8, node->readSize - 8, why))
@@ -185,6 +198,16 @@ bool WriteNode(const AtomNode& node, Output& out, std::string& why) {
     if (!WriteNode(child, out, why)) return false;
   }
   return true;
+}
+
+// Puts a written movie in place, when the viewer would list it: an output
+// it would not list is no recording.
+bool CommitRecording(OutputFile& file, std::string& why) {
+  if (!RecordingSizeOf(file.fd())) {
+    why = "the written movie would not end with the recorder's closing marker";
+    return false;
+  }
+  return file.Commit(why);
 }
 
 }  // namespace
@@ -210,8 +233,8 @@ std::uint64_t JoinedTreeSize(const AtomNode& root) {
 
 bool WriteJoinedTree(const AtomNode& root, int fd, std::string& why,
                      const std::atomic<bool>* running, bool* cancelled,
-                     const WriteProgress& progress) {
-  Output out(fd, running, progress);
+                     const WriteProgress& progress, bool mediaInPlace) {
+  Output out(fd, running, progress, mediaInPlace);
   if (!WriteNode(root, out, why) || !out.Flush()) {
     if (why.empty()) why = out.error();
     if (cancelled != nullptr) *cancelled = out.cancelled();
@@ -224,14 +247,19 @@ bool WriteRecordingTree(const AtomNode& root, const std::filesystem::path& outpu
                         const std::atomic<bool>* running, bool& cancelled, std::string& why,
                         const WriteProgress& progress) {
   OutputFile file;
-  if (!file.Create(output, why) ||
-      !WriteJoinedTree(root, file.fd(), why, running, &cancelled, progress))
-    return false;
-  // The viewer lists only recorder movies: an output it would not list is
-  // no recording.
-  if (!RecordingSizeOf(file.fd())) {
-    why = "the written movie would not end with the recorder's closing marker";
+  return file.Create(output, why) &&
+         WriteJoinedTree(root, file.fd(), why, running, &cancelled, progress) &&
+         CommitRecording(file, why);
+}
+
+bool WriteAroundMedia(const AtomNode& root, OutputFile& file, const std::atomic<bool>* running,
+                      bool& cancelled, std::string& why) {
+  if (lseek(file.fd(), 0, SEEK_SET) != 0 ||
+      RetryInterrupted(
+          [&] { return ftruncate(file.fd(), static_cast<off_t>(JoinedTreeSize(root))); }) != 0) {
+    why = std::string("cannot write the output: ") + std::strerror(errno);
     return false;
   }
-  return file.Commit(why);
+  return WriteJoinedTree(root, file.fd(), why, running, &cancelled, {}, true) &&
+         CommitRecording(file, why);
 }

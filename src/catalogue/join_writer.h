@@ -7,6 +7,7 @@
 #include <string>
 
 #include "catalogue/join_merge.h"
+#include "catalogue/output_file.h"
 
 // Why a joined tree cannot be written.
 enum class JoinLimit {
@@ -34,10 +35,12 @@ std::uint64_t JoinedTreeSize(const AtomNode& root);
 // sensor track of all records. Returns false with the reason when a source
 // cannot be read whole or the output cannot be written (a full disk), and
 // false with `cancelled` set when `running` (if given) is cleared: it is
-// looked at before every block of media copied.
+// looked at before every block of media copied. With `mediaInPlace`, the
+// file already holds the media content at its place, and the writer passes
+// over it.
 bool WriteJoinedTree(const AtomNode& root, int fd, std::string& why,
                      const std::atomic<bool>* running = nullptr, bool* cancelled = nullptr,
-                     const WriteProgress& progress = {});
+                     const WriteProgress& progress = {}, bool mediaInPlace = false);
 
 // Writes the tree to a temporary file in the output's folder and renames it
 // into place, flushed to the disk first; refuses a tree that would not make
@@ -46,3 +49,10 @@ bool WriteJoinedTree(const AtomNode& root, int fd, std::string& why,
 bool WriteRecordingTree(const AtomNode& root, const std::filesystem::path& output,
                         const std::atomic<bool>* running, bool& cancelled, std::string& why,
                         const WriteProgress& progress = {});
+
+// As WriteRecordingTree, into `file` (created for the output), which
+// already holds the tree's media content at its place, written there while
+// the tree was made: the atoms around the media are written over the rest,
+// and the file is cut where the tree ends.
+bool WriteAroundMedia(const AtomNode& root, OutputFile& file, const std::atomic<bool>* running,
+                      bool& cancelled, std::string& why);

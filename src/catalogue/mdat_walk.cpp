@@ -12,6 +12,9 @@ extern "C" {
 namespace {
 
 constexpr std::size_t kReadBlock = 1 << 20;
+// Enough for the heads of the NAL units of the first picture, which alone
+// is looked at when a reference is tried.
+constexpr std::size_t kFirstPictureBlock = 64 << 10;
 // An AAC frame holds at most 6144 bits a channel.
 constexpr std::size_t kMaxSoundFrameBytes = 768;
 // The longest NAL unit taken for one the media end inside: longer, its
@@ -23,14 +26,15 @@ constexpr int kSlice = 1;
 // The media seen through one block read ahead at a time.
 class Window {
  public:
-  Window(const MediaReader& read, std::uint64_t length) : read_(read), length_(length) {}
+  Window(const MediaReader& read, std::uint64_t length, std::size_t block = kReadBlock)
+      : read_(read), length_(length), block_(block) {}
 
   // Up to `length` bytes at `offset`, fewer where the media ends.
   std::span<const std::uint8_t> At(std::uint64_t offset, std::size_t length) {
     if (offset >= length_) return {};
     length = static_cast<std::size_t>(std::min<std::uint64_t>(length, length_ - offset));
     if (offset < base_ || offset + length > base_ + have_) {
-      buffer_.resize(std::max(length, kReadBlock));
+      buffer_.resize(std::max(length, block_));
       const long long got = read_(offset, buffer_);
       if (got < 0) failed_ = true;
       base_ = offset;
@@ -50,6 +54,7 @@ class Window {
  private:
   const MediaReader& read_;
   std::uint64_t length_;
+  std::size_t block_;
   std::vector<std::uint8_t> buffer_;
   std::uint64_t base_ = 0;
   std::size_t have_ = 0;
@@ -67,7 +72,8 @@ std::uint8_t* PaddedCopy(std::span<const std::uint8_t> bytes) {
 AVCodecContext* NewContext(AVCodecID id, std::span<const std::uint8_t> config, bool open) {
   const AVCodec* codec = avcodec_find_decoder(id);
   if (codec == nullptr) return nullptr;
-  AVCodecContext* context = avcodec_alloc_context3(codec);
+  // A parser's context needs none of the decoder's own state.
+  AVCodecContext* context = avcodec_alloc_context3(open ? codec : nullptr);
   if (context == nullptr) return nullptr;
   context->extradata = PaddedCopy(config);
   context->extradata_size = static_cast<int>(config.size());
@@ -132,6 +138,39 @@ class Codecs {
 
   bool SoundDecodes(std::span<const std::uint8_t> bytes) {
     return Decodes(sound_, packet_, frame_, bytes, false);
+  }
+
+  // The sizes of `count` sound frames that fill `bytes` exactly, told by one
+  // pass of the decoder: each frame tells how much of the packet was left
+  // when it began, each decodes cleanly, and after the last the decoder has
+  // no bytes left over. Empty when the bytes are not that.
+  std::vector<std::uint32_t> SoundFramesFilling(std::span<const std::uint8_t> bytes,
+                                                std::size_t count, std::size_t maxFrameBytes) {
+    avcodec_flush_buffers(sound_);
+    if (bytes.empty() || av_new_packet(packet_, static_cast<int>(bytes.size())) < 0) return {};
+    std::copy(bytes.begin(), bytes.end(), packet_->data);
+    const int sent = avcodec_send_packet(sound_, packet_);
+    av_packet_unref(packet_);
+    std::vector<int> left;  // at the start of each frame
+    bool clean = sent >= 0;
+    while (clean && left.size() < count && avcodec_receive_frame(sound_, frame_) == 0) {
+      clean = frame_->decode_error_flags == 0;
+      left.push_back(frame_->pkt_size);
+      av_frame_unref(frame_);
+    }
+    const bool filled = clean && left.size() == count &&
+                        avcodec_receive_frame(sound_, frame_) == AVERROR(EAGAIN) &&
+                        left.front() == static_cast<int>(bytes.size());
+    av_frame_unref(frame_);
+    if (!filled) return {};
+    left.push_back(0);
+    std::vector<std::uint32_t> sizes;
+    for (std::size_t i = 0; i < count; ++i) {
+      const int size = left[i] - left[i + 1];
+      if (size <= 0 || static_cast<std::size_t>(size) > maxFrameBytes) return {};
+      sizes.push_back(static_cast<std::uint32_t>(size));
+    }
+    return sizes;
   }
 
   // The sizes of the sound frames, of `count` that follow each other from
@@ -251,40 +290,51 @@ std::optional<WalkedSample> PictureAt(Window& window, std::uint64_t offset, cons
 }
 
 // The sound frame at `offset`: the fewest bytes the decoder decodes. A
-// frame cut short, or bytes that are no frame, do not decode at all. When a
-// picture follows the frame, the frame ends where one starts: the first
-// such place where the frame decodes, and not a byte earlier, is its end,
-// found with two decodes instead of a search over every length.
+// frame cut short, or bytes that are no frame, do not decode at all.
 std::optional<WalkedSample> SoundFrameAt(Window& window, std::uint64_t offset, const WalkPlan& plan,
-                                         Codecs& codecs, bool pictureFollows) {
-  const auto head =
+                                         Codecs& codecs) {
+  const auto bytes =
       window.At(offset, kMaxSoundFrameBytes * static_cast<std::size_t>(std::max(plan.channels, 1)));
-  // A copy: looking for a picture moves the window.
-  const std::vector<std::uint8_t> bytes(head.begin(), head.end());
-  const std::span<const std::uint8_t> all(bytes);
-  WalkedSample frame;
-  frame.offset = offset;
-  for (std::size_t end = 1; pictureFollows && end < bytes.size(); ++end) {
-    // Most places fail at once: a NAL unit there would be of another kind
-    // or longer than the bytes at hand.
-    const std::optional<Nal> nal = NalAt(window, offset + end, plan.nalLengthSize);
-    if (!nal || !window.Holds(offset + end, plan.nalLengthSize + std::size_t{nal->length}))
-      continue;
-    if (PictureAt(window, offset + end, plan) && codecs.SoundDecodes(all.first(end))) {
-      if (codecs.SoundDecodes(all.first(end - 1))) break;
-      frame.size = static_cast<std::uint32_t>(end);
-      return frame;
-    }
-  }
-  if (bytes.empty() || !codecs.SoundDecodes(all)) return std::nullopt;
+  if (bytes.empty() || !codecs.SoundDecodes(bytes)) return std::nullopt;
   std::size_t low = 0;  // does not decode
   std::size_t high = bytes.size();
   while (high - low > 1) {
     const std::size_t middle = low + (high - low) / 2;
-    (codecs.SoundDecodes(all.first(middle)) ? high : low) = middle;
+    (codecs.SoundDecodes(bytes.first(middle)) ? high : low) = middle;
   }
-  frame.size = static_cast<std::uint32_t>(high);
-  return frame;
+  return WalkedSample{offset, static_cast<std::uint32_t>(high)};
+}
+
+// The `count` sound frames of a chunk at `offset` that a picture follows:
+// they end where a picture starts, at the first such place that `count`
+// frames fill exactly, which one pass of the decoder tells. Most places fail
+// at once: a NAL unit there would be of another kind or longer than the
+// bytes at hand. Empty when there is none (the media end before the picture
+// is whole, or the frames do not decode).
+std::vector<WalkedSample> SoundChunkBeforePicture(Window& window, std::uint64_t offset,
+                                                  std::size_t count, const WalkPlan& plan,
+                                                  Codecs& codecs) {
+  const std::size_t maxFrame =
+      kMaxSoundFrameBytes * static_cast<std::size_t>(std::max(plan.channels, 1));
+  // A copy: looking for a picture moves the window ahead.
+  const auto head = window.At(offset, count * maxFrame + 1);
+  const std::vector<std::uint8_t> bytes(head.begin(), head.end());
+  std::vector<WalkedSample> frames;
+  for (std::size_t end = 1; end < bytes.size(); ++end) {
+    const std::optional<Nal> nal = NalAt(window, offset + end, plan.nalLengthSize);
+    if (!nal || !window.Holds(offset + end, plan.nalLengthSize + std::size_t{nal->length}) ||
+        !PictureAt(window, offset + end, plan)) {
+      continue;
+    }
+    std::uint64_t at = offset;
+    for (const std::uint32_t size :
+         codecs.SoundFramesFilling(std::span(bytes).first(end), count, maxFrame)) {
+      frames.push_back({at, size});
+      at += size;
+    }
+    if (!frames.empty()) break;
+  }
+  return frames;
 }
 
 // True when the media end inside the sample at `offset`, so that no bytes
@@ -330,7 +380,16 @@ bool WalkMedia(const MediaReader& read, std::uint64_t length, const WalkPlan& pl
     }
     WalkedChunk chunk{planned.track, at, 0};
     const bool sound = plan.tracks[planned.track] == TrackKind::kSound;
-    for (std::uint32_t i = 0; whole && i < planned.samples; ++i) {
+    if (sound && pictureNext) {
+      for (const WalkedSample& frame :
+           SoundChunkBeforePicture(window, at, planned.samples, plan, codecs)) {
+        walk.samples[planned.track].push_back(frame);
+        at += frame.size;
+        ++chunk.samples;
+      }
+    }
+    // Else frame by frame, as far as the frames are whole.
+    for (std::uint32_t i = chunk.samples; whole && i < planned.samples; ++i) {
       if (sound && planned.samples - i > 1) {
         // The frames whose ends one pass of the decoder tells; the next one
         // (the chunk's last, or where the pass stopped) by itself below.
@@ -345,8 +404,7 @@ bool WalkMedia(const MediaReader& read, std::uint64_t length, const WalkPlan& pl
       }
       const bool picture = !sound;
       std::optional<WalkedSample> sample =
-          picture ? PictureAt(window, at, plan)
-                  : SoundFrameAt(window, at, plan, codecs, pictureNext && i + 1 == planned.samples);
+          picture ? PictureAt(window, at, plan) : SoundFrameAt(window, at, plan, codecs);
       if (!sample) {
         whole = false;
         stoppedInSound = sound;
@@ -374,7 +432,7 @@ bool WalkMedia(const MediaReader& read, std::uint64_t length, const WalkPlan& pl
 
 std::optional<WalkedSample> FirstPicture(const MediaReader& read, std::uint64_t length,
                                          const WalkPlan& plan) {
-  Window window(read, length);
+  Window window(read, length, kFirstPictureBlock);
   return PictureAt(window, 0, plan);
 }
 

@@ -11,6 +11,8 @@
 #include "catalogue/expanded_track.h"
 #include "catalogue/join_writer.h"
 #include "catalogue/mdat_walk.h"
+#include "catalogue/media_prefill.h"
+#include "catalogue/output_file.h"
 #include "catalogue/repair_reference.h"
 #include "catalogue/sample_tables.h"
 #include "container/posix_io.h"
@@ -40,6 +42,7 @@ class DamagedFile {
     if (fd_ >= 0) close(fd_);
   }
   bool IsOpen() const { return fd_ >= 0; }
+  int fd() const { return fd_; }
   // Reads the media from `start` on.
   MediaReader ReaderFrom(std::uint64_t start) const {
     return [fd = fd_, start](std::uint64_t offset, std::span<std::uint8_t> out) -> long long {
@@ -367,6 +370,13 @@ RepairResult Repair(const std::filesystem::path& damaged, const std::filesystem:
   }
   result.reference = reference.movie->path();
 
+  // The media go into the output at their place (the reference's, behind
+  // the same file type atom) while the walk finds the samples in them; the
+  // atoms around them are written once the walk has told their tables.
+  OutputFile out;
+  if (!out.Create(output, why)) return Fail(result, RepairError::kFailed, why);
+  MediaPrefill prefill(file.fd(), media->offset, media->length, out.fd(),
+                       reference.atoms.mdat->offset, options.running);
   MdatWalk walk;
   const MediaReader read = file.ReaderFrom(media->offset + reference.mediaLead);
   if (!WalkMedia(read, media->length - reference.mediaLead, reference.plan, walk, why,
@@ -432,8 +442,12 @@ RepairResult Repair(const std::filesystem::path& damaged, const std::filesystem:
       return Fail(result, RepairError::kFailed,
                   "the reference's media does not follow its file type atom");
   }
+  if (!prefill.Finish(why)) {
+    const bool cancelled = options.running != nullptr && !options.running->load();
+    return Fail(result, cancelled ? RepairError::kCancelled : RepairError::kFailed, why);
+  }
   bool cancelled = false;
-  if (!WriteRecordingTree(reference.movie->root, output, options.running, cancelled, why)) {
+  if (!WriteAroundMedia(reference.movie->root, out, options.running, cancelled, why)) {
     return Fail(result, cancelled ? RepairError::kCancelled : RepairError::kFailed, why);
   }
   return result;

@@ -70,10 +70,11 @@ void AddChunks(const TrackAtoms& track, std::size_t index, std::vector<ChunkAt>&
   const AtomBytes& stco = track.stco->data;
   const std::uint32_t entries = ReadWord(stsc, 4);
   const std::uint32_t count = ReadWord(stco, 4);
+  std::uint32_t entry = 0;  // the last entry whose first chunk is at or before the chunk
+  std::uint32_t samples = 0;
   for (std::uint32_t chunk = 0; chunk < count; ++chunk) {
-    std::uint32_t samples = 0;
-    for (std::uint32_t e = 0; e < entries && ReadWord(stsc, 8 + e * 12) <= chunk + 1; ++e) {
-      samples = ReadWord(stsc, 8 + e * 12 + 4);
+    for (; entry < entries && ReadWord(stsc, 8 + entry * 12) <= chunk + 1; ++entry) {
+      samples = ReadWord(stsc, 8 + entry * 12 + 4);
     }
     chunks.push_back({ReadWord(stco, 8 + chunk * 4), index, samples});
   }

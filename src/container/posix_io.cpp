@@ -37,6 +37,21 @@ bool WriteAll(int fd, std::span<const std::uint8_t> bytes) {
   return true;
 }
 
+bool WriteAllAt(int fd, std::span<const std::uint8_t> bytes, std::uint64_t offset) {
+  while (!bytes.empty()) {
+    const ssize_t written = ::pwrite(fd, bytes.data(), bytes.size(), static_cast<off_t>(offset));
+    if (written < 0 && errno == EINTR) continue;
+    if (written < 0) return false;
+    if (written == 0) {
+      errno = ENOSPC;
+      return false;
+    }
+    bytes = bytes.subspan(static_cast<std::size_t>(written));
+    offset += static_cast<std::uint64_t>(written);
+  }
+  return true;
+}
+
 int OpenRetrying(const char* path, int flags, mode_t mode) {
   return RetryInterrupted([&] { return ::open(path, flags, mode); });
 }

@@ -23,6 +23,9 @@ bool ReadExactAt(int fd, std::span<std::uint8_t> out, std::uint64_t offset);
 // ENOSPC when the device took nothing more without saying why).
 bool WriteAll(int fd, std::span<const std::uint8_t> bytes);
 
+// Writes all of `bytes` at `offset`, leaving the file's position alone.
+bool WriteAllAt(int fd, std::span<const std::uint8_t> bytes, std::uint64_t offset);
+
 // open(2) that retries when interrupted.
 int OpenRetrying(const char* path, int flags, mode_t mode = 0);
 

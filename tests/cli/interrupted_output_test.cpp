@@ -442,17 +442,25 @@ TEST_F(InterruptedOutput, FileSizeLimitFailsTheJoinCleanly) {
 TEST_F(InterruptedOutput, EverySecondCallInterruptedGivesTheSameFiles) {
   const std::vector<std::string> route = {"gpx", inputs_->at(0).string(), inputs_->at(1).string(),
                                           "-o"};
+  // The repair copies the media on a thread of its own while it walks them.
+  TempDir cut;
+  const fs::path damaged = cut.path() / "damaged.MOV";
+  std::vector<std::uint8_t> bytes = FileBytes((*inputs_)[1]);
+  bytes.resize(bytes.size() * 3 / 5);
+  WriteBytes(damaged, bytes);
   // Each command writes one file into the folder given last.
   const std::vector<std::pair<std::string, std::vector<std::string>>> commands = {
       {"join", JoinArgs("")},
       {"csv", {"csv", (source_->path() / "card").string()}},
       {"gpx", route},
+      {"repair", {"repair", damaged.string(), "--reference", inputs_->front().string(), "-o"}},
   };
   const auto output = [](const std::vector<std::string>& args, const fs::path& folder) {
     std::vector<std::string> full = args;
     if (args[0] == "join") full[1] = (folder / "out.mov").string();
     if (args[0] == "csv") full.push_back(folder.string());
     if (args[0] == "gpx") full.push_back((folder / "route.gpx").string());
+    if (args[0] == "repair") full.push_back((folder / "out.mov").string());
     return full;
   };
   for (const auto& [name, args] : commands) {
@@ -497,8 +505,8 @@ TEST_F(InterruptedOutput, RepairInterruptedOrOutOfSpaceLeavesNoOutputAndTheDamag
   bytes.resize(bytes.size() * 3 / 5);
   WriteBytes(damaged, bytes);
   const fs::path out = folder.path() / "out.mov";
-  const std::vector<std::string> args = {"repair", damaged.string(), "-o", out.string(),
-                                         "--reference", inputs_->front().string()};
+  const std::vector<std::string> args = {"repair",     damaged.string(), "-o",
+                                         out.string(), "--reference",    inputs_->front().string()};
   const fs::path log = folder.scratch() / "calls.log";
   ASSERT_EQ(RunCli(args, {.log = log}).exitCode, 0);
   const auto repairedSize = static_cast<rlim_t>(fs::file_size(out));
@@ -509,8 +517,8 @@ TEST_F(InterruptedOutput, RepairInterruptedOrOutOfSpaceLeavesNoOutputAndTheDamag
   struct Case {
     const char* name;
     Faults faults;
-    int signal;      // the signal that ends the run, or 0
-    int exitCode;    // when it ends by itself
+    int signal;    // the signal that ends the run, or 0
+    int exitCode;  // when it ends by itself
     const char* says;
   };
   const Case cases[] = {

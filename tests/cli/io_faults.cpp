@@ -105,6 +105,28 @@ ssize_t write(int fd, const void* buffer, size_t count) {
   return Enter("write", &attempts) ? -1 : next(fd, buffer, count);
 }
 
+// Noted as writes: a write at an offset, or a copy between files, is a
+// write like any other.
+ssize_t pwrite(int fd, const void* buffer, size_t count, off_t offset) {
+  static const auto next = Next<ssize_t (*)(int, const void*, size_t, off_t)>("pwrite");
+  static std::atomic<long> attempts{0};
+  return Enter("write", &attempts) ? -1 : next(fd, buffer, count, offset);
+}
+
+ssize_t pwrite64(int fd, const void* buffer, size_t count, off_t offset) {
+  static const auto next = Next<ssize_t (*)(int, const void*, size_t, off_t)>("pwrite64");
+  static std::atomic<long> attempts{0};
+  return Enter("write", &attempts) ? -1 : next(fd, buffer, count, offset);
+}
+
+ssize_t copy_file_range(int from, off64_t* fromOffset, int to, off64_t* toOffset, size_t count,
+                        unsigned flags) {
+  static const auto next =
+      Next<ssize_t (*)(int, off64_t*, int, off64_t*, size_t, unsigned)>("copy_file_range");
+  static std::atomic<long> attempts{0};
+  return Enter("write", &attempts) ? -1 : next(from, fromOffset, to, toOffset, count, flags);
+}
+
 int open(const char* path, int flags, ...) {
   static const auto next = Next<int (*)(const char*, int, ...)>("open");
   va_list args;
