@@ -9,13 +9,13 @@ class QLabel;
 // Texts in places of a fixed pixel width. A text that does not fit is cut
 // with an ellipsis at its end and carries its whole text as its tooltip; the
 // accessible name is the whole text either way, so that nothing is clipped
-// out of sight or out of hearing.
+// out of sight or out of hearing. A widget given its text here fits it again
+// whenever its width changes.
 
 // `text` cut with "…" to `width` pixels of `metrics`; whole when it fits.
 QString FittedText(const QString& text, const QFontMetrics& metrics, int width);
 
-// Shows `text` in the label's contents width, in its font. Call it again
-// when the label's width changes.
+// Shows `text` in the label's contents width, in its font.
 void SetFittedText(QLabel* label, const QString& text);
 
 // Shows `text` in the width the button's style leaves for its text.

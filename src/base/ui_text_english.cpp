@@ -163,7 +163,7 @@ const std::array<const char16_t*, kUiTextUsedSlots> kEnglishWording = {
     u"Automatic",  // 147
     u"Japanese",  // 148
     u"English",  // 149
-    u"Takes effect at the next start.",  // 150
+    u"Language and unit apply at the next start.",  // 150
     u"Could not save the settings.",  // 151
     u"Display",  // 152
     u"Cancel",  // 153

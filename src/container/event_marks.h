@@ -29,10 +29,6 @@ inline constexpr int kEventChannelCount = 8;
 inline constexpr std::array<std::string_view, 8> kEventChannelNames = {
     "impact-x",       "impact-y", "impact-z", "user-point",
     "emergency-stop", "parking",  "speeding", "drive-assist"};
-// The channels' names as the event list shows them (UTF-8).
-inline constexpr std::array<std::string_view, 8> kEventChannelTexts = {
-    "衝撃 X",     "衝撃 Y",   "衝撃 Z",   "ユーザーポイント",
-    "急ブレーキ", "駐車衝撃", "速度超過", "運転支援"};
 inline constexpr int kNoMark = -1;
 inline constexpr int kIconCount = 12;
 

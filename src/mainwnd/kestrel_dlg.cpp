@@ -184,6 +184,9 @@ bool CKestrelDlg::event(QEvent* event) {
     case CSettingDlg::kMessageClockChanged:
       TakeClockSettings();
       break;
+    case CSettingDlg::kMessageTileSourceChanged:
+      mapAndMarks().TakeTileSource();
+      break;
     default:
       // 0x8002, 0x825D, 0x825E and the list's double click (0x8385) mean
       // nothing here.

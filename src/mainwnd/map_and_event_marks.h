@@ -38,6 +38,8 @@ class MapAndEventMarks : public QObject {
   // The tick while stopped or paused: the map area follows the reachability.
   void MapTickWhileStill();
   void OnMapReady();
+  // Shows the settings file's tile source in the map from now on.
+  void TakeTileSource();
   void OnMapMarkClicked(int frame);
   // The map status of the play state (0 playing, 1 paused, 2 stopped), sent.
   void PushMapStatus(int state);

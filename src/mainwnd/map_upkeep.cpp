@@ -120,6 +120,11 @@ void MapAndEventMarks::OnMapReady() {
   dlg_.update();
 }
 
+void MapAndEventMarks::TakeTileSource() {
+  // The page loaded again reports ready, and then gets its route and marks.
+  map_->SetTileSource(TileSource::FromSettingsFile());
+}
+
 void MapAndEventMarks::OnMapMarkClicked(int frame) { dlg_.playback().SeekTo(frame); }
 
 void MapAndEventMarks::PushMapStatus(int state) {

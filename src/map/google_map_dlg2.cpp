@@ -66,6 +66,14 @@ void CGoogleMapDlg2::StartWebView(std::function<void()> loaded) {
   holder_.webView = view;
 }
 
+void CGoogleMapDlg2::SetTileSource(const TileSource& source) {
+  source_ = source;
+  if (holder_.webView == nullptr) return;
+  MapProfile(source_);
+  holder_.hostObject->SetConfig(PageConfig(funcs_, source_));
+  holder_.webView->load(kPageUrl);
+}
+
 bool CGoogleMapDlg2::RunScript(const QString& text) {
   if (holder_.webView == nullptr) return false;
   holder_.webView->page()->runJavaScript(text);

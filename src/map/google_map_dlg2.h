@@ -39,6 +39,9 @@ class CGoogleMapDlg2 : public QWidget {
   // Creates the web view and loads the page; later calls do nothing.
   // `loaded` runs each time the page has loaded.
   void StartWebView(std::function<void()> loaded);
+  // Shows the tiles of `source` from now on: a page already loaded is
+  // loaded again with them (`loaded` runs again when it has).
+  void SetTileSource(const TileSource& source);
   // Runs a statement in the page; dropped without a web view.
   bool RunScript(const QString& text);
   // Sends the page the `update` message with the window's position and map

@@ -35,6 +35,12 @@ void CGoogleMapDlgWrap::Create(QWidget* parent, QObject* owner, const TileSource
   });
 }
 
+void CGoogleMapDlgWrap::SetTileSource(const TileSource& source) {
+  if (watcher_) watcher_->SetSource(source);
+  pageInitialised_ = 0;
+  if (mapWindow_ != nullptr) mapWindow_->SetTileSource(source);
+}
+
 int CGoogleMapDlgWrap::reachable() const { return watcher_ ? watcher_->reachable() : 0; }
 
 void CGoogleMapDlgWrap::OnReachableChanged(int now) {

@@ -35,6 +35,9 @@ class CGoogleMapDlgWrap : public IHostWebViewFuncs {
   // starts the watcher and, when the web engine can start, the web view;
   // `owner` gets the map's messages.
   void Create(QWidget* parent, QObject* owner, const TileSource& source);
+  // Takes another tile source: the watcher tests it and the page is loaded
+  // again with it; the page reports ready again when it has its map.
+  void SetTileSource(const TileSource& source);
 
   // What the page reads: the group track, the current recording's track.
   void SetGroupTrack(std::vector<PositionRecord> positions);

@@ -10,13 +10,19 @@ class IHostWebViewFuncs;
 // it reads come from the page's own stand-in of this object, which the host
 // keeps filled (res/sample_facade.js). The values the page needs from the
 // start (`config`, JSON text) come with the channel: they are data to the
-// page, never script.
+// page, never script. A page loaded again reads them afresh.
 class HostWebViewObject : public QObject {
   Q_OBJECT
-  Q_PROPERTY(QString config MEMBER config_ CONSTANT)
+  Q_PROPERTY(QString config MEMBER config_ NOTIFY configChanged)
  public:
   HostWebViewObject(IHostWebViewFuncs* funcs, const QString& config, QObject* parent = nullptr)
       : QObject(parent), funcs_(funcs), config_(config) {}
+
+  // The values a page loaded from now on starts with.
+  void SetConfig(const QString& config) {
+    config_ = config;
+    emit configChanged();
+  }
 
   Q_INVOKABLE QString TestMethod(const QString& stringParameter, int integerParameter);
   Q_INVOKABLE int JS2C_ConnectTest();
@@ -35,6 +41,7 @@ class HostWebViewObject : public QObject {
   // The host's web message to the page (the `update` message).
   void webMessage(const QString& json);
   void messageReceived(const QString& json);
+  void configChanged();
 
  private:
   IHostWebViewFuncs* funcs_;

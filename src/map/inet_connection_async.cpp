@@ -30,15 +30,27 @@ CInetConnectionAsync::~CInetConnectionAsync() {
   if (checkerThread_.joinable()) checkerThread_.join();
 }
 
+void CInetConnectionAsync::SetSource(const TileSource& source) {
+  {
+    std::lock_guard lock(wakeMutex_);
+    source_ = source;
+    sourceChanged_ = true;
+  }
+  wake_.notify_all();
+}
+
 void CInetConnectionAsync::CheckerLoop() {
   for (;;) {
+    TileSource source;
     {
       std::unique_lock lock(wakeMutex_);
       wake_.wait_for(lock, std::chrono::milliseconds(kPeriodMs),
-                     [this] { return checkerStop_ != 0; });
+                     [this] { return checkerStop_ != 0 || sourceChanged_; });
       if (checkerStop_ != 0) return;
+      sourceChanged_ = false;
+      source = source_;
     }
-    const int now = Probe(source_) ? 1 : 0;
+    const int now = Probe(source) ? 1 : 0;
     if (reachable_.exchange(now) != now && changed_) changed_(now);
   }
 }

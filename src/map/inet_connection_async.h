@@ -27,6 +27,8 @@ class CInetConnectionAsync {
   CInetConnectionAsync& operator=(const CInetConnectionAsync&) = delete;
 
   int reachable() const { return reachable_.load(); }
+  // Watches `source` from now on; it is tested at once.
+  void SetSource(const TileSource& source);
 
   // One test of `source`, as the checker runs it.
   static bool Probe(const TileSource& source);
@@ -40,6 +42,8 @@ class CInetConnectionAsync {
   std::atomic<int> reachable_{0};
   std::mutex wakeMutex_;
   std::condition_variable wake_;
+  // Guarded by wakeMutex_.
   TileSource source_;
+  bool sourceChanged_ = false;
   std::function<void(int)> changed_;
 };

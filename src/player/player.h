@@ -121,6 +121,10 @@ class CPlayer {
   void RetryWithoutAudio();
   void OnPipelineReady();
   void OnPresentationEnded();
+  // At the end of a play whose last pictures came too late to be shown
+  // (the sink drops late pictures, most at x2 and x4 on a busy machine),
+  // pauses on the movie's last picture, so that the end shows the end.
+  void ShowLastPicture();
   void FinishOpen(OpenOutcome outcome, PlayerResult error);
   void Post(int message);
   GstElement* PipelineRef() const;

@@ -206,10 +206,31 @@ void CPlayer::OnPipelineReady() {
   FinishOpen(OpenOutcome::Ready, kResultOk);
 }
 
+void CPlayer::ShowLastPicture() {
+  GstSample* newest = presenter_.TakeNewest();
+  if (newest == nullptr) return;
+  const std::optional<std::int64_t> shownNs = StreamTimeOf(newest);
+  const GstClockTime pictureNs = GST_BUFFER_DURATION(gst_sample_get_buffer(newest));
+  gst_sample_unref(newest);
+  std::int64_t duration = 0;
+  if (!shownNs || !GST_CLOCK_TIME_IS_VALID(pictureNs) || pictureNs == 0 || !Duration(duration)) {
+    return;
+  }
+  // The last picture is the one shown half a picture before the end.
+  const std::int64_t lastNs = duration * 100 - static_cast<std::int64_t>(pictureNs / 2);
+  if (*shownNs + static_cast<std::int64_t>(pictureNs) > lastNs) return;
+  GstElement* pipeline = PipelineRef();
+  if (pipeline == nullptr) return;
+  const bool paused = gst_element_set_state(pipeline, GST_STATE_PAUSED) != GST_STATE_CHANGE_FAILURE;
+  gst_object_unref(pipeline);
+  if (paused && SeekToNs(lastNs)) WaitForSeek();
+}
+
 void CPlayer::OnPresentationEnded() {
   playerState_ = Stopped;
   atStart_ = false;
   if (ended_.exchange(true)) return;
+  if (lastError_ == kResultOk) ShowLastPicture();
   std::unique_lock lock(waitMutex_);
   if (waitCondition_.wait_for(lock, kEndedDelay, [this] { return busStop_.load(); })) return;
   lock.unlock();

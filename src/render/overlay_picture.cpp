@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "base/event_channel_text.h"
 #include "catalogue/source_events.h"
 #include "container/movie_file.h"
 #include "container/picture_table.h"
@@ -112,7 +113,7 @@ bool PlanOverlay(const ClipStretch& stretch, std::int64_t timeOffsetSeconds, Spe
   for (std::size_t k = 0; k < plan.pictures.size(); ++k) {
     while (next < events.size() && events[next].atNs <= shownNs[k]) latest = events[next++];
     if (latest && shownNs[k] < latest->atNs + kEventShownMs * 1'000'000) {
-      plan.pictures[k].event = kEventChannelTexts.at(static_cast<std::size_t>(latest->channel));
+      plan.pictures[k].event = EventChannelText(latest->channel).toStdString();
     }
   }
   return true;

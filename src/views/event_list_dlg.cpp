@@ -16,6 +16,7 @@
 
 #include "base/app_message.h"
 #include "base/display_choices.h"
+#include "base/event_channel_text.h"
 #include "base/path_text.h"
 #include "base/ui_text.h"
 #include "catalogue/recorder_clock.h"
@@ -34,9 +35,6 @@ constexpr int kStatusText = 190;
 constexpr int kCancelledText = 191;
 constexpr int kUnreadableText = 192;
 
-// Each channel's name in the list, by channel.
-constexpr std::array<int, kEventChannelCount> kChannelTexts = {193, 194, 195, 196,
-                                                               73,  141, 80,  197};
 constexpr int kSortRole = Qt::UserRole + 1;
 constexpr int kPathRole = Qt::UserRole + 2;
 constexpr int kOffsetRole = Qt::UserRole + 3;
@@ -243,7 +241,7 @@ void CEventListDlg::AddRow(const std::filesystem::path& path, const SourceEvent*
   } else {
     const QString time = TimeText(*e, offsetSeconds_);
     const double speed = e->hasPosition ? e->speed : -1.0;
-    row = {Cell(UiText(kChannelTexts.at(static_cast<std::size_t>(e->channel))), e->channel),
+    row = {Cell(EventChannelText(e->channel), e->channel),
            Cell(time, time + QString::asprintf("%09lld", static_cast<long long>(e->offsetMs))),
            Cell(file, file), Cell(QString::number(e->peakG, 'f', 2) + "G", e->peakG),
            Cell(e->hasPosition ? QString::fromStdString(ShownSpeedText(speedUnit_, e->speed)) +

@@ -283,9 +283,13 @@ bool CSettingDlg::WriteChangedChoices() {
   if (zoneChanged && !WriteTimeZone(timeZoneList_->currentText())) return false;
   const bool offsetChanged = clockOffsetBox_->value() != loadedClockOffset_;
   if (offsetChanged && !WriteTimeOffset(clockOffsetBox_->value())) return false;
-  if (TileSourceText() != loadedTileSource_ && !WriteTileUrl(TileSourceText())) return false;
+  const bool tilesChanged = TileSourceText() != loadedTileSource_;
+  if (tilesChanged && !WriteTileUrl(TileSourceText())) return false;
   if ((zoneChanged || offsetChanged) && messageTarget_ != nullptr) {
     PostAppMessage(messageTarget_, kMessageClockChanged, 0, 0);
+  }
+  if (tilesChanged && messageTarget_ != nullptr) {
+    PostAppMessage(messageTarget_, kMessageTileSourceChanged, 0, 0);
   }
   return overlayChoices_->Save();
 }

@@ -20,14 +20,16 @@ class OverlayChoices;
 // program runs. The display choices and the choices of clips rendered as
 // MP4s (OverlayChoices) show what the settings file holds each time the
 // window opens; OK writes the ones the user changed to the file and hides
-// the window; キャンセル only hides it. The language, the unit, the map and
-// the clips' choices are taken at the next start; a changed clock posts
-// kMessageClockChanged to the message target, which takes it at once.
+// the window; キャンセル only hides it. The language is taken at the next
+// start; a changed clock posts kMessageClockChanged and a changed tile
+// source kMessageTileSourceChanged to the message target, which takes them
+// at once.
 class CSettingDlg : public QDialog {
   Q_OBJECT
  public:
   static constexpr int kMessageIconKind = 0x81F5;
   static constexpr int kMessageClockChanged = 0x81F6;
+  static constexpr int kMessageTileSourceChanged = 0x81F7;
   static constexpr int kFirstKindCommand = 32968;
   static constexpr int kVersionTextId = 32981;
   static constexpr int kKindCount = 4;

@@ -52,4 +52,29 @@ TEST(FittedText, LabelsAndButtonsKeepTheirWidth) {
   EXPECT_LT(ButtonTextRoom(&box), box.width());
 }
 
+// A shown text whose place narrows or widens later (the window modes size
+// the widgets) is fitted again from its whole text.
+TEST(FittedText, FittedAgainWhenTheWidthChanges) {
+  QWidget window;
+  auto* label = new QLabel(&window);
+  auto* push = new QPushButton(&window);
+  label->setGeometry(0, 0, 400, 24);
+  push->setGeometry(0, 30, 400, 24);
+  window.show();
+  SetFittedText(label, kLong);
+  SetFittedText(push, kLong);
+  for (const int width : {60, 400, 120}) {
+    SCOPED_TRACE(width);
+    label->resize(width, 24);
+    push->resize(width, 24);
+    ExpectFitted(*label, label->contentsRect().width(), kLong);
+    ExpectFitted(*push, ButtonTextRoom(push), kLong);
+  }
+  // A new text replaces the one fitted again.
+  SetFittedText(label, kShort);
+  label->resize(30, 24);
+  label->resize(400, 24);
+  EXPECT_EQ(label->text(), kShort);
+}
+
 }  // namespace

@@ -3,9 +3,11 @@ a version server on 127.0.0.1, the source dialog, the settings dialog and
 its display choices, the event list and the meters, each shown, read and closed through the X server."""
 
 import datetime
+import http.server
 import os
 import re
 import shutil
+import threading
 import time
 
 import pytest
@@ -76,7 +78,7 @@ def test_display_choices_are_written_and_taken_at_the_next_start(desktop, progra
         player = Player(viewer, card)
         viewer.click(player.button("設定"))
         dialog = viewer.window("設定")
-        assert viewer.find("次回の起動から適用されます。", "label", root=dialog)
+        assert viewer.find("言語と単位は次回の起動から適用されます。", "label", root=dialog)
         # The language's list, then the speed unit's, left to right on the
         # top row of lists (the MP4 clips' lists lie below).
         lists = wait_for(lambda: viewer.find_all(dialog, role="combo box"), what="the lists")
@@ -99,6 +101,58 @@ def test_display_choices_are_written_and_taken_at_the_next_start(desktop, progra
             viewer.main_window()
             assert Player(viewer, card).button(settings_button)
             viewer.stop()
+    finally:
+        viewer.stop()
+        shutil.rmtree(work, ignore_errors=True)
+
+
+@pytest.fixture
+def tile_server():
+    """A tile server on 127.0.0.1 that keeps the paths it is asked for (and
+    has no tiles)."""
+    asked = []
+
+    class Handler(http.server.BaseHTTPRequestHandler):
+        def do_GET(self):
+            asked.append(self.path)
+            self.send_response(404)
+            self.send_header("Content-Length", "0")
+            self.end_headers()
+
+        def log_message(self, *args):
+            pass
+
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    server.asked = asked
+    yield server
+    server.shutdown()
+
+
+def test_map_source_is_taken_without_a_restart(desktop, programs, card, tile_server):
+    viewer = start_viewer(desktop, programs, card)
+    work = viewer.work
+    try:
+        player = Player(viewer, card)
+        player.paused_at(RECORDING, 0.5)
+        viewer.click(player.button("設定"))
+        dialog = viewer.window("設定")
+        # The lists by their places: language, unit, time zone, map.
+        lists = sorted(viewer.find_all(dialog, role="combo box"),
+                       key=lambda node: viewer.extents(node)[1::-1])[:4]
+        address = "http://127.0.0.1:%d/{z}/{x}/{y}.png" % tile_server.server_address[1]
+        viewer.click(lists[3], at=(0.3, 0.5))
+        viewer.key("ctrl+a")
+        viewer.type(address)
+        assert tile_server.asked == []
+        viewer.click(viewer.find("OK", "push button", root=dialog))
+        wait_for(closed(viewer, "設定"), what="the settings window closed")
+        with open(os.path.join(work, SETTINGS), newline="") as settings:
+            assert "TILE_URL=%s\r\n" % address in settings.read()
+        # The map's page, loaded again, asks the new server for its tiles.
+        tile = re.compile(r"/\d+/\d+/\d+\.png")
+        wait_for(lambda: any(tile.fullmatch(path) for path in tile_server.asked), timeout=30,
+                 what="a tile asked of the new server")
     finally:
         viewer.stop()
         shutil.rmtree(work, ignore_errors=True)

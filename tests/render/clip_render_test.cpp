@@ -20,6 +20,8 @@
 #include <memory>
 #include <set>
 
+#include "base/event_channel_text.h"
+#include "base/ui_text.h"
 #include "catalogue/source_events.h"
 #include "container/sensor_track.h"
 #include "decoded_movie.h"
@@ -225,7 +227,7 @@ TEST(ClipRender, EveryPictureIsItsSourcePictureWithItsRecordDrawnOverIt) {
     for (const auto& [start, channel] : events) {
       if (start <= at + 1e-9 && at < start + 2 && start >= latest) {
         latest = start;
-        shown.event = kEventChannelTexts[static_cast<std::size_t>(channel)];
+        shown.event = EventChannelText(channel).toStdString();
       }
     }
     return shown;
@@ -280,6 +282,40 @@ TEST(ClipRender, EveryPictureIsItsSourcePictureWithItsRecordDrawnOverIt) {
       EXPECT_GT(CloserBy(rendered[i], reference, drawn(wrong)), kCloser) << Key(wrong);
   }
   EXPECT_GE(eventsSeen, 2);
+}
+
+// The overlay names the events in the viewer's wording, as its event list
+// does.
+TEST(ClipRender, EventNamesInTheViewersWording) {
+  TempDir dir;
+  const std::vector<fs::path> card = Card(dir.path() / "card", "1280x720", "3");
+  ASSERT_EQ(card.size(), 2u);
+  const StretchResult stretch = StretchBetweenPictures(card, {card[0], 0}, {card[1], 89});
+  ASSERT_EQ(stretch.error, ClipError::kNone) << stretch.why;
+  const struct {
+    UiLanguageChoice language;
+    std::set<std::string> names;
+  } wordings[] = {
+      {UiLanguageChoice::kEnglish,
+       {"Impact X", "Impact Y", "Impact Z", "User point", "Hard braking", "Parking impact",
+        "Speeding", "Drive assist"}},
+      {UiLanguageChoice::kJapanese,
+       {"衝撃 X", "衝撃 Y", "衝撃 Z", "ユーザーポイント", "急ブレーキ", "駐車衝撃", "速度超過",
+        "運転支援"}},
+  };
+  for (const auto& [language, names] : wordings) {
+    SetUiLanguageChoice(language);
+    ChooseUiLanguage(QLocale::c());
+    OverlayPlan plan;
+    std::string why;
+    ASSERT_TRUE(PlanOverlay(stretch.stretch, 0, SpeedUnit::kKmh, plan, why)) << why;
+    std::set<std::string> shown;
+    for (const OverlayPicture& picture : plan.pictures) {
+      if (!picture.event.empty()) shown.insert(picture.event);
+    }
+    EXPECT_GE(shown.size(), 2u);
+    for (const std::string& name : shown) EXPECT_EQ(names.count(name), 1u) << name;
+  }
 }
 
 // A 256 x 256 tile of one grey with a darker grid on it, as PNG: where
