@@ -140,6 +140,9 @@ bool OpenMovie(PlayerEngineState* s, const QString& path) {
     return false;
   }
   s->player->SetRate(1.0);
+  // The steps and reverse play find their second pipeline started with the
+  // first (null when the sample tables cannot be read: neither is offered).
+  s->stepper = PictureStepper::Create(*s->player, s->moviePath, s->stepCacheBytes);
   // The pipeline gets ready on its own threads; CompleteOpen finishes the
   // open when it reports.
   s->playState = 1;

@@ -18,11 +18,6 @@ std::optional<std::int64_t> ShownNs(const PlayerEngineState* s) {
   return time * 100;
 }
 
-std::size_t PictureBytes(const PlayerEngineState* s) {
-  const QSize size = s->player->NativeVideoSize();
-  return static_cast<std::size_t>(size.width()) * static_cast<std::size_t>(size.height()) * 4;
-}
-
 }  // namespace
 
 double SpeedOfRate(const PlayerEngineState* s) {
@@ -31,10 +26,7 @@ double SpeedOfRate(const PlayerEngineState* s) {
 
 bool StartBackwards(PlayerEngineState* s) {
   StopBackwards(s);
-  if (s->stepper == nullptr) {
-    s->stepper = PictureStepper::Create(*s->player, s->moviePath, s->stepCacheBytes);
-    if (s->stepper == nullptr) return false;
-  }
+  if (s->stepper == nullptr) return false;
   const PictureTable& table = s->stepper->table();
   const std::optional<std::int64_t> shown = ShownNs(s);
   if (!shown) return false;
@@ -42,9 +34,9 @@ bool StartBackwards(PlayerEngineState* s) {
   // Before the first keyframe nothing can be decoded.
   if (!table.keys.empty() && table.keys.front() > from) return false;
   s->player->Pause();
-  s->reverse = std::make_unique<ReversePlayer>(*s->player, table, s->stepper->pictures(),
-                                               s->stepper->decoder(), s->videoWindow,
-                                               PictureBytes(s), from, SpeedOfRate(s));
+  s->reverse =
+      std::make_unique<ReversePlayer>(*s->player, table, s->stepper->pictures(),
+                                      s->stepper->decoder(), s->videoWindow, from, SpeedOfRate(s));
   return true;
 }
 

@@ -9,10 +9,7 @@ bool StepPicture(PlayerEngineState* s, int direction) {
   if (s->player == nullptr || !s->player->HasDisplayControl() || s->playState == 0) return false;
   if (s->playState == 2) Pause(s);
   s->player->WaitForSeek();
-  if (s->stepper == nullptr) {
-    s->stepper = PictureStepper::Create(*s->player, s->moviePath, s->stepCacheBytes);
-    if (s->stepper == nullptr) return false;
-  }
+  if (s->stepper == nullptr) return false;
   if (!s->stepper->Step(direction)) return false;
   // A stopped movie is paused at the stepped picture.
   s->playState = 3;

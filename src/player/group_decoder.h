@@ -8,9 +8,9 @@
 #include <string>
 
 // A second pipeline over the open movie, apart from the one that plays it:
-// it decodes a stretch of the movie into pictures as the presenter shows
-// them (BGRx), for stepping backwards. It is made paused on first use and
-// kept until Release or its end.
+// it decodes a stretch of the movie into pictures in the decoder's own
+// format, for stepping and playing backwards. It is made paused by Prepare
+// (or on first use) and kept while the movie is open.
 class GroupDecoder {
  public:
   explicit GroupDecoder(std::string path) : path_(std::move(path)) {}
@@ -28,15 +28,18 @@ class GroupDecoder {
   bool Decode(std::int64_t startNs, std::int64_t stopNs,
               const std::function<void(GstSample*)>& take,
               const std::atomic<bool>* cancel = nullptr);
-  // Tears the pipeline down, giving back its pictures; the next Decode
-  // makes it again.
-  void Release();
+  // The size of one decoded picture; 0 when the pipeline cannot start.
+  std::size_t PictureBytes();
 
  private:
   bool Start();
+  // Tears the pipeline down (it cannot start), giving back its pictures;
+  // the next Decode makes it again.
+  void Release();
   bool Failed() const;
 
   std::string path_;
   GstElement* pipeline_ = nullptr;
   GstElement* sink_ = nullptr;  // inside pipeline_, not owned
+  std::size_t pictureBytes_ = 0;
 };

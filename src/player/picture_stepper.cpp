@@ -26,7 +26,6 @@ PictureStepper::PictureStepper(CPlayer& player, const std::filesystem::path& mov
 
 void PictureStepper::ReleasePictures() {
   cache_.Clear();
-  decoder_.Release();
   ReturnFreedMemory();
 }
 
@@ -47,7 +46,7 @@ bool PictureStepper::Step(int direction) {
     gst_sample_unref(current);
     return false;
   }
-  const std::size_t pictureBytes = gst_buffer_get_size(gst_sample_get_buffer(current));
+  const std::size_t shownBytes = gst_buffer_get_size(gst_sample_get_buffer(current));
   cache_.Put(shown, current, target);
   gst_sample_unref(current);
 
@@ -57,7 +56,7 @@ bool PictureStepper::Step(int direction) {
     return true;
   }
   if (direction > 0 && pipelinePicture_ == shown && StepPipelineTo(target)) return true;
-  if (direction < 0 && Refill(target, pictureBytes)) return true;
+  if (direction < 0 && Refill(target, shownBytes)) return true;
   return SeekTo(target);
 }
 
@@ -83,13 +82,15 @@ bool PictureStepper::StepPipelineTo(std::int64_t picture) {
   return arrived;
 }
 
-bool PictureStepper::Refill(std::int64_t picture, std::size_t pictureBytes) {
+bool PictureStepper::Refill(std::int64_t picture, std::size_t shownBytes) {
   // From the keyframe before, as many pictures as the cache holds beside
   // the one shown.
-  const auto room =
-      static_cast<std::int64_t>(cache_.Bound() / std::max<std::size_t>(pictureBytes, 1));
+  const std::size_t pictureBytes = decoder_.PictureBytes();
+  if (pictureBytes == 0) return false;
+  const auto room = static_cast<std::int64_t>(
+      (cache_.Bound() - std::min(shownBytes, cache_.Bound())) / pictureBytes);
   const std::int64_t first =
-      std::max(table_.KeyAtOrBefore(picture), picture - std::max<std::int64_t>(room - 1, 1) + 1);
+      std::max(table_.KeyAtOrBefore(picture), picture - std::max<std::int64_t>(room, 1) + 1);
   const std::int64_t half = table_.LengthNs() / 2;
   // The whole stretch is about to be shown: room is made away from its middle.
   const std::int64_t middle = (first + picture) / 2;

@@ -13,8 +13,9 @@ class CPlayer;
 // Steps the paused player to the next or the previous picture of its movie.
 // Forwards the pipeline takes a step; backwards the picture comes from a
 // cache of decoded pictures, which a second pipeline fills with the
-// pictures from the keyframe before when it lacks the one wanted. Called
-// on the user-interface thread only.
+// pictures from the keyframe before when it lacks the one wanted. Made when
+// the movie opens, so that the second pipeline is ready by the first step
+// back; called on the user-interface thread only.
 class PictureStepper {
  public:
   // Null when the movie's sample tables give no pictures.
@@ -25,8 +26,8 @@ class PictureStepper {
   // nothing changed, at the ends, without a picture shown, or when the
   // picture cannot be had.
   bool Step(int direction);
-  // Frees the cached pictures and the second pipeline (the player is going
-  // to play).
+  // Frees the cached pictures (the player is going to play); the second
+  // pipeline stays ready for the next step or reverse play.
   void ReleasePictures();
 
   const PictureCache& cache() const { return cache_; }
@@ -44,7 +45,7 @@ class PictureStepper {
 
   void Show(GstSample* sample, std::int64_t picture);
   bool StepPipelineTo(std::int64_t picture);
-  bool Refill(std::int64_t picture, std::size_t pictureBytes);
+  bool Refill(std::int64_t picture, std::size_t shownBytes);
   bool SeekTo(std::int64_t picture);
 
   CPlayer& player_;

@@ -89,7 +89,7 @@ struct PlayerEngineState {
   bool rotate180 = false;
   // Stepping picture by picture: the open movie's path, the bound of the
   // cache of pictures for stepping backwards (EngineInit reads it from the
-  // settings file), and the stepper, made at the first step of a movie.
+  // settings file), and the stepper, made when a movie opens.
   std::filesystem::path moviePath;
   std::size_t stepCacheBytes = 0;
   std::unique_ptr<PictureStepper> stepper;

@@ -17,17 +17,13 @@ constexpr int kCatchUp = 4;
 }  // namespace
 
 ReversePlayer::ReversePlayer(CPlayer& player, const PictureTable& table, PictureCache& cache,
-                             GroupDecoder& decoder, QObject* target, std::size_t pictureBytes,
-                             std::int64_t from, double speed)
+                             GroupDecoder& decoder, QObject* target, std::int64_t from,
+                             double speed)
     : player_(player),
       table_(table),
       cache_(cache),
       decoder_(decoder),
       target_(target),
-      // Half the cache for the stretch shown, half for the one decoded ahead.
-      stretch_(std::max<std::int64_t>(
-          1,
-          static_cast<std::int64_t>(cache.Bound() / std::max<std::size_t>(pictureBytes, 1) / 2))),
       lowest_(table.keys.empty() ? 0 : table.keys.front()),
       decodedDown_(from + 1),
       wanted_(from),
@@ -35,6 +31,13 @@ ReversePlayer::ReversePlayer(CPlayer& player, const PictureTable& table, Picture
   player_.presenter().HoldPipelinePictures(true);
   // Pictures after the first one shown are not shown again.
   cache_.DropAfter(from);
+  // The picture on screen is the first one shown: at once, not decoded again.
+  if (GstSample* current = player_.presenter().TakeNewest()) {
+    const std::optional<std::int64_t> stepped = player_.SteppedTime();
+    const std::optional<std::int64_t> time = stepped ? stepped : StreamTimeOf(current);
+    if (time && table_.PictureAt(*time) == from) cache_.Put(from, current, from);
+    gst_sample_unref(current);
+  }
   decoding_ = std::thread([this, from] { DecodeBackwards(from); });
   showing_ = std::thread([this, from] { ShowBackwards(from); });
 }
@@ -53,6 +56,19 @@ ReversePlayer::~ReversePlayer() {
 void ReversePlayer::SetSpeed(double speed) { speed_ = speed; }
 
 void ReversePlayer::DecodeBackwards(std::int64_t from) {
+  const std::size_t pictureBytes = decoder_.PictureBytes();
+  if (pictureBytes == 0) {
+    {
+      std::lock_guard lock(mutex_);
+      failed_ = !stop_;
+    }
+    changed_.notify_all();
+    return;
+  }
+  // Half the cache for the stretch shown, half for the one decoded ahead:
+  // a whole group each where it fits.
+  const std::int64_t stretch =
+      std::max<std::int64_t>(1, static_cast<std::int64_t>(cache_.Bound() / pictureBytes / 2));
   const std::int64_t half = table_.LengthNs() / 2;
   std::int64_t last = from;
   // The top of the lowest stretch decoded: the next one waits until that
@@ -66,7 +82,7 @@ void ReversePlayer::DecodeBackwards(std::int64_t from) {
     if (stop_) return;
     // Pictures the showing has passed meanwhile are not decoded.
     last = std::min(last, wanted_.load());
-    const std::int64_t first = std::max(table_.KeyAtOrBefore(last), last - stretch_ + 1);
+    const std::int64_t first = std::max(table_.KeyAtOrBefore(last), last - stretch + 1);
     const auto decode = [&] {
       return decoder_.Decode(
                  table_.StartNs(first) + half, table_.StartNs(last + 1),

@@ -27,11 +27,8 @@ class QObject;
 // destroying it stops both threads, the picture shown staying.
 class ReversePlayer {
  public:
-  // `pictureBytes` is the size of one decoded picture, for the stretch that
-  // fits in the cache beside the one shown.
   ReversePlayer(CPlayer& player, const PictureTable& table, PictureCache& cache,
-                GroupDecoder& decoder, QObject* target, std::size_t pictureBytes, std::int64_t from,
-                double speed);
+                GroupDecoder& decoder, QObject* target, std::int64_t from, double speed);
   ~ReversePlayer();
   ReversePlayer(const ReversePlayer&) = delete;
   ReversePlayer& operator=(const ReversePlayer&) = delete;
@@ -55,8 +52,7 @@ class ReversePlayer {
   PictureCache& cache_;
   GroupDecoder& decoder_;
   QObject* target_;
-  const std::int64_t stretch_;  // pictures decoded at once at most
-  const std::int64_t lowest_;   // the first picture that can be decoded
+  const std::int64_t lowest_;  // the first picture that can be decoded
 
   std::mutex mutex_;
   std::condition_variable changed_;

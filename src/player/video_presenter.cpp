@@ -51,7 +51,11 @@ std::optional<std::int64_t> StreamTimeOf(GstSample* sample) {
   return static_cast<std::int64_t>(time);
 }
 
-VideoPresenter::~VideoPresenter() { Clear(); }
+VideoPresenter::~VideoPresenter() {
+  Clear();
+  if (converter_ != nullptr) gst_video_converter_free(converter_);
+  if (convertCaps_ != nullptr) gst_caps_unref(convertCaps_);
+}
 
 GstElement* VideoPresenter::CreateSink() {
   // The conversion to 32-bit pictures runs on both cores: at x4 a 1080p
@@ -125,7 +129,58 @@ GstSample* VideoPresenter::TakeNewest() const {
   return newest_ != nullptr ? gst_sample_ref(newest_) : nullptr;
 }
 
-void VideoPresenter::Show(GstSample* sample) { Store(gst_sample_ref(sample)); }
+void VideoPresenter::Show(GstSample* sample) {
+  if (GstSample* shown = AsBgrx(sample)) Store(shown);
+}
+
+GstSample* VideoPresenter::AsBgrx(GstSample* sample) {
+  GstVideoInfo from;
+  GstCaps* caps = gst_sample_get_caps(sample);
+  GstBuffer* buffer = gst_sample_get_buffer(sample);
+  if (caps == nullptr || buffer == nullptr || !gst_video_info_from_caps(&from, caps)) {
+    return nullptr;
+  }
+  if (GST_VIDEO_INFO_FORMAT(&from) == GST_VIDEO_FORMAT_BGRx) return gst_sample_ref(sample);
+  std::lock_guard lock(convertMutex_);
+  if (converter_ == nullptr || !gst_video_info_is_equal(&from, &convertFrom_)) {
+    if (converter_ != nullptr) gst_video_converter_free(converter_);
+    if (convertCaps_ != nullptr) gst_caps_unref(convertCaps_);
+    convertFrom_ = from;
+    gst_video_info_set_format(&convertTo_, GST_VIDEO_FORMAT_BGRx, GST_VIDEO_INFO_WIDTH(&from),
+                              GST_VIDEO_INFO_HEIGHT(&from));
+    convertTo_.fps_n = from.fps_n;
+    convertTo_.fps_d = from.fps_d;
+    convertTo_.par_n = from.par_n;
+    convertTo_.par_d = from.par_d;
+    convertCaps_ = gst_video_info_to_caps(&convertTo_);
+    // On both cores, as the pipeline's own conversion.
+    converter_ = gst_video_converter_new(
+        &convertFrom_, &convertTo_,
+        gst_structure_new("options", GST_VIDEO_CONVERTER_OPT_THREADS, G_TYPE_UINT, 2u, nullptr));
+    if (converter_ == nullptr) return nullptr;
+  }
+  GstBuffer* pixels = gst_buffer_new_allocate(nullptr, GST_VIDEO_INFO_SIZE(&convertTo_), nullptr);
+  gst_buffer_copy_into(
+      pixels, buffer,
+      static_cast<GstBufferCopyFlags>(GST_BUFFER_COPY_FLAGS | GST_BUFFER_COPY_TIMESTAMPS), 0,
+      static_cast<gsize>(-1));
+  GstVideoFrame in{};
+  GstVideoFrame out{};
+  bool converted = false;
+  if (gst_video_frame_map(&in, &convertFrom_, buffer, GST_MAP_READ)) {
+    if (gst_video_frame_map(&out, &convertTo_, pixels, GST_MAP_WRITE)) {
+      gst_video_converter_frame(converter_, &in, &out);
+      gst_video_frame_unmap(&out);
+      converted = true;
+    }
+    gst_video_frame_unmap(&in);
+  }
+  GstSample* result =
+      converted ? gst_sample_new(pixels, convertCaps_, gst_sample_get_segment(sample), nullptr)
+                : nullptr;
+  gst_buffer_unref(pixels);
+  return result;
+}
 
 GstSample* VideoPresenter::WaitForPictureAfter(std::uint64_t shown, int timeoutMs) const {
   std::unique_lock lock(mutex_);

@@ -2,6 +2,7 @@
 
 #include <gst/app/gstappsink.h>
 #include <gst/gst.h>
+#include <gst/video/video.h>
 
 #include <QImage>
 #include <QRect>
@@ -51,7 +52,8 @@ class VideoPresenter {
   // A new reference to the newest picture; null while there is none.
   GstSample* TakeNewest() const;
   // Makes `sample` (a picture of the same stream, another reference taken)
-  // the newest picture, as if the pipeline had just shown it.
+  // the newest picture, as if the pipeline had just shown it. A picture in
+  // the decoder's own format is turned into BGRx first.
   void Show(GstSample* sample);
   // Waits up to `timeoutMs` for a picture after the first `shown` ones;
   // a new reference to the newest picture then, else null.
@@ -70,6 +72,9 @@ class VideoPresenter {
   static GstFlowReturn OnNewSample(GstAppSink* sink, gpointer self);
   void Store(GstSample* sample);
   void StoreFromPipeline(GstSample* sample);
+  // A new reference to `sample` as BGRx (a converted copy when it is not);
+  // null when it cannot be converted.
+  GstSample* AsBgrx(GstSample* sample);
 
   mutable std::mutex mutex_;
   mutable std::condition_variable arrived_;
@@ -77,4 +82,10 @@ class VideoPresenter {
   std::function<void()> frameCallback_;
   std::atomic<std::uint64_t> framesShown_{0};
   std::atomic<bool> held_{false};
+  // The conversion of decoded pictures to BGRx, kept while their format stays.
+  std::mutex convertMutex_;
+  GstVideoConverter* converter_ = nullptr;  // guarded by convertMutex_
+  GstVideoInfo convertFrom_{};              // guarded by convertMutex_
+  GstVideoInfo convertTo_{};                // guarded by convertMutex_
+  GstCaps* convertCaps_ = nullptr;          // guarded by convertMutex_
 };

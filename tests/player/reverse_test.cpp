@@ -152,9 +152,10 @@ TEST_F(ReverseTest, FasterBackwardsKeepsOrderAndPaceAndStopsAtTheFirstPicture) {
 TEST_F(ReverseTest, ACutFileStopsBackwardsPlayCleanly) {
   GeneratedCard card(ReverseCard(5, 30, 1, 12));
   ASSERT_TRUE(card.ok()) << card.error();
+  // Room for two groups of decoded pictures (I420): the one shown and the
+  // one decoded ahead.
+  state_.stepCacheBytes = 320 * 180 * 3 / 2 * 24;
   ASSERT_TRUE(OpenReady(card.Path(0)));
-  // Room for two groups: the one shown and the one decoded ahead.
-  state_.stepCacheBytes = 320 * 180 * 4 * 24;
   SeekToPicture(140, 30);
   ops_.SetRate(&state_, -4);  // x0.25: the first stretch is still being shown
   ASSERT_TRUE(ops_.SetDirection(&state_, -1));
