@@ -10,7 +10,6 @@
 #include "catalogue/recording_check.h"
 #include "container/named_mutex.h"
 #include "player/engine_messages.h"
-#include "player/freed_memory.h"
 #include "player/missing_decoder.h"
 #include "player/movie_static.h"
 #include "player/player_engine.h"
@@ -88,6 +87,7 @@ int EngineShutdown(PlayerEngineState* s) {
   }
   // A movie still open is closed, so that no pipeline outlives the engine.
   if (s->player != nullptr) CloseMovie(s);
+  s->disposer.WaitUntilDone();
   if (s->videoWindow != nullptr) {
     s->videoWindow->setPicturePainter({});
     s->videoWindow->setOpenCompleter({});
@@ -179,10 +179,9 @@ int CloseMovie(PlayerEngineState* s) {
   s->direction = 1;
   s->stepper.reset();
   if (s->player != nullptr) {
-    s->player->Silence();
-    s->player->Close();
-    s->player.reset();
-    ReturnFreedMemory();
+    // Its pipeline is brought down on the disposer's thread; from here on
+    // it tells the surface nothing.
+    s->disposer.Dispose(std::move(s->player));
   }
   // What the closed movie posted and the surface has not yet handed on
   // belongs to it alone.

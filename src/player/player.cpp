@@ -128,11 +128,9 @@ PlayerResult CPlayer::OpenFile(const QString& path) {
     std::lock_guard lock(pipelineMutex_);
     pipeline_ = pipeline;
   }
-  playerState_ = Ready;
-  StartBusThread();
   playerState_ = OpenPending;
-  // A sink that cannot start reports its error on the bus.
-  gst_element_set_state(pipeline, GST_STATE_PAUSED);
+  // The bus thread starts the pipeline.
+  StartBusThread();
   return kResultOk;
 }
 

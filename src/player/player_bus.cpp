@@ -37,6 +37,12 @@ void CPlayer::StopBusThread() {
 }
 
 void CPlayer::BusLoop() {
+  // Starting the pipeline opens its sinks' devices, which can take a while;
+  // a sink that cannot start reports its error on the bus.
+  if (GstElement* pipeline = PipelineRef()) {
+    gst_element_set_state(pipeline, GST_STATE_PAUSED);
+    gst_object_unref(pipeline);
+  }
   while (!busStop_) {
     GstElement* pipeline = PipelineRef();
     if (pipeline == nullptr) return;

@@ -15,6 +15,7 @@
 #include "player/layout.h"
 #include "player/picture_stepper.h"
 #include "player/player.h"
+#include "player/player_disposer.h"
 #include "player/reverse_player.h"
 
 class CMovieStatic;
@@ -70,6 +71,8 @@ struct PlayerEngineState {
   SensorTrack probeReader;
   SensorTrack currentReader;
   PrefetchReader prefetchReader;
+  // Closed players on their way down, and the open movie's player.
+  PlayerDisposer disposer;
   std::unique_ptr<CPlayer> player;
   // The overlay text picture (300 x 120, black keyed out) and where it goes,
   // normalised to the picture rectangle; null while there is none.

@@ -16,6 +16,7 @@
 #include "engine_fixture.h"
 #include "fake_surface_owner.h"
 #include "hidden_decoders.h"
+#include "holding_sink.h"
 #include "message_recorder.h"
 #include "player/engine_messages.h"
 #include "player/freed_memory.h"
@@ -193,6 +194,32 @@ TEST_F(EngineTest, OpenLeavesThePipelineToGetReadyOnItsOwnThreads) {
   RunEventsFor(300);
   EXPECT_EQ(owner_.opened, 1);
   EXPECT_EQ(owner_.failed, 0);
+}
+
+TEST_F(EngineTest, CloseLeavesThePipelineToComeDownOnAnotherThread) {
+  // The sound sink holds its streaming thread: bringing the pipeline to its
+  // NULL state waits for it, the close does not.
+  ASSERT_TRUE(holding_sink::Register());
+  CPlayer::SetAudioSinkDescription("kestrelholdingsink");
+  ASSERT_TRUE(OpenReady(card30_->Path(0)));
+  holding_sink::gHoldsLeft = 1;
+  ASSERT_EQ(ops_.Play(&state_), 1);
+  ASSERT_TRUE(WaitUntil([] { return holding_sink::gHolding.load(); }, kTimeout));
+  const int ended = owner_.ended;
+  EXPECT_EQ(ops_.CloseMovie(&state_), 1);
+  EXPECT_TRUE(holding_sink::gHolding) << "the close waited for the pipeline to come down";
+  EXPECT_EQ(state_.player, nullptr);
+  EXPECT_EQ(state_.playState, 0);
+
+  // The next movie opens meanwhile, and only it tells the surface anything.
+  ASSERT_TRUE(OpenReady(card30_->Path(1)));
+  state_.disposer.WaitUntilDone();
+  EXPECT_FALSE(holding_sink::gHolding);
+  RunEventsFor(300);
+  EXPECT_EQ(owner_.opened, 2);
+  EXPECT_EQ(owner_.failed, 0);
+  EXPECT_EQ(owner_.ended, ended);
+  EXPECT_EQ(ops_.GetFrameCount(&state_), 100);
 }
 
 TEST_F(EngineTest, MissingDecoderIsReportedToTheWindowByName) {
@@ -468,6 +495,7 @@ TEST_F(EngineTest, OpeningAndClosingAHundredTimesDoesNotLeak) {
       ops_.CloseMovie(&state_);
       QCoreApplication::processEvents();
     }
+    state_.disposer.WaitUntilDone();
     RunEventsFor(100);
     return ResidentKb("RssAnon:") - before;
   };
