@@ -177,11 +177,10 @@ int CloseMovie(PlayerEngineState* s) {
   EngineLock lock(s->fileMutex);
   s->reverse.reset();
   s->direction = 1;
-  s->stepper.reset();
   if (s->player != nullptr) {
-    // Its pipeline is brought down on the disposer's thread; from here on
+    // Its pipelines are brought down on the disposer's thread; from here on
     // it tells the surface nothing.
-    s->disposer.Dispose(std::move(s->player));
+    s->disposer.Dispose(std::move(s->player), std::move(s->stepper));
   }
   // What the closed movie posted and the surface has not yet handed on
   // belongs to it alone.

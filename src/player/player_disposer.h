@@ -4,6 +4,7 @@
 #include <memory>
 
 class CPlayer;
+class PictureStepper;
 
 // Tears closed players down on a thread of its own, one after the other:
 // bringing a pipeline to its NULL state waits for its streaming threads and
@@ -16,9 +17,10 @@ class PlayerDisposer {
   PlayerDisposer(const PlayerDisposer&) = delete;
   PlayerDisposer& operator=(const PlayerDisposer&) = delete;
 
-  // Silences `player` at once and closes and frees it later, then gives the
-  // freed memory back to the system.
-  void Dispose(std::unique_ptr<CPlayer> player);
+  // Silences `player` at once and closes and frees it later, with the
+  // stepper that decodes beside it (first, as it uses the player), then
+  // gives the freed memory back to the system.
+  void Dispose(std::unique_ptr<CPlayer> player, std::unique_ptr<PictureStepper> stepper);
   // Waits until every player handed over is gone (at shutdown).
   void WaitUntilDone();
 
