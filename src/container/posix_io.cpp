@@ -23,9 +23,15 @@ bool ReadExactAt(int fd, std::span<std::uint8_t> out, std::uint64_t offset) {
   return got >= 0 && static_cast<std::size_t>(got) == out.size();
 }
 
-bool WriteAll(int fd, std::span<const std::uint8_t> bytes) {
+namespace {
+
+// Writes every byte through `writeOnce(rest, written so far)`, again after an
+// interruption; a write that takes nothing means the disk is full.
+template <typename WriteOnce>
+bool WriteEvery(std::span<const std::uint8_t> bytes, WriteOnce writeOnce) {
+  std::uint64_t done = 0;
   while (!bytes.empty()) {
-    const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+    const ssize_t written = writeOnce(bytes, done);
     if (written < 0 && errno == EINTR) continue;
     if (written < 0) return false;
     if (written == 0) {
@@ -33,23 +39,23 @@ bool WriteAll(int fd, std::span<const std::uint8_t> bytes) {
       return false;
     }
     bytes = bytes.subspan(static_cast<std::size_t>(written));
+    done += static_cast<std::uint64_t>(written);
   }
   return true;
 }
 
+}  // namespace
+
+bool WriteAll(int fd, std::span<const std::uint8_t> bytes) {
+  return WriteEvery(bytes, [fd](std::span<const std::uint8_t> rest, std::uint64_t) {
+    return ::write(fd, rest.data(), rest.size());
+  });
+}
+
 bool WriteAllAt(int fd, std::span<const std::uint8_t> bytes, std::uint64_t offset) {
-  while (!bytes.empty()) {
-    const ssize_t written = ::pwrite(fd, bytes.data(), bytes.size(), static_cast<off_t>(offset));
-    if (written < 0 && errno == EINTR) continue;
-    if (written < 0) return false;
-    if (written == 0) {
-      errno = ENOSPC;
-      return false;
-    }
-    bytes = bytes.subspan(static_cast<std::size_t>(written));
-    offset += static_cast<std::uint64_t>(written);
-  }
-  return true;
+  return WriteEvery(bytes, [fd, offset](std::span<const std::uint8_t> rest, std::uint64_t done) {
+    return ::pwrite(fd, rest.data(), rest.size(), static_cast<off_t>(offset + done));
+  });
 }
 
 int OpenRetrying(const char* path, int flags, mode_t mode) {
