@@ -148,6 +148,8 @@ void BM_StepPictures(benchmark::State& state) {
     std::vector<double> seeks;
     seek(seeks);
     ops.CloseMovie(&engine);
+    // The closed movie's pipelines and pictures go on the disposer's thread.
+    engine.disposer.WaitUntilDone();
     const double residentClosed = ResidentMb();
 
     const double seekMedian = Median(seeks);

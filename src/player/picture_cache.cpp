@@ -1,21 +1,32 @@
 #include "player/picture_cache.h"
 
+#include "player/picture_memory.h"
+
 std::size_t PictureCache::SizeOf(GstSample* sample) {
   GstBuffer* buffer = gst_sample_get_buffer(sample);
-  return buffer != nullptr ? gst_buffer_get_size(buffer) : 0;
+  return buffer != nullptr ? CopiedBytes(gst_buffer_get_size(buffer)) : 0;
 }
 
 void PictureCache::Put(std::int64_t picture, GstSample* sample, std::int64_t shown) {
   const std::size_t size = SizeOf(sample);
-  std::lock_guard lock(mutex_);
-  if (size > bound_ || pictures_.contains(picture)) return;
-  while (bytes_ + size > bound_) DropFarthest(shown);
-  // A copy of the pixels: a pipeline's own pictures go back to its pool
-  // when dropped, and the pool would keep every one it ever lent out.
-  GstBuffer* pixels = gst_buffer_copy_deep(gst_sample_get_buffer(sample));
-  pictures_.emplace(picture, gst_sample_new(pixels, gst_sample_get_caps(sample),
-                                            gst_sample_get_segment(sample), nullptr));
+  {
+    std::lock_guard lock(mutex_);
+    if (size > bound_ || pictures_.contains(picture)) return;
+  }
+  // A copy of the pixels, made outside the lock: a pipeline's own pictures go
+  // back to its pool when dropped, and the pool would keep every one it ever
+  // lent out.
+  GstBuffer* pixels = CopyPixels(gst_sample_get_buffer(sample));
+  GstSample* copy =
+      gst_sample_new(pixels, gst_sample_get_caps(sample), gst_sample_get_segment(sample), nullptr);
   gst_buffer_unref(pixels);
+  std::lock_guard lock(mutex_);
+  if (pictures_.contains(picture)) {
+    gst_sample_unref(copy);
+    return;
+  }
+  while (bytes_ + size > bound_) DropFarthest(shown);
+  pictures_.emplace(picture, copy);
   bytes_ += size;
   peak_ = std::max(peak_, bytes_);
 }

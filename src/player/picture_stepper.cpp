@@ -4,6 +4,7 @@
 
 #include "container/movie_file.h"
 #include "player/freed_memory.h"
+#include "player/picture_memory.h"
 #include "player/player.h"
 
 std::unique_ptr<PictureStepper> PictureStepper::Create(CPlayer& player,
@@ -85,7 +86,7 @@ bool PictureStepper::StepPipelineTo(std::int64_t picture) {
 bool PictureStepper::Refill(std::int64_t picture, std::size_t shownBytes) {
   // From the keyframe before, as many pictures as the cache holds beside
   // the one shown.
-  const std::size_t pictureBytes = decoder_.PictureBytes();
+  const std::size_t pictureBytes = CopiedBytes(decoder_.PictureBytes());
   if (pictureBytes == 0) return false;
   const auto room = static_cast<std::int64_t>(
       (cache_.Bound() - std::min(shownBytes, cache_.Bound())) / pictureBytes);

@@ -7,6 +7,7 @@
 #include "player/engine_messages.h"
 #include "player/group_decoder.h"
 #include "player/picture_cache.h"
+#include "player/picture_memory.h"
 #include "player/player.h"
 
 namespace {
@@ -56,7 +57,7 @@ ReversePlayer::~ReversePlayer() {
 void ReversePlayer::SetSpeed(double speed) { speed_ = speed; }
 
 void ReversePlayer::DecodeBackwards(std::int64_t from) {
-  const std::size_t pictureBytes = decoder_.PictureBytes();
+  const std::size_t pictureBytes = CopiedBytes(decoder_.PictureBytes());
   if (pictureBytes == 0) {
     {
       std::lock_guard lock(mutex_);
