@@ -10,6 +10,7 @@
 #include "catalogue/recording_check.h"
 #include "container/named_mutex.h"
 #include "player/engine_messages.h"
+#include "player/engine_reverse.h"
 #include "player/missing_decoder.h"
 #include "player/movie_static.h"
 #include "player/player_engine.h"
@@ -139,7 +140,9 @@ bool OpenMovie(PlayerEngineState* s, const QString& path) {
     s->player.reset();
     return false;
   }
-  s->player->SetRate(1.0);
+  // Continuous play goes on at its speed: the new pipeline takes it as it
+  // gets ready, not by a seek from the window once it is.
+  s->player->SetRate(s->direction > 0 ? SpeedOfRate(s) : 1.0);
   // The steps and reverse play find their second pipeline started with the
   // first (null when the sample tables cannot be read: neither is offered).
   s->stepper = PictureStepper::Create(*s->player, s->moviePath, s->stepCacheBytes);

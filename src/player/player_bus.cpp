@@ -209,6 +209,9 @@ void CPlayer::OnPipelineReady() {
   }
   playerState_ = Stopped;
   atStart_ = true;
+  // A speed set while the movie got ready travels with a seek to its start,
+  // made here rather than from the window when it plays.
+  if (rateDirty_.exchange(false)) SeekToNs(0);
   FinishOpen(OpenOutcome::Ready, kResultOk);
 }
 
