@@ -46,6 +46,8 @@ std::int64_t FrameOf(const PlayerEngineOps& ops, PlayerEngineState* engine, int 
 struct Playback {
   double cpuPerSecond = 0;
   double pictures = 0;  // shown per picture the pace asks for
+  // The same, counting the wait for the first picture as pictures missed.
+  double picturesFromRequest = 0;
   double firstMs = 0;   // from the request to the first picture
   // Backwards: from the request to the first picture before the one paused
   // on (the reverse play shows that one again first).
@@ -81,8 +83,13 @@ Playback Play(const PlayerEngineOps& ops, PlayerEngineState* engine, int code, i
   const double seconds = static_cast<double>(wall.nsecsElapsed()) / 1e9;
   result.cpuPerSecond = (CpuSeconds() - cpu) / seconds;
   const auto shown = static_cast<double>(engine->player->presenter().FramesShown() - before);
-  // The pace shows a picture every picture length, skipping above x1.
-  result.pictures = shown / ((seconds - result.firstMs / 1000.0) * 30.0);
+  // The pace shows a picture every picture length, skipping above x1; it is
+  // counted from the first picture it brings (backwards the one paused on is
+  // shown again first), the delay to that one being measured on its own.
+  const double paceFromMs = direction > 0 ? result.firstMs : result.firstNewMs;
+  const double paced = direction > 0 ? shown : shown - 1;
+  result.pictures = paced / ((seconds - paceFromMs / 1000.0) * 30.0 + 1.0);
+  result.picturesFromRequest = shown / ((seconds - result.firstMs / 1000.0) * 30.0);
   ops.Pause(engine);
   if (direction < 0) ops.SetDirection(engine, 1);
   return result;
@@ -114,6 +121,7 @@ void BM_PlayBackwards(benchmark::State& state) {
     state.counters["back_cpu_per_fwd"] = backward.cpuPerSecond / forward.cpuPerSecond;
     state.counters["fwd_shown_per_paced"] = forward.pictures;
     state.counters["back_shown_per_paced"] = backward.pictures;
+    state.counters["back_shown_per_paced_from_request"] = backward.picturesFromRequest;
     state.counters["fwd_first_ms"] = forward.firstMs;
     state.counters["back_first_ms"] = backward.firstMs;
     state.counters["back_first_new_ms"] = backward.firstNewMs;

@@ -14,6 +14,7 @@ namespace {
 
 constexpr auto kSlowTurn = std::chrono::milliseconds(10);
 constexpr int kSlowTurnsPerFrame = 100;
+constexpr auto kPrefetchAfterSeek = std::chrono::milliseconds(150);
 
 bool HasDisplay(const PlayerEngineState* s) {
   return s->player != nullptr && s->player->HasDisplayControl();
@@ -84,6 +85,7 @@ int Pause(PlayerEngineState* s) {
   StopBackwards(s);
   if (s->player != nullptr) s->player->Pause();
   s->playState = 3;
+  PrefetchBeforeShown(s, std::chrono::milliseconds(0));
   return 1;
 }
 
@@ -117,7 +119,10 @@ std::int32_t GetPosition(PlayerEngineState* s) {
 int SeekToFrame(PlayerEngineState* s, std::int64_t frame) {
   if (s->engineReady == 0) return 0;
   EngineLock lock(s->fileMutex);
-  if (s->player != nullptr) s->player->SeekPaused(FramePosition(s, frame));
+  if (s->player == nullptr) return 1;
+  s->player->SeekPaused(FramePosition(s, frame));
+  // Not for every picture passed while the slider is dragged.
+  PrefetchBeforeShown(s, kPrefetchAfterSeek);
   return 1;
 }
 

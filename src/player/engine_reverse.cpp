@@ -24,6 +24,13 @@ double SpeedOfRate(const PlayerEngineState* s) {
   return ChooseRate(s->rateCode, s->rateCode, false).speed;
 }
 
+void PrefetchBeforeShown(PlayerEngineState* s, std::chrono::milliseconds delay) {
+  if (s->stepper == nullptr || s->reverse != nullptr) return;
+  if (const std::optional<std::int64_t> shown = ShownNs(s)) {
+    s->stepper->PrefetchBefore(s->stepper->table().PictureAt(*shown), delay);
+  }
+}
+
 bool StartBackwards(PlayerEngineState* s) {
   StopBackwards(s);
   if (s->stepper == nullptr) return false;
@@ -36,7 +43,8 @@ bool StartBackwards(PlayerEngineState* s) {
   s->player->Pause();
   s->reverse =
       std::make_unique<ReversePlayer>(*s->player, table, s->stepper->pictures(),
-                                      s->stepper->decoder(), s->videoWindow, from, SpeedOfRate(s));
+                                      s->stepper->decoder(), s->stepper->prefetch(),
+                                      s->videoWindow, from, SpeedOfRate(s));
   return true;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <chrono>
+
 #include "player/player_engine_state.h"
 
 // Playing backwards inside the engine, under "hFileMutex".
@@ -12,5 +14,8 @@ bool StartBackwards(PlayerEngineState* s);
 void StopBackwards(PlayerEngineState* s);
 // The speed of the rate code without its direction (x0.25 .. x4).
 double SpeedOfRate(const PlayerEngineState* s);
+// Has the pictures before the one the player pauses on decoded in the
+// background after `delay`, for a step back or playing backwards from it.
+void PrefetchBeforeShown(PlayerEngineState* s, std::chrono::milliseconds delay);
 
 }  // namespace engine

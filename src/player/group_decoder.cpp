@@ -60,6 +60,7 @@ bool GroupDecoder::Start() {
 std::size_t GroupDecoder::PictureBytes() {
   // The size of the picture the pipeline prerolled with, decoder's padding
   // included.
+  std::lock_guard lock(using_);
   if (pictureBytes_ == 0 && Start()) {
     if (GstSample* sample = gst_app_sink_try_pull_preroll(GST_APP_SINK(sink_), 0)) {
       pictureBytes_ = gst_buffer_get_size(gst_sample_get_buffer(sample));
@@ -83,6 +84,7 @@ bool GroupDecoder::Failed() const {
 bool GroupDecoder::Decode(std::int64_t startNs, std::int64_t stopNs,
                           const std::function<void(GstSample*)>& take,
                           const std::atomic<bool>* cancel) {
+  std::lock_guard lock(using_);
   if (!Start()) return false;
   const auto flags = static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
   // The seek's preroll is waited for: until then the sink may still report

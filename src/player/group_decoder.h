@@ -5,12 +5,14 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <string>
 
 // A second pipeline over the open movie, apart from the one that plays it:
 // it decodes a stretch of the movie into pictures in the decoder's own
 // format, for stepping and playing backwards. It is made paused by Prepare
-// (or on first use) and kept while the movie is open.
+// (or on first use) and kept while the movie is open. One thread at a time
+// decodes: another waits for it.
 class GroupDecoder {
  public:
   explicit GroupDecoder(std::string path) : path_(std::move(path)) {}
@@ -39,6 +41,7 @@ class GroupDecoder {
   bool Failed() const;
 
   std::string path_;
+  std::mutex using_;
   GstElement* pipeline_ = nullptr;
   GstElement* sink_ = nullptr;  // inside pipeline_, not owned
   std::size_t pictureBytes_ = 0;

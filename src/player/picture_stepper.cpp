@@ -26,8 +26,31 @@ PictureStepper::PictureStepper(CPlayer& player, const std::filesystem::path& mov
 }
 
 void PictureStepper::ReleasePictures() {
+  prefetch_.Cancel();
   cache_.Clear();
   ReturnFreedMemory();
+}
+
+void PictureStepper::PrefetchBefore(std::int64_t picture, std::chrono::milliseconds delay) {
+  const std::int64_t last = picture - 1;
+  if (last < 0 || last >= table_.count || cache_.Holds(last)) return;
+  prefetch_.Start([this, last](const std::atomic<bool>& cancel) {
+    // As many pictures as half the cache holds: the rest is for the steps
+    // and the stretches of reverse play.
+    const std::size_t pictureBytes = CopiedBytes(decoder_.PictureBytes());
+    if (pictureBytes == 0 || cancel) return;
+    const auto room = static_cast<std::int64_t>(cache_.Bound() / pictureBytes / 2);
+    const std::int64_t first =
+        std::max(table_.KeyAtOrBefore(last), last - std::max<std::int64_t>(room, 1) + 1);
+    const std::int64_t half = table_.LengthNs() / 2;
+    decoder_.Decode(
+        table_.StartNs(first) + half, table_.StartNs(last) + half,
+        [&](GstSample* sample) {
+          const std::optional<std::int64_t> time = StreamTimeOf(sample);
+          if (time && !cancel) cache_.Put(table_.PictureAt(*time), sample, last);
+        },
+        &cancel);
+  }, delay);
 }
 
 bool PictureStepper::Step(int direction) {
@@ -50,6 +73,8 @@ bool PictureStepper::Step(int direction) {
   const std::size_t shownBytes = gst_buffer_get_size(gst_sample_get_buffer(current));
   cache_.Put(shown, current, target);
   gst_sample_unref(current);
+  // The pictures before are on their way: sooner than decoding them again.
+  if (direction < 0) prefetch_.Wait();
 
   if (GstSample* cached = cache_.Take(target)) {
     Show(cached, target);

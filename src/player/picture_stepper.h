@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -7,6 +8,7 @@
 #include "container/picture_table.h"
 #include "player/group_decoder.h"
 #include "player/picture_cache.h"
+#include "player/picture_prefetch.h"
 
 class CPlayer;
 
@@ -29,6 +31,9 @@ class PictureStepper {
   // Frees the cached pictures (the player is going to play); the second
   // pipeline stays ready for the next step or reverse play.
   void ReleasePictures();
+  // Decodes, in the background after `delay`, the pictures before `picture`
+  // from their keyframe into the cache: the player pauses on it.
+  void PrefetchBefore(std::int64_t picture, std::chrono::milliseconds delay);
 
   const PictureCache& cache() const { return cache_; }
   // What playing backwards shares with the steps: the sample tables, the
@@ -36,6 +41,7 @@ class PictureStepper {
   const PictureTable& table() const { return table_; }
   PictureCache& pictures() { return cache_; }
   GroupDecoder& decoder() { return decoder_; }
+  PicturePrefetch& prefetch() { return prefetch_; }
   // Stretches decoded by the second pipeline so far.
   int Refills() const { return refills_; }
 
@@ -56,4 +62,5 @@ class PictureStepper {
   // when not known.
   std::int64_t pipelinePicture_ = -1;
   int refills_ = 0;
+  PicturePrefetch prefetch_;  // last: its job uses the rest
 };

@@ -8,6 +8,7 @@
 #include "player/group_decoder.h"
 #include "player/picture_cache.h"
 #include "player/picture_memory.h"
+#include "player/picture_prefetch.h"
 #include "player/player.h"
 
 namespace {
@@ -18,12 +19,13 @@ constexpr int kCatchUp = 4;
 }  // namespace
 
 ReversePlayer::ReversePlayer(CPlayer& player, const PictureTable& table, PictureCache& cache,
-                             GroupDecoder& decoder, QObject* target, std::int64_t from,
-                             double speed)
+                             GroupDecoder& decoder, PicturePrefetch& prefetch, QObject* target,
+                             std::int64_t from, double speed)
     : player_(player),
       table_(table),
       cache_(cache),
       decoder_(decoder),
+      prefetch_(prefetch),
       target_(target),
       lowest_(table.keys.empty() ? 0 : table.keys.front()),
       decodedDown_(from + 1),
@@ -56,7 +58,16 @@ ReversePlayer::~ReversePlayer() {
 
 void ReversePlayer::SetSpeed(double speed) { speed_ = speed; }
 
+bool ReversePlayer::Holds(std::int64_t first, std::int64_t last) const {
+  for (std::int64_t picture = first; picture <= last; ++picture) {
+    if (!cache_.Holds(picture)) return false;
+  }
+  return true;
+}
+
 void ReversePlayer::DecodeBackwards(std::int64_t from) {
+  // The pictures decoded while the player was paused are not decoded again.
+  prefetch_.Wait();
   const std::size_t pictureBytes = CopiedBytes(decoder_.PictureBytes());
   if (pictureBytes == 0) {
     {
@@ -99,7 +110,7 @@ void ReversePlayer::DecodeBackwards(std::int64_t from) {
     // A stretch that ends without its last picture is decoded once more (the
     // second pipeline now and then ends a stretch early right after another);
     // without it again it failed (the file was cut).
-    const bool decoded = decode() || (!stop_ && decode());
+    const bool decoded = Holds(first, last) || decode() || (!stop_ && decode());
     {
       std::lock_guard lock(mutex_);
       if (decoded) {

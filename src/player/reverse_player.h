@@ -12,6 +12,7 @@
 class CPlayer;
 class GroupDecoder;
 class PictureCache;
+class PicturePrefetch;
 class QObject;
 
 // Plays the open movie backwards while the playing pipeline stays paused (its
@@ -28,7 +29,8 @@ class QObject;
 class ReversePlayer {
  public:
   ReversePlayer(CPlayer& player, const PictureTable& table, PictureCache& cache,
-                GroupDecoder& decoder, QObject* target, std::int64_t from, double speed);
+                GroupDecoder& decoder, PicturePrefetch& prefetch, QObject* target,
+                std::int64_t from, double speed);
   ~ReversePlayer();
   ReversePlayer(const ReversePlayer&) = delete;
   ReversePlayer& operator=(const ReversePlayer&) = delete;
@@ -42,6 +44,8 @@ class ReversePlayer {
 
   void DecodeBackwards(std::int64_t from);
   void ShowBackwards(std::int64_t from);
+  // True when the cache holds every picture from `first` to `last`.
+  bool Holds(std::int64_t first, std::int64_t last) const;
   // Waits until `picture` is decoded (or passed over), the decoding failed
   // or the player stops; false when it stops.
   bool WaitForPicture(std::int64_t picture);
@@ -51,6 +55,7 @@ class ReversePlayer {
   const PictureTable& table_;
   PictureCache& cache_;
   GroupDecoder& decoder_;
+  PicturePrefetch& prefetch_;
   QObject* target_;
   const std::int64_t lowest_;  // the first picture that can be decoded
 
