@@ -129,6 +129,8 @@ class CPlayer {
   void Post(int message);
   GstElement* PipelineRef() const;
   bool SeekTo(std::int64_t position100ns);
+  // Changes the speed without a seek; false where the pipeline cannot.
+  bool InstantRate(double rate);
   bool SeekToNs(std::int64_t nanoseconds);
   // Where the movie is in ns: where a seek in progress goes, else the clock.
   bool PositionNs(std::int64_t& nanoseconds) const;
