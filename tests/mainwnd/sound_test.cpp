@@ -124,7 +124,17 @@ TEST(Sound, PlaysAtNormalSpeedOnlyAndAtTheLevelGStreamerGives) {
     QProcess gst;
     gst.start("gst-launch-1.0", {"-q", "filesrc", "location=" + card.Path(0), "!", "decodebin", "!",
                                  "audioconvert", "!", "audioresample", "!", "pulsesink"});
-    QTest::qWait(2500);
+    // Played for a while once its stream reaches the server: on a busy
+    // machine gst-launch takes seconds to start.
+    EXPECT_TRUE(QTest::qWaitFor(
+        [] {
+          QProcess inputs;
+          inputs.start("pactl", {"list", "short", "sink-inputs"});
+          return inputs.waitForFinished(2000) && !inputs.readAllStandardOutput().isEmpty();
+        },
+        kOpenMs))
+        << "gst-launch's stream reaches the server";
+    QTest::qWait(2000);
     gst.kill();
     gst.waitForFinished(5000);
     reference = recording.StopLevel();
