@@ -137,17 +137,26 @@ PlayerResult CPlayer::SetRate(double rate) {
     return kResultOk;
   }
   rateDirty_ = false;
-  // Without a flush where the pipeline can: a flushing seek at another rate
-  // now and then leaves the PulseAudio sink writing before what it has
-  // played, and its clock, the picture with it, stops.
-  if (seekNs_ < 0 && InstantRate(rate)) return kResultOk;
+  // While playing, without a flush where the pipeline can: a flushing seek
+  // at another rate now and then leaves the PulseAudio sink writing before
+  // what it has played, and its clock, the picture with it, stops. (Paused,
+  // a sink may have no time segment yet to change.)
+  if (playerState_ == Started && seekNs_ < 0 && InstantRate(rate)) return kResultOk;
   return SeekToNs(position) ? kResultOk : kResultFail;
 }
 
 bool CPlayer::InstantRate(double rate) {
   // The position stays; only the speed changes, from the next buffer on.
+  // Only for a pipeline settled in PLAYING: until then a sink may have no
+  // time segment to change.
   GstElement* pipeline = PipelineRef();
   if (pipeline == nullptr) return false;
+  GstState current = GST_STATE_NULL;
+  if (gst_element_get_state(pipeline, &current, nullptr, 0) != GST_STATE_CHANGE_SUCCESS ||
+      current != GST_STATE_PLAYING) {
+    gst_object_unref(pipeline);
+    return false;
+  }
   const bool ok = gst_element_seek(pipeline, rate, GST_FORMAT_TIME, GST_SEEK_FLAG_INSTANT_RATE_CHANGE,
                                    GST_SEEK_TYPE_NONE, 0, GST_SEEK_TYPE_NONE, 0);
   gst_object_unref(pipeline);
