@@ -2,6 +2,8 @@
 
 #include "player/picture_memory.h"
 
+#include <algorithm>
+
 std::size_t PictureCache::SizeOf(GstSample* sample) {
   GstBuffer* buffer = gst_sample_get_buffer(sample);
   return buffer != nullptr ? CopiedBytes(gst_buffer_get_size(buffer)) : 0;
@@ -50,6 +52,18 @@ GstSample* PictureCache::Take(std::int64_t picture) const {
 bool PictureCache::Holds(std::int64_t picture) const {
   std::lock_guard lock(mutex_);
   return pictures_.contains(picture);
+}
+
+bool PictureCache::HoldsAll(std::int64_t first, std::int64_t last) const {
+  std::lock_guard lock(mutex_);
+  for (std::int64_t picture = first; picture <= last; ++picture) {
+    if (!pictures_.contains(picture)) return false;
+  }
+  return true;
+}
+
+std::int64_t PictureCache::HalfStretch(std::size_t pictureBytes) const {
+  return std::max<std::int64_t>(1, static_cast<std::int64_t>(bound_ / CopiedBytes(pictureBytes) / 2));
 }
 
 void PictureCache::DropAfter(std::int64_t picture) {

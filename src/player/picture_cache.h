@@ -23,6 +23,11 @@ class PictureCache {
   // A new reference to picture `picture`, or null when it is not kept.
   GstSample* Take(std::int64_t picture) const;
   bool Holds(std::int64_t picture) const;
+  // True when every picture from `first` to `last` is kept.
+  bool HoldsAll(std::int64_t first, std::int64_t last) const;
+  // The pictures of `pictureBytes` each that half the bound holds (at least
+  // one): a stretch decoded ahead while the one before it is shown.
+  std::int64_t HalfStretch(std::size_t pictureBytes) const;
   // Lets go of the pictures after `picture` (shown while playing backwards).
   void DropAfter(std::int64_t picture);
   void Clear();

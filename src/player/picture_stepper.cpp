@@ -37,11 +37,10 @@ void PictureStepper::PrefetchBefore(std::int64_t picture, std::chrono::milliseco
   prefetch_.Start([this, last](const std::atomic<bool>& cancel) {
     // As many pictures as half the cache holds: the rest is for the steps
     // and the stretches of reverse play.
-    const std::size_t pictureBytes = CopiedBytes(decoder_.PictureBytes());
+    const std::size_t pictureBytes = decoder_.PictureBytes();
     if (pictureBytes == 0 || cancel) return;
-    const auto room = static_cast<std::int64_t>(cache_.Bound() / pictureBytes / 2);
     const std::int64_t first =
-        std::max(table_.KeyAtOrBefore(last), last - std::max<std::int64_t>(room, 1) + 1);
+        std::max(table_.KeyAtOrBefore(last), last - cache_.HalfStretch(pictureBytes) + 1);
     const std::int64_t half = table_.LengthNs() / 2;
     decoder_.Decode(
         table_.StartNs(first) + half, table_.StartNs(last) + half,

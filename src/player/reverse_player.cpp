@@ -7,7 +7,6 @@
 #include "player/engine_messages.h"
 #include "player/group_decoder.h"
 #include "player/picture_cache.h"
-#include "player/picture_memory.h"
 #include "player/picture_prefetch.h"
 #include "player/player.h"
 
@@ -58,17 +57,10 @@ ReversePlayer::~ReversePlayer() {
 
 void ReversePlayer::SetSpeed(double speed) { speed_ = speed; }
 
-bool ReversePlayer::Holds(std::int64_t first, std::int64_t last) const {
-  for (std::int64_t picture = first; picture <= last; ++picture) {
-    if (!cache_.Holds(picture)) return false;
-  }
-  return true;
-}
-
 void ReversePlayer::DecodeBackwards(std::int64_t from) {
   // The pictures decoded while the player was paused are not decoded again.
   prefetch_.Wait();
-  const std::size_t pictureBytes = CopiedBytes(decoder_.PictureBytes());
+  const std::size_t pictureBytes = decoder_.PictureBytes();
   if (pictureBytes == 0) {
     {
       std::lock_guard lock(mutex_);
@@ -79,8 +71,7 @@ void ReversePlayer::DecodeBackwards(std::int64_t from) {
   }
   // Half the cache for the stretch shown, half for the one decoded ahead:
   // a whole group each where it fits.
-  const std::int64_t stretch =
-      std::max<std::int64_t>(1, static_cast<std::int64_t>(cache_.Bound() / pictureBytes / 2));
+  const std::int64_t stretch = cache_.HalfStretch(pictureBytes);
   const std::int64_t half = table_.LengthNs() / 2;
   std::int64_t last = from;
   // The top of the lowest stretch decoded: the next one waits until that
@@ -110,7 +101,7 @@ void ReversePlayer::DecodeBackwards(std::int64_t from) {
     // A stretch that ends without its last picture is decoded once more (the
     // second pipeline now and then ends a stretch early right after another);
     // without it again it failed (the file was cut).
-    const bool decoded = Holds(first, last) || decode() || (!stop_ && decode());
+    const bool decoded = cache_.HoldsAll(first, last) || decode() || (!stop_ && decode());
     {
       std::lock_guard lock(mutex_);
       if (decoded) {

@@ -44,8 +44,6 @@ class ReversePlayer {
 
   void DecodeBackwards(std::int64_t from);
   void ShowBackwards(std::int64_t from);
-  // True when the cache holds every picture from `first` to `last`.
-  bool Holds(std::int64_t first, std::int64_t last) const;
   // Waits until `picture` is decoded (or passed over), the decoding failed
   // or the player stops; false when it stops.
   bool WaitForPicture(std::int64_t picture);
