@@ -9,6 +9,7 @@
 #include "base/app_message.h"
 #include "base/path_text.h"
 #include "player/engine_messages.h"
+#include "player/rate_request_relay.h"
 
 namespace {
 
@@ -66,6 +67,9 @@ GstElement* CPlayer::BuildPipeline() {
     if (videoSink != nullptr) gst_object_unref(gst_object_ref_sink(videoSink));
     return nullptr;
   }
+  RelayRateRequestsAside(pipeline);
+  // A new bus: the marks of seeks made on the old one never come.
+  busSeekNumber_ = seekNumber_;
   guint flags = kPlayVideo | kPlayNativeVideo;
   audioSink_ = nullptr;
   if (!audioDisabled_) {

@@ -158,6 +158,11 @@ class CPlayer {
   std::atomic<bool> rateDirty_{false};  // a rate not yet applied by a seek
   // Where the last seek goes while it is in progress; negative after.
   std::atomic<std::int64_t> seekNs_{-1};
+  // Each seek posts its number on the bus before it starts; the bus thread
+  // notes the newest it has reached, so that the end of an earlier seek
+  // still queued behind it does not end this one.
+  std::atomic<std::uint64_t> seekNumber_{0};
+  std::uint64_t busSeekNumber_ = 0;  // bus thread only, and BuildPipeline
   // The stepped picture's start and where playing carries on from it;
   // both negative while the pipeline's own picture is shown.
   std::atomic<std::int64_t> steppedNs_{-1};

@@ -65,7 +65,7 @@ void CPlayer::HandleMessage(GstMessage* message) {
       OnError(message);
       break;
     case GST_MESSAGE_ASYNC_DONE:
-      if (fromPipeline) seekNs_ = -1;
+      if (fromPipeline && busSeekNumber_ == seekNumber_) seekNs_ = -1;
       if (playerState_ == OpenPending) OnPipelineReady();
       break;
     case GST_MESSAGE_STATE_CHANGED: {
@@ -80,6 +80,12 @@ void CPlayer::HandleMessage(GstMessage* message) {
     }
     case GST_MESSAGE_EOS:
       OnPresentationEnded();
+      break;
+    case GST_MESSAGE_APPLICATION:
+      if (const GstStructure* mark = gst_message_get_structure(message);
+          gst_structure_has_name(mark, "kestrel-seek")) {
+        gst_structure_get_uint64(mark, "number", &busSeekNumber_);
+      }
       break;
     case GST_MESSAGE_ELEMENT:
       if (gst_is_missing_plugin_message(message)) NoteMissingPlugin(message);

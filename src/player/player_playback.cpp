@@ -19,6 +19,11 @@ bool CPlayer::SeekToNs(std::int64_t nanoseconds) {
   resumeNs_ = -1;
   seekNs_ = std::max<std::int64_t>(nanoseconds, 0);
   atStart_ = seekNs_ == 0;
+  GstBus* bus = gst_element_get_bus(pipeline);
+  gst_bus_post(bus, gst_message_new_application(
+                        GST_OBJECT(pipeline), gst_structure_new("kestrel-seek", "number", G_TYPE_UINT64,
+                                                                ++seekNumber_, nullptr)));
+  gst_object_unref(bus);
   auto flags = static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
   const gint64 start = std::max<std::int64_t>(nanoseconds, 0);
   const bool ok =
