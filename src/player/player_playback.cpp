@@ -30,6 +30,9 @@ bool CPlayer::SeekToNs(std::int64_t nanoseconds) {
       gst_element_seek(pipeline, rate_.load(), GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET, start,
                        GST_SEEK_TYPE_NONE, static_cast<gint64>(GST_CLOCK_TIME_NONE));
   gst_object_unref(pipeline);
+  // A refused seek has no end to wait for.
+  std::int64_t target = start;
+  if (!ok) seekNs_.compare_exchange_strong(target, -1);
   return ok;
 }
 
