@@ -41,14 +41,7 @@ void PictureStepper::PrefetchBefore(std::int64_t picture, std::chrono::milliseco
     if (pictureBytes == 0 || cancel) return;
     const std::int64_t first =
         std::max(table_.KeyAtOrBefore(last), last - cache_.HalfStretch(pictureBytes) + 1);
-    const std::int64_t half = table_.LengthNs() / 2;
-    decoder_.Decode(
-        table_.StartNs(first) + half, table_.StartNs(last) + half,
-        [&](GstSample* sample) {
-          const std::optional<std::int64_t> time = StreamTimeOf(sample);
-          if (time && !cancel) cache_.Put(table_.PictureAt(*time), sample, last);
-        },
-        &cancel);
+    DecodeStretch(first, last, last, &cancel);
   }, delay);
 }
 
@@ -116,22 +109,28 @@ bool PictureStepper::Refill(std::int64_t picture, std::size_t shownBytes) {
       (cache_.Bound() - std::min(shownBytes, cache_.Bound())) / pictureBytes);
   const std::int64_t first =
       std::max(table_.KeyAtOrBefore(picture), picture - std::max<std::int64_t>(room, 1) + 1);
-  const std::int64_t half = table_.LengthNs() / 2;
-  // The whole stretch is about to be shown: room is made away from its middle.
-  const std::int64_t middle = (first + picture) / 2;
   ++refills_;
-  const bool decoded = decoder_.Decode(
-      table_.StartNs(first) + half, table_.StartNs(picture) + half, [&](GstSample* sample) {
-        const std::optional<std::int64_t> time = StreamTimeOf(sample);
-        if (time) {
-          cache_.Put(table_.PictureAt(*time), sample, middle);
-        }
-      });
-  GstSample* wanted = decoded ? cache_.Take(picture) : nullptr;
+  // The whole stretch is about to be shown: room is made away from its middle.
+  GstSample* wanted =
+      DecodeStretch(first, picture, (first + picture) / 2) ? cache_.Take(picture) : nullptr;
   if (wanted == nullptr) return false;
   Show(wanted, picture);
   gst_sample_unref(wanted);
   return true;
+}
+
+bool PictureStepper::DecodeStretch(std::int64_t first, std::int64_t last, std::int64_t keepNear,
+                                   const std::atomic<bool>* cancel) {
+  const std::int64_t half = table_.LengthNs() / 2;
+  return decoder_.Decode(
+      table_.StartNs(first) + half, table_.StartNs(last) + half,
+      [&](GstSample* sample) {
+        const std::optional<std::int64_t> time = StreamTimeOf(sample);
+        if (time && !(cancel != nullptr && *cancel)) {
+          cache_.Put(table_.PictureAt(*time), sample, keepNear);
+        }
+      },
+      cancel);
 }
 
 bool PictureStepper::SeekTo(std::int64_t picture) {

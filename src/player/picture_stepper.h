@@ -52,6 +52,10 @@ class PictureStepper {
   void Show(GstSample* sample, std::int64_t picture);
   bool StepPipelineTo(std::int64_t picture);
   bool Refill(std::int64_t picture, std::size_t shownBytes);
+  // Decodes pictures `first` to `last` into the cache, which makes room away
+  // from `keepNear`; false when the decode failed or was cancelled.
+  bool DecodeStretch(std::int64_t first, std::int64_t last, std::int64_t keepNear,
+                     const std::atomic<bool>* cancel = nullptr);
   bool SeekTo(std::int64_t picture);
 
   CPlayer& player_;

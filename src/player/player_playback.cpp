@@ -17,15 +17,15 @@ bool CPlayer::SeekToNs(std::int64_t nanoseconds) {
   // The pipeline shows its own picture again.
   steppedNs_ = -1;
   resumeNs_ = -1;
-  seekNs_ = std::max<std::int64_t>(nanoseconds, 0);
-  atStart_ = seekNs_ == 0;
+  const std::int64_t start = std::max<std::int64_t>(nanoseconds, 0);
+  seekNs_ = start;
+  atStart_ = start == 0;
   GstBus* bus = gst_element_get_bus(pipeline);
   gst_bus_post(bus, gst_message_new_application(
                         GST_OBJECT(pipeline), gst_structure_new("kestrel-seek", "number", G_TYPE_UINT64,
                                                                 ++seekNumber_, nullptr)));
   gst_object_unref(bus);
   auto flags = static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
-  const gint64 start = std::max<std::int64_t>(nanoseconds, 0);
   const bool ok =
       gst_element_seek(pipeline, rate_.load(), GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET, start,
                        GST_SEEK_TYPE_NONE, static_cast<gint64>(GST_CLOCK_TIME_NONE));
