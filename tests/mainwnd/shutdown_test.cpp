@@ -193,10 +193,18 @@ TEST_F(Shutdown, ViewerClosedWhileTheMapLoadsOrWhilePlayingEndsWithinTwoSeconds)
                          QStringLiteral("xcb"));
     qunsetenv("KESTREL_TEST_TAG");
     ASSERT_TRUE(viewer.WaitStarted(kOpenMs, 0));
-    std::string window = Tool({"timeout", "20", "xdotool", "search", "--sync", "--onlyvisible",
-                               "--pid", std::to_string(viewer.pid()), "--name", "^Quendra3$"});
-    window = window.substr(0, window.find('\n'));
-    ASSERT_FALSE(window.empty());
+    // Asked again until found: a search fails (BadWindow) when a window of
+    // the web engine goes while it looks.
+    std::string window;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+          window = mkcard::RunProgram({"xdotool", "search", "--onlyvisible", "--pid",
+                                       std::to_string(viewer.pid()), "--name", "^Quendra3$"})
+                       .output;
+          window = window.substr(0, window.find('\n'));
+          return !window.empty();
+        },
+        20000));
     if (playing) {
       const std::string empty = shot(window);
       click(window, row);
